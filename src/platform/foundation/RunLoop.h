@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,9 @@ private:
     TimeInterval fireDate_ = 0;
     bool valid_ = true;
     std::uint64_t sequence_ = 0;
+    // The loop the timer is scheduled on, so that invalidate() can take it out at once.
+    RunLoop* loop_ = nullptr;
+    bool firing_ = false;
 };
 
 // Turns outside input (windows, sockets) into work on the run loop. A screen backend installs
@@ -162,7 +166,14 @@ public:
     std::size_t pendingCount() const;
 
 private:
+    friend class Timer;
     struct Impl;
+    void removeTimer(Timer* timer);
+    bool runPass(const std::string& mode, TimeInterval limitDate, bool mayWait,
+                 TimeInterval maxWait);
+    bool firePending(const std::string& mode);
+    bool hasWorkIn(const std::string& mode) const;
+    std::optional<TimeInterval> nextDueDate(const std::string& mode) const;
     std::unique_ptr<Impl> impl_;
     std::shared_ptr<Clock> clock_;
     RunLoopSource* source_ = nullptr;

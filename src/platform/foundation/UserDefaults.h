@@ -53,6 +53,8 @@ private:
     void load();
     std::filesystem::path file_;
     Value values_;
+    // False when an unreadable file could not be moved aside: it must not be overwritten.
+    bool writable_ = true;
 };
 
 } // namespace platform

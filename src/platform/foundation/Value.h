@@ -49,6 +49,9 @@ public:
     Value(long i) : storage_(std::int64_t{i}) {}
     Value(long long i) : storage_(std::int64_t{i}) {}
     Value(unsigned i) : storage_(std::int64_t{i}) {}
+    // Sizes and counts; a value beyond the signed range wraps, as property lists store it.
+    Value(unsigned long i) : storage_(static_cast<std::int64_t>(i)) {}
+    Value(unsigned long long i) : storage_(static_cast<std::int64_t>(i)) {}
     Value(double d) : storage_(d) {}
     Value(float f) : storage_(double{f}) {}
     Value(const char* s) : storage_(std::string(s)) {}
