@@ -1,0 +1,75 @@
+#pragma once
+
+#include "engine/StartupService.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace engine_test {
+
+using foundation_test::ScopedEnv;
+using foundation_test::TempDir;
+using foundation_test::writeFile;
+
+// Writes down every startup callback it hears, as "name" or "name:argument".
+class RecordingDelegate : public OVStartupServicePro {
+public:
+    std::vector<std::string> calls;
+
+    void ovssInitCompleted() override { calls.push_back("InitCompleted"); }
+    void ovssInitFailed(const std::string& reason) override {
+        calls.push_back("InitFailed");
+        failure = reason;
+    }
+    void ovssLoginStarted() override { calls.push_back("LoginStarted"); }
+    void ovssLoginSucceeded(const std::string& name) override {
+        calls.push_back("LoginSucceeded:" + name);
+    }
+    void ovssLoginFailed(StartupService::LoginFailureReason, const std::string&) override {
+        calls.push_back("LoginFailed");
+    }
+    void ovssLoginCancelled() override { calls.push_back("LoginCancelled"); }
+    void ovssStartCompleted() override { calls.push_back("StartCompleted"); }
+    void ovssStartFailed(const std::string&) override { calls.push_back("StartFailed"); }
+    void ovssLogoutStarted(StartupService::LogoutReason reason) override {
+        calls.push_back(reason == StartupService::LogoutReason::user ? "LogoutStarted:user"
+                                                                     : "LogoutStarted:other");
+    }
+    void ovssLogoutComplete() override { calls.push_back("LogoutComplete"); }
+    void ovssStopped() override { calls.push_back("Stopped"); }
+
+    std::string failure;
+};
+
+// A fresh engine on a manual clock, with its store in a temporary folder.
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::RunLoop::resetMain(std::make_shared<platform::ManualClock>());
+        platform::Bundle::setMainBundlePath(LUMIQ_RESOURCES_DIR);
+        StartupService::resetInstance();
+        settingsFolder = tmp / "settings";
+        engine().phoneService()->setUserSettingFolder(settingsFolder);
+    }
+    void TearDown() override {
+        StartupService::resetInstance();
+        platform::RunLoop::resetMain();
+    }
+
+    static StartupService& engine() { return StartupService::instance(); }
+    static void settle() { platform::RunLoop::main().runUntilIdle(); }
+    static void initialize(std::optional<std::string> userName = std::nullopt) {
+        engine().intialize(std::move(userName), {"Friends", "Family", "Work"}, "Others",
+                           "Added Contacts");
+    }
+
+    TempDir tmp;
+    std::filesystem::path settingsFolder;
+};
+
+} // namespace engine_test
