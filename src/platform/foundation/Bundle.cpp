@@ -202,13 +202,27 @@ private:
                 break;
             const char e = s_[j++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case 'a': out += '\a'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'v': out += '\v'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'a':
+                out += '\a';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'v':
+                out += '\v';
+                break;
             case 'u':
             case 'U': {
                 std::size_t k = j;
@@ -266,7 +280,9 @@ Bundle& Bundle::mainBundle() {
     return bundle;
 }
 
-void Bundle::setMainBundlePath(const fs::path& path) { mainBundle() = Bundle(path); }
+void Bundle::setMainBundlePath(const fs::path& path) {
+    mainBundle() = Bundle(path);
+}
 
 Bundle::Bundle(fs::path path) : path_(std::move(path)) {}
 
@@ -328,14 +344,14 @@ const std::map<std::string, std::string, std::less<>>& Bundle::table(std::string
     if (it != tables_.end())
         return it->second;
     std::map<std::string, std::string, std::less<>> entries;
-    auto contents = FileManager::defaultManager().contentsAtPath(path_ / (std::string(name) +
-                                                                          ".strings"));
+    auto contents =
+        FileManager::defaultManager().contentsAtPath(path_ / (std::string(name) + ".strings"));
     if (contents) {
         const std::string text = toUtf8(*contents);
-        const bool looksLikePlist = text.rfind("bplist", 0) == 0 ||
-                                    text.find("<plist") != std::string::npos;
-        auto plist = looksLikePlist ? Value::fromPropertyList(std::string_view(text))
-                                    : std::nullopt;
+        const bool looksLikePlist =
+            text.rfind("bplist", 0) == 0 || text.find("<plist") != std::string::npos;
+        auto plist =
+            looksLikePlist ? Value::fromPropertyList(std::string_view(text)) : std::nullopt;
         if (plist && plist->isDictionary()) {
             for (const auto& [key, value] : *plist->dictionary())
                 if (value.isString())

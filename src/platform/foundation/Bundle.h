@@ -35,7 +35,9 @@ public:
     std::optional<std::filesystem::path> pathForResource(std::string_view name,
                                                          std::string_view type = {}) const;
 
-    // The text of `key` in the string table `table`, or `value` when the key is missing.
+    // The text of `key` in the string table `table` (empty: "Localizable"), or `value` when
+    // the key is missing (the key itself when `value` is empty too). A table is
+    // "<table>.strings" in UTF-8 or UTF-16, or a property-list dictionary.
     std::string localizedStringForKey(std::string_view key, std::string_view value,
                                       std::string_view table) const;
 

@@ -1,15 +1,14 @@
 #include "platform/foundation/FileManager.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
+#include <pwd.h>
 #include <sstream>
+#include <unistd.h>
 
 namespace platform {
 
@@ -103,8 +102,8 @@ fs::path expandTilde(const std::string& path) {
     if (path.empty() || path[0] != '~')
         return fs::path(path);
     const std::size_t slash = path.find('/');
-    const std::string user = path.substr(1, slash == std::string::npos ? std::string::npos
-                                                                        : slash - 1);
+    const std::string user =
+        path.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
     fs::path home;
     if (user.empty()) {
         home = homeDirectory();
@@ -157,8 +156,7 @@ bool FileManager::copyItemAtPath(const fs::path& from, const fs::path& to,
                                  std::string* error) const {
     std::error_code code;
     if (!fs::exists(fs::symlink_status(from, code))) {
-        setError(error, describe(std::make_error_code(std::errc::no_such_file_or_directory),
-                                 from));
+        setError(error, describe(std::make_error_code(std::errc::no_such_file_or_directory), from));
         return false;
     }
     if (fs::exists(fs::symlink_status(to, code))) {
@@ -190,8 +188,7 @@ bool FileManager::moveItemAtPath(const fs::path& from, const fs::path& to,
                                  std::string* error) const {
     std::error_code code;
     if (!fs::exists(fs::symlink_status(from, code))) {
-        setError(error, describe(std::make_error_code(std::errc::no_such_file_or_directory),
-                                 from));
+        setError(error, describe(std::make_error_code(std::errc::no_such_file_or_directory), from));
         return false;
     }
     if (fs::exists(fs::symlink_status(to, code))) {
@@ -216,8 +213,7 @@ bool FileManager::moveItemAtPath(const fs::path& from, const fs::path& to,
 bool FileManager::removeItemAtPath(const fs::path& path, std::string* error) const {
     std::error_code code;
     if (!fs::exists(fs::symlink_status(path, code))) {
-        setError(error, describe(std::make_error_code(std::errc::no_such_file_or_directory),
-                                 path));
+        setError(error, describe(std::make_error_code(std::errc::no_such_file_or_directory), path));
         return false;
     }
     fs::remove_all(path, code);

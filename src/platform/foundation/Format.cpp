@@ -1,11 +1,10 @@
 #include "platform/foundation/Format.h"
 
-#include <fmt/format.h>
-
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fmt/format.h>
 #include <limits>
 #include <locale.h>
 
@@ -17,8 +16,12 @@ namespace {
 // format cannot ask for gigabytes.
 constexpr int kMaxWidth = 1024;
 
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string realText(double d) {
     if (std::isnan(d))
@@ -41,31 +44,40 @@ std::int64_t clampedInteger(double d) {
 std::int64_t asInteger(const FormatArg& arg) {
     switch (arg.kind()) {
     case FormatArg::Kind::Integer:
-    case FormatArg::Kind::Unsigned: return arg.integer();
-    case FormatArg::Kind::Real: return clampedInteger(arg.real());
-    case FormatArg::Kind::Text: return leadingInteger(arg.text());
+    case FormatArg::Kind::Unsigned:
+        return arg.integer();
+    case FormatArg::Kind::Real:
+        return clampedInteger(arg.real());
+    case FormatArg::Kind::Text:
+        return leadingInteger(arg.text());
     }
     return 0;
 }
 
 double asReal(const FormatArg& arg) {
     switch (arg.kind()) {
-    case FormatArg::Kind::Integer: return static_cast<double>(arg.integer());
-    case FormatArg::Kind::Unsigned: return static_cast<double>(static_cast<std::uint64_t>(
-                                                                   arg.integer()));
-    case FormatArg::Kind::Real: return arg.real();
-    case FormatArg::Kind::Text: return leadingDouble(arg.text());
+    case FormatArg::Kind::Integer:
+        return static_cast<double>(arg.integer());
+    case FormatArg::Kind::Unsigned:
+        return static_cast<double>(static_cast<std::uint64_t>(arg.integer()));
+    case FormatArg::Kind::Real:
+        return arg.real();
+    case FormatArg::Kind::Text:
+        return leadingDouble(arg.text());
     }
     return 0;
 }
 
 std::string asText(const FormatArg& arg) {
     switch (arg.kind()) {
-    case FormatArg::Kind::Integer: return std::to_string(arg.integer());
+    case FormatArg::Kind::Integer:
+        return std::to_string(arg.integer());
     case FormatArg::Kind::Unsigned:
         return std::to_string(static_cast<std::uint64_t>(arg.integer()));
-    case FormatArg::Kind::Real: return realText(arg.real());
-    case FormatArg::Kind::Text: return arg.text();
+    case FormatArg::Kind::Real:
+        return realText(arg.real());
+    case FormatArg::Kind::Text:
+        return arg.text();
     }
     return {};
 }
@@ -216,9 +228,26 @@ std::string convert(const Directive& d, const FormatArg& arg) {
 
 bool isConversion(char c) {
     switch (c) {
-    case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
-    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-    case 'c': case 'C': case 's': case 'S': case '@': case 'p':
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
+    case 'c':
+    case 'C':
+    case 's':
+    case 'S':
+    case '@':
+    case 'p':
         return true;
     default:
         return false;
@@ -290,8 +319,8 @@ std::string stringWithFormat(std::string_view format, std::initializer_list<Form
                 j = k + 1;
             }
         }
-        while (j < format.size() && std::string_view("-+ #0'").find(format[j]) !=
-                                        std::string_view::npos) {
+        while (j < format.size() &&
+               std::string_view("-+ #0'").find(format[j]) != std::string_view::npos) {
             // Grouping would follow the C locale anyway; drop it rather than pass it on.
             if (format[j] != '\'' && d.flags.find(format[j]) == std::string::npos)
                 d.flags += format[j];
@@ -314,8 +343,8 @@ std::string stringWithFormat(std::string_view format, std::initializer_list<Form
                 d.precision = readNumber(format, j);
             }
         }
-        while (j < format.size() && std::string_view("hlqLzjt").find(format[j]) !=
-                                        std::string_view::npos) {
+        while (j < format.size() &&
+               std::string_view("hlqLzjt").find(format[j]) != std::string_view::npos) {
             if (format[j] != 'h')
                 d.longModifier = true;
             ++j;

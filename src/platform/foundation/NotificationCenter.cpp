@@ -58,6 +58,8 @@ void NotificationCenter::postNotificationName(std::string_view name, Object* obj
     postNotification(Notification{std::string(name), object, std::move(userInfo)});
 }
 
-std::size_t NotificationCenter::observerCount() const { return entries_.size(); }
+std::size_t NotificationCenter::observerCount() const {
+    return entries_.size();
+}
 
 } // namespace platform

@@ -1,9 +1,8 @@
 #include "platform/foundation/Object.h"
 
-#include <cxxabi.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <memory>
 #include <typeinfo>
 

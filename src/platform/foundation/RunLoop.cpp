@@ -57,8 +57,8 @@ std::shared_ptr<Timer> Timer::timerWithTimeInterval(TimeInterval interval, bool 
     return timer;
 }
 
-std::shared_ptr<Timer> Timer::scheduledTimerWithTimeInterval(TimeInterval interval,
-                                                             bool repeats, Callback callback) {
+std::shared_ptr<Timer> Timer::scheduledTimerWithTimeInterval(TimeInterval interval, bool repeats,
+                                                             Callback callback) {
     auto timer = timerWithTimeInterval(interval, repeats, std::move(callback));
     RunLoop::main().addTimer(timer);
     return timer;
@@ -193,7 +193,9 @@ void RunLoop::setClock(std::shared_ptr<Clock> clock) {
     clock_ = clock ? std::move(clock) : std::make_shared<SystemClock>();
 }
 
-ManualClock* RunLoop::manualClock() const { return dynamic_cast<ManualClock*>(clock_.get()); }
+ManualClock* RunLoop::manualClock() const {
+    return dynamic_cast<ManualClock*>(clock_.get());
+}
 
 void RunLoop::addTimer(const std::shared_ptr<Timer>& timer,
                        std::initializer_list<RunLoopMode> modes) {
@@ -239,8 +241,8 @@ RunLoop::TaskId RunLoop::performAfterDelay(TimeInterval delay, Task task,
                                            std::initializer_list<RunLoopMode> modes) {
     const TaskId id = impl_->nextTaskId++;
     const TimeInterval date = now() + (delay > 0 ? delay : 0);
-    impl_->tasks.emplace(id, Impl::TaskEntry{date, impl_->nextSequence++, std::move(task),
-                                             modeList(modes)});
+    impl_->tasks.emplace(
+        id, Impl::TaskEntry{date, impl_->nextSequence++, std::move(task), modeList(modes)});
     return id;
 }
 
@@ -249,12 +251,13 @@ RunLoop::TaskId RunLoop::performInModes(Task task, const std::vector<std::string
     std::vector<std::string> list = modes;
     if (list.empty())
         list.emplace_back(DefaultRunLoopMode);
-    impl_->tasks.emplace(id,
-                         Impl::TaskEntry{now(), impl_->nextSequence++, std::move(task), list});
+    impl_->tasks.emplace(id, Impl::TaskEntry{now(), impl_->nextSequence++, std::move(task), list});
     return id;
 }
 
-void RunLoop::cancelTask(TaskId id) { impl_->tasks.erase(id); }
+void RunLoop::cancelTask(TaskId id) {
+    impl_->tasks.erase(id);
+}
 
 void RunLoop::postFromAnyThread(Task task) {
     {
@@ -448,8 +451,7 @@ void RunLoop::runUntilIdle(RunLoopMode mode) {
             return;
 }
 
-bool RunLoop::runUntil(const std::function<bool()>& done, TimeInterval timeout,
-                       RunLoopMode mode) {
+bool RunLoop::runUntil(const std::function<bool()>& done, TimeInterval timeout, RunLoopMode mode) {
     if (done())
         return true;
     const std::string name(mode);

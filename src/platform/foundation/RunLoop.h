@@ -60,7 +60,8 @@ public:
     // scheduledTimerWithTimeInterval did. The run loop keeps a valid timer alive.
     static std::shared_ptr<Timer> scheduledTimerWithTimeInterval(TimeInterval interval,
                                                                  bool repeats, Callback callback);
-    // A timer not yet scheduled (add it with RunLoop::addTimer).
+    // A timer not yet scheduled (add it with RunLoop::addTimer); its first fire date is
+    // `interval` from now on the main loop's clock.
     static std::shared_ptr<Timer> timerWithTimeInterval(TimeInterval interval, bool repeats,
                                                         Callback callback);
 

@@ -34,7 +34,9 @@ fs::path asideName(const fs::path& file) {
 
 } // namespace
 
-UserDefaults& UserDefaults::standardUserDefaults() { return sharedDefaults(); }
+UserDefaults& UserDefaults::standardUserDefaults() {
+    return sharedDefaults();
+}
 
 void UserDefaults::resetStandardUserDefaults(const fs::path& file) {
     // Replaced in place, so references taken earlier stay valid.
@@ -82,7 +84,9 @@ void UserDefaults::load() {
     }
 }
 
-const Value& UserDefaults::objectForKey(std::string_view key) const { return values_[key]; }
+const Value& UserDefaults::objectForKey(std::string_view key) const {
+    return values_[key];
+}
 
 std::optional<std::string> UserDefaults::stringForKey(std::string_view key) const {
     const Value& value = values_[key];
@@ -91,7 +95,9 @@ std::optional<std::string> UserDefaults::stringForKey(std::string_view key) cons
     return std::nullopt;
 }
 
-bool UserDefaults::boolForKey(std::string_view key) const { return values_[key].boolValue(); }
+bool UserDefaults::boolForKey(std::string_view key) const {
+    return values_[key].boolValue();
+}
 
 std::int64_t UserDefaults::integerForKey(std::string_view key) const {
     return values_[key].integerValue();

@@ -3,15 +3,13 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Format.h"
 
-#include <plist/plist.h>
-
-#include <fmt/format.h>
-
 #include <chrono>
 #include <climits>
 #include <cmath>
 #include <ctime>
+#include <fmt/format.h>
 #include <limits>
+#include <plist/plist.h>
 
 namespace platform {
 
@@ -22,8 +20,7 @@ constexpr double kReferenceDateOffset = 978307200.0;
 // Property lists from outside may nest deeply; stop long before the stack would.
 constexpr int kMaxDepth = 512;
 
-template <class T>
-T clampToIntegral(double d) {
+template <class T> T clampToIntegral(double d) {
     if (std::isnan(d))
         return 0;
     if (d >= static_cast<double>(std::numeric_limits<T>::max()))
@@ -47,8 +44,8 @@ bool needsQuotes(const std::string& s) {
         return true;
     for (unsigned char c : s) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '.' ||
-                           c == '/' || c == ':' || c == '-' || c >= 0x80;
+                           (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '.' || c == '/' ||
+                           c == ':' || c == '-' || c >= 0x80;
         if (!plain)
             return true;
     }
@@ -61,12 +58,23 @@ std::string quoted(const std::string& s) {
     std::string out = "\"";
     for (char c : s) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
     out += '"';
@@ -277,20 +285,32 @@ Date Date::fromUnixTime(double secondsSince1970) {
     return Date{secondsSince1970 - kReferenceDateOffset};
 }
 
-double Date::unixTime() const { return secondsSinceReferenceDate + kReferenceDateOffset; }
+double Date::unixTime() const {
+    return secondsSinceReferenceDate + kReferenceDateOffset;
+}
 
 Value::Type Value::type() const {
     switch (storage_.index()) {
-    case 0: return Type::Null;
-    case 1: return Type::Bool;
-    case 2: return Type::Integer;
-    case 3: return Type::Real;
-    case 4: return Type::String;
-    case 5: return Type::Data;
-    case 6: return Type::Date;
-    case 7: return Type::Array;
-    case 8: return Type::Dictionary;
-    default: return Type::Object;
+    case 0:
+        return Type::Null;
+    case 1:
+        return Type::Bool;
+    case 2:
+        return Type::Integer;
+    case 3:
+        return Type::Real;
+    case 4:
+        return Type::String;
+    case 5:
+        return Type::Data;
+    case 6:
+        return Type::Date;
+    case 7:
+        return Type::Array;
+    case 8:
+        return Type::Dictionary;
+    default:
+        return Type::Object;
     }
 }
 
@@ -364,11 +384,21 @@ std::string Value::stringValue() const {
     return {};
 }
 
-const std::string* Value::string() const { return std::get_if<std::string>(&storage_); }
-const Value::Array* Value::array() const { return std::get_if<Array>(&storage_); }
-const Value::Dictionary* Value::dictionary() const { return std::get_if<Dictionary>(&storage_); }
-const Value::Data* Value::data() const { return std::get_if<Data>(&storage_); }
-const Date* Value::date() const { return std::get_if<Date>(&storage_); }
+const std::string* Value::string() const {
+    return std::get_if<std::string>(&storage_);
+}
+const Value::Array* Value::array() const {
+    return std::get_if<Array>(&storage_);
+}
+const Value::Dictionary* Value::dictionary() const {
+    return std::get_if<Dictionary>(&storage_);
+}
+const Value::Data* Value::data() const {
+    return std::get_if<Data>(&storage_);
+}
+const Date* Value::date() const {
+    return std::get_if<Date>(&storage_);
+}
 
 Value::ObjectHandle Value::object() const {
     if (const ObjectHandle* o = std::get_if<ObjectHandle>(&storage_))
@@ -376,8 +406,12 @@ Value::ObjectHandle Value::object() const {
     return nullptr;
 }
 
-Value::Array* Value::mutableArray() { return std::get_if<Array>(&storage_); }
-Value::Dictionary* Value::mutableDictionary() { return std::get_if<Dictionary>(&storage_); }
+Value::Array* Value::mutableArray() {
+    return std::get_if<Array>(&storage_);
+}
+Value::Dictionary* Value::mutableDictionary() {
+    return std::get_if<Dictionary>(&storage_);
+}
 
 const Value& Value::operator[](std::string_view key) const {
     if (const Dictionary* d = dictionary()) {
@@ -426,15 +460,23 @@ void Value::append(Value value) {
 
 std::string Value::description() const {
     switch (type()) {
-    case Type::Null: return "(null)";
-    case Type::Bool: return std::get<bool>(storage_) ? "1" : "0";
-    case Type::Integer: return std::to_string(std::get<std::int64_t>(storage_));
-    case Type::Real: return realDescription(std::get<double>(storage_));
-    case Type::String: return std::get<std::string>(storage_);
-    case Type::Data: return dataDescription(std::get<Data>(storage_));
-    case Type::Date: return dateDescription(std::get<Date>(storage_));
+    case Type::Null:
+        return "(null)";
+    case Type::Bool:
+        return std::get<bool>(storage_) ? "1" : "0";
+    case Type::Integer:
+        return std::to_string(std::get<std::int64_t>(storage_));
+    case Type::Real:
+        return realDescription(std::get<double>(storage_));
+    case Type::String:
+        return std::get<std::string>(storage_);
+    case Type::Data:
+        return dataDescription(std::get<Data>(storage_));
+    case Type::Date:
+        return dateDescription(std::get<Date>(storage_));
     case Type::Array:
-    case Type::Dictionary: return nestedDescription(*this, 0);
+    case Type::Dictionary:
+        return nestedDescription(*this, 0);
     case Type::Object: {
         const ObjectHandle& o = std::get<ObjectHandle>(storage_);
         return o ? o->description() : "(null)";

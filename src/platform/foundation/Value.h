@@ -54,14 +54,21 @@ public:
     Value(unsigned long long i) : storage_(static_cast<std::int64_t>(i)) {}
     Value(double d) : storage_(d) {}
     Value(float f) : storage_(double{f}) {}
-    Value(const char* s) : storage_(std::string(s)) {}
+    // A null text or object handle is a null Value, as nil was.
+    Value(const char* s) {
+        if (s)
+            storage_ = std::string(s);
+    }
     Value(std::string_view s) : storage_(std::string(s)) {}
     Value(std::string s) : storage_(std::move(s)) {}
     Value(Data d) : storage_(std::move(d)) {}
     Value(Date d) : storage_(d) {}
     Value(Array a) : storage_(std::move(a)) {}
     Value(Dictionary d) : storage_(std::move(d)) {}
-    Value(ObjectHandle o) : storage_(std::move(o)) {}
+    Value(ObjectHandle o) {
+        if (o)
+            storage_ = std::move(o);
+    }
 
     Type type() const;
     bool isNull() const { return type() == Type::Null; }
@@ -107,7 +114,7 @@ public:
     void append(Value value);
 
     // The text "%@" prints: strings as they are, numbers plainly, collections in the
-    // original's old-style property-list form.
+    // original's old-style property-list form, a null Value "(null)" as nil printed.
     std::string description() const;
 
     bool operator==(const Value& other) const;

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <optional>
 #include <string>
-
 #include <unistd.h>
 
 namespace foundation_test {
@@ -19,8 +18,7 @@ public:
         const char* root = std::getenv("LUMIQ_TEST_TMP");
         std::filesystem::path base =
             root && *root ? std::filesystem::path(root) : std::filesystem::temp_directory_path();
-        path_ = base / ("foundation-" + std::to_string(getpid()) + "-" +
-                        std::to_string(counter++));
+        path_ = base / ("foundation-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

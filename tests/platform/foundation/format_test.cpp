@@ -1,10 +1,9 @@
 #include "platform/foundation/Format.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <gtest/gtest.h>
 
 using platform::formatString;
 using platform::leadingDouble;

@@ -1,9 +1,8 @@
 #include "platform/foundation/RunLoop.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 using platform::ManualClock;
@@ -37,8 +36,8 @@ protected:
     void record(const std::string& what) { fired.push_back({what, clock->now() - 100.0}); }
     std::shared_ptr<Timer> timer(double interval, bool repeats, std::string name,
                                  std::initializer_list<platform::RunLoopMode> modes = {kDefault}) {
-        auto t = Timer::timerWithTimeInterval(interval, repeats,
-                                              [this, name](Timer&) { record(name); });
+        auto t =
+            Timer::timerWithTimeInterval(interval, repeats, [this, name](Timer&) { record(name); });
         loop().addTimer(t, modes);
         return t;
     }
@@ -105,6 +104,11 @@ TEST_F(RunLoopTest, RepeatingTimerSkipsPeriodsMissedWhileTheLoopWasBusy) {
     EXPECT_EQ(count, 1);
     loop().runFor(0.1);
     EXPECT_EQ(count, 2);
+    // Late by less than a period: the next date still keeps to the period's grid.
+    clock->advance(1.3);
+    loop().runUntilIdle();
+    EXPECT_EQ(count, 3);
+    EXPECT_DOUBLE_EQ(t->fireDate(), 106.0);
 }
 
 TEST_F(RunLoopTest, InvalidatedTimersNeverFireAndAreReleased) {
@@ -173,8 +177,10 @@ TEST_F(RunLoopTest, DefaultModeTimerWaitsOutANestedModalRun) {
         record("close-modal");
     });
     loop().runFor(0.5);
-    const std::vector<Fired> expected = {{"open-modal", 0.5},  {"common", 1.0},
-                                         {"modal", 1.5},       {"close-modal", 2.5},
+    const std::vector<Fired> expected = {{"open-modal", 0.5},
+                                         {"common", 1.0},
+                                         {"modal", 1.5},
+                                         {"close-modal", 2.5},
                                          {"default", 2.5}};
     EXPECT_EQ(fired, expected);
     EXPECT_EQ(modeInside, "modal");
@@ -345,8 +351,7 @@ TEST_F(SystemClockRunLoopTest, PostFromAnotherThreadWakesAWaitingLoop) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(loop().runUntil([&] { return done.load(); }, 5.0));
     worker.join();
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-              2.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
 }
 
 TEST_F(SystemClockRunLoopTest, SourceWaitsNoLongerThanTheNextTimerAndIsWokenByPosts) {

@@ -1,11 +1,9 @@
-#include "platform/foundation/Value.h"
-
 #include "platform/foundation/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "platform/foundation/Value.h"
 
 #include <climits>
 #include <cmath>
+#include <gtest/gtest.h>
 
 using platform::Date;
 using platform::PropertyListFormat;
@@ -51,8 +49,8 @@ TEST(ValueTest, CoercionsAnswerLikeTheOriginalNumbersAndStrings) {
         {"zeros then digit", Value("  -007"), -7, -7, -7, true, "  -007"},
         {"only zeros", Value("000"), 0, 0, 0, false, "000"},
         {"tab and newline blanks", Value("\t\n 12"), 12, 12, 12, true, "\t\n 12"},
-        {"huge text integer saturates", Value("99999999999999999999"), 1e20, INT_MAX,
-         LLONG_MAX, true, "99999999999999999999"},
+        {"huge text integer saturates", Value("99999999999999999999"), 1e20, INT_MAX, LLONG_MAX,
+         true, "99999999999999999999"},
         {"array", Value(Value::Array{Value(1)}), 0, 0, 0, false, ""},
         {"data", Value(Value::Data{1, 2}), 0, 0, 0, false, ""},
     };
@@ -88,6 +86,8 @@ TEST(ValueTest, MissesAnswerNullAllTheWayDownAChain) {
     EXPECT_EQ(&brand["nothing"], &Value::null());
     EXPECT_EQ(Value(Value::Array{Value(1), Value(2)})[1].intValue(), 2);
     EXPECT_TRUE(Value(Value::Array{Value(1)})[1].isNull());
+    EXPECT_TRUE(Value(static_cast<const char*>(nullptr)).isNull());
+    EXPECT_TRUE(Value(Value::ObjectHandle()).isNull());
 }
 
 TEST(ValueTest, WritingTurnsNullIntoCollectionsButLeavesOtherTypesAlone) {
@@ -142,8 +142,7 @@ TEST(ValueTest, DescriptionsOfCollectionsUseTheOldStyleForm) {
     Value nested;
     nested.setObject("name", Value("Ann"));
     nested.setObject("list", Value(Value::Array{Value(0.5)}));
-    EXPECT_EQ(nested.description(),
-              "{\n    list = (\n        0.5\n    );\n    name = Ann;\n}");
+    EXPECT_EQ(nested.description(), "{\n    list = (\n        0.5\n    );\n    name = Ann;\n}");
 
     EXPECT_EQ(Value(Value::Array{}).description(), "(\n)");
     EXPECT_EQ(Value(Value::Data{0x01, 0x02, 0xab, 0xcd, 0xef}).description(), "<0102abcd ef>");
@@ -260,8 +259,8 @@ TEST(ValueTest, ReadsHandWrittenXml) {
 }
 
 TEST(ValueTest, MalformedBytesAreNotAPropertyList) {
-    const std::string truncatedBinary = sampleTree().toPropertyList(PropertyListFormat::Binary)
-                                            .substr(0, 40);
+    const std::string truncatedBinary =
+        sampleTree().toPropertyList(PropertyListFormat::Binary).substr(0, 40);
     const std::string cases[] = {
         "",
         "not a plist at all",
