@@ -313,8 +313,10 @@ std::optional<fs::path> Bundle::pathForResource(std::string_view name,
     if (!type.empty() && type.front() == '.')
         type.remove_prefix(1);
     std::string file(name);
-    if (!type.empty())
-        file += "." + std::string(type);
+    if (!type.empty()) {
+        file += '.';
+        file += type;
+    }
 
     std::error_code code;
     for (const std::string& folder : resourceFolders()) {

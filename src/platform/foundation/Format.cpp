@@ -146,11 +146,14 @@ std::string pad(std::string text, const Directive& d) {
 // part of the caller's format reaches it unchecked.
 template <class T>
 std::string printNumber(const Directive& d, const char* lengthAndConversion, T value) {
-    std::string spec = "%" + d.flags;
+    std::string spec(1, '%');
+    spec += d.flags;
     if (d.width >= 0)
         spec += std::to_string(d.width);
-    if (d.precision >= 0)
-        spec += "." + std::to_string(d.precision);
+    if (d.precision >= 0) {
+        spec += '.';
+        spec += std::to_string(d.precision);
+    }
     spec += lengthAndConversion;
     // Brand texts are read back with "." as the decimal point, whatever the user's locale.
     const locale_t c = cLocale();
