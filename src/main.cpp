@@ -1,1 +1,50 @@
-int main() { return 0; }
+#include "app/core/MainMenu.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Log.h"
+#include "platform/kit/Application.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+void printUsage() {
+    platform::Log("Usage: lumiq [--headless] [--bundle DIR]");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The source tree's resources are the bundle unless the command line or LUMIQ_BUNDLE
+    // names another.
+    const char* bundle = std::getenv("LUMIQ_BUNDLE");
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--headless") {
+            // Windows are off-screen; the only mode so far.
+        } else if (argument == "--bundle" && i + 1 < argc) {
+            bundle = argv[++i];
+        } else if (argument == "--help" || argument == "-h") {
+            printUsage();
+            return EXIT_SUCCESS;
+        } else {
+            platform::Logf("Unknown argument %@", std::string(argument));
+            printUsage();
+            return EXIT_FAILURE;
+        }
+    }
+    platform::Bundle::setMainBundlePath(bundle && *bundle ? bundle : LUMIQ_RESOURCES_DIR);
+
+    registerMainMenuInterfaceDefinition();
+    auto& application = platform::Application::sharedApplication();
+    application.handleTerminationSignals();
+    if (!application.loadMainInterfaceDefinition("MainMenu")) {
+        platform::Log("FATAL ERROR: the main menu cannot be loaded");
+        return EXIT_FAILURE;
+    }
+    application.run();
+    const int status = application.exitStatus();
+    // The application's objects go before the engine and the run loop they talk to.
+    platform::Application::resetSharedApplication();
+    return status;
+}

@@ -1,0 +1,158 @@
+#pragma once
+
+#include "app/hosted/E911AddressConfirmationController.h"
+#include "app/hosted/E911ProvisioningController.h"
+#include "engine/StartupService.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+#include "platform/kit/Application.h"
+#include "platform/kit/InterfaceDefinition.h"
+#include "platform/system/BITHockeyManager.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class MainAppWindow;
+class DeferredCommand;
+namespace platform {
+class Alert;
+}
+
+// The application's delegate and its one hub: the main menu's interface definition makes it,
+// and every other part of the program reaches the engine's services, the brand dictionary
+// and the main window through it (sharedAppController).
+class AppController : public platform::Object,
+                      public platform::Awakable,
+                      public platform::ApplicationDelegate,
+                      public OVStartupServicePro,
+                      public OVPhoneServicePro,
+                      public OVE911ProvisionPro,
+                      public OVE911AddressConfirmationPro,
+                      public platform::BITCrashReportManagerDelegate {
+public:
+    // The number of toast slots; a toast takes a free one while it is on screen.
+    static constexpr std::size_t toastSlotCount = 50;
+
+    AppController();
+    ~AppController() override;
+    AppController(const AppController&) = delete;
+    AppController& operator=(const AppController&) = delete;
+
+    // The application's delegate, that is the one AppController (null before it is made).
+    static AppController* sharedAppController();
+
+    // The bundle's "brand.plist", read on first use and kept; a null Value when it is missing
+    // or its root is not a dictionary.
+    const platform::Value& brandDict();
+
+    // Copies the settings folder of an older version (under the preferences folder) to the
+    // new place (under the application-support folder) when only the old one exists. The
+    // old folder stays; failures are ignored, the application goes on with what exists.
+    static void moveSettingsFolder(const std::filesystem::path& oldFolder,
+                                   const std::filesystem::path& newFolder);
+
+    // Interface loaded: without a brand dictionary the application cannot show anything and
+    // ends here; otherwise the controller becomes the application's delegate.
+    void awake() override;
+
+    void applicationWillFinishLaunching(const platform::Notification& notification) override;
+    void applicationDidFinishLaunching(const platform::Notification& notification) override;
+    void applicationWillResignActive(const platform::Notification& notification) override;
+    void applicationWillHide(const platform::Notification& notification) override;
+    void applicationDidUnhide(const platform::Notification& notification) override;
+    void applicationWillTerminate(const platform::Notification& notification) override;
+
+    void ovssInitCompleted() override;
+    void ovssInitFailed(const std::string& reason) override;
+
+    MainAppWindow* mainWindow() const { return _appWindow; }
+    std::shared_ptr<PresenceService> presenceService() const { return _presenceService; }
+    std::shared_ptr<LoginProfileItem> loginProfile() const { return _loginProfile; }
+    StartupService::LogoutReason logoutReason() const { return _logoutReason; }
+    void setLogoutReason(StartupService::LogoutReason reason) { _logoutReason = reason; }
+    platform::Alert* quitAlert() const { return _quitAlert.get(); }
+    bool isAppTerminating() const { return _appIsTerminating; }
+    void setAppShouldBeTerminating(bool terminating) { _appIsTerminating = terminating; }
+    void setRestart(bool restart) { _restart = restart; }
+    std::shared_ptr<PhoneService> phoneService() const { return _phoneService; }
+    void setPhoneService(std::shared_ptr<PhoneService> phoneService) {
+        _phoneService = std::move(phoneService);
+    }
+    std::shared_ptr<DeferredCommand> deferredCommand() const { return _deferredCommand; }
+    void setDeferredCommand(std::shared_ptr<DeferredCommand> command) {
+        _deferredCommand = std::move(command);
+    }
+    const std::string& conversationServiceAvailabilityMessage() const {
+        return _conversationServiceAvailabilityMessage;
+    }
+    void setConversationServiceAvailabilityMessage(std::string message) {
+        _conversationServiceAvailabilityMessage = std::move(message);
+    }
+    const std::string& groupChatInvitationMessage() const { return _groupChatInvitationMessage; }
+    void setGroupChatInvitationMessage(std::string message) {
+        _groupChatInvitationMessage = std::move(message);
+    }
+    const platform::Value::Array& participantsToAdd() const { return _participantsToAdd; }
+    void setParticipantsToAdd(platform::Value::Array participants) {
+        _participantsToAdd = std::move(participants);
+    }
+
+    // Forwards to the toolbar.
+    void updateToolbar();
+
+    const std::vector<bool>& toastSlots() const { return _toastSlots; }
+    bool dialPadVisibleBeforeHide() const { return _dialPadVisibleBeforeHide; }
+
+private:
+    // The engine initialisation of the launch, also run again after every logout.
+    void initializeEngine();
+    void registerTransformers();
+
+    MainAppWindow* _appWindow = nullptr;
+
+    std::optional<platform::Value> _brandDictionary;
+    std::vector<bool> _toastSlots;
+    std::vector<std::shared_ptr<platform::Object>> _toastWindowControllers;
+    std::vector<std::shared_ptr<platform::Object>> _presenceRequests;
+    std::vector<std::shared_ptr<platform::Object>> _fileTransferRequests;
+    bool _forceShutDown = false;
+    bool _appIsTerminating = false;
+    bool _loggedIn = false;
+    bool _loggedOut = false;
+    bool _loginEnabled = false;
+    bool _loginStateChanged = false;
+    bool _restart = false;
+    bool _importing = false;
+    bool _exporting = false;
+    bool _hibernationSuspend = false;
+    StartupService::LogoutReason _logoutReason;
+    std::vector<std::shared_ptr<platform::Object>> _imWindowControllers;
+    std::vector<std::shared_ptr<platform::Object>> _imSessions;
+    std::shared_ptr<PhoneService> _phoneService;
+    std::shared_ptr<PhoneStatusService> _phoneStatusService;
+    std::shared_ptr<AccountService> _accountService;
+    std::shared_ptr<PresenceService> _presenceService;
+    std::shared_ptr<ToastService> _toastService;
+    std::shared_ptr<OVIMService> _imService;
+    std::shared_ptr<FileTransferService> _fileTransferService;
+    std::shared_ptr<NotificationService> _notificationService;
+    std::shared_ptr<ConversationService> _conversationService;
+    std::shared_ptr<OVDeskphoneService> _deskphoneService;
+    std::shared_ptr<RemoteVideoService> _remoteVideoService;
+    E911ProvisioningController* _e911ProvisioningController = nullptr;
+    E911AddressConfirmationController* _e911AddressConfirmationController = nullptr;
+    std::shared_ptr<OVContactImporterExporter> _contactImporterExporter;
+    std::shared_ptr<LoginProfileItem> _loginProfile;
+    std::shared_ptr<OVConnectService> _connectService;
+    std::string _selfPresenceMessage;
+    std::string _conversationServiceAvailabilityMessage;
+    std::shared_ptr<platform::Timer> _hideStatusMessageTimer;
+    std::shared_ptr<DeferredCommand> _deferredCommand;
+    std::string _groupChatInvitationMessage;
+    platform::Value::Array _participantsToAdd;
+    bool _dialPadVisibleBeforeHide = false;
+    std::shared_ptr<platform::Alert> _quitAlert;
+};

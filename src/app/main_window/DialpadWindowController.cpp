@@ -1,0 +1,28 @@
+#include "app/main_window/DialpadWindowController.h"
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<DialpadWindowController>& sharedInstance() {
+    static std::unique_ptr<DialpadWindowController> controller;
+    return controller;
+}
+
+} // namespace
+
+bool DialpadWindowController::dialpadExist() { return sharedInstance() != nullptr; }
+
+DialpadWindowController& DialpadWindowController::sharedController() {
+    auto& shared = sharedInstance();
+    if (!shared) {
+        shared = std::make_unique<DialpadWindowController>();
+    }
+    return *shared;
+}
+
+void DialpadWindowController::releaseSharedController() { sharedInstance().reset(); }
+
+void DialpadWindowController::showWindow(platform::Object* /*sender*/) { visible_ = true; }
+
+void DialpadWindowController::close() { visible_ = false; }
