@@ -8,8 +8,7 @@
 // panel, the call area and the toolbar all listen to the phone service); each callback
 // reaches them in the order they registered, and one removed while a callback is being
 // delivered receives nothing more of it.
-template <class Delegate>
-class DelegateList {
+template <class Delegate> class DelegateList {
 public:
     // Registering the same delegate twice keeps its first place.
     void add(Delegate* delegate) {
@@ -37,8 +36,7 @@ public:
 
     // Calls f(delegate) for each delegate registered when the delivery began and still
     // registered when its turn comes.
-    template <class F>
-    void forEach(F&& f) const {
+    template <class F> void forEach(F&& f) const {
         const auto snapshot = entries_;
         for (const auto& entry : snapshot) {
             if (!entry->removed) {
@@ -58,18 +56,14 @@ private:
 // Base of every engine service and model that talks back through a delegate protocol.
 // setDelegate adds a registrant; removeDelegate, the original's setDelegate:nil at teardown,
 // removes that registrant alone.
-template <class Delegate>
-class DelegatingService {
+template <class Delegate> class DelegatingService {
 public:
     void setDelegate(Delegate* delegate) { delegates_.add(delegate); }
     void removeDelegate(Delegate* delegate) { delegates_.remove(delegate); }
     const DelegateList<Delegate>& delegates() const { return delegates_; }
 
 protected:
-    template <class F>
-    void notifyDelegates(F&& f) const {
-        delegates_.forEach(std::forward<F>(f));
-    }
+    template <class F> void notifyDelegates(F&& f) const { delegates_.forEach(std::forward<F>(f)); }
 
 private:
     DelegateList<Delegate> delegates_;

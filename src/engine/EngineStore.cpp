@@ -1,7 +1,6 @@
 #include "engine/EngineStore.h"
 
 #include <sqlite3.h>
-
 #include <system_error>
 
 struct EngineStore::Impl {
@@ -10,7 +9,9 @@ struct EngineStore::Impl {
 
 EngineStore::EngineStore() : impl_(std::make_unique<Impl>()) {}
 
-EngineStore::~EngineStore() { close(); }
+EngineStore::~EngineStore() {
+    close();
+}
 
 std::optional<std::string> EngineStore::open(const std::filesystem::path& folder) {
     close();
@@ -22,8 +23,8 @@ std::optional<std::string> EngineStore::open(const std::filesystem::path& folder
     }
     file_ = folder / fileName;
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         std::string error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close(db);
@@ -52,7 +53,9 @@ void EngineStore::close() {
     }
 }
 
-bool EngineStore::isOpen() const { return impl_->db != nullptr; }
+bool EngineStore::isOpen() const {
+    return impl_->db != nullptr;
+}
 
 bool EngineStore::setValue(const std::string& key, const std::string& value) {
     if (!impl_->db) {

@@ -13,7 +13,9 @@ bool FeaturesService::featureAvailable(std::string_view name) const {
     return it != features_.end() && it->second;
 }
 
-bool FeaturesService::loadFeatures(const std::filesystem::path& file) { return readFile(file); }
+bool FeaturesService::loadFeatures(const std::filesystem::path& file) {
+    return readFile(file);
+}
 
 bool FeaturesService::readFile(const std::filesystem::path& file) const {
     loaded_ = true;

@@ -8,7 +8,16 @@
 // NO_LOGIN needs no sign-in at all.
 class LoginProfileItem : public platform::Object {
 public:
-    enum class Type { NO_LOGIN, BUILTIN, USER_BUILTIN, MANUAL, SEMI_MANUAL, USER_MANUAL, AUTODETECT, LOCAL };
+    enum class Type {
+        NO_LOGIN,
+        BUILTIN,
+        USER_BUILTIN,
+        MANUAL,
+        SEMI_MANUAL,
+        USER_MANUAL,
+        AUTODETECT,
+        LOCAL
+    };
 
     LoginProfileItem(int profileID, std::string name, Type type)
         : profileID_(profileID), name_(std::move(name)), type_(type) {}

@@ -62,9 +62,9 @@ void PhoneService::setUserSettingFolder(std::optional<std::filesystem::path> fol
 }
 
 std::string PhoneService::resolveUrlMacros(std::string_view text) const {
-    const std::string version =
-        platform::Bundle::mainBundle().objectForInfoDictionaryKey("CFBundleShortVersionString")
-            .stringValue();
+    const std::string version = platform::Bundle::mainBundle()
+                                    .objectForInfoDictionaryKey("CFBundleShortVersionString")
+                                    .stringValue();
     const std::pair<std::string_view, std::string_view> macros[] = {
         {"$username$", userName_}, {"$culture$", culture_}, {"$version$", version}};
 

@@ -28,8 +28,7 @@ class OVContactManagerPro {
 public:
     virtual ~OVContactManagerPro() = default;
 };
-class OVContactManager : public platform::Object, public DelegatingService<OVContactManagerPro> {
-};
+class OVContactManager : public platform::Object, public DelegatingService<OVContactManagerPro> {};
 
 class OVIMServicePro {
 public:
@@ -48,22 +47,19 @@ class OVConnectServicePro {
 public:
     virtual ~OVConnectServicePro() = default;
 };
-class OVConnectService : public platform::Object, public DelegatingService<OVConnectServicePro> {
-};
+class OVConnectService : public platform::Object, public DelegatingService<OVConnectServicePro> {};
 
 class OVPrivacyServicePro {
 public:
     virtual ~OVPrivacyServicePro() = default;
 };
-class OVPrivacyService : public platform::Object, public DelegatingService<OVPrivacyServicePro> {
-};
+class OVPrivacyService : public platform::Object, public DelegatingService<OVPrivacyServicePro> {};
 
 class OVPresenceServicePro {
 public:
     virtual ~OVPresenceServicePro() = default;
 };
-class PresenceService : public platform::Object, public DelegatingService<OVPresenceServicePro> {
-};
+class PresenceService : public platform::Object, public DelegatingService<OVPresenceServicePro> {};
 
 class OVDiagnosticServicePro {
 public:
@@ -118,8 +114,7 @@ class OVVideoServicePro {
 public:
     virtual ~OVVideoServicePro() = default;
 };
-class RemoteVideoService : public platform::Object, public DelegatingService<OVVideoServicePro> {
-};
+class RemoteVideoService : public platform::Object, public DelegatingService<OVVideoServicePro> {};
 
 class OVLocalVideoServicePro {
 public:
@@ -172,8 +167,7 @@ class OVDialPlanServicePro {
 public:
     virtual ~OVDialPlanServicePro() = default;
 };
-class DialPlanService : public platform::Object, public DelegatingService<OVDialPlanServicePro> {
-};
+class DialPlanService : public platform::Object, public DelegatingService<OVDialPlanServicePro> {};
 
 class OVContactImporterExporterPro {
 public:

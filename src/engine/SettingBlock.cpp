@@ -15,7 +15,8 @@ std::shared_ptr<SettingBlock> SettingBlock::sub(std::string_view name) {
     auto it = children_.find(name);
     if (it == children_.end()) {
         it = children_
-                 .emplace(std::string(name), std::make_shared<SettingBlock>(std::string(name), weak_from_this()))
+                 .emplace(std::string(name),
+                          std::make_shared<SettingBlock>(std::string(name), weak_from_this()))
                  .first;
     }
     return it->second;

@@ -32,7 +32,9 @@ public:
     std::string stringSetting() const { return value().stringValue(); }
 
     void setValue(platform::Value value, bool commit);
-    void setBoolSetting(bool value, bool commit = false) { setValue(platform::Value(value), commit); }
+    void setBoolSetting(bool value, bool commit = false) {
+        setValue(platform::Value(value), commit);
+    }
     void setLongSetting(std::int64_t value, bool commit = false) {
         setValue(platform::Value(static_cast<long long>(value)), commit);
     }

@@ -20,13 +20,15 @@ StartupService& StartupService::instance() {
     return *shared;
 }
 
-void StartupService::resetInstance() { sharedInstance().reset(); }
+void StartupService::resetInstance() {
+    sharedInstance().reset();
+}
 
 StartupService::StartupService()
     : featuresService_(std::make_shared<FeaturesService>()),
       phoneService_(std::make_shared<PhoneService>()),
-      loginProfiles_{std::make_shared<LoginProfileItem>(1, "Default",
-                                                        LoginProfileItem::Type::MANUAL)} {}
+      loginProfiles_{
+          std::make_shared<LoginProfileItem>(1, "Default", LoginProfileItem::Type::MANUAL)} {}
 
 StartupService::~StartupService() = default;
 
@@ -48,9 +50,9 @@ void StartupService::intialize(std::optional<std::string> userName,
                                std::string upgroupedGrouopName,
                                std::string addedFriendsGrouopName) {
     phoneService_->setUserName(userName.value_or(""));
-    initializeArguments_ = InitializeArguments{std::move(userName), std::move(defaultGroups),
-                                               std::move(upgroupedGrouopName),
-                                               std::move(addedFriendsGrouopName)};
+    initializeArguments_ =
+        InitializeArguments{std::move(userName), std::move(defaultGroups),
+                            std::move(upgroupedGrouopName), std::move(addedFriendsGrouopName)};
     post([](StartupService& self) { self.completeInitialization(); });
 }
 
@@ -111,13 +113,16 @@ void StartupService::cancelLogin() {
     });
 }
 
-bool StartupService::playIntroVideo(std::string_view /*loginName*/) const { return false; }
+bool StartupService::playIntroVideo(std::string_view /*loginName*/) const {
+    return false;
+}
 
 void StartupService::start(std::string loginName) {
     post([loginName = std::move(loginName)](StartupService& self) {
         if (!self.initialized_) {
-            self.notifyDelegates(
-                [](OVStartupServicePro& d) { d.ovssStartFailed("The engine is not initialised."); });
+            self.notifyDelegates([](OVStartupServicePro& d) {
+                d.ovssStartFailed("The engine is not initialised.");
+            });
             return;
         }
         if (!loginName.empty()) {

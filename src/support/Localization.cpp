@@ -87,4 +87,6 @@ std::string TranslateUrlMacros(std::optional<std::string_view> text) {
     return StartupService::instance().phoneService()->resolveUrlMacros(address);
 }
 
-void resetLocalizationCache() { cachedNames() = CachedNames{}; }
+void resetLocalizationCache() {
+    cachedNames() = CachedNames{};
+}

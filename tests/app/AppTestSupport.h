@@ -15,10 +15,9 @@
 #include "platform/system/BITHockeyManager.h"
 #include "support/Localization.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

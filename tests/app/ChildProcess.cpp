@@ -3,7 +3,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>

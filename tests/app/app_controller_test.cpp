@@ -1,5 +1,4 @@
 #include "AppTestSupport.h"
-
 #include "platform/foundation/FileManager.h"
 
 using namespace app_test;
@@ -48,8 +47,7 @@ TEST_F(AppTest, LaunchInitialisesTheEngineWithTheLastUserAndTheLocalisedGroups) 
         ASSERT_TRUE(engine().initializeArguments()) << c.name;
         const auto& arguments = *engine().initializeArguments();
         EXPECT_EQ(arguments.userName, c.lastUser) << c.name;
-        EXPECT_EQ(arguments.defaultGroups,
-                  (std::vector<std::string>{"Friends", "Family", "Work"}));
+        EXPECT_EQ(arguments.defaultGroups, (std::vector<std::string>{"Friends", "Family", "Work"}));
         EXPECT_EQ(arguments.upgroupedGrouopName, "Others");
         EXPECT_EQ(arguments.addedFriendsGrouopName, "Added Contacts");
         EXPECT_EQ(engine().culture(), "fr_CA") << "the platform's identifier first";
@@ -163,10 +161,9 @@ TEST_F(AppTest, TheCrashReporterStartsOnlyWithItsFeatureAndAnIdentifier) {
         EXPECT_EQ(manager.isStarted(), c.started) << c.name;
         if (c.started) {
             EXPECT_EQ(manager.calls(),
-                      (std::vector<std::string>{"configureWithIdentifier",
-                                                "setExceptionInterceptionEnabled",
-                                                "setLoggingEnabled", "setAskUserDetails",
-                                                "startManager"}));
+                      (std::vector<std::string>{
+                          "configureWithIdentifier", "setExceptionInterceptionEnabled",
+                          "setLoggingEnabled", "setAskUserDetails", "startManager"}));
             EXPECT_EQ(manager.identifier(), "a1b2c3");
             EXPECT_EQ(manager.companyName(), "Orvanta");
             EXPECT_EQ(manager.crashReportManagerDelegate(),
@@ -248,8 +245,7 @@ TEST_F(AppTest, TheDialpadIsHiddenWithTheApplicationAndComesBack) {
                       DialpadWindowController::sharedController().isVisible(),
                   c.shownAfterUnhide)
             << c.name;
-        EXPECT_EQ(ToolbarController::sharedController().updateCount(),
-                  c.shownAfterUnhide ? 1 : 0)
+        EXPECT_EQ(ToolbarController::sharedController().updateCount(), c.shownAfterUnhide ? 1 : 0)
             << c.name;
     }
 }

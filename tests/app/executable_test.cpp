@@ -1,12 +1,10 @@
 #include "ChildProcess.h"
-
 #include "platform/foundation/TestSupport.h"
 #include "platform/foundation/Value.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 
 using foundation_test::TempDir;
@@ -57,8 +55,8 @@ TEST_F(ExecutableTest, ABundleWithoutAUsableBrandDictionaryEndsWithAFatalError) 
     } cases[] = {
         {"no brand.plist", std::nullopt},
         {"not a property list", "this is not a property list\n"},
-        {"root is not a dictionary", platform::Value(platform::Value::Array{"a", "b"})
-                                         .toPropertyList()},
+        {"root is not a dictionary",
+         platform::Value(platform::Value::Array{"a", "b"}).toPropertyList()},
     };
     for (const auto& c : cases) {
         const fs::path bundle = copyResources();

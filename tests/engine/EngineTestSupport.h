@@ -6,7 +6,6 @@
 #include "platform/foundation/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

@@ -1,8 +1,7 @@
 #include "engine/DelegateList.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -61,11 +60,17 @@ TEST(DelegateList, ChangesDuringADelivery) {
     };
     const Case cases[] = {
         {"a later delegate removed hears nothing more",
-         [](Fixture& f) { f.list.remove(&f.c); }, {"a", "b"}, {"a", "b"}},
+         [](Fixture& f) { f.list.remove(&f.c); },
+         {"a", "b"},
+         {"a", "b"}},
         {"the delegate removing itself finishes its own call",
-         [](Fixture& f) { f.list.remove(&f.a); }, {"a", "b", "c"}, {"b", "c"}},
+         [](Fixture& f) { f.list.remove(&f.a); },
+         {"a", "b", "c"},
+         {"b", "c"}},
         {"a delegate added during a delivery hears the next one",
-         [](Fixture& f) { f.list.add(&f.c); }, {"a", "b"}, {"a", "b", "c"}},
+         [](Fixture& f) { f.list.add(&f.c); },
+         {"a", "b"},
+         {"a", "b", "c"}},
     };
     for (const auto& test : cases) {
         Fixture f;

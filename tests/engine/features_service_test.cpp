@@ -1,5 +1,4 @@
 #include "EngineTestSupport.h"
-
 #include "engine/FeaturesService.h"
 
 using namespace engine_test;

@@ -1,5 +1,4 @@
 #include "EngineTestSupport.h"
-
 #include "platform/foundation/Value.h"
 
 #include <filesystem>

@@ -108,10 +108,8 @@ TEST(ReplaceOccurrencesIgnoringCase, ReplacesLeftToRightWithoutRescanning) {
         const char* expected;
         std::size_t count;
     } cases[] = {
-        {"aXa", "x", "y", "aya", 1},
-        {"xxx", "xx", "x", "xx", 1},
-        {"abAB", "ab", "abab", "abababab", 2},
-        {"", "x", "y", "", 0},
+        {"aXa", "x", "y", "aya", 1},           {"xxx", "xx", "x", "xx", 1},
+        {"abAB", "ab", "abab", "abababab", 2}, {"", "x", "y", "", 0},
         {"text", "", "y", "text", 0},
     };
     for (const auto& c : cases) {

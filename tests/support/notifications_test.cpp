@@ -2,7 +2,6 @@
 #include "support/Notifications.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {

@@ -158,7 +158,9 @@ void AppController::applicationDidUnhide(const platform::Notification& /*notific
 
 void AppController::applicationWillTerminate(const platform::Notification& /*notification*/) {}
 
-void AppController::ovssInitCompleted() { platform::Log("Engine initialisation completed"); }
+void AppController::ovssInitCompleted() {
+    platform::Log("Engine initialisation completed");
+}
 
 void AppController::ovssInitFailed(const std::string& reason) {
     // Without its store the engine can neither sign in nor keep anything, and nothing else
@@ -169,4 +171,6 @@ void AppController::ovssInitFailed(const std::string& reason) {
     application.terminate(this);
 }
 
-void AppController::updateToolbar() { ToolbarController::sharedController().updateToolbar(); }
+void AppController::updateToolbar() {
+    ToolbarController::sharedController().updateToolbar();
+}

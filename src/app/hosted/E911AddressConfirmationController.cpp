@@ -19,4 +19,6 @@ E911AddressConfirmationController& E911AddressConfirmationController::instance()
     return *shared;
 }
 
-void E911AddressConfirmationController::releaseInstance() { sharedInstance().reset(); }
+void E911AddressConfirmationController::releaseInstance() {
+    sharedInstance().reset();
+}

@@ -19,4 +19,6 @@ E911ProvisioningController& E911ProvisioningController::instance() {
     return *shared;
 }
 
-void E911ProvisioningController::releaseInstance() { sharedInstance().reset(); }
+void E911ProvisioningController::releaseInstance() {
+    sharedInstance().reset();
+}

@@ -11,7 +11,9 @@ std::unique_ptr<DialpadWindowController>& sharedInstance() {
 
 } // namespace
 
-bool DialpadWindowController::dialpadExist() { return sharedInstance() != nullptr; }
+bool DialpadWindowController::dialpadExist() {
+    return sharedInstance() != nullptr;
+}
 
 DialpadWindowController& DialpadWindowController::sharedController() {
     auto& shared = sharedInstance();
@@ -21,8 +23,14 @@ DialpadWindowController& DialpadWindowController::sharedController() {
     return *shared;
 }
 
-void DialpadWindowController::releaseSharedController() { sharedInstance().reset(); }
+void DialpadWindowController::releaseSharedController() {
+    sharedInstance().reset();
+}
 
-void DialpadWindowController::showWindow(platform::Object* /*sender*/) { visible_ = true; }
+void DialpadWindowController::showWindow(platform::Object* /*sender*/) {
+    visible_ = true;
+}
 
-void DialpadWindowController::close() { visible_ = false; }
+void DialpadWindowController::close() {
+    visible_ = false;
+}

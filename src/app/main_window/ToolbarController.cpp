@@ -19,6 +19,10 @@ ToolbarController& ToolbarController::sharedController() {
     return *shared;
 }
 
-void ToolbarController::releaseSharedController() { sharedInstance().reset(); }
+void ToolbarController::releaseSharedController() {
+    sharedInstance().reset();
+}
 
-void ToolbarController::updateToolbar() { ++updateCount_; }
+void ToolbarController::updateToolbar() {
+    ++updateCount_;
+}

@@ -7,9 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <thread>
-
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -194,8 +193,8 @@ void Application::terminate(Object* /*sender*/) {
     awaitingReply_ = true;
     auto& loop = RunLoop::main();
     while (awaitingReply_ && !terminated_) {
-        const bool answered = loop.runUntil(
-            [this] { return !awaitingReply_ || terminated_; }, 3600.0, ModalPanelRunLoopMode);
+        const bool answered = loop.runUntil([this] { return !awaitingReply_ || terminated_; },
+                                            3600.0, ModalPanelRunLoopMode);
         // Under a test's manual clock nothing can answer once nothing is pending; the reply
         // may still come later from outside the wait.
         if (!answered && loop.manualClock() && loop.pendingCount() == 0) {
@@ -280,6 +279,8 @@ void Application::handleTerminationSignals() {
     signalWatcher_ = std::move(watcher);
 }
 
-void Application::stopHandlingTerminationSignals() { signalWatcher_.reset(); }
+void Application::stopHandlingTerminationSignals() {
+    signalWatcher_.reset();
+}
 
 } // namespace platform

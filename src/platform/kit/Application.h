@@ -117,8 +117,7 @@ public:
     void stopHandlingTerminationSignals();
 
 private:
-    void post(std::string_view name,
-              void (ApplicationDelegate::*function)(const Notification&));
+    void post(std::string_view name, void (ApplicationDelegate::*function)(const Notification&));
     void finishTermination();
 
     ApplicationDelegate* delegate_ = nullptr;

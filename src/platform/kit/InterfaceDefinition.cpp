@@ -30,8 +30,8 @@ bool InterfaceDefinition::isRegistered(std::string_view name) {
     return registry().find(name) != registry().end();
 }
 
-std::optional<std::vector<std::shared_ptr<Object>>>
-InterfaceDefinition::load(std::string_view name, Object* owner) {
+std::optional<std::vector<std::shared_ptr<Object>>> InterfaceDefinition::load(std::string_view name,
+                                                                              Object* owner) {
     auto it = registry().find(name);
     if (it == registry().end()) {
         Logf("Could not load the interface definition \"%@\"", std::string(name));

@@ -30,26 +30,22 @@ public:
 
     // Keeps a top-level object alive with the load's result and, when it has awake(), wakes
     // it after the builder returns. Objects wake in the order they were named.
-    template <class T>
-    std::shared_ptr<T> addTopLevelObject(std::shared_ptr<T> object) {
+    template <class T> std::shared_ptr<T> addTopLevelObject(std::shared_ptr<T> object) {
         topLevelObjects_.push_back(object);
-        if constexpr (requires(T& t) { t.awake(); }) {
+        if constexpr (requires(T & t) { t.awake(); }) {
             wakeLater(object.get());
         }
         return object;
     }
     // Wakes an object that is not top-level (a view kept by its window, the owner when the
     // builder set its outlets) after the builder returns.
-    template <class T>
-    void wakeLater(T* object) {
+    template <class T> void wakeLater(T* object) {
         if (object) {
             toWake_.push_back([object] { object->awake(); });
         }
     }
 
-    const std::vector<std::shared_ptr<Object>>& topLevelObjects() const {
-        return topLevelObjects_;
-    }
+    const std::vector<std::shared_ptr<Object>>& topLevelObjects() const { return topLevelObjects_; }
     std::vector<std::shared_ptr<Object>> takeTopLevelObjects() {
         return std::move(topLevelObjects_);
     }

@@ -13,9 +13,13 @@ BITHockeyManager& sharedManager() {
 
 } // namespace
 
-BITHockeyManager& BITHockeyManager::sharedHockeyManager() { return sharedManager(); }
+BITHockeyManager& BITHockeyManager::sharedHockeyManager() {
+    return sharedManager();
+}
 
-void BITHockeyManager::resetSharedHockeyManager() { sharedManager() = BITHockeyManager{}; }
+void BITHockeyManager::resetSharedHockeyManager() {
+    sharedManager() = BITHockeyManager{};
+}
 
 void BITHockeyManager::configureWithIdentifier(
     std::string identifier, std::string companyName,

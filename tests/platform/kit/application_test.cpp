@@ -1,10 +1,9 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/kit/Application.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -149,9 +148,8 @@ TEST_F(ApplicationTest, HideAndUnhideTellTheDelegateOnce) {
     app().unhide(nullptr);
     app().unhide(nullptr);
 
-    EXPECT_EQ(delegate.calls,
-              (std::vector<std::string>{"willResignActive", "willHide", "didHide", "didUnhide",
-                                        "didBecomeActive"}));
+    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"willResignActive", "willHide", "didHide",
+                                                        "didUnhide", "didBecomeActive"}));
     EXPECT_FALSE(app().isHidden());
     EXPECT_TRUE(app().isActive());
 }

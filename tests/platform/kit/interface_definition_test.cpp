@@ -2,7 +2,6 @@
 #include "platform/kit/InterfaceDefinition.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
