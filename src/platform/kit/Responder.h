@@ -71,8 +71,6 @@ public:
     virtual bool becomeFirstResponder() { return true; }
     virtual bool resignFirstResponder() { return true; }
 
-    std::string description() const override;
-
 private:
     Responder* nextResponder_ = nullptr;
 };

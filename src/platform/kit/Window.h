@@ -252,6 +252,8 @@ public:
     // go to the view that took the down), keys to the first responder, and moves to tracking
     // areas.
     virtual void sendEvent(const Event& event);
+    // Offers a key equivalent to the window's views.
+    bool performKeyEquivalent(const Event& event) override;
     // Tab and Shift-Tab move along the key view loop; other keys end at noResponderFor.
     void keyDown(const Event& event) override;
     bool acceptsMouseMovedEvents() const { return acceptsMouseMovedEvents_; }
@@ -320,11 +322,15 @@ private:
     friend class WindowServer;
     struct Impl;
     void viewRemovedFromWindow(View* view);
-    void viewNeedsDisplay();
+    void invalidateBaseRect(const Rect& rect);
+    void displayBaseRect(const Rect& rect);
     void dispatchMouse(const Event& event);
     void updateTrackingAreasFor(const Event& event);
+    // The pointer left the window: every tracking area it was inside hears mouseExited.
+    void mouseExitedWindow(const Event& event);
     void orderIn(WindowOrderingMode place, Window* relativeTo);
-    void moveChildren(double dx, double dy);
+    void runFrameAnimation(const Rect& frame, bool display, TimeInterval duration);
+    WindowOrderingMode placeOfChild(Window* child) const;
 
     std::unique_ptr<Impl> impl_;
     int windowNumber_;

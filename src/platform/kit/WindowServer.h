@@ -71,6 +71,15 @@ public:
     // A backend tells the kit that the window manager moved or resized a window.
     void windowMovedByScreen(Window& window, const Rect& frame);
 
+    // Key equivalents nobody in the key window took go to the main menu; the menu layer
+    // installs the handler.
+    using KeyEquivalentHandler = std::function<bool(const Event&)>;
+    void setMenuKeyEquivalentHandler(KeyEquivalentHandler handler) {
+        menuKeyEquivalentHandler_ = std::move(handler);
+    }
+    // Windows that hide on deactivation leave the screen while the application is inactive.
+    void applicationActivationChanged(bool active);
+
     // Actions. With a target, the target performs it; without one, the action travels the
     // chain: the key window's first responder and its next responders, the key window, its
     // delegate, then the same for the main window when it is another, then the application
@@ -109,7 +118,8 @@ public:
     void registerWindow(Window* window);
     void unregisterWindow(Window* window);
     void orderWindow(Window* window, int place, Window* relativeTo);
-    void removeFromOrder(Window* window);
+    // Puts the order back in shape after a level or parent change.
+    void normalizeOrder();
     void setKeyWindow(Window* window);
     void setMainWindow(Window* window);
     // The next window that can take key (or main) status after `leaving` went away.
@@ -121,6 +131,7 @@ private:
         ModalSession id;
         Window* window;
         int result = RunContinuesResponse;
+        TimeInterval started = 0;
     };
     struct SheetRecord {
         Window* sheet;
@@ -141,6 +152,9 @@ private:
     bool dispatchScheduled_ = false;
     Point lastMouseLocation_;
     ChainTail chainTail_;
+    KeyEquivalentHandler menuKeyEquivalentHandler_;
+    int pointerWindow_ = 0;
+    std::vector<Window*> hiddenOnDeactivate_;
     std::vector<ModalRecord> modalSessions_;
     ModalSession nextSession_ = 1;
     std::vector<SheetRecord> sheets_;
