@@ -157,8 +157,8 @@ void Application::run() {
     auto& loop = RunLoop::main();
     while (!terminated_ && !stopRequested_) {
         loop.run();
-        // Under a test's manual clock the loop returns once nothing is left to do.
-        if (loop.manualClock() && loop.pendingCount() == 0) {
+        // Under a test's manual clock the loop returns once nothing is due in its mode.
+        if (loop.manualClock()) {
             break;
         }
     }
@@ -195,9 +195,9 @@ void Application::terminate(Object* /*sender*/) {
     while (awaitingReply_ && !terminated_) {
         const bool answered = loop.runUntil([this] { return !awaitingReply_ || terminated_; },
                                             3600.0, ModalPanelRunLoopMode);
-        // Under a test's manual clock nothing can answer once nothing is pending; the reply
-        // may still come later from outside the wait.
-        if (!answered && loop.manualClock() && loop.pendingCount() == 0) {
+        // Under a test's manual clock nothing can answer once nothing is due in the mode;
+        // the reply may still come later from outside the wait.
+        if (!answered && loop.manualClock()) {
             return;
         }
     }

@@ -124,6 +124,20 @@ TEST_F(ApplicationTest, WaitingForTheReplyRunsOnlyModalPanelWork) {
     EXPECT_FALSE(defaultWorkRan);
 }
 
+TEST_F(ApplicationTest, AReplyCanComeAfterTheWaitGaveUp) {
+    // Under the manual clock the wait ends when nothing is due; the request stays pending
+    // and a second request meanwhile is not asked again.
+    delegate.replies = {TerminateReply::Later};
+    app().terminate(nullptr);
+    EXPECT_TRUE(app().isWaitingForTerminationReply());
+    app().terminate(nullptr);
+    EXPECT_EQ(std::count(delegate.calls.begin(), delegate.calls.end(), "shouldTerminate"), 1);
+
+    app().replyToApplicationShouldTerminate(true);
+
+    EXPECT_TRUE(app().isTerminated());
+}
+
 TEST_F(ApplicationTest, ARequestMadeWhileTheDelegateDecidesEndsTheApplicationOnce) {
     // The delegate confirms and asks again from inside its answer; the inner request settles
     // the matter and the outer one must not repeat the ending.
