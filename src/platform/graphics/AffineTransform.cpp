@@ -8,12 +8,9 @@
 namespace platform {
 
 AffineTransform composeTransforms(const AffineTransform& a, const AffineTransform& b) {
-    return {b.m11 * a.m11 + b.m21 * a.m12,
-            b.m12 * a.m11 + b.m22 * a.m12,
-            b.m11 * a.m21 + b.m21 * a.m22,
-            b.m12 * a.m21 + b.m22 * a.m22,
-            b.m11 * a.tX + b.m21 * a.tY + b.tX,
-            b.m12 * a.tX + b.m22 * a.tY + b.tY};
+    return {b.m11 * a.m11 + b.m21 * a.m12,      b.m12 * a.m11 + b.m22 * a.m12,
+            b.m11 * a.m21 + b.m21 * a.m22,      b.m12 * a.m21 + b.m22 * a.m22,
+            b.m11 * a.tX + b.m21 * a.tY + b.tX, b.m12 * a.tX + b.m22 * a.tY + b.tY};
 }
 
 void AffineTransform::translateXBy(double dx, double dy) {
@@ -30,7 +27,9 @@ void AffineTransform::rotateByRadians(double radians) {
     prependTransform({c, s, -s, c, 0, 0});
 }
 
-void AffineTransform::scaleXBy(double sx, double sy) { prependTransform({sx, 0, 0, sy, 0, 0}); }
+void AffineTransform::scaleXBy(double sx, double sy) {
+    prependTransform({sx, 0, 0, sy, 0, 0});
+}
 
 void AffineTransform::invert() {
     const double det = m11 * m22 - m12 * m21;

@@ -9,7 +9,9 @@ namespace platform {
 
 namespace {
 
-bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 } // namespace
 
@@ -80,9 +82,8 @@ AttributedString::AttributedString(std::string text, TextAttributes attributes)
 TextRange AttributedString::clampToCharacters(TextRange range) const {
     const std::size_t size = text_.size();
     const std::size_t start = characterStart(text_, std::min(range.location, size));
-    std::size_t end = range.length > size - std::min(range.location, size)
-                          ? size
-                          : range.location + range.length;
+    std::size_t end =
+        range.length > size - std::min(range.location, size) ? size : range.location + range.length;
     while (end < size && isContinuation(text_[end]))
         ++end;
     return {start, std::max(start, end) - start};
@@ -279,7 +280,9 @@ AttributedString AttributedString::attributedSubstringFromRange(TextRange range)
     return out;
 }
 
-Size AttributedString::size() const { return TextLayout(*this, 0).usedRect().size; }
+Size AttributedString::size() const {
+    return TextLayout(*this, 0).usedRect().size;
+}
 
 Rect AttributedString::boundingRectWithSize(Size size) const {
     return TextLayout(*this, size.width).usedRect();

@@ -74,8 +74,7 @@ BezierPath BezierPath::bezierPathWithOvalInRect(const Rect& rect) {
     return path;
 }
 
-BezierPath BezierPath::bezierPathWithRoundedRect(const Rect& rect, double xRadius,
-                                                 double yRadius) {
+BezierPath BezierPath::bezierPathWithRoundedRect(const Rect& rect, double xRadius, double yRadius) {
     BezierPath path;
     path.appendBezierPathWithRoundedRect(rect, xRadius, yRadius);
     return path;
@@ -115,14 +114,17 @@ void BezierPath::closePath() {
     closed_ = true;
 }
 
-void BezierPath::relativeMoveToPoint(Point o) { moveToPoint(current_.offsetBy(o.x, o.y)); }
+void BezierPath::relativeMoveToPoint(Point o) {
+    moveToPoint(current_.offsetBy(o.x, o.y));
+}
 
-void BezierPath::relativeLineToPoint(Point o) { lineToPoint(current_.offsetBy(o.x, o.y)); }
+void BezierPath::relativeLineToPoint(Point o) {
+    lineToPoint(current_.offsetBy(o.x, o.y));
+}
 
 void BezierPath::relativeCurveToPoint(Point end, Point c1, Point c2) {
     const Point base = current_;
-    curveToPoint(base.offsetBy(end.x, end.y), base.offsetBy(c1.x, c1.y),
-                 base.offsetBy(c2.x, c2.y));
+    curveToPoint(base.offsetBy(end.x, end.y), base.offsetBy(c1.x, c1.y), base.offsetBy(c2.x, c2.y));
 }
 
 void BezierPath::removeAllPoints() {
@@ -274,7 +276,7 @@ void BezierPath::appendBezierPathWithArcFromPoint(Point p1, Point p2, double rad
 
 void BezierPath::transformUsingAffineTransform(const AffineTransform& t) {
     for (auto& e : elements_) {
-        const int count = e.type == PathElementType::CurveTo   ? 3
+        const int count = e.type == PathElementType::CurveTo     ? 3
                           : e.type == PathElementType::ClosePath ? 0
                                                                  : 1;
         for (int i = 0; i < count; ++i)
@@ -343,11 +345,10 @@ std::vector<std::vector<Point>> BezierPath::flattened() const {
         case PathElementType::CurveTo: {
             if (polygons.empty())
                 polygons.push_back({last});
-            const double length = std::hypot(e.points[0].x - last.x, e.points[0].y - last.y) +
-                                  std::hypot(e.points[1].x - e.points[0].x,
-                                             e.points[1].y - e.points[0].y) +
-                                  std::hypot(e.points[2].x - e.points[1].x,
-                                             e.points[2].y - e.points[1].y);
+            const double length =
+                std::hypot(e.points[0].x - last.x, e.points[0].y - last.y) +
+                std::hypot(e.points[1].x - e.points[0].x, e.points[1].y - e.points[0].y) +
+                std::hypot(e.points[2].x - e.points[1].x, e.points[2].y - e.points[1].y);
             const int steps = std::clamp(static_cast<int>(length / 2), 8, 128);
             for (int i = 1; i <= steps; ++i)
                 polygons.back().push_back(
@@ -412,11 +413,17 @@ void BezierPath::setClip() const {
     }
 }
 
-void BezierPath::fillRect(const Rect& rect) { bezierPathWithRect(rect).fill(); }
+void BezierPath::fillRect(const Rect& rect) {
+    bezierPathWithRect(rect).fill();
+}
 
-void BezierPath::strokeRect(const Rect& rect) { bezierPathWithRect(rect).stroke(); }
+void BezierPath::strokeRect(const Rect& rect) {
+    bezierPathWithRect(rect).stroke();
+}
 
-void BezierPath::clipRect(const Rect& rect) { bezierPathWithRect(rect).addClip(); }
+void BezierPath::clipRect(const Rect& rect) {
+    bezierPathWithRect(rect).addClip();
+}
 
 void BezierPath::strokeLineFromPoint(Point from, Point to) {
     BezierPath path;
@@ -425,8 +432,12 @@ void BezierPath::strokeLineFromPoint(Point from, Point to) {
     path.stroke();
 }
 
-double BezierPath::defaultLineWidth() { return defaultWidth; }
+double BezierPath::defaultLineWidth() {
+    return defaultWidth;
+}
 
-void BezierPath::setDefaultLineWidth(double width) { defaultWidth = width; }
+void BezierPath::setDefaultLineWidth(double width) {
+    defaultWidth = width;
+}
 
 } // namespace platform

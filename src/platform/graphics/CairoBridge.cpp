@@ -1,7 +1,6 @@
 #include "platform/graphics/CairoBridge.h"
 
 #include <cairo.h>
-
 #include <cmath>
 
 namespace platform::detail {

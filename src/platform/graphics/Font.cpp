@@ -3,11 +3,10 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/PangoBridge.h"
 
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <pango/pangocairo.h>
 #include <tuple>
 
 namespace platform {
@@ -54,13 +53,19 @@ Resolved resolve(std::string_view name) {
     removeWord(key, "regular");
     removeWord(key, "roman");
     static const std::map<std::string, const char*, std::less<>> families = {
-        {"lucidagrande", sansFamily},    {"lucidagrandeui", sansFamily},
-        {"helvetica", sansFamily},       {"helveticaneue", sansFamily},
-        {"arial", sansFamily},           {"system", sansFamily},
-        {"dejavusans", sansFamily},      {"arialnarrow", condensedFamily},
+        {"lucidagrande", sansFamily},
+        {"lucidagrandeui", sansFamily},
+        {"helvetica", sansFamily},
+        {"helveticaneue", sansFamily},
+        {"arial", sansFamily},
+        {"system", sansFamily},
+        {"dejavusans", sansFamily},
+        {"arialnarrow", condensedFamily},
         {"dejavusanscondensed", condensedFamily},
-        {"monaco", monoFamily},          {"menlo", monoFamily},
-        {"courier", monoFamily},         {"couriernew", monoFamily},
+        {"monaco", monoFamily},
+        {"menlo", monoFamily},
+        {"courier", monoFamily},
+        {"couriernew", monoFamily},
         {"dejavusansmono", monoFamily},
     };
     const auto it = families.find(key);
@@ -152,10 +157,10 @@ PangoContext* pangoContext() {
 PangoFontDescription* newFontDescription(const Font& font) {
     PangoFontDescription* desc = pango_font_description_new();
     pango_font_description_set_family(desc, font.familyName().c_str());
-    pango_font_description_set_weight(desc, font.isBold() ? PANGO_WEIGHT_BOLD
-                                                          : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(desc, font.isItalic() ? PANGO_STYLE_OBLIQUE
-                                                           : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(desc,
+                                      font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(desc,
+                                     font.isItalic() ? PANGO_STYLE_OBLIQUE : PANGO_STYLE_NORMAL);
     const double size = std::clamp(font.pointSize(), 0.5, 4096.0);
     pango_font_description_set_absolute_size(desc, size * PANGO_SCALE);
     return desc;
@@ -200,13 +205,17 @@ Font Font::toolTipsFontOfSize(double size) {
     return makeFont(systemFontName, size > 0 ? size : toolTipsFontSize());
 }
 
-Font Font::userFontOfSize(double size) { return makeFont("Helvetica", size > 0 ? size : 12); }
+Font Font::userFontOfSize(double size) {
+    return makeFont("Helvetica", size > 0 ? size : 12);
+}
 
 Font Font::userFixedPitchFontOfSize(double size) {
     return makeFont("Monaco", size > 0 ? size : 10);
 }
 
-bool Font::isFixedPitch() const { return family_ == monoFamily; }
+bool Font::isFixedPitch() const {
+    return family_ == monoFamily;
+}
 
 Font Font::fontWithSize(double size) const {
     Font font = *this;
@@ -226,15 +235,25 @@ Font Font::fontWithItalic(bool italic) const {
     return font;
 }
 
-double Font::ascender() const { return metricsOf(*this).ascender; }
+double Font::ascender() const {
+    return metricsOf(*this).ascender;
+}
 
-double Font::descender() const { return metricsOf(*this).descender; }
+double Font::descender() const {
+    return metricsOf(*this).descender;
+}
 
-double Font::defaultLineHeightForFont() const { return metricsOf(*this).lineHeight; }
+double Font::defaultLineHeightForFont() const {
+    return metricsOf(*this).lineHeight;
+}
 
-double Font::capHeight() const { return metricsOf(*this).capHeight; }
+double Font::capHeight() const {
+    return metricsOf(*this).capHeight;
+}
 
-double Font::xHeight() const { return metricsOf(*this).xHeight; }
+double Font::xHeight() const {
+    return metricsOf(*this).xHeight;
+}
 
 std::string Font::pangoDescription() const {
     PangoFontDescription* desc = detail::newFontDescription(*this);
@@ -250,4 +269,6 @@ std::string Font::pangoDescription() const {
 // Fontconfig keeps its font cache for the life of the process in a form LeakSanitizer cannot
 // trace, so every program that lays out text would report it as leaked at exit. The hook is
 // only read by sanitizer builds.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

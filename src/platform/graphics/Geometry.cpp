@@ -127,7 +127,9 @@ template <std::size_t N> std::array<double, N> numbers(std::string_view text) {
 
 } // namespace
 
-std::string stringFromPoint(Point p) { return "{" + number(p.x) + ", " + number(p.y) + "}"; }
+std::string stringFromPoint(Point p) {
+    return "{" + number(p.x) + ", " + number(p.y) + "}";
+}
 
 std::string stringFromSize(Size s) {
     return "{" + number(s.width) + ", " + number(s.height) + "}";

@@ -3,9 +3,8 @@
 #include "platform/graphics/CairoBridge.h"
 #include "platform/graphics/GraphicsContext.h"
 
-#include <cairo.h>
-
 #include <algorithm>
+#include <cairo.h>
 #include <cmath>
 #include <numbers>
 #include <numeric>
@@ -19,7 +18,9 @@ struct Stop {
     Color color;
 };
 
-double finiteLocation(double location) { return std::isfinite(location) ? location : 0.0; }
+double finiteLocation(double location) {
+    return std::isfinite(location) ? location : 0.0;
+}
 
 // Stops ordered by location; equal locations keep the order they were given in.
 std::vector<Stop> sortedStops(const std::vector<Color>& colors,
@@ -45,8 +46,7 @@ void addStops(cairo_pattern_t* pattern, const std::vector<Stop>& stops) {
 
 // Paints the current clip of the current context with the gradient's pattern, or with its
 // only colour.
-template <class MakePattern>
-void paint(const std::vector<Stop>& stops, MakePattern makePattern) {
+template <class MakePattern> void paint(const std::vector<Stop>& stops, MakePattern makePattern) {
     auto* context = GraphicsContext::currentContext();
     if (!context || stops.empty())
         return;
@@ -64,7 +64,9 @@ void paint(const std::vector<Stop>& stops, MakePattern makePattern) {
     detail::paintWithOperation(cr, context->compositingOperation());
 }
 
-bool finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool finite(Point p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
 } // namespace
 
@@ -139,9 +141,8 @@ void Gradient::drawFromCenter(Point startCenter, double startRadius, Point endCe
         !std::isfinite(endRadius))
         return;
     paint(sortedStops(colors_, locations_), [&] {
-        return cairo_pattern_create_radial(startCenter.x, startCenter.y,
-                                           std::max(0.0, startRadius), endCenter.x, endCenter.y,
-                                           std::max(0.0, endRadius));
+        return cairo_pattern_create_radial(startCenter.x, startCenter.y, std::max(0.0, startRadius),
+                                           endCenter.x, endCenter.y, std::max(0.0, endRadius));
     });
 }
 

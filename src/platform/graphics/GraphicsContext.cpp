@@ -5,7 +5,6 @@
 #include "platform/graphics/Image.h"
 
 #include <cairo.h>
-
 #include <cassert>
 #include <cmath>
 #include <vector>
@@ -122,13 +121,13 @@ std::unique_ptr<GraphicsContext> GraphicsContext::bitmapContext(int pixelsWide, 
 }
 
 std::unique_ptr<GraphicsContext> GraphicsContext::contextWithPixels(unsigned char* data,
-                                                                    int pixelsWide,
-                                                                    int pixelsHigh, int stride,
-                                                                    double scale, bool flipped) {
+                                                                    int pixelsWide, int pixelsHigh,
+                                                                    int stride, double scale,
+                                                                    bool flipped) {
     if (!(scale > 0))
         scale = 1;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        data, CAIRO_FORMAT_ARGB32, pixelsWide, pixelsHigh, stride);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32,
+                                                                   pixelsWide, pixelsHigh, stride);
     return std::unique_ptr<GraphicsContext>(new GraphicsContext(
         std::make_unique<Impl>(surface, pixelsWide, pixelsHigh, scale, scale, flipped)));
 }
@@ -158,7 +157,9 @@ void GraphicsContext::setCurrentContext(GraphicsContext* context) {
         stack.back() = context;
 }
 
-void GraphicsContext::pushContext(GraphicsContext* context) { contextStack().push_back(context); }
+void GraphicsContext::pushContext(GraphicsContext* context) {
+    contextStack().push_back(context);
+}
 
 void GraphicsContext::popContext() {
     auto& stack = contextStack();
@@ -190,7 +191,9 @@ void GraphicsContext::restoreGraphicsState() {
     impl_->saved.pop_back();
 }
 
-bool GraphicsContext::isFlipped() const { return impl_->state.flipped; }
+bool GraphicsContext::isFlipped() const {
+    return impl_->state.flipped;
+}
 
 void GraphicsContext::flipCoordinates(double height) {
     cairo_translate(impl_->cr, 0, height);
@@ -206,22 +209,34 @@ void GraphicsContext::setCompositingOperation(CompositingOperation operation) {
     impl_->state.operation = operation;
 }
 
-bool GraphicsContext::shouldAntialias() const { return impl_->state.antialias; }
+bool GraphicsContext::shouldAntialias() const {
+    return impl_->state.antialias;
+}
 
 void GraphicsContext::setShouldAntialias(bool antialias) {
     impl_->state.antialias = antialias;
     cairo_set_antialias(impl_->cr, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
-const Color& GraphicsContext::fillColor() const { return impl_->state.fill; }
+const Color& GraphicsContext::fillColor() const {
+    return impl_->state.fill;
+}
 
-void GraphicsContext::setFillColor(const Color& color) { impl_->state.fill = color; }
+void GraphicsContext::setFillColor(const Color& color) {
+    impl_->state.fill = color;
+}
 
-const Color& GraphicsContext::strokeColor() const { return impl_->state.stroke; }
+const Color& GraphicsContext::strokeColor() const {
+    return impl_->state.stroke;
+}
 
-void GraphicsContext::setStrokeColor(const Color& color) { impl_->state.stroke = color; }
+void GraphicsContext::setStrokeColor(const Color& color) {
+    impl_->state.stroke = color;
+}
 
-void GraphicsContext::translate(double dx, double dy) { cairo_translate(impl_->cr, dx, dy); }
+void GraphicsContext::translate(double dx, double dy) {
+    cairo_translate(impl_->cr, dx, dy);
+}
 
 void GraphicsContext::scale(double sx, double sy) {
     if (sx == 0 || sy == 0 || !std::isfinite(sx) || !std::isfinite(sy))
@@ -275,7 +290,9 @@ void GraphicsContext::clipToPath(const BezierPath& path) {
     cairo_clip(impl_->cr);
 }
 
-void GraphicsContext::resetClip() { cairo_reset_clip(impl_->cr); }
+void GraphicsContext::resetClip() {
+    cairo_reset_clip(impl_->cr);
+}
 
 Rect GraphicsContext::clipBoundingBox() const {
     double x0, y0, x1, y1;
@@ -288,10 +305,10 @@ void GraphicsContext::fillPath(const BezierPath& path) {
     cairo_save(cr);
     detail::appendPath(cr, path);
     cairo_set_fill_rule(cr, path.windingRule() == WindingRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD
-                                                                        : CAIRO_FILL_RULE_WINDING);
+                                                                       : CAIRO_FILL_RULE_WINDING);
     detail::setSourceColor(cr, impl_->state.fill);
-    cairo_set_operator(cr,
-                       static_cast<cairo_operator_t>(detail::cairoOperator(impl_->state.operation)));
+    cairo_set_operator(
+        cr, static_cast<cairo_operator_t>(detail::cairoOperator(impl_->state.operation)));
     cairo_fill(cr);
     cairo_restore(cr);
 }
@@ -302,13 +319,15 @@ void GraphicsContext::strokePath(const BezierPath& path) {
     detail::appendPath(cr, path);
     applyStrokeStyle(cr, path);
     detail::setSourceColor(cr, impl_->state.stroke);
-    cairo_set_operator(cr,
-                       static_cast<cairo_operator_t>(detail::cairoOperator(impl_->state.operation)));
+    cairo_set_operator(
+        cr, static_cast<cairo_operator_t>(detail::cairoOperator(impl_->state.operation)));
     cairo_stroke(cr);
     cairo_restore(cr);
 }
 
-void GraphicsContext::fillRect(const Rect& rect) { fillRect(rect, impl_->state.operation); }
+void GraphicsContext::fillRect(const Rect& rect) {
+    fillRect(rect, impl_->state.operation);
+}
 
 void GraphicsContext::fillRect(const Rect& rect, CompositingOperation operation) {
     if (rect.isEmpty())
@@ -333,11 +352,17 @@ void GraphicsContext::clear() {
     cairo_restore(cr);
 }
 
-int GraphicsContext::pixelsWide() const { return impl_->width; }
+int GraphicsContext::pixelsWide() const {
+    return impl_->width;
+}
 
-int GraphicsContext::pixelsHigh() const { return impl_->height; }
+int GraphicsContext::pixelsHigh() const {
+    return impl_->height;
+}
 
-double GraphicsContext::backingScaleFactor() const { return impl_->scaleX; }
+double GraphicsContext::backingScaleFactor() const {
+    return impl_->scaleX;
+}
 
 Size GraphicsContext::size() const {
     return {impl_->width / impl_->scaleX, impl_->height / impl_->scaleY};
@@ -360,9 +385,13 @@ bool GraphicsContext::writePNG(const std::filesystem::path& path) const {
     return cairo_surface_write_to_png(impl_->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
-void GraphicsContext::flush() { cairo_surface_flush(impl_->surface); }
+void GraphicsContext::flush() {
+    cairo_surface_flush(impl_->surface);
+}
 
-cairo_t* GraphicsContext::cairo() const { return impl_->cr; }
+cairo_t* GraphicsContext::cairo() const {
+    return impl_->cr;
+}
 
 GraphicsStateSaver::GraphicsStateSaver() : context_(GraphicsContext::currentContext()) {
     if (context_)
@@ -374,14 +403,18 @@ GraphicsStateSaver::~GraphicsStateSaver() {
         context_->restoreGraphicsState();
 }
 
-void RectFill(const Rect& rect) { RectFillUsingOperation(rect, CompositingOperation::Copy); }
+void RectFill(const Rect& rect) {
+    RectFillUsingOperation(rect, CompositingOperation::Copy);
+}
 
 void RectFillUsingOperation(const Rect& rect, CompositingOperation operation) {
     if (auto* context = GraphicsContext::currentContext())
         context->fillRect(rect, operation);
 }
 
-void FrameRect(const Rect& rect) { FrameRectWithWidth(rect, 1.0); }
+void FrameRect(const Rect& rect) {
+    FrameRectWithWidth(rect, 1.0);
+}
 
 void FrameRectWithWidth(const Rect& rect, double width) {
     FrameRectWithWidthUsingOperation(rect, width, CompositingOperation::Copy);

@@ -30,8 +30,7 @@ class GraphicsContext {
 public:
     // A transparent off-screen bitmap owned by the context.
     static std::unique_ptr<GraphicsContext> bitmapContext(int pixelsWide, int pixelsHigh,
-                                                          double scale = 1.0,
-                                                          bool flipped = false);
+                                                          double scale = 1.0, bool flipped = false);
     // Someone else's pixels: 32-bit premultiplied ARGB words in native byte order (Cairo's
     // ARGB32, SDL's ARGB8888), `stride` bytes a row, alive as long as the context.
     static std::unique_ptr<GraphicsContext> contextWithPixels(unsigned char* data, int pixelsWide,

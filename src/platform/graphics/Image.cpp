@@ -4,14 +4,13 @@
 #include "platform/graphics/CairoBridge.h"
 #include "platform/graphics/GraphicsContext.h"
 
-#include <cairo.h>
-#include <librsvg/rsvg.h>
-
 #include <algorithm>
+#include <cairo.h>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <librsvg/rsvg.h>
 #include <map>
 #include <vector>
 
@@ -145,7 +144,9 @@ std::shared_ptr<Image> Image::imageNamed(std::string_view name) {
     return image;
 }
 
-void Image::clearImageCache() { imageCache().clear(); }
+void Image::clearImageCache() {
+    imageCache().clear();
+}
 
 std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -218,7 +219,9 @@ bool Image::isValid() const {
     return (impl_->bitmap || impl_->svg) && impl_->size.width > 0 && impl_->size.height > 0;
 }
 
-Size Image::size() const { return impl_->size; }
+Size Image::size() const {
+    return impl_->size;
+}
 
 void Image::setSize(Size size) {
     if (size == impl_->size)
@@ -231,11 +234,17 @@ void Image::setSize(Size size) {
     }
 }
 
-int Image::pixelsWide() const { return impl_->pixelsWide(); }
+int Image::pixelsWide() const {
+    return impl_->pixelsWide();
+}
 
-int Image::pixelsHigh() const { return impl_->pixelsHigh(); }
+int Image::pixelsHigh() const {
+    return impl_->pixelsHigh();
+}
 
-const std::string& Image::name() const { return impl_->name; }
+const std::string& Image::name() const {
+    return impl_->name;
+}
 
 void Image::setName(std::string_view name) {
     auto& cache = imageCache();
@@ -251,9 +260,13 @@ void Image::setName(std::string_view name) {
         cache[impl_->name] = self;
 }
 
-bool Image::isFlipped() const { return impl_->flipped; }
+bool Image::isFlipped() const {
+    return impl_->flipped;
+}
 
-void Image::setFlipped(bool flipped) { impl_->flipped = flipped; }
+void Image::setFlipped(bool flipped) {
+    impl_->flipped = flipped;
+}
 
 void Image::lockFocus() {
     if (impl_->svg) {
@@ -262,9 +275,8 @@ void Image::lockFocus() {
         g_object_unref(impl_->svg);
         impl_->svg = nullptr;
     } else if (!impl_->bitmap) {
-        impl_->bitmap = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                                   pixelsFor(impl_->size.width),
-                                                   pixelsFor(impl_->size.height));
+        impl_->bitmap = cairo_image_surface_create(
+            CAIRO_FORMAT_ARGB32, pixelsFor(impl_->size.width), pixelsFor(impl_->size.height));
     }
     impl_->focus.push_back(GraphicsContext::contextWithImage(*this, impl_->flipped));
     GraphicsContext::pushContext(impl_->focus.back().get());
@@ -426,7 +438,9 @@ void tileImage(cairo_t* cr, const Image* image, const Rect& region, bool topAtMi
     cairo_restore(cr);
 }
 
-Size sizeOf(const Image* image) { return image && image->isValid() ? image->size() : ZeroSize; }
+Size sizeOf(const Image* image) {
+    return image && image->isValid() ? image->size() : ZeroSize;
+}
 
 } // namespace
 
@@ -467,8 +481,7 @@ void DrawNinePartImage(const Rect& frame, const Image* topLeftCorner, const Imag
     draw(topEdgeFill, {x0 + tl.width, y1 - topH, (x1 - tr.width) - (x0 + tl.width), topH});
     draw(bottomEdgeFill, {x0 + bl.width, y0, (x1 - br.width) - (x0 + bl.width), bottomH});
     draw(leftEdgeFill, {x0, y0 + bl.height, leftW, (y1 - tl.height) - (y0 + bl.height)});
-    draw(rightEdgeFill,
-         {x1 - rightW, y0 + br.height, rightW, (y1 - tr.height) - (y0 + br.height)});
+    draw(rightEdgeFill, {x1 - rightW, y0 + br.height, rightW, (y1 - tr.height) - (y0 + br.height)});
     draw(centerFill,
          {x0 + leftW, y0 + bottomH, (x1 - rightW) - (x0 + leftW), (y1 - topH) - (y0 + bottomH)});
 }

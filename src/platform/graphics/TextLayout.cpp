@@ -4,15 +4,16 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/PangoBridge.h"
 
-#include <pango/pangocairo.h>
-
 #include <cmath>
+#include <pango/pangocairo.h>
 
 namespace platform {
 
 namespace {
 
-guint16 channel16(double v) { return static_cast<guint16>(std::lround(detail::clampUnit(v) * 65535)); }
+guint16 channel16(double v) {
+    return static_cast<guint16>(std::lround(detail::clampUnit(v) * 65535));
+}
 
 // Pango needs valid UTF-8; a stray byte becomes "?" so that byte indexes stay the same.
 std::string validUTF8(const std::string& text) {
@@ -62,7 +63,9 @@ PangoTabAlign pangoTab(TextTabType type) {
     }
 }
 
-double units(int value) { return static_cast<double>(value) / PANGO_SCALE; }
+double units(int value) {
+    return static_cast<double>(value) / PANGO_SCALE;
+}
 
 Rect rectOf(const PangoRectangle& r) {
     return {units(r.x), units(r.y), units(r.width), units(r.height)};
@@ -167,9 +170,8 @@ struct TextLayout::Impl {
             break;
         }
         // Clipped lines are never wrapped: they are laid out unbounded and aligned by hand.
-        pango_layout_set_width(layout, wraps && !clipping
-                                           ? static_cast<int>(std::min(width, 1e6) * PANGO_SCALE)
-                                           : -1);
+        pango_layout_set_width(
+            layout, wraps && !clipping ? static_cast<int>(std::min(width, 1e6) * PANGO_SCALE) : -1);
     }
 
     // The horizontal shift that aligns unbounded (clipped) lines within the width.
@@ -190,7 +192,9 @@ struct TextLayout::Impl {
     }
 };
 
-TextLayout::TextLayout() : impl_(std::make_unique<Impl>()) { impl_->rebuild(); }
+TextLayout::TextLayout() : impl_(std::make_unique<Impl>()) {
+    impl_->rebuild();
+}
 
 TextLayout::TextLayout(const AttributedString& text, double width)
     : impl_(std::make_unique<Impl>()) {
@@ -208,14 +212,18 @@ void TextLayout::setAttributedString(const AttributedString& text) {
     impl_->rebuild();
 }
 
-const AttributedString& TextLayout::attributedString() const { return impl_->text; }
+const AttributedString& TextLayout::attributedString() const {
+    return impl_->text;
+}
 
 void TextLayout::setWidth(double width) {
     impl_->width = width;
     impl_->rebuild();
 }
 
-double TextLayout::width() const { return impl_->width; }
+double TextLayout::width() const {
+    return impl_->width;
+}
 
 Rect TextLayout::usedRect() const {
     if (impl_->text.empty())
@@ -234,10 +242,14 @@ Rect TextLayout::inkRect() const {
 }
 
 std::size_t TextLayout::lineCount() const {
-    return impl_->text.empty() ? 0 : static_cast<std::size_t>(pango_layout_get_line_count(impl_->layout));
+    return impl_->text.empty()
+               ? 0
+               : static_cast<std::size_t>(pango_layout_get_line_count(impl_->layout));
 }
 
-double TextLayout::firstBaseline() const { return units(pango_layout_get_baseline(impl_->layout)); }
+double TextLayout::firstBaseline() const {
+    return units(pango_layout_get_baseline(impl_->layout));
+}
 
 std::size_t TextLayout::characterIndexForPoint(Point point) const {
     const std::string& s = impl_->text.string();
@@ -282,8 +294,8 @@ void TextLayout::drawAtTopLeft(Point topLeft) const {
     // Pango lays out downwards; in unflipped coordinates that means turning y around.
     if (!context->isFlipped())
         cairo_scale(cr, 1, -1);
-    cairo_set_operator(cr, static_cast<cairo_operator_t>(
-                               detail::cairoOperator(context->compositingOperation())));
+    cairo_set_operator(
+        cr, static_cast<cairo_operator_t>(detail::cairoOperator(context->compositingOperation())));
     detail::setSourceColor(cr, Color::blackColor());
     cairo_move_to(cr, impl_->alignmentOffset(), 0);
     pango_cairo_show_layout(cr, impl_->layout);

@@ -4,12 +4,11 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -40,18 +39,16 @@ private:
     std::shared_ptr<platform::Image> image_;
 };
 
-inline ::testing::AssertionResult colorNear(const platform::Color& actual,
-                                            const platform::Color& expected,
-                                            double tolerance = 0.02) {
+inline ::testing::AssertionResult
+colorNear(const platform::Color& actual, const platform::Color& expected, double tolerance = 0.02) {
     const double d = std::max({std::abs(actual.redComponent() - expected.redComponent()),
                                std::abs(actual.greenComponent() - expected.greenComponent()),
                                std::abs(actual.blueComponent() - expected.blueComponent()),
                                std::abs(actual.alphaComponent() - expected.alphaComponent())});
     if (d <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << actual.description() << " is not within " << tolerance << " of "
-           << expected.description();
+    return ::testing::AssertionFailure() << actual.description() << " is not within " << tolerance
+                                         << " of " << expected.description();
 }
 
 // A fresh folder below LUMIQ_TEST_TMP (or the system's temporary folder), removed afterwards.

@@ -1,5 +1,4 @@
 #include "GraphicsTestSupport.h"
-
 #include "platform/graphics/BezierPath.h"
 
 #include <gtest/gtest.h>

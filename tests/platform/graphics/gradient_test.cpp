@@ -1,10 +1,8 @@
 #include "GraphicsTestSupport.h"
-
 #include "platform/graphics/Gradient.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace platform;
 using graphics_test::Canvas;
@@ -52,11 +50,8 @@ TEST(Gradient, LinearAnglesRunEdgeToEdgeAndCornerToCorner) {
         Point start, end; // pixels holding the first and last colour
     };
     const Case cases[] = {
-        {0, {0, 50}, {99, 50}},
-        {90, {50, 0}, {50, 99}},
-        {-90, {50, 99}, {50, 0}},
-        {45, {0, 0}, {99, 99}},
-        {180, {99, 50}, {0, 50}},
+        {0, {0, 50}, {99, 50}}, {90, {50, 0}, {50, 99}},  {-90, {50, 99}, {50, 0}},
+        {45, {0, 0}, {99, 99}}, {180, {99, 50}, {0, 50}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.angle);

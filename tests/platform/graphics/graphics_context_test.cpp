@@ -1,5 +1,4 @@
 #include "GraphicsTestSupport.h"
-
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/GraphicsContext.h"
 
@@ -78,8 +77,8 @@ TEST(GraphicsContext, RectFillCopiesWhileBezierFillComposites) {
     RectFill({0, 0, 20, 10});
     const Color halfBlue(0, 0, 1, 0.5);
     halfBlue.setFill();
-    RectFill({0, 0, 10, 10});                  // replaces: translucent blue
-    BezierPath::fillRect({10, 0, 10, 10});     // source over: blends with the red
+    RectFill({0, 0, 10, 10});              // replaces: translucent blue
+    BezierPath::fillRect({10, 0, 10, 10}); // source over: blends with the red
     EXPECT_TRUE(colorNear(canvas.at(5, 5), halfBlue));
     EXPECT_TRUE(colorNear(canvas.at(15, 5), Color(0.5, 0, 0.5, 1)));
 

@@ -1,12 +1,10 @@
 #include "GraphicsTestSupport.h"
-
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace platform;
 using graphics_test::Canvas;
@@ -54,9 +52,9 @@ const char* svgText = R"(<svg xmlns="http://www.w3.org/2000/svg" width="20" heig
 TEST(Image, DrawingIntoAnImageUsesItsOwnUnflippedCoordinates) {
     const auto image = gridImage();
     EXPECT_EQ(image->size(), Size(30, 30));
-    EXPECT_TRUE(colorNear(image->colorAt(5, 25), cells[0][0]));  // top left
-    EXPECT_TRUE(colorNear(image->colorAt(25, 5), cells[2][2]));  // bottom right
-    EXPECT_EQ(GraphicsContext::currentContext(), nullptr);       // focus was given back
+    EXPECT_TRUE(colorNear(image->colorAt(5, 25), cells[0][0])); // top left
+    EXPECT_TRUE(colorNear(image->colorAt(25, 5), cells[2][2])); // bottom right
+    EXPECT_EQ(GraphicsContext::currentContext(), nullptr);      // focus was given back
     EXPECT_TRUE(colorNear(image->colorAt(-1, 0), Color::clearColor()));
 }
 
@@ -131,10 +129,10 @@ TEST(Image, NinePartDrawingKeepsCornersAtTheirSize) {
     for (const bool flipped : {false, true}) {
         SCOPED_TRACE(flipped ? "flipped" : "unflipped");
         Canvas canvas(100, 60, flipped);
-        DrawNinePartImage({0, 0, 100, 60}, parts[0][0].get(), parts[0][1].get(),
-                          parts[0][2].get(), parts[1][0].get(), parts[1][1].get(),
-                          parts[1][2].get(), parts[2][0].get(), parts[2][1].get(),
-                          parts[2][2].get(), CompositingOperation::SourceOver, 1.0, flipped);
+        DrawNinePartImage({0, 0, 100, 60}, parts[0][0].get(), parts[0][1].get(), parts[0][2].get(),
+                          parts[1][0].get(), parts[1][1].get(), parts[1][2].get(),
+                          parts[2][0].get(), parts[2][1].get(), parts[2][2].get(),
+                          CompositingOperation::SourceOver, 1.0, flipped);
         // Pixel rows count from the bottom: the top row of the screen is y 59.
         EXPECT_TRUE(colorNear(canvas.at(0, 59), cells[0][0]));
         EXPECT_TRUE(colorNear(canvas.at(9, 50), cells[0][0]));

@@ -1,5 +1,4 @@
 #include "GraphicsTestSupport.h"
-
 #include "platform/graphics/AttributedString.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/TextLayout.h"
@@ -111,7 +110,12 @@ TEST(Text, NonAsciiTextIsMeasuredAndNeverCutInsideACharacter) {
         EXPECT_EQ(characterStart(text, index), index) << "at " << x;
     }
     // Invalid UTF-8 is measured without crashing.
-    EXPECT_GT(sizeWithAttributes(std::string("ab\xff\xfe" "cd\0e", 8), plain).width, 0);
+    EXPECT_GT(sizeWithAttributes(std::string("ab\xff\xfe"
+                                             "cd\0e",
+                                             8),
+                                 plain)
+                  .width,
+              0);
 }
 
 TEST(Text, WrappingTruncationAndAlignment) {
@@ -182,8 +186,7 @@ TEST(AttributedString, RunsMergeSplitAndFollowEdits) {
 
     s.setAlignment(TextAlignment::Center, {0, 3});
     EXPECT_EQ(s.attributesAtIndex(0).effectiveParagraphStyle().alignment, TextAlignment::Center);
-    EXPECT_EQ(s.attributesAtIndex(5).effectiveParagraphStyle().alignment,
-              TextAlignment::Natural);
+    EXPECT_EQ(s.attributesAtIndex(5).effectiveParagraphStyle().alignment, TextAlignment::Natural);
 
     const AttributedString sub = s.attributedSubstringFromRange({8, 100});
     EXPECT_EQ(sub.string(), "world !");
