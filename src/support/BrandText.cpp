@@ -4,10 +4,13 @@
 
 #include <array>
 #include <charconv>
+#include <limits>
 
 namespace {
 
-bool isTrimmed(char c) { return c == '(' || c == ')' || c == ' ' || c == '\t'; }
+bool isTrimmed(char c) {
+    return c == '(' || c == ')' || c == ' ' || c == '\t';
+}
 
 // The four-component reading shared by colours, rectangles and margins: each of the first
 // three numbers is taken up to the next comma (and stays 0 when there is none), the fourth is
@@ -66,7 +69,17 @@ std::string_view trimBrandText(std::string_view text) {
 }
 
 float brandFloatValue(std::string_view text) {
-    return static_cast<float>(platform::leadingDouble(text));
+    return narrowToFloat(platform::leadingDouble(text));
+}
+
+float narrowToFloat(double value) {
+    // Half a unit above the largest float: from here on, rounding to nearest gives infinity.
+    constexpr double overflow = 0x1.ffffffp127;
+    if (value >= overflow)
+        return std::numeric_limits<float>::infinity();
+    if (value <= -overflow)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
 }
 
 platform::Color colorWithRGBAfromString(const std::string* text) {
@@ -117,21 +130,21 @@ QXMargin valueWithMarginFromString(std::string_view text) {
 }
 
 QXMargin marginFromRectValue(const platform::Rect& rect) {
-    return {static_cast<float>(rect.origin.x), static_cast<float>(rect.origin.y),
-            static_cast<float>(rect.size.width), static_cast<float>(rect.size.height)};
+    return {narrowToFloat(rect.origin.x), narrowToFloat(rect.origin.y),
+            narrowToFloat(rect.size.width), narrowToFloat(rect.size.height)};
 }
 
 std::string stringFromPointValue(platform::Point point) {
-    return joined({static_cast<float>(point.x), static_cast<float>(point.y)}, ",");
+    return joined({narrowToFloat(point.x), narrowToFloat(point.y)}, ",");
 }
 
 std::string stringFromSizeValue(platform::Size size) {
-    return joined({static_cast<float>(size.width), static_cast<float>(size.height)}, ",");
+    return joined({narrowToFloat(size.width), narrowToFloat(size.height)}, ",");
 }
 
 std::string stringFromRectValue(const platform::Rect& rect) {
-    return joined({static_cast<float>(rect.origin.x), static_cast<float>(rect.origin.y),
-                   static_cast<float>(rect.size.width), static_cast<float>(rect.size.height)},
+    return joined({narrowToFloat(rect.origin.x), narrowToFloat(rect.origin.y),
+                   narrowToFloat(rect.size.width), narrowToFloat(rect.size.height)},
                   ",");
 }
 

@@ -42,3 +42,6 @@ std::string stringFromMarginValue(const QXMargin& margin);
 std::string_view trimBrandText(std::string_view text);
 // The longest leading decimal number after leading blanks, as a float; 0 when there is none.
 float brandFloatValue(std::string_view text);
+// A double in single precision; beyond the float range it becomes an infinity (a plain cast
+// would be undefined there).
+float narrowToFloat(double value);

@@ -1,10 +1,9 @@
+#include "platform/foundation/Value.h"
 #include "support/BrandText.h"
 
-#include "platform/foundation/Value.h"
-
-#include <gtest/gtest.h>
-
 #include <clocale>
+#include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 
 using platform::Color;
@@ -55,8 +54,12 @@ TEST(BrandText, PointsAndSizesNeedAComma) {
         Point expected;
     };
     const Case cases[] = {
-        {"(3.5,0.5)", {3.5, 0.5}},  {" ( -1 , 2 ) ", {-1, 2}}, {"(5)", {0, 0}},
-        {"(1,2,3)", {1, 2}},        {"()", {0, 0}},            {"(,7)", {0, 7}},
+        {"(3.5,0.5)", {3.5, 0.5}},
+        {" ( -1 , 2 ) ", {-1, 2}},
+        {"(5)", {0, 0}},
+        {"(1,2,3)", {1, 2}},
+        {"()", {0, 0}},
+        {"(,7)", {0, 7}},
         {"(0.2, -0.4)", {0.2f, -0.4f}},
     };
     for (const auto& c : cases) {
@@ -111,4 +114,11 @@ TEST(BrandText, WritersUseOneDecimalAndOnlyMarginsHaveBlanks) {
         EXPECT_EQ(stringFromPointValue({0.5, 1}), "(0.5,1.0)");
         std::setlocale(LC_NUMERIC, saved.c_str());
     }
+}
+
+TEST(BrandText, NumbersBeyondFloatRangeBecomeInfinite) {
+    const Color c = colorWithRGBAfromString("(1e39,-1e300,0.5,1)");
+    EXPECT_TRUE(std::isinf(c.redComponent()) && c.redComponent() > 0);
+    EXPECT_TRUE(std::isinf(c.greenComponent()) && c.greenComponent() < 0);
+    EXPECT_EQ(stringFromPointValue({1e300, 0}), "(inf,0.0)");
 }
