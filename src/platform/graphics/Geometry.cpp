@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace platform {
 
@@ -106,17 +105,19 @@ std::string number(double v) {
 template <std::size_t N> std::array<double, N> numbers(std::string_view text) {
     std::array<double, N> out{};
     std::size_t found = 0;
-    std::string copy(text);
-    const char* p = copy.c_str();
-    while (*p && found < N) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end && found < N) {
         const char c = *p;
         const bool starts = (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
         if (starts) {
-            char* end = nullptr;
-            const double v = std::strtod(p, &end);
-            if (end != p) {
+            // from_chars reads the same whatever the locale, but takes no "+".
+            const char* from = c == '+' ? p + 1 : p;
+            double v = 0;
+            const auto result = std::from_chars(from, end, v);
+            if (result.ec == std::errc() || result.ec == std::errc::result_out_of_range) {
                 out[found++] = v;
-                p = end;
+                p = result.ptr;
                 continue;
             }
         }
@@ -125,18 +126,29 @@ template <std::size_t N> std::array<double, N> numbers(std::string_view text) {
     return out;
 }
 
+// Built by appending: GCC 12 warns falsely about "{" + std::string in release builds.
+std::string braced(double a, double b) {
+    std::string out = "{";
+    out += number(a);
+    out += ", ";
+    out += number(b);
+    out += '}';
+    return out;
+}
+
 } // namespace
 
-std::string stringFromPoint(Point p) {
-    return "{" + number(p.x) + ", " + number(p.y) + "}";
-}
+std::string stringFromPoint(Point p) { return braced(p.x, p.y); }
 
-std::string stringFromSize(Size s) {
-    return "{" + number(s.width) + ", " + number(s.height) + "}";
-}
+std::string stringFromSize(Size s) { return braced(s.width, s.height); }
 
 std::string stringFromRect(const Rect& r) {
-    return "{" + stringFromPoint(r.origin) + ", " + stringFromSize(r.size) + "}";
+    std::string out = "{";
+    out += stringFromPoint(r.origin);
+    out += ", ";
+    out += stringFromSize(r.size);
+    out += '}';
+    return out;
 }
 
 Point pointFromString(std::string_view text) {
