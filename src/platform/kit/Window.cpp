@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cairo.h>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -144,20 +145,27 @@ void Window::runFrameAnimation(const Rect& frame, bool display, TimeInterval dur
     RunLoop& loop = RunLoop::main();
     const Rect start = frame_;
     const TimeInterval began = loop.now();
+    const TimeInterval end = began + duration;
     bool done = false;
     impl_->animating = true;
-    auto step = [this, &done, start, frame, display, began, duration, &loop](Timer& timer) {
-        const double t = std::clamp((loop.now() - began) / duration, 0.0, 1.0);
-        applyFrame(t >= 1.0 ? frame : interpolate(start, frame, t), display, false);
-        if (t >= 1.0) {
-            done = true;
-            timer.invalidate();
-        }
+    std::shared_ptr<Timer> timer;
+    // Steps come every 1/60 s, and the last one exactly when the duration is over.
+    std::function<void()> schedule = [&] {
+        const TimeInterval next = std::min(loop.now() + 1.0 / 60.0, end);
+        timer = Timer::timerWithTimeInterval(next - loop.now(), false, [&](Timer&) {
+            const double t = std::clamp((loop.now() - began) / duration, 0.0, 1.0);
+            applyFrame(t >= 1.0 ? frame : interpolate(start, frame, t), display, false);
+            if (t >= 1.0)
+                done = true;
+            else
+                schedule();
+        });
+        loop.addTimer(timer, {EventTrackingRunLoopMode, DefaultRunLoopMode, ModalPanelRunLoopMode});
     };
-    auto timer = Timer::timerWithTimeInterval(1.0 / 60.0, true, step);
-    loop.addTimer(timer, {EventTrackingRunLoopMode, DefaultRunLoopMode, ModalPanelRunLoopMode});
+    schedule();
     loop.runUntil([&done] { return done; }, duration + 1.0, EventTrackingRunLoopMode);
-    timer->invalidate();
+    if (timer)
+        timer->invalidate();
     impl_->animating = false;
     if (!done)
         applyFrame(frame, display, false);
@@ -480,7 +488,10 @@ bool Window::makeFirstResponder(Responder* responder) {
     impl_->trackingDirty = true;
     if (responder != this && !responder->becomeFirstResponder())
         return false;
-    firstResponder_ = responder;
+    // A text field hands the post on to its field editor from inside becomeFirstResponder;
+    // that nested choice stands.
+    if (firstResponder_ == this)
+        firstResponder_ = responder;
     return true;
 }
 
