@@ -440,3 +440,69 @@ void RectClip(const Rect& rect) {
 }
 
 } // namespace platform
+
+namespace platform {
+
+namespace {
+
+// Paints two-tone edges one point wide: `light` along the top and left edges as seen on the
+// screen, `dark` along the bottom and right.
+void litEdges(GraphicsContext& context, const Rect& r, const Color& light, const Color& dark) {
+    if (r.isEmpty())
+        return;
+    const bool flipped = context.isFlipped();
+    const Rect top = flipped ? Rect(r.minX(), r.minY(), r.width(), 1)
+                             : Rect(r.minX(), r.maxY() - 1, r.width(), 1);
+    const Rect bottom = flipped ? Rect(r.minX(), r.maxY() - 1, r.width(), 1)
+                                : Rect(r.minX(), r.minY(), r.width(), 1);
+    context.setFillColor(dark);
+    context.fillRect(bottom, CompositingOperation::SourceOver);
+    context.fillRect({r.maxX() - 1, r.minY(), 1, r.height()}, CompositingOperation::SourceOver);
+    context.setFillColor(light);
+    context.fillRect(top, CompositingOperation::SourceOver);
+    context.fillRect({r.minX(), r.minY(), 1, r.height()}, CompositingOperation::SourceOver);
+}
+
+} // namespace
+
+void DrawGroove(const Rect& rect, const Rect& clipRect) {
+    auto* context = GraphicsContext::currentContext();
+    if (!context)
+        return;
+    GraphicsStateSaver saver;
+    context->clipToRect(clipRect);
+    litEdges(*context, rect, Color::grayColor(), Color::whiteColor());
+    litEdges(*context, rect.insetBy(1, 1), Color::whiteColor(), Color::grayColor());
+}
+
+void DrawLightBezel(const Rect& rect, const Rect& clipRect) {
+    auto* context = GraphicsContext::currentContext();
+    if (!context)
+        return;
+    GraphicsStateSaver saver;
+    context->clipToRect(clipRect);
+    context->setFillColor(Color::colorWithCalibratedWhite(0.9, 1));
+    context->fillRect(rect.insetBy(2, 2), CompositingOperation::SourceOver);
+    litEdges(*context, rect, Color::whiteColor(), Color::grayColor());
+    litEdges(*context, rect.insetBy(1, 1), Color::whiteColor(), Color::lightGrayColor());
+}
+
+void DrawFocusRing(const BezierPath& path) {
+    auto* context = GraphicsContext::currentContext();
+    if (!context || path.isEmpty())
+        return;
+    GraphicsStateSaver saver;
+    BezierPath ring = path;
+    ring.setLineWidth(6);
+    ring.setLineJoinStyle(LineJoinStyle::Round);
+    // Only the outer half of the stroke shows: clip away the inside of the shape.
+    BezierPath outside = BezierPath::bezierPathWithRect(context->clipBoundingBox());
+    outside.appendBezierPath(path);
+    outside.setWindingRule(WindingRule::EvenOdd);
+    context->clipToPath(outside);
+    context->setStrokeColor(Color::keyboardFocusIndicatorColor().colorWithAlphaComponent(0.6));
+    context->setCompositingOperation(CompositingOperation::SourceOver);
+    context->strokePath(ring);
+}
+
+} // namespace platform

@@ -147,5 +147,12 @@ void FrameRectWithWidth(const Rect& rect, double width);
 void FrameRectWithWidthUsingOperation(const Rect& rect, double width,
                                       CompositingOperation operation);
 void RectClip(const Rect& rect);
+// The original's sunken groove and light bezel borders, two points wide inside the rectangle,
+// lit from the top of the screen; drawing is clipped to `clipRect`.
+void DrawGroove(const Rect& rect, const Rect& clipRect);
+void DrawLightBezel(const Rect& rect, const Rect& clipRect);
+// The keyboard focus ring around a shape (what the original drew with the focus-ring-only
+// style set): a translucent band in the focus colour just outside the path.
+void DrawFocusRing(const BezierPath& path);
 
 } // namespace platform

@@ -146,3 +146,23 @@ TEST(GraphicsContext, ExternalPixelsReceiveTheDrawing) {
     EXPECT_EQ(pixels[3], 255);
     EXPECT_EQ(pixels[4], 0);
 }
+
+TEST(GraphicsContext, GrooveBezelAndFocusRingStayWhereTheyBelong) {
+    Canvas canvas(40, 40);
+    DrawGroove({0, 0, 20, 20}, {0, 0, 40, 40});
+    // Lit from the top of the screen: the outer top edge is the dark one in a groove.
+    EXPECT_TRUE(colorNear(canvas.at(10, 19), Color::grayColor()));
+    EXPECT_TRUE(colorNear(canvas.at(10, 0), Color::whiteColor()));
+    EXPECT_TRUE(colorNear(canvas.at(10, 10), Color::clearColor()));
+
+    canvas.touch();
+    DrawLightBezel({20, 20, 20, 20}, {20, 20, 10, 20});
+    EXPECT_TRUE(colorNear(canvas.at(25, 30), Color(0.9, 0.9, 0.9, 1)));
+    EXPECT_TRUE(colorNear(canvas.at(35, 30), Color::clearColor())); // clipped away
+
+    Canvas ring(40, 40);
+    DrawFocusRing(BezierPath::bezierPathWithRect({10, 10, 20, 20}));
+    EXPECT_GT(ring.at(8, 20).alphaComponent(), 0.3);
+    EXPECT_TRUE(colorNear(ring.at(12, 20), Color::clearColor()));
+    EXPECT_TRUE(colorNear(ring.at(2, 20), Color::clearColor()));
+}
