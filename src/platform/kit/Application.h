@@ -3,8 +3,10 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Object.h"
 #include "platform/kit/Responder.h"
+#include "platform/kit/WindowServer.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -110,6 +112,33 @@ public:
     void activateIgnoringOtherApps(bool flag);
     void deactivate();
     bool isActive() const { return active_; }
+
+    // Windows, events, actions, modal sessions and sheets: the original's application calls,
+    // answered by the window server (kit/WindowServer.h), which keeps that state.
+    std::vector<Window*> windows() const;
+    Window* keyWindow() const;
+    Window* mainWindow() const;
+    const Event* currentEvent() const;
+    void sendEvent(const Event& event);
+    void postEvent(const Event& event, bool atStart);
+    std::optional<Event> nextEventMatchingMask(EventMask mask, TimeInterval untilDate,
+                                               RunLoopMode mode, bool dequeue);
+    void discardEventsMatchingMask(EventMask mask, TimeInterval beforeTimestamp);
+    bool sendAction(std::string_view action, ActionTarget* target, Object* sender);
+    ActionTarget* targetForAction(std::string_view action, ActionTarget* target = nullptr,
+                                  Object* sender = nullptr) const;
+    int runModalForWindow(Window& window);
+    void stopModal();
+    void stopModalWithCode(int returnCode);
+    void abortModal();
+    Window* modalWindow() const;
+    void beginSheet(Window& sheet, Window& parent,
+                    WindowServer::SheetCompletion completion = {});
+    void endSheet(Window& sheet, int returnCode = RunStoppedResponse);
+    // In the responder chain the application answers "terminate:", "hide:", "unhide:" and
+    // "stop:".
+    bool tryToPerform(std::string_view action, Object* sender) override;
+    bool respondsToAction(std::string_view action) const override;
 
     // Turns SIGINT and SIGTERM into terminate() on the main run loop, so the delegate gets
     // its say and the process ends through the ordinary road.

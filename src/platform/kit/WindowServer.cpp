@@ -1,6 +1,8 @@
 #include "platform/kit/WindowServer.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/Responder.h"
 #include "platform/kit/ScreenBackend.h"
 #include "platform/kit/Window.h"
@@ -46,6 +48,26 @@ WindowServer& WindowServer::shared() {
     return server;
 }
 
+WindowServer::WindowServer() {
+    auto& center = NotificationCenter::defaultCenter();
+    center.addObserver(this, ApplicationDidResignActiveNotification, nullptr,
+                       [this](const Notification&) { applicationActivationChanged(false); });
+    center.addObserver(this, ApplicationDidBecomeActiveNotification, nullptr,
+                       [this](const Notification&) { applicationActivationChanged(true); });
+    center.addObserver(this, ApplicationWillHideNotification, nullptr,
+                       [this](const Notification&) { applicationHiddenChanged(true); });
+    center.addObserver(this, ApplicationWillUnhideNotification, nullptr,
+                       [this](const Notification&) { applicationHiddenChanged(false); });
+}
+
+// The application and its delegate end the chain unless someone installed another tail.
+std::vector<ActionTarget*> WindowServer::chainTail() const {
+    if (chainTail_)
+        return chainTail_();
+    Application& application = Application::sharedApplication();
+    return {&application, dynamic_cast<ActionTarget*>(application.delegate())};
+}
+
 void WindowServer::reset() {
     modalSessions_.clear();
     sheets_.clear();
@@ -53,6 +75,7 @@ void WindowServer::reset() {
     currentEvents_.clear();
     readers_ = 0;
     hiddenOnDeactivate_.clear();
+    hiddenByHide_.clear();
 }
 
 std::vector<Window*> WindowServer::windows() const {
@@ -215,9 +238,30 @@ void WindowServer::applicationActivationChanged(bool active) {
     }
     auto windows = std::move(hiddenOnDeactivate_);
     hiddenOnDeactivate_.clear();
-    for (Window* w : windows)
-        if (std::find(all_.begin(), all_.end(), w) != all_.end())
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (Window* w = *it; std::find(all_.begin(), all_.end(), w) != all_.end())
             w->orderFront(nullptr);
+}
+
+void WindowServer::applicationHiddenChanged(bool hidden) {
+    if (hidden) {
+        keyBeforeHide_ = keyWindow_ ? keyWindow_->windowNumber() : 0;
+        for (Window* w : std::vector<Window*>(order_))
+            if (w->canHide() && !w->parentWindow()) {
+                w->orderOut(nullptr);
+                hiddenByHide_.push_back(w);
+            }
+        return;
+    }
+    // Back to front, so that the order is what it was.
+    auto windows = std::move(hiddenByHide_);
+    hiddenByHide_.clear();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (std::find(all_.begin(), all_.end(), *it) != all_.end())
+            (*it)->orderFront(nullptr);
+    if (Window* key = windowWithNumber(keyBeforeHide_); key && key->isVisible())
+        key->makeKeyWindow();
+    keyBeforeHide_ = 0;
 }
 
 // The chain of one window: its first responder and the responders after it, the window, and
@@ -247,10 +291,9 @@ bool WindowServer::sendAction(std::string_view action, ActionTarget* target, Obj
     if (mainWindow_ != keyWindow_)
         for (ActionTarget* t : responderChain(mainWindow_))
             chain.push_back(t);
-    if (chainTail_)
-        for (ActionTarget* t : chainTail_())
-            if (t)
-                chain.push_back(t);
+    for (ActionTarget* t : chainTail())
+        if (t)
+            chain.push_back(t);
     for (ActionTarget* t : chain)
         if (t->tryToPerform(action, sender))
             return true;
@@ -267,10 +310,9 @@ ActionTarget* WindowServer::targetForAction(std::string_view action, ActionTarge
     if (mainWindow_ != keyWindow_)
         for (ActionTarget* t : responderChain(mainWindow_))
             chain.push_back(t);
-    if (chainTail_)
-        for (ActionTarget* t : chainTail_())
-            if (t)
-                chain.push_back(t);
+    for (ActionTarget* t : chainTail())
+        if (t)
+            chain.push_back(t);
     for (ActionTarget* t : chain)
         if (t->respondsToAction(action))
             return t;
@@ -412,6 +454,7 @@ void WindowServer::unregisterWindow(Window* window) {
     std::erase(all_, window);
     std::erase(order_, window);
     std::erase(hiddenOnDeactivate_, window);
+    std::erase(hiddenByHide_, window);
     for (auto& r : modalSessions_)
         if (r.window == window) {
             r.window = nullptr;

@@ -79,6 +79,8 @@ public:
     }
     // Windows that hide on deactivation leave the screen while the application is inactive.
     void applicationActivationChanged(bool active);
+    // Hiding the application orders its windows out; unhiding brings them back in order.
+    void applicationHiddenChanged(bool hidden);
 
     // Actions. With a target, the target performs it; without one, the action travels the
     // chain: the key window's first responder and its next responders, the key window, its
@@ -88,8 +90,8 @@ public:
     // Who would perform the action (the target itself when it answers), or nullptr.
     ActionTarget* targetForAction(std::string_view action, ActionTarget* target = nullptr,
                                   Object* sender = nullptr) const;
-    // The responder chain's tail beyond the windows: the application and its delegate. The
-    // application layer installs it; without it the chain ends at the windows.
+    // The responder chain's tail beyond the windows: by default the application and its
+    // delegate; tests install their own.
     using ChainTail = std::function<std::vector<ActionTarget*>()>;
     void setChainTail(ChainTail tail) { chainTail_ = std::move(tail); }
 
@@ -126,7 +128,8 @@ public:
     void chooseNewKeyAndMainWindow(Window* leaving);
 
 private:
-    WindowServer() = default;
+    WindowServer();
+    std::vector<ActionTarget*> chainTail() const;
     struct ModalRecord {
         ModalSession id;
         Window* window;
@@ -155,6 +158,8 @@ private:
     KeyEquivalentHandler menuKeyEquivalentHandler_;
     int pointerWindow_ = 0;
     std::vector<Window*> hiddenOnDeactivate_;
+    std::vector<Window*> hiddenByHide_;
+    int keyBeforeHide_ = 0;
     std::vector<ModalRecord> modalSessions_;
     ModalSession nextSession_ = 1;
     std::vector<SheetRecord> sheets_;

@@ -1,5 +1,6 @@
 #include "KitTestSupport.h"
 
+#include "platform/kit/Application.h"
 #include "platform/kit/Panel.h"
 
 namespace kittest {
@@ -215,6 +216,88 @@ TEST_F(KitTest, FieldEditorsComeFromTheDelegateOrTheRegisteredFactory) {
     EXPECT_EQ(window->fieldEditor(true, &other), &special.view);
     EXPECT_EQ(window->fieldEditor(true, &client), editor);
     window->setDelegate(nullptr);
+}
+
+} // namespace
+} // namespace kittest
+
+namespace kittest {
+namespace {
+
+TEST_F(KitTest, TheApplicationAndItsDelegateEndTheChainByDefault) {
+    struct AppDelegate : platform::ApplicationDelegate, Object, ActionTarget {
+        bool tryToPerform(std::string_view a, Object*) override {
+            if (a != "showPreferences:")
+                return false;
+            ++shown;
+            return true;
+        }
+        bool respondsToAction(std::string_view a) const override {
+            return a == "showPreferences:";
+        }
+        int shown = 0;
+    } appDelegate;
+    platform::Application::resetSharedApplication();
+    auto& app = platform::Application::sharedApplication();
+    app.setDelegate(&appDelegate);
+    auto window = makeWindow();
+    window->makeKeyAndOrderFront(nullptr);
+
+    EXPECT_TRUE(app.sendAction("showPreferences:", nullptr, nullptr));
+    EXPECT_EQ(appDelegate.shown, 1);
+    EXPECT_EQ(app.targetForAction("showPreferences:"), &appDelegate);
+    EXPECT_EQ(app.targetForAction("hide:"), &app);
+    EXPECT_TRUE(app.sendAction("hide:", nullptr, nullptr));
+    EXPECT_TRUE(app.isHidden());
+    EXPECT_EQ(app.keyWindow(), nullptr);
+    EXPECT_TRUE(app.sendAction("unhide:", nullptr, nullptr));
+    EXPECT_EQ(app.keyWindow(), window.get());
+    app.setDelegate(nullptr);
+    platform::Application::resetSharedApplication();
+}
+
+TEST_F(KitTest, PanelsThatHideOnDeactivationComeBackWithTheApplication) {
+    platform::Application::resetSharedApplication();
+    auto& app = platform::Application::sharedApplication();
+    app.activateIgnoringOtherApps(true);
+    auto panel = make<platform::Panel>(Rect(0, 0, 100, 100), platform::TitledWindowMask);
+    auto window = makeWindow();
+    panel->orderFront(nullptr);
+    window->orderFront(nullptr);
+    app.deactivate();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(window->isVisible());
+    app.activateIgnoringOtherApps(true);
+    EXPECT_TRUE(panel->isVisible());
+    platform::Application::resetSharedApplication();
+}
+
+} // namespace
+} // namespace kittest
+
+namespace kittest {
+namespace {
+
+TEST_F(KitTest, HidingTheApplicationHidesItsWindowsAndUnhidingRestoresTheirOrder) {
+    platform::Application::resetSharedApplication();
+    auto& app = platform::Application::sharedApplication();
+    auto back = makeWindow();
+    auto front = makeWindow();
+    auto stays = makeWindow();
+    stays->setCanHide(false);
+    back->orderFront(nullptr);
+    front->orderFront(nullptr);
+    stays->orderBack(nullptr);
+    app.hide(nullptr);
+    EXPECT_FALSE(back->isVisible());
+    EXPECT_FALSE(front->isVisible());
+    EXPECT_TRUE(stays->isVisible());
+    app.unhide(nullptr);
+    const auto order = WindowServer::shared().orderedWindows();
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_EQ(order[0], front.get());
+    EXPECT_EQ(order[1], back.get());
+    platform::Application::resetSharedApplication();
 }
 
 } // namespace
