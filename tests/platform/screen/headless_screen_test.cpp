@@ -189,7 +189,7 @@ TEST_F(HeadlessTest, TheScreenSnapshotCompositesWindowsFrontToBack) {
     expectColor(image->colorAt(150, 150), Color::redColor(), "back window alone");
     expectColor(image->colorAt(250, 250), Color::blueColor(), "front window's view over it");
     expectColor(image->colorAt(350, 350), Color::clearColor(), "front window's clear part");
-    expectColor(image->colorAt(250, 350), Color::clearColor(), "front window above red? no");
+    expectColor(image->colorAt(250, 350), Color::clearColor(), "front window, clear, over no window");
     expectColor(image->colorAt(50, 50), Color::clearColor(), "no window");
     expectColor(image->colorAt(650, 650), Color(0, 1, 0, 0.5), "half-transparent window");
 
