@@ -624,6 +624,7 @@ void Window::dispatchMouse(const Event& event) {
     case EventType::OtherMouseDown: {
         updateTrackingAreasFor(event);
         if (event.type() == EventType::LeftMouseDown && !isKeyWindow() && canBecomeKeyWindow()) {
+            orderFront(nullptr);
             makeKeyWindow();
             if (canBecomeMainWindow())
                 makeMainWindow();

@@ -339,3 +339,23 @@ TEST_F(KitTest, ASkinnedWindowCanPutItsContentInsideAFrameView) {
 
 } // namespace
 } // namespace kittest
+
+namespace kittest {
+namespace {
+
+TEST_F(KitTest, AClickOnABackWindowBringsItForwardAndActsAtOnce) {
+    auto back = makeWindow({0, 0, 200, 200});
+    auto front = makeWindow({50, 50, 200, 200});
+    auto view = std::make_shared<RecordingView>(Rect(0, 0, 200, 200));
+    back->contentView()->addSubview(view);
+    back->makeKeyAndOrderFront(nullptr);
+    front->makeKeyAndOrderFront(nullptr);
+    mouse(EventType::LeftMouseDown, *back, {10, 10});
+    EXPECT_TRUE(back->isKeyWindow());
+    EXPECT_TRUE(back->isMainWindow());
+    EXPECT_EQ(WindowServer::shared().orderedWindows().front(), back.get());
+    EXPECT_EQ(view->events, std::vector<std::string>{"down"});
+}
+
+} // namespace
+} // namespace kittest
