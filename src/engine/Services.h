@@ -3,6 +3,8 @@
 #include "engine/DelegateList.h"
 #include "platform/foundation/Object.h"
 
+#include <memory>
+
 // The long-lived services of the phone service whose behaviour the interface does not rely
 // on yet. Each is a service with its delegate protocol; the features that use them add their
 // operations and callbacks here or move them to a file of their own.
@@ -40,14 +42,39 @@ class OVPhoneStatusServicePro {
 public:
     virtual ~OVPhoneStatusServicePro() = default;
 };
+// The phone's overall state as one number: 0 or 6 nothing enabled, 1 enabling, 2 partly
+// enabled, 3 partial failure, 4 ready, 5 failed, 7 no SIP account, 8 network down.
+class OVPhoneStatus : public platform::Object {
+public:
+    int value() const { return value_; }
+    void setValue(int value) { value_ = value; }
+    void refresh() {}
+
+private:
+    int value_ = 0;
+};
 class PhoneStatusService : public platform::Object,
-                           public DelegatingService<OVPhoneStatusServicePro> {};
+                           public DelegatingService<OVPhoneStatusServicePro> {
+public:
+    std::shared_ptr<OVPhoneStatus> status() const { return status_; }
+
+private:
+    std::shared_ptr<OVPhoneStatus> status_ = std::make_shared<OVPhoneStatus>();
+};
 
 class OVConnectServicePro {
 public:
     virtual ~OVConnectServicePro() = default;
 };
-class OVConnectService : public platform::Object, public DelegatingService<OVConnectServicePro> {};
+class OVConnectService : public platform::Object, public DelegatingService<OVConnectServicePro> {
+public:
+    // Whether the hosted service is connected; the simulation sets it.
+    bool isConnected() const { return connected_; }
+    void setConnected(bool connected) { connected_ = connected; }
+
+private:
+    bool connected_ = false;
+};
 
 class OVPrivacyServicePro {
 public:
