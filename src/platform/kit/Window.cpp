@@ -153,7 +153,9 @@ void Window::runFrameAnimation(const Rect& frame, bool display, TimeInterval dur
     std::function<void()> schedule = [&] {
         const TimeInterval next = std::min(loop.now() + 1.0 / 60.0, end);
         timer = Timer::timerWithTimeInterval(next - loop.now(), false, [&](Timer&) {
-            const double t = std::clamp((loop.now() - began) / duration, 0.0, 1.0);
+            const double t = loop.now() >= end - 1e-9
+                                 ? 1.0
+                                 : std::clamp((loop.now() - began) / duration, 0.0, 1.0);
             applyFrame(t >= 1.0 ? frame : interpolate(start, frame, t), display, false);
             if (t >= 1.0)
                 done = true;
