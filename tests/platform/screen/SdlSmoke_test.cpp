@@ -1,0 +1,297 @@
+// The SDL backend on a real X server (a virtual one started here): a window drawn by the kit
+// must show its pixels on the server, and clicks, typing, moves and close requests made on the
+// server must come back to the kit. Skipped only when Xvfb cannot be started.
+#include "SdlTestSupport.h"
+#include "SdlXvfb.h"
+#include "platform/kit/Application.h"
+#include "platform/kit/Pasteboard.h"
+#include "platform/kit/Screen.h"
+#include "platform/screen/ScreenSelection.h"
+#include "platform/screen/SdlScreenBackend.h"
+
+#include <SDL2/SDL.h>
+#include <array>
+#include <cstring>
+#include <dlfcn.h>
+
+// Xlib last: it defines macros (None, Bool, Status) that other headers must not see.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+namespace {
+
+// Xlib has its own Window, Screen and KeyCode; the kit's are named in full here.
+using platform::Application;
+using platform::BorderlessWindowMask;
+using platform::Color;
+using platform::EventType;
+using platform::make;
+using platform::Pasteboard;
+using platform::PasteboardTypeString;
+using platform::Point;
+using platform::Rect;
+using platform::RunLoop;
+using platform::ScreenBackend;
+using platform::SdlScreenBackend;
+using platform::WindowServer;
+using sdltest::KeyableWindow;
+using sdltest::PaintedView;
+using sdltest::RecordingDelegate;
+using sdltest::ScopedEnv;
+
+// The few libX11 and libXtst calls the test makes as a second client of the server, loaded at
+// run time so that the test programs need not link them.
+struct XClient {
+    void* x11 = nullptr;
+    void* xtst = nullptr;
+    Display* display = nullptr;
+
+    Display* (*openDisplay)(const char*) = nullptr;
+    int (*closeDisplay)(Display*) = nullptr;
+    ::Window (*defaultRootWindow)(Display*) = nullptr;
+    XImage* (*getImage)(Display*, Drawable, int, int, unsigned, unsigned, unsigned long,
+                        int) = nullptr;
+    int (*sync)(Display*, int) = nullptr;
+    int (*moveWindow)(Display*, ::Window, int, int) = nullptr;
+    Atom (*internAtom)(Display*, const char*, int) = nullptr;
+    int (*sendEvent)(Display*, ::Window, int, long, XEvent*) = nullptr;
+    KeyCode (*keysymToKeycode)(Display*, KeySym) = nullptr;
+    int (*fakeMotion)(Display*, int, int, int, unsigned long) = nullptr;
+    int (*fakeButton)(Display*, unsigned, int, unsigned long) = nullptr;
+    int (*fakeKey)(Display*, unsigned, int, unsigned long) = nullptr;
+
+    template <class F> static bool load(void* library, const char* name, F& function) {
+        function = reinterpret_cast<F>(dlsym(library, name));
+        return function != nullptr;
+    }
+
+    bool open(const std::string& name, std::string& why) {
+        x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+        if (!x11) {
+            why = "libX11 cannot be loaded";
+            return false;
+        }
+        if (!load(x11, "XOpenDisplay", openDisplay) || !load(x11, "XCloseDisplay", closeDisplay) ||
+            !load(x11, "XDefaultRootWindow", defaultRootWindow) ||
+            !load(x11, "XGetImage", getImage) || !load(x11, "XSync", sync) ||
+            !load(x11, "XMoveWindow", moveWindow) || !load(x11, "XInternAtom", internAtom) ||
+            !load(x11, "XSendEvent", sendEvent) ||
+            !load(x11, "XKeysymToKeycode", keysymToKeycode)) {
+            why = "libX11 lacks a function the test uses";
+            return false;
+        }
+        display = openDisplay(name.c_str());
+        if (!display) {
+            why = "the virtual server refuses a second client";
+            return false;
+        }
+        // XTest is optional: without it clicks are pushed into SDL's queue instead.
+        xtst = dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL);
+        if (xtst && !(load(xtst, "XTestFakeMotionEvent", fakeMotion) &&
+                      load(xtst, "XTestFakeButtonEvent", fakeButton) &&
+                      load(xtst, "XTestFakeKeyEvent", fakeKey)))
+            fakeMotion = nullptr;
+        return true;
+    }
+    bool canFakeInput() const { return fakeMotion != nullptr; }
+
+    ~XClient() {
+        if (display)
+            closeDisplay(display);
+        if (xtst)
+            dlclose(xtst);
+        if (x11)
+            dlclose(x11);
+    }
+
+    // The root window's pixel at (x, y), as 0xRRGGBB.
+    std::optional<unsigned> pixel(int x, int y) {
+        sync(display, 0);
+        XImage* image = getImage(display, defaultRootWindow(display), x, y, 1, 1, ~0ul, ZPixmap);
+        if (!image)
+            return std::nullopt;
+        std::optional<unsigned> result;
+        if (image->bits_per_pixel == 32) {
+            std::uint32_t value = 0;
+            std::memcpy(&value, image->data, 4);
+            result = value & 0xffffff;
+        }
+        image->f.destroy_image(image);
+        return result;
+    }
+
+    void click(int rootX, int rootY, unsigned button) {
+        fakeMotion(display, 0, rootX, rootY, 0);
+        fakeButton(display, button, 1, 0);
+        fakeButton(display, button, 0, 0);
+        sync(display, 0);
+    }
+    void type(KeySym symbol) {
+        const unsigned code = keysymToKeycode(display, symbol);
+        fakeKey(display, code, 1, 0);
+        fakeKey(display, code, 0, 0);
+        sync(display, 0);
+    }
+    // What a window manager sends when the user closes a window.
+    void requestClose(::Window window) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = internAtom(display, "WM_PROTOCOLS", 0);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(internAtom(display, "WM_DELETE_WINDOW", 0));
+        event.xclient.data.l[1] = CurrentTime;
+        sendEvent(display, window, 0, NoEventMask, &event);
+        sync(display, 0);
+    }
+};
+
+class SdlSmoke : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server = new sdltest::Xvfb();
+        if (!server->start(why)) {
+            delete server;
+            server = nullptr;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    void SetUp() override {
+        if (!server)
+            GTEST_SKIP() << "No virtual X server: " << why;
+        displayEnv.emplace("DISPLAY", server->display().c_str());
+        driverEnv.emplace("SDL_VIDEODRIVER", nullptr);
+        RunLoop::resetMain();
+        WindowServer::shared().reset();
+        ScreenBackend& installed = platform::installScreenBackend(false);
+        ASSERT_EQ(installed.name(), "sdl2");
+        backend = static_cast<SdlScreenBackend*>(&installed);
+        std::string clientWhy;
+        ASSERT_TRUE(x.open(server->display(), clientWhy)) << clientWhy;
+    }
+    void TearDown() override {
+        window.reset();
+        platform::setScreenBackend(nullptr);
+        WindowServer::shared().reset();
+        RunLoop::resetMain();
+        Application::resetSharedApplication();
+    }
+
+    // A borderless window at kit frame (100, 100, 200, 150), filled with 0x3399cc, a red
+    // marker in its top left corner.
+    void open() {
+        window = make<KeyableWindow>(Rect(100, 100, 200, 150), BorderlessWindowMask);
+        auto content = make<PaintedView>(Rect(0, 0, 200, 150), Color(0.2, 0.6, 0.8));
+        content->marker = Color(1, 0, 0);
+        view = content.get();
+        window->setContentView(content);
+        window->makeKeyAndOrderFront(nullptr);
+        window->makeFirstResponder(view);
+        // The server has the window once SDL has seen it exposed.
+        sdltest::runUntil([] { return false; }, 0.2);
+    }
+
+    static inline sdltest::Xvfb* server = nullptr;
+    static inline std::string why;
+    std::optional<ScopedEnv> displayEnv;
+    std::optional<ScopedEnv> driverEnv;
+    SdlScreenBackend* backend = nullptr;
+    XClient x;
+    std::shared_ptr<platform::Window> window;
+    PaintedView* view = nullptr;
+};
+
+TEST_F(SdlSmoke, AWindowIsDrawnOnTheServerTakesAClickAndCloses) {
+    const Rect screen = platform::Screen::mainScreen()->frame();
+    EXPECT_EQ(screen, Rect(0, 0, 1280, 800));
+    open();
+    ASSERT_GE(backend->presentCount(*window), 1);
+
+    // Kit frame (100, 100, 200, 150) is root rectangle (100, 550, 200, 150).
+    EXPECT_EQ(x.pixel(100 + 100, 550 + 75), 0x3399ccu);
+    EXPECT_EQ(x.pixel(100 + 2, 550 + 2), 0xff0000u);
+    EXPECT_EQ(x.pixel(100 + 2, 550 + 147), 0x3399ccu);
+    EXPECT_NE(x.pixel(100 + 205, 550 + 75), 0x3399ccu);
+
+    // A click on the server, 50 pixels in and 30 down.
+    if (x.canFakeInput()) {
+        x.click(100 + 50, 550 + 30, 1);
+    } else {
+        for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+            SDL_Event e{};
+            e.button.type = type;
+            e.button.windowID = backend->sdlWindowId(*window);
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.clicks = 1;
+            e.button.x = 50;
+            e.button.y = 30;
+            SDL_PushEvent(&e);
+        }
+    }
+    ASSERT_TRUE(sdltest::runUntil([&] { return !view->of(EventType::LeftMouseUp).empty(); }));
+    const auto downs = view->of(EventType::LeftMouseDown);
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].locationInWindow(), Point(50, 120));
+    EXPECT_EQ(downs[0].clickCount(), 1);
+
+    // Closing takes the window off the server.
+    window->close();
+    sdltest::runUntil([] { return false; }, 0.1);
+    EXPECT_NE(x.pixel(100 + 100, 550 + 75), 0x3399ccu);
+}
+
+TEST_F(SdlSmoke, TypedKeysReachTheFirstResponder) {
+    open();
+    if (!x.canFakeInput())
+        GTEST_SKIP() << "XTest is not available to type on the server";
+    ASSERT_TRUE(window->isKeyWindow());
+    // The pointer over the window and the focus on it, as after a click.
+    x.click(100 + 50, 550 + 30, 1);
+    x.type(XK_a);
+    x.type(XK_Left);
+    ASSERT_TRUE(sdltest::runUntil([&] { return view->of(EventType::KeyUp).size() >= 2; }));
+    const auto downs = view->of(EventType::KeyDown);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[0].characters(), "a");
+    EXPECT_EQ(downs[0].keyCode(), platform::KeyCode::A);
+    EXPECT_EQ(downs[1].characters(), platform::utf8FromCodePoint(platform::LeftArrowFunctionKey));
+    EXPECT_EQ(downs[1].keyCode(), platform::KeyCode::LeftArrow);
+}
+
+TEST_F(SdlSmoke, MovesOnTheServerAndCloseRequestsReachTheKit) {
+    open();
+    RecordingDelegate delegate;
+    window->setDelegate(&delegate);
+    const ::Window xwindow = backend->x11WindowId(*window);
+    ASSERT_NE(xwindow, 0u);
+
+    // Moved as a window manager would: the kit frame follows, y turned upwards.
+    x.moveWindow(x.display, xwindow, 300, 200);
+    x.sync(x.display, 0);
+    ASSERT_TRUE(sdltest::runUntil([&] { return window->frame().origin == Point(300, 450); }))
+        << platform::stringFromRect(window->frame());
+    EXPECT_EQ(delegate.moves, 1);
+
+    // Moved by the kit: the server follows.
+    window->setFrameOrigin(Point(20, 30));
+    sdltest::runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(window->frame().origin, Point(20, 30));
+    EXPECT_EQ(x.pixel(20 + 100, 800 - 30 - 150 + 75), 0x3399ccu);
+
+    x.requestClose(xwindow);
+    ASSERT_TRUE(sdltest::runUntil([&] { return delegate.shouldCloseAsked > 0; }));
+    EXPECT_FALSE(window->isVisible());
+    window->setDelegate(nullptr);
+}
+
+TEST_F(SdlSmoke, TheClipboardHoldsWhatWasCopied) {
+    Pasteboard::generalPasteboard().writeString("+1 555 0100");
+    EXPECT_EQ(Pasteboard::generalPasteboard().stringForType(PasteboardTypeString),
+              std::optional<std::string>("+1 555 0100"));
+}
+
+} // namespace
