@@ -18,10 +18,14 @@ Animation::~Animation() {
 double Animation::valueForCurve(AnimationCurve curve, double t) {
     t = std::clamp(t, 0.0, 1.0);
     switch (curve) {
-    case AnimationCurve::EaseIn: return t * t;
-    case AnimationCurve::EaseOut: return 1 - (1 - t) * (1 - t);
-    case AnimationCurve::EaseInOut: return t * t * (3 - 2 * t);
-    case AnimationCurve::Linear: break;
+    case AnimationCurve::EaseIn:
+        return t * t;
+    case AnimationCurve::EaseOut:
+        return 1 - (1 - t) * (1 - t);
+    case AnimationCurve::EaseInOut:
+        return t * t * (3 - 2 * t);
+    case AnimationCurve::Linear:
+        break;
     }
     return t;
 }
@@ -39,7 +43,9 @@ void Animation::addProgressMark(double progress) {
         marks_.insert(std::upper_bound(marks_.begin(), marks_.end(), progress), progress);
 }
 
-void Animation::removeProgressMark(double progress) { std::erase(marks_, progress); }
+void Animation::removeProgressMark(double progress) {
+    std::erase(marks_, progress);
+}
 
 void Animation::setProgressMarks(std::vector<double> marks) {
     marks_.clear();
@@ -84,8 +90,7 @@ void Animation::startAnimation() {
     }
     scheduleStep();
     if (blockingMode_ == AnimationBlockingMode::Blocking)
-        loop.runUntil([this] { return !animating_; }, duration_ + 1.0,
-                      EventTrackingRunLoopMode);
+        loop.runUntil([this] { return !animating_; }, duration_ + 1.0, EventTrackingRunLoopMode);
 }
 
 // One step a frame, and the last exactly when the duration is over.
@@ -102,9 +107,8 @@ void Animation::step() {
     auto keep = weak_from_this().lock();
     // The last step is scheduled for the end exactly; rounding must not leave it short of 1.
     const TimeInterval now = RunLoop::main().now();
-    const double progress = now >= began_ + duration_ - 1e-9
-                                ? 1.0
-                                : std::clamp((now - began_) / duration_, 0.0, 1.0);
+    const double progress =
+        now >= began_ + duration_ - 1e-9 ? 1.0 : std::clamp((now - began_) / duration_, 0.0, 1.0);
     setCurrentProgress(progress);
     if (!animating_)
         return;
@@ -188,9 +192,12 @@ void ViewAnimation::setCurrentProgress(double progress) {
     };
     const auto alphaAt = [&](const Entry& e) {
         switch (e.effect) {
-        case ViewAnimationEffect::FadeIn: return mix(0.0, 1.0);
-        case ViewAnimationEffect::FadeOut: return mix(e.alpha, 0.0);
-        case ViewAnimationEffect::None: break;
+        case ViewAnimationEffect::FadeIn:
+            return mix(0.0, 1.0);
+        case ViewAnimationEffect::FadeOut:
+            return mix(e.alpha, 0.0);
+        case ViewAnimationEffect::None:
+            break;
         }
         return e.alpha;
     };

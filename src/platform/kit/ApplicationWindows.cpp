@@ -3,15 +3,25 @@
 
 namespace platform {
 
-std::vector<Window*> Application::windows() const { return WindowServer::shared().windows(); }
+std::vector<Window*> Application::windows() const {
+    return WindowServer::shared().windows();
+}
 
-Window* Application::keyWindow() const { return WindowServer::shared().keyWindow(); }
+Window* Application::keyWindow() const {
+    return WindowServer::shared().keyWindow();
+}
 
-Window* Application::mainWindow() const { return WindowServer::shared().mainWindow(); }
+Window* Application::mainWindow() const {
+    return WindowServer::shared().mainWindow();
+}
 
-const Event* Application::currentEvent() const { return WindowServer::shared().currentEvent(); }
+const Event* Application::currentEvent() const {
+    return WindowServer::shared().currentEvent();
+}
 
-void Application::sendEvent(const Event& event) { WindowServer::shared().sendEvent(event); }
+void Application::sendEvent(const Event& event) {
+    WindowServer::shared().sendEvent(event);
+}
 
 void Application::postEvent(const Event& event, bool atStart) {
     WindowServer::shared().postEvent(event, atStart);
@@ -39,15 +49,21 @@ int Application::runModalForWindow(Window& window) {
     return WindowServer::shared().runModalForWindow(window);
 }
 
-void Application::stopModal() { WindowServer::shared().stopModal(); }
+void Application::stopModal() {
+    WindowServer::shared().stopModal();
+}
 
 void Application::stopModalWithCode(int returnCode) {
     WindowServer::shared().stopModalWithCode(returnCode);
 }
 
-void Application::abortModal() { WindowServer::shared().abortModal(); }
+void Application::abortModal() {
+    WindowServer::shared().abortModal();
+}
 
-Window* Application::modalWindow() const { return WindowServer::shared().modalWindow(); }
+Window* Application::modalWindow() const {
+    return WindowServer::shared().modalWindow();
+}
 
 void Application::beginSheet(Window& sheet, Window& parent,
                              WindowServer::SheetCompletion completion) {
@@ -59,8 +75,7 @@ void Application::endSheet(Window& sheet, int returnCode) {
 }
 
 bool Application::respondsToAction(std::string_view action) const {
-    return action == "terminate:" || action == "hide:" || action == "unhide:" ||
-           action == "stop:";
+    return action == "terminate:" || action == "hide:" || action == "unhide:" || action == "stop:";
 }
 
 bool Application::tryToPerform(std::string_view action, Object* sender) {

@@ -9,9 +9,13 @@ namespace platform {
 
 namespace {
 
-TimeInterval nowOnMainLoop() { return RunLoop::main().now(); }
+TimeInterval nowOnMainLoop() {
+    return RunLoop::main().now();
+}
 
-int numberOf(const Window* window) { return window ? window->windowNumber() : 0; }
+int numberOf(const Window* window) {
+    return window ? window->windowNumber() : 0;
+}
 
 } // namespace
 
@@ -19,82 +23,182 @@ std::optional<unsigned short> keyCodeForCharacter(char32_t c) {
     if (c >= 'A' && c <= 'Z')
         c = c - 'A' + 'a';
     switch (c) {
-    case 'a': return KeyCode::A;
-    case 's': return KeyCode::S;
-    case 'd': return KeyCode::D;
-    case 'f': return KeyCode::F;
-    case 'h': return KeyCode::H;
-    case 'g': return KeyCode::G;
-    case 'z': return KeyCode::Z;
-    case 'x': return KeyCode::X;
-    case 'c': return KeyCode::C;
-    case 'v': return KeyCode::V;
-    case 'b': return KeyCode::B;
-    case 'q': return KeyCode::Q;
-    case 'w': return KeyCode::W;
-    case 'e': return KeyCode::E;
-    case 'r': return KeyCode::R;
-    case 'y': return KeyCode::Y;
-    case 't': return KeyCode::T;
-    case 'o': return KeyCode::O;
-    case 'u': return KeyCode::U;
-    case 'i': return KeyCode::I;
-    case 'p': return KeyCode::P;
-    case 'l': return KeyCode::L;
-    case 'j': return KeyCode::J;
-    case 'k': return KeyCode::K;
-    case 'n': return KeyCode::N;
-    case 'm': return KeyCode::M;
-    case '1': case '!': return KeyCode::Digit1;
-    case '2': case '@': return KeyCode::Digit2;
-    case '3': case '#': return KeyCode::Digit3;
-    case '4': case '$': return KeyCode::Digit4;
-    case '5': case '%': return KeyCode::Digit5;
-    case '6': case '^': return KeyCode::Digit6;
-    case '7': case '&': return KeyCode::Digit7;
-    case '8': case '*': return KeyCode::Digit8;
-    case '9': case '(': return KeyCode::Digit9;
-    case '0': case ')': return KeyCode::Digit0;
-    case '=': case '+': return KeyCode::Equal;
-    case '-': case '_': return KeyCode::Minus;
-    case ']': case '}': return KeyCode::RightBracket;
-    case '[': case '{': return KeyCode::LeftBracket;
-    case '\'': case '"': return KeyCode::Quote;
-    case ';': case ':': return KeyCode::Semicolon;
-    case '\\': case '|': return KeyCode::Backslash;
-    case ',': case '<': return KeyCode::Comma;
-    case '/': case '?': return KeyCode::Slash;
-    case '.': case '>': return KeyCode::Period;
-    case '`': case '~': return KeyCode::Grave;
-    case ' ': return KeyCode::Space;
-    case CarriageReturnCharacter: case NewlineCharacter: return KeyCode::Return;
-    case EnterCharacter: return KeyCode::KeypadEnter;
-    case TabCharacter: case BackTabCharacter: return KeyCode::Tab;
-    case EscapeCharacter: return KeyCode::Escape;
-    case DeleteCharacter: case BackspaceCharacter: return KeyCode::Delete;
-    case UpArrowFunctionKey: return KeyCode::UpArrow;
-    case DownArrowFunctionKey: return KeyCode::DownArrow;
-    case LeftArrowFunctionKey: return KeyCode::LeftArrow;
-    case RightArrowFunctionKey: return KeyCode::RightArrow;
-    case DeleteFunctionKey: return KeyCode::ForwardDelete;
-    case HomeFunctionKey: return KeyCode::Home;
-    case EndFunctionKey: return KeyCode::End;
-    case PageUpFunctionKey: return KeyCode::PageUp;
-    case PageDownFunctionKey: return KeyCode::PageDown;
-    case HelpFunctionKey: return KeyCode::Help;
-    case F1FunctionKey: return KeyCode::F1;
-    case F1FunctionKey + 1: return KeyCode::F2;
-    case F1FunctionKey + 2: return KeyCode::F3;
-    case F1FunctionKey + 3: return KeyCode::F4;
-    case F1FunctionKey + 4: return KeyCode::F5;
-    case F1FunctionKey + 5: return KeyCode::F6;
-    case F1FunctionKey + 6: return KeyCode::F7;
-    case F1FunctionKey + 7: return KeyCode::F8;
-    case F1FunctionKey + 8: return KeyCode::F9;
-    case F1FunctionKey + 9: return KeyCode::F10;
-    case F1FunctionKey + 10: return KeyCode::F11;
-    case F1FunctionKey + 11: return KeyCode::F12;
-    default: return std::nullopt;
+    case 'a':
+        return KeyCode::A;
+    case 's':
+        return KeyCode::S;
+    case 'd':
+        return KeyCode::D;
+    case 'f':
+        return KeyCode::F;
+    case 'h':
+        return KeyCode::H;
+    case 'g':
+        return KeyCode::G;
+    case 'z':
+        return KeyCode::Z;
+    case 'x':
+        return KeyCode::X;
+    case 'c':
+        return KeyCode::C;
+    case 'v':
+        return KeyCode::V;
+    case 'b':
+        return KeyCode::B;
+    case 'q':
+        return KeyCode::Q;
+    case 'w':
+        return KeyCode::W;
+    case 'e':
+        return KeyCode::E;
+    case 'r':
+        return KeyCode::R;
+    case 'y':
+        return KeyCode::Y;
+    case 't':
+        return KeyCode::T;
+    case 'o':
+        return KeyCode::O;
+    case 'u':
+        return KeyCode::U;
+    case 'i':
+        return KeyCode::I;
+    case 'p':
+        return KeyCode::P;
+    case 'l':
+        return KeyCode::L;
+    case 'j':
+        return KeyCode::J;
+    case 'k':
+        return KeyCode::K;
+    case 'n':
+        return KeyCode::N;
+    case 'm':
+        return KeyCode::M;
+    case '1':
+    case '!':
+        return KeyCode::Digit1;
+    case '2':
+    case '@':
+        return KeyCode::Digit2;
+    case '3':
+    case '#':
+        return KeyCode::Digit3;
+    case '4':
+    case '$':
+        return KeyCode::Digit4;
+    case '5':
+    case '%':
+        return KeyCode::Digit5;
+    case '6':
+    case '^':
+        return KeyCode::Digit6;
+    case '7':
+    case '&':
+        return KeyCode::Digit7;
+    case '8':
+    case '*':
+        return KeyCode::Digit8;
+    case '9':
+    case '(':
+        return KeyCode::Digit9;
+    case '0':
+    case ')':
+        return KeyCode::Digit0;
+    case '=':
+    case '+':
+        return KeyCode::Equal;
+    case '-':
+    case '_':
+        return KeyCode::Minus;
+    case ']':
+    case '}':
+        return KeyCode::RightBracket;
+    case '[':
+    case '{':
+        return KeyCode::LeftBracket;
+    case '\'':
+    case '"':
+        return KeyCode::Quote;
+    case ';':
+    case ':':
+        return KeyCode::Semicolon;
+    case '\\':
+    case '|':
+        return KeyCode::Backslash;
+    case ',':
+    case '<':
+        return KeyCode::Comma;
+    case '/':
+    case '?':
+        return KeyCode::Slash;
+    case '.':
+    case '>':
+        return KeyCode::Period;
+    case '`':
+    case '~':
+        return KeyCode::Grave;
+    case ' ':
+        return KeyCode::Space;
+    case CarriageReturnCharacter:
+    case NewlineCharacter:
+        return KeyCode::Return;
+    case EnterCharacter:
+        return KeyCode::KeypadEnter;
+    case TabCharacter:
+    case BackTabCharacter:
+        return KeyCode::Tab;
+    case EscapeCharacter:
+        return KeyCode::Escape;
+    case DeleteCharacter:
+    case BackspaceCharacter:
+        return KeyCode::Delete;
+    case UpArrowFunctionKey:
+        return KeyCode::UpArrow;
+    case DownArrowFunctionKey:
+        return KeyCode::DownArrow;
+    case LeftArrowFunctionKey:
+        return KeyCode::LeftArrow;
+    case RightArrowFunctionKey:
+        return KeyCode::RightArrow;
+    case DeleteFunctionKey:
+        return KeyCode::ForwardDelete;
+    case HomeFunctionKey:
+        return KeyCode::Home;
+    case EndFunctionKey:
+        return KeyCode::End;
+    case PageUpFunctionKey:
+        return KeyCode::PageUp;
+    case PageDownFunctionKey:
+        return KeyCode::PageDown;
+    case HelpFunctionKey:
+        return KeyCode::Help;
+    case F1FunctionKey:
+        return KeyCode::F1;
+    case F1FunctionKey + 1:
+        return KeyCode::F2;
+    case F1FunctionKey + 2:
+        return KeyCode::F3;
+    case F1FunctionKey + 3:
+        return KeyCode::F4;
+    case F1FunctionKey + 4:
+        return KeyCode::F5;
+    case F1FunctionKey + 5:
+        return KeyCode::F6;
+    case F1FunctionKey + 6:
+        return KeyCode::F7;
+    case F1FunctionKey + 7:
+        return KeyCode::F8;
+    case F1FunctionKey + 8:
+        return KeyCode::F9;
+    case F1FunctionKey + 9:
+        return KeyCode::F10;
+    case F1FunctionKey + 10:
+        return KeyCode::F11;
+    case F1FunctionKey + 11:
+        return KeyCode::F12;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -130,8 +234,7 @@ char32_t firstCodePoint(std::string_view s) {
     if ((c & 0xF0) == 0xE0 && s.size() >= 3)
         return ((c & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
     if ((c & 0xF8) == 0xF0 && s.size() >= 4)
-        return ((c & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) |
-               (b(3) & 0x3F);
+        return ((c & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
     return 0xFFFD;
 }
 
@@ -150,18 +253,22 @@ Event Event::mouseEventWithType(EventType type, Point location, EventModifierFla
     switch (type) {
     case EventType::RightMouseDown:
     case EventType::RightMouseUp:
-    case EventType::RightMouseDragged: e.buttonNumber_ = 1; break;
+    case EventType::RightMouseDragged:
+        e.buttonNumber_ = 1;
+        break;
     case EventType::OtherMouseDown:
     case EventType::OtherMouseUp:
-    case EventType::OtherMouseDragged: e.buttonNumber_ = 2; break;
-    default: break;
+    case EventType::OtherMouseDragged:
+        e.buttonNumber_ = 2;
+        break;
+    default:
+        break;
     }
     return e;
 }
 
 Event Event::keyEventWithType(EventType type, Point location, EventModifierFlags flags,
-                              TimeInterval timestamp, int windowNumber,
-                              std::string_view characters,
+                              TimeInterval timestamp, int windowNumber, std::string_view characters,
                               std::string_view charactersIgnoringModifiers, bool isARepeat,
                               unsigned short keyCode) {
     Event e;
@@ -192,8 +299,8 @@ Event Event::enterExitEventWithType(EventType type, Point location, EventModifie
 }
 
 Event Event::otherEventWithType(EventType type, Point location, EventModifierFlags flags,
-                                TimeInterval timestamp, int windowNumber, short subtype,
-                                long data1, long data2) {
+                                TimeInterval timestamp, int windowNumber, short subtype, long data1,
+                                long data2) {
     Event e;
     e.type_ = type;
     e.location_ = location;
@@ -232,9 +339,13 @@ Event Event::scrollWheelEvent(Point locationInWindow, double deltaX, double delt
     return e;
 }
 
-Window* Event::window() const { return windowNumber_ ? Window::windowWithNumber(windowNumber_) : nullptr; }
+Window* Event::window() const {
+    return windowNumber_ ? Window::windowWithNumber(windowNumber_) : nullptr;
+}
 
-Value Event::userData() const { return trackingArea_ ? trackingArea_->userInfo() : Value(); }
+Value Event::userData() const {
+    return trackingArea_ ? trackingArea_->userInfo() : Value();
+}
 
 bool Event::isMouseDown() const {
     return type_ == EventType::LeftMouseDown || type_ == EventType::RightMouseDown ||

@@ -52,8 +52,7 @@ inline constexpr EventMask RightMouseDownMask = eventMaskFromType(EventType::Rig
 inline constexpr EventMask RightMouseUpMask = eventMaskFromType(EventType::RightMouseUp);
 inline constexpr EventMask MouseMovedMask = eventMaskFromType(EventType::MouseMoved);
 inline constexpr EventMask LeftMouseDraggedMask = eventMaskFromType(EventType::LeftMouseDragged);
-inline constexpr EventMask RightMouseDraggedMask =
-    eventMaskFromType(EventType::RightMouseDragged);
+inline constexpr EventMask RightMouseDraggedMask = eventMaskFromType(EventType::RightMouseDragged);
 inline constexpr EventMask MouseEnteredMask = eventMaskFromType(EventType::MouseEntered);
 inline constexpr EventMask MouseExitedMask = eventMaskFromType(EventType::MouseExited);
 inline constexpr EventMask KeyDownMask = eventMaskFromType(EventType::KeyDown);
@@ -65,8 +64,7 @@ inline constexpr EventMask ApplicationDefinedMask =
 inline constexpr EventMask ScrollWheelMask = eventMaskFromType(EventType::ScrollWheel);
 inline constexpr EventMask OtherMouseDownMask = eventMaskFromType(EventType::OtherMouseDown);
 inline constexpr EventMask OtherMouseUpMask = eventMaskFromType(EventType::OtherMouseUp);
-inline constexpr EventMask OtherMouseDraggedMask =
-    eventMaskFromType(EventType::OtherMouseDragged);
+inline constexpr EventMask OtherMouseDraggedMask = eventMaskFromType(EventType::OtherMouseDragged);
 
 // App-kit-defined subtypes.
 inline constexpr short ApplicationActivatedEventType = 1;
@@ -118,16 +116,14 @@ inline constexpr unsigned short A = 0, S = 1, D = 2, F = 3, H = 4, G = 5, Z = 6,
 inline constexpr unsigned short Digit1 = 18, Digit2 = 19, Digit3 = 20, Digit4 = 21, Digit6 = 22,
                                 Digit5 = 23, Digit9 = 25, Digit7 = 26, Digit8 = 28, Digit0 = 29;
 inline constexpr unsigned short Equal = 24, Minus = 27, RightBracket = 30, LeftBracket = 33,
-                                Quote = 39, Semicolon = 41, Backslash = 42, Comma = 43,
-                                Slash = 44, Period = 47, Grave = 50;
+                                Quote = 39, Semicolon = 41, Backslash = 42, Comma = 43, Slash = 44,
+                                Period = 47, Grave = 50;
 inline constexpr unsigned short Return = 36, Tab = 48, Space = 49, Delete = 51, Escape = 53,
-                                Command = 55, Shift = 56, CapsLock = 57, Option = 58,
-                                Control = 59, RightShift = 60, RightOption = 61,
-                                RightControl = 62, Function = 63;
+                                Command = 55, Shift = 56, CapsLock = 57, Option = 58, Control = 59,
+                                RightShift = 60, RightOption = 61, RightControl = 62, Function = 63;
 inline constexpr unsigned short KeypadEnter = 76, Help = 114, Home = 115, PageUp = 116,
                                 ForwardDelete = 117, End = 119, PageDown = 121;
-inline constexpr unsigned short LeftArrow = 123, RightArrow = 124, DownArrow = 125,
-                                UpArrow = 126;
+inline constexpr unsigned short LeftArrow = 123, RightArrow = 124, DownArrow = 125, UpArrow = 126;
 inline constexpr unsigned short F1 = 122, F2 = 120, F3 = 99, F4 = 118, F5 = 96, F6 = 97, F7 = 98,
                                 F8 = 100, F9 = 101, F10 = 109, F11 = 103, F12 = 111;
 } // namespace KeyCode
@@ -157,8 +153,7 @@ public:
                                   std::string_view charactersIgnoringModifiers, bool isARepeat,
                                   unsigned short keyCode);
     static Event enterExitEventWithType(EventType type, Point location, EventModifierFlags flags,
-                                        TimeInterval timestamp, int windowNumber,
-                                        long eventNumber,
+                                        TimeInterval timestamp, int windowNumber, long eventNumber,
                                         std::shared_ptr<TrackingArea> trackingArea);
     static Event otherEventWithType(EventType type, Point location, EventModifierFlags flags,
                                     TimeInterval timestamp, int windowNumber, short subtype,
@@ -170,8 +165,8 @@ public:
                             const Window* window = nullptr, long clickCount = 1);
     // A key event; charactersIgnoringModifiers defaults to `characters`, the key code to the
     // US keyboard's code for the first character.
-    static Event keyEvent(EventType type, std::string_view characters,
-                          EventModifierFlags flags = 0, const Window* window = nullptr,
+    static Event keyEvent(EventType type, std::string_view characters, EventModifierFlags flags = 0,
+                          const Window* window = nullptr,
                           std::optional<unsigned short> keyCode = std::nullopt,
                           std::string_view charactersIgnoringModifiers = {},
                           bool isARepeat = false);

@@ -4,12 +4,12 @@
 
 namespace platform {
 
-#define PASS_ON(name)                                                                          \
-    void Responder::name(const Event& event) {                                                \
-        if (nextResponder_)                                                                    \
-            nextResponder_->name(event);                                                       \
-        else                                                                                   \
-            noResponderFor(event);                                                             \
+#define PASS_ON(name)                                                                              \
+    void Responder::name(const Event& event) {                                                     \
+        if (nextResponder_)                                                                        \
+            nextResponder_->name(event);                                                           \
+        else                                                                                       \
+            noResponderFor(event);                                                                 \
     }
 
 PASS_ON(mouseDown)

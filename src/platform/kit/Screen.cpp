@@ -36,7 +36,9 @@ void loadScreens() {
 
 } // namespace
 
-void screensChanged() { loadScreens(); }
+void screensChanged() {
+    loadScreens();
+}
 
 Screen* Screen::mainScreen() {
     if (screenList().empty())

@@ -39,7 +39,9 @@ void setScreenBackend(std::unique_ptr<ScreenBackend> backend) {
     screensChanged();
 }
 
-ScreenBackend* screenBackend() { return backendSlot().get(); }
+ScreenBackend* screenBackend() {
+    return backendSlot().get();
+}
 
 std::shared_ptr<Image> ScreenBackend::snapshotScreen() {
     Screen* main = Screen::mainScreen();

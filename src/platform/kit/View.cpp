@@ -13,7 +13,9 @@ namespace platform {
 
 namespace {
 
-bool flippedOf(const View* view) { return view && view->isFlipped(); }
+bool flippedOf(const View* view) {
+    return view && view->isFlipped();
+}
 
 // A point of `view`'s coordinates in its superview's (or, for a top view, in the base).
 Point toSuperview(const View& view, Point p) {
@@ -51,14 +53,12 @@ Rect rectFromCorners(Point a, Point b) {
     return {std::min(a.x, b.x), std::min(a.y, b.y), std::abs(a.x - b.x), std::abs(a.y - b.y)};
 }
 
-template <class F>
-Rect mapRect(const Rect& r, F map) {
+template <class F> Rect mapRect(const Rect& r, F map) {
     return rectFromCorners(map(r.origin), map(Point(r.maxX(), r.maxY())));
 }
 
 // Every view below `view`, and `view` itself, in drawing order.
-template <class F>
-void forEachView(View& view, F f) {
+template <class F> void forEachView(View& view, F f) {
     f(view);
     auto subviews = view.subviews();
     for (const auto& sub : subviews)
@@ -228,7 +228,9 @@ View* View::viewWithTag(long tag) {
     return nullptr;
 }
 
-std::shared_ptr<View> View::sharedView() { return weak_from_this().lock(); }
+std::shared_ptr<View> View::sharedView() {
+    return weak_from_this().lock();
+}
 
 void View::setWindow(Window* window) {
     if (window_ == window)
@@ -312,8 +314,8 @@ void View::resizeWithOldSuperviewSize(Size oldSize) {
         const double share = (newSize.height - oldSize.height) / yParts;
         if (m & ViewHeightSizable)
             f.size.height = std::max(0.0, f.size.height + share);
-        const AutoresizingMask movesOrigin = superview_->isFlipped() ? ViewMaxYMargin
-                                                                      : ViewMinYMargin;
+        const AutoresizingMask movesOrigin =
+            superview_->isFlipped() ? ViewMaxYMargin : ViewMinYMargin;
         if (m & movesOrigin)
             f.origin.y += share;
     }
@@ -341,7 +343,9 @@ void View::invalidateInWindow(const Rect& rect) {
     window_->invalidateBaseRect(convertRectToView(rect, nullptr));
 }
 
-void View::display() { displayRect(bounds()); }
+void View::display() {
+    displayRect(bounds());
+}
 
 void View::displayRect(const Rect& rect) {
     if (window_)
@@ -387,8 +391,8 @@ void View::drawHierarchy(const Rect& dirtyInSuperview) {
     if (context->isFlipped() != isFlipped())
         context->flipCoordinates(frame_.height());
     context->translate(-boundsOrigin_.x, -boundsOrigin_.y);
-    const Rect local = mapRect(dirty, [this](Point p) { return fromSuperview(*this, p); })
-                           .intersection(bounds());
+    const Rect local =
+        mapRect(dirty, [this](Point p) { return fromSuperview(*this, p); }).intersection(bounds());
     context->clipToRect(local);
     const bool group = alphaValue_ < 1.0;
     if (group)
@@ -467,7 +471,9 @@ void View::removeTrackingArea(const TrackingArea* area) {
     trackingAreas_.erase(it);
 }
 
-View* View::nextKeyView() const { return nextKeyView_.lock().get(); }
+View* View::nextKeyView() const {
+    return nextKeyView_.lock().get();
+}
 
 void View::setNextKeyView(View* view) {
     if (View* old = nextKeyView())
@@ -478,7 +484,9 @@ void View::setNextKeyView(View* view) {
         view->previousKeyView_ = weak_from_this();
 }
 
-View* View::previousKeyView() const { return previousKeyView_.lock().get(); }
+View* View::previousKeyView() const {
+    return previousKeyView_.lock().get();
+}
 
 bool View::canBecomeKeyView() const {
     return window_ && acceptsFirstResponder() && !isHiddenOrHasHiddenAncestor();

@@ -30,8 +30,7 @@ enum class WindowOrderingMode : int { Below = -1, Out = 0, Above = 1 };
 // Creation in two phases (see the architecture's "Objects, ownership and delegates"): the
 // object is constructed, then its virtual initialize() runs, so that subclasses extend the
 // set-up as the original's overridable initialisers did.
-template <class T, class... Args>
-std::shared_ptr<T> make(Args&&... args) {
+template <class T, class... Args> std::shared_ptr<T> make(Args&&... args) {
     auto object = std::make_shared<T>(std::forward<Args>(args)...);
     object->initialize();
     return object;

@@ -29,8 +29,7 @@ void post(std::string_view name, Window* window) {
     NotificationCenter::defaultCenter().postNotificationName(name, window);
 }
 
-template <class F>
-void forEachView(View* view, F f) {
+template <class F> void forEachView(View* view, F f) {
     if (!view)
         return;
     f(*view);
@@ -104,7 +103,9 @@ Window* Window::windowWithNumber(int windowNumber) {
     return WindowServer::shared().windowWithNumber(windowNumber);
 }
 
-std::shared_ptr<Window> Window::sharedWindow() { return weak_from_this().lock(); }
+std::shared_ptr<Window> Window::sharedWindow() {
+    return weak_from_this().lock();
+}
 
 void Window::setStyleMask(WindowStyleMask style) {
     styleMask_ = style;
@@ -136,7 +137,9 @@ TimeInterval Window::animationResizeTime(const Rect& newFrame) const {
            150.0 * 0.2;
 }
 
-bool Window::isAnimatingFrame() const { return impl_->animating; }
+bool Window::isAnimatingFrame() const {
+    return impl_->animating;
+}
 
 // Like the original, an animated frame change blocks: it runs the main loop in the
 // event-tracking mode until the frame arrives, so a manual clock moves by the duration.
@@ -209,7 +212,9 @@ void Window::applyFrame(const Rect& frame, bool display, bool fromScreen) {
         displayIfNeeded();
 }
 
-void Window::setFrameOrigin(Point origin) { setFrame(Rect(origin, frame_.size), true); }
+void Window::setFrameOrigin(Point origin) {
+    setFrame(Rect(origin, frame_.size), true);
+}
 
 void Window::setFrameTopLeftPoint(Point point) {
     setFrameOrigin({point.x, point.y - frame_.height()});
@@ -232,9 +237,13 @@ void Window::center() {
     setFrameOrigin({x, y});
 }
 
-Rect Window::frameRectForContentRect(const Rect& contentRect) const { return contentRect; }
+Rect Window::frameRectForContentRect(const Rect& contentRect) const {
+    return contentRect;
+}
 
-Rect Window::contentRectForFrameRect(const Rect& frameRect) const { return frameRect; }
+Rect Window::contentRectForFrameRect(const Rect& frameRect) const {
+    return frameRect;
+}
 
 void Window::setContentSize(Size size) {
     const Rect content = contentRectForFrameRect(frame_);
@@ -314,11 +323,17 @@ void Window::setBackgroundColor(const Color& color) {
     invalidateBaseRect(Rect({}, frame_.size));
 }
 
-void Window::orderFront(Object* /*sender*/) { orderIn(WindowOrderingMode::Above, nullptr); }
+void Window::orderFront(Object* /*sender*/) {
+    orderIn(WindowOrderingMode::Above, nullptr);
+}
 
-void Window::orderBack(Object* /*sender*/) { orderIn(WindowOrderingMode::Below, nullptr); }
+void Window::orderBack(Object* /*sender*/) {
+    orderIn(WindowOrderingMode::Below, nullptr);
+}
 
-void Window::orderFrontRegardless() { orderIn(WindowOrderingMode::Above, nullptr); }
+void Window::orderFrontRegardless() {
+    orderIn(WindowOrderingMode::Above, nullptr);
+}
 
 void Window::orderWindow(WindowOrderingMode place, int otherWindowNumber) {
     if (place == WindowOrderingMode::Out)
@@ -427,9 +442,13 @@ void Window::zoom(Object* /*sender*/) {
     }
 }
 
-bool Window::isKeyWindow() const { return WindowServer::shared().keyWindow() == this; }
+bool Window::isKeyWindow() const {
+    return WindowServer::shared().keyWindow() == this;
+}
 
-bool Window::isMainWindow() const { return WindowServer::shared().mainWindow() == this; }
+bool Window::isMainWindow() const {
+    return WindowServer::shared().mainWindow() == this;
+}
 
 bool Window::canBecomeKeyWindow() const {
     return (styleMask_ & (TitledWindowMask | ResizableWindowMask)) != 0;
@@ -497,7 +516,9 @@ bool Window::makeFirstResponder(Responder* responder) {
     return true;
 }
 
-View* Window::initialFirstResponder() const { return impl_->initialFirstResponder.lock().get(); }
+View* Window::initialFirstResponder() const {
+    return impl_->initialFirstResponder.lock().get();
+}
 
 void Window::setInitialFirstResponder(View* view) {
     impl_->initialFirstResponder = view ? view->weak_from_this() : std::weak_ptr<View>();
@@ -612,11 +633,14 @@ void Window::dispatchMouse(const Event& event) {
         switch (type) {
         case EventType::RightMouseDown:
         case EventType::RightMouseUp:
-        case EventType::RightMouseDragged: return 1;
+        case EventType::RightMouseDragged:
+            return 1;
         case EventType::OtherMouseDown:
         case EventType::OtherMouseUp:
-        case EventType::OtherMouseDragged: return 2;
-        default: return 0;
+        case EventType::OtherMouseDragged:
+            return 2;
+        default:
+            return 0;
         }
     };
 
@@ -666,12 +690,24 @@ void Window::dispatchMouse(const Event& event) {
             impl_->mouseDownView[s].reset();
         updateTrackingAreasFor(event);
         switch (event.type()) {
-        case EventType::LeftMouseDragged: target->mouseDragged(event); break;
-        case EventType::RightMouseDragged: target->rightMouseDragged(event); break;
-        case EventType::OtherMouseDragged: target->otherMouseDragged(event); break;
-        case EventType::LeftMouseUp: target->mouseUp(event); break;
-        case EventType::RightMouseUp: target->rightMouseUp(event); break;
-        default: target->otherMouseUp(event); break;
+        case EventType::LeftMouseDragged:
+            target->mouseDragged(event);
+            break;
+        case EventType::RightMouseDragged:
+            target->rightMouseDragged(event);
+            break;
+        case EventType::OtherMouseDragged:
+            target->otherMouseDragged(event);
+            break;
+        case EventType::LeftMouseUp:
+            target->mouseUp(event);
+            break;
+        case EventType::RightMouseUp:
+            target->rightMouseUp(event);
+            break;
+        default:
+            target->otherMouseUp(event);
+            break;
         }
         return;
     }
@@ -703,7 +739,8 @@ void Window::dispatchMouse(const Event& event) {
             updateTrackingAreasFor(event);
         }
         return;
-    default: return;
+    default:
+        return;
     }
 }
 
@@ -802,7 +839,9 @@ Rect Window::convertRectFromScreen(const Rect& rect) const {
     return rect.offsetBy(-frame_.minX(), -frame_.minY());
 }
 
-void Window::invalidateTrackingAreas() { impl_->trackingDirty = true; }
+void Window::invalidateTrackingAreas() {
+    impl_->trackingDirty = true;
+}
 
 void Window::invalidateCursorRectsForView(View* view) {
     if (view)
@@ -849,7 +888,9 @@ void Window::displayIfNeeded() {
     forEachView(rootView_.get(), [](View& v) { v.setNeedsDisplay(false); });
 }
 
-bool Window::viewsNeedDisplay() const { return !impl_->dirty.isEmpty(); }
+bool Window::viewsNeedDisplay() const {
+    return !impl_->dirty.isEmpty();
+}
 
 void Window::setViewsNeedDisplay(bool flag) {
     if (flag)
@@ -935,8 +976,8 @@ void Window::addChildWindow(Window* child, WindowOrderingMode place) {
         child->parentWindow_->removeChildWindow(child);
     if (std::find(childWindows_.begin(), childWindows_.end(), child) == childWindows_.end())
         childWindows_.push_back(child);
-    impl_->childPlaces[child] = place == WindowOrderingMode::Below ? WindowOrderingMode::Below
-                                                                   : WindowOrderingMode::Above;
+    impl_->childPlaces[child] =
+        place == WindowOrderingMode::Below ? WindowOrderingMode::Below : WindowOrderingMode::Above;
     child->setParentWindow(this);
     if (visible_)
         child->orderIn(impl_->childPlaces[child], this);
@@ -956,16 +997,22 @@ void Window::removeChildWindow(Window* child) {
     WindowServer::shared().normalizeOrder();
 }
 
-void Window::setParentWindow(Window* parent) { parentWindow_ = parent; }
+void Window::setParentWindow(Window* parent) {
+    parentWindow_ = parent;
+}
 
 WindowOrderingMode Window::placeOfChild(Window* child) const {
     auto it = impl_->childPlaces.find(child);
     return it == impl_->childPlaces.end() ? WindowOrderingMode::Above : it->second;
 }
 
-Screen* Window::screen() const { return screenForRect(frame_); }
+Screen* Window::screen() const {
+    return screenForRect(frame_);
+}
 
-void Window::setToolbar(std::shared_ptr<Toolbar> toolbar) { toolbar_ = std::move(toolbar); }
+void Window::setToolbar(std::shared_ptr<Toolbar> toolbar) {
+    toolbar_ = std::move(toolbar);
+}
 
 void Window::toggleToolbarShown(Object* /*sender*/) {}
 

@@ -29,8 +29,10 @@ bool isUserInput(const Event& event) {
     case EventType::ApplicationDefined:
     case EventType::Periodic:
     case EventType::CursorUpdate:
-    case EventType::FlagsChanged: return false;
-    default: return true;
+    case EventType::FlagsChanged:
+        return false;
+    default:
+        return true;
     }
 }
 
@@ -86,7 +88,9 @@ std::vector<Window*> WindowServer::windows() const {
     return out;
 }
 
-std::vector<Window*> WindowServer::orderedWindows() const { return order_; }
+std::vector<Window*> WindowServer::orderedWindows() const {
+    return order_;
+}
 
 Window* WindowServer::windowAtPoint(Point screenPoint) const {
     for (Window* w : order_)
@@ -147,8 +151,8 @@ void WindowServer::sendEvent(const Event& event) {
         window = keyWindow_ ? keyWindow_ : window;
 
     if (event.isMouseEvent()) {
-        lastMouseLocation_ =
-            window ? window->convertBaseToScreen(event.locationInWindow()) : event.locationInWindow();
+        lastMouseLocation_ = window ? window->convertBaseToScreen(event.locationInWindow())
+                                    : event.locationInWindow();
         // Leaving a window for another (or for no window) ends its tracking areas.
         const int number = window ? window->windowNumber() : 0;
         if (number != pointerWindow_ && event.type() != EventType::MouseExited) {
@@ -375,7 +379,9 @@ void WindowServer::endModalSession(ModalSession session) {
     std::erase_if(modalSessions_, [session](const ModalRecord& r) { return r.id == session; });
 }
 
-void WindowServer::stopModal() { stopModalWithCode(RunStoppedResponse); }
+void WindowServer::stopModal() {
+    stopModalWithCode(RunStoppedResponse);
+}
 
 void WindowServer::stopModalWithCode(int returnCode) {
     for (auto it = modalSessions_.rbegin(); it != modalSessions_.rend(); ++it)
@@ -385,7 +391,9 @@ void WindowServer::stopModalWithCode(int returnCode) {
         }
 }
 
-void WindowServer::abortModal() { stopModalWithCode(RunAbortedResponse); }
+void WindowServer::abortModal() {
+    stopModalWithCode(RunAbortedResponse);
+}
 
 Window* WindowServer::modalWindow() const {
     for (auto it = modalSessions_.rbegin(); it != modalSessions_.rend(); ++it)
@@ -448,7 +456,9 @@ void WindowServer::endSheet(Window& sheet, int returnCode) {
     }
 }
 
-void WindowServer::registerWindow(Window* window) { all_.push_back(window); }
+void WindowServer::registerWindow(Window* window) {
+    all_.push_back(window);
+}
 
 void WindowServer::unregisterWindow(Window* window) {
     std::erase(all_, window);
@@ -469,8 +479,9 @@ void WindowServer::unregisterWindow(Window* window) {
             r.sheet->sheetParent_ = nullptr;
         }
     }
-    std::erase_if(sheets_,
-                  [window](const SheetRecord& r) { return r.sheet == window || r.parent == window; });
+    std::erase_if(sheets_, [window](const SheetRecord& r) {
+        return r.sheet == window || r.parent == window;
+    });
     if (keyWindow_ == window)
         keyWindow_ = nullptr;
     if (mainWindow_ == window)

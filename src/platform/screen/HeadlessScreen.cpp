@@ -8,7 +8,9 @@ namespace platform {
 
 namespace {
 
-std::string charactersFor(char32_t c) { return c ? utf8FromCodePoint(c) : std::string(); }
+std::string charactersFor(char32_t c) {
+    return c ? utf8FromCodePoint(c) : std::string();
+}
 
 // What a key types with Shift held: upper-case letters and the US keyboard's shifted symbols.
 char32_t shifted(char32_t c) {
@@ -26,23 +28,40 @@ char32_t shifted(char32_t c) {
 
 char32_t characterForKeyCode(unsigned short code) {
     switch (code) {
-    case KeyCode::Return: return CarriageReturnCharacter;
-    case KeyCode::KeypadEnter: return EnterCharacter;
-    case KeyCode::Tab: return TabCharacter;
-    case KeyCode::Space: return ' ';
-    case KeyCode::Delete: return DeleteCharacter;
-    case KeyCode::Escape: return EscapeCharacter;
-    case KeyCode::ForwardDelete: return DeleteFunctionKey;
-    case KeyCode::Home: return HomeFunctionKey;
-    case KeyCode::End: return EndFunctionKey;
-    case KeyCode::PageUp: return PageUpFunctionKey;
-    case KeyCode::PageDown: return PageDownFunctionKey;
-    case KeyCode::LeftArrow: return LeftArrowFunctionKey;
-    case KeyCode::RightArrow: return RightArrowFunctionKey;
-    case KeyCode::DownArrow: return DownArrowFunctionKey;
-    case KeyCode::UpArrow: return UpArrowFunctionKey;
-    case KeyCode::Help: return HelpFunctionKey;
-    default: break;
+    case KeyCode::Return:
+        return CarriageReturnCharacter;
+    case KeyCode::KeypadEnter:
+        return EnterCharacter;
+    case KeyCode::Tab:
+        return TabCharacter;
+    case KeyCode::Space:
+        return ' ';
+    case KeyCode::Delete:
+        return DeleteCharacter;
+    case KeyCode::Escape:
+        return EscapeCharacter;
+    case KeyCode::ForwardDelete:
+        return DeleteFunctionKey;
+    case KeyCode::Home:
+        return HomeFunctionKey;
+    case KeyCode::End:
+        return EndFunctionKey;
+    case KeyCode::PageUp:
+        return PageUpFunctionKey;
+    case KeyCode::PageDown:
+        return PageDownFunctionKey;
+    case KeyCode::LeftArrow:
+        return LeftArrowFunctionKey;
+    case KeyCode::RightArrow:
+        return RightArrowFunctionKey;
+    case KeyCode::DownArrow:
+        return DownArrowFunctionKey;
+    case KeyCode::UpArrow:
+        return UpArrowFunctionKey;
+    case KeyCode::Help:
+        return HelpFunctionKey;
+    default:
+        break;
     }
     for (char32_t c = 0x20; c < 0x7f; ++c)
         if (keyCodeForCharacter(c) == code && !(c >= 'A' && c <= 'Z') && shifted(c) != c)
@@ -64,15 +83,21 @@ std::vector<ScreenDescription> HeadlessScreen::screens() const {
     return {{Rect(0, 0, kWidth, kHeight), Rect(0, 0, kWidth, kHeight - kMenuBarHeight), 1.0}};
 }
 
-void HeadlessScreen::windowOrderedIn(Window& /*window*/) { ++orderedIn_; }
+void HeadlessScreen::windowOrderedIn(Window& /*window*/) {
+    ++orderedIn_;
+}
 
-void HeadlessScreen::windowOrderedOut(Window& /*window*/) { ++orderedOut_; }
+void HeadlessScreen::windowOrderedOut(Window& /*window*/) {
+    ++orderedOut_;
+}
 
 void HeadlessScreen::windowDidDisplay(Window& /*window*/, const Rect& /*dirtyRect*/) {
     ++displayed_;
 }
 
-std::shared_ptr<Image> HeadlessScreen::snapshotWindow(Window& window) { return window.snapshot(); }
+std::shared_ptr<Image> HeadlessScreen::snapshotWindow(Window& window) {
+    return window.snapshot();
+}
 
 bool HeadlessScreen::writeWindowPNG(Window& window, const std::filesystem::path& path) {
     auto image = window.snapshot();
@@ -89,8 +114,8 @@ void HeadlessScreen::inject(const Event& event) {
     WindowServer::shared().dispatchPendingEvents();
 }
 
-void HeadlessScreen::mouse(EventType type, Window& window, Point location,
-                           EventModifierFlags flags, long clickCount) {
+void HeadlessScreen::mouse(EventType type, Window& window, Point location, EventModifierFlags flags,
+                           long clickCount) {
     setMouseLocation(window.convertBaseToScreen(location));
     inject(Event::mouseEvent(type, location, flags, &window, clickCount));
 }

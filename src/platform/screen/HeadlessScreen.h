@@ -47,8 +47,7 @@ public:
     void rightClick(Window& window, Point location, EventModifierFlags flags = 0);
     void mouseDown(Window& window, Point location, EventModifierFlags flags = 0,
                    long clickCount = 1);
-    void mouseUp(Window& window, Point location, EventModifierFlags flags = 0,
-                 long clickCount = 1);
+    void mouseUp(Window& window, Point location, EventModifierFlags flags = 0, long clickCount = 1);
     // Down at `from`, `steps` drags ending at `to`, up at `to`.
     void drag(Window& window, Point from, Point to, int steps = 4, EventModifierFlags flags = 0);
     void mouseDragged(Window& window, Point location, EventModifierFlags flags = 0);

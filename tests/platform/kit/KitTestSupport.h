@@ -8,7 +8,6 @@
 #include "platform/kit/WindowServer.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -1,5 +1,4 @@
 #include "KitTestSupport.h"
-
 #include "platform/kit/Animation.h"
 
 namespace kittest {
@@ -48,8 +47,8 @@ TEST_F(KitTest, ABlockingAnimationTakesItsDurationAndReportsEachMarkOnce) {
     animation->setProgressMarks({0.75, 0.25, 0.5, 1.0, 0.5});
     animation->setFrameRate(5); // steps of 0.2 s jump over marks, which still come in order
     bool defaultTimerFired = false;
-    platform::Timer::scheduledTimerWithTimeInterval(0.1, false,
-                                                    [&](platform::Timer&) { defaultTimerFired = true; });
+    platform::Timer::scheduledTimerWithTimeInterval(
+        0.1, false, [&](platform::Timer&) { defaultTimerFired = true; });
     const double start = clock->now();
     animation->startAnimation();
     EXPECT_NEAR(clock->now() - start, 0.3, 1e-9);
@@ -87,8 +86,8 @@ TEST_F(KitTest, AWindowFadesOutAndStaysOrderedInWhileItsOwnerReleasesTheAnimatio
         void animationDidEnd(Animation&) override { animation.reset(); } // released in its call
         std::shared_ptr<ViewAnimation> animation;
     } owner;
-    owner.animation = std::make_shared<ViewAnimation>(
-        std::vector<ViewAnimationTarget>{{window.get(), nullptr, {}, {}, ViewAnimationEffect::FadeOut}});
+    owner.animation = std::make_shared<ViewAnimation>(std::vector<ViewAnimationTarget>{
+        {window.get(), nullptr, {}, {}, ViewAnimationEffect::FadeOut}});
     owner.animation->setDuration(1.5);
     owner.animation->setAnimationCurve(AnimationCurve::EaseIn);
     owner.animation->setAnimationBlockingMode(AnimationBlockingMode::Nonblocking);
@@ -113,7 +112,8 @@ TEST_F(KitTest, ViewsMoveFadeInAndFadeOut) {
     leaving->setAlphaValue(0.8);
 
     auto animation = std::make_shared<ViewAnimation>(std::vector<ViewAnimationTarget>{
-        {nullptr, moving.get(), Rect(0, 0, 10, 10), Rect(100, 50, 20, 10), ViewAnimationEffect::None},
+        {nullptr, moving.get(), Rect(0, 0, 10, 10), Rect(100, 50, 20, 10),
+         ViewAnimationEffect::None},
         {nullptr, appearing.get(), {}, {}, ViewAnimationEffect::FadeIn},
         {nullptr, leaving.get(), {}, {}, ViewAnimationEffect::FadeOut}});
     animation->setDuration(0.25);

@@ -1,5 +1,4 @@
 #include "KitTestSupport.h"
-
 #include "platform/foundation/Log.h"
 #include "platform/kit/Panel.h"
 
@@ -113,14 +112,15 @@ TEST_F(KitTest, AModalLoopRunsInTheModalModeOnly) {
     bool defaultTimerFired = false;
     Timer::scheduledTimerWithTimeInterval(0.1, false, [&](Timer&) { defaultTimerFired = true; });
     bool sawModalWindow = false;
-    RunLoop::main().performAfterDelay(
-        0.2,
-        [&] {
-            sawModalWindow = WindowServer::shared().modalWindow() == dialog.get();
-            // Clicks on other windows are refused while the session runs.
-            mouse(EventType::LeftMouseDown, *other, {10, 10});
-        },
-        {ModalPanelRunLoopMode});
+    RunLoop::main().performAfterDelay(0.2,
+                                      [&] {
+                                          sawModalWindow =
+                                              WindowServer::shared().modalWindow() == dialog.get();
+                                          // Clicks on other windows are refused while the session
+                                          // runs.
+                                          mouse(EventType::LeftMouseDown, *other, {10, 10});
+                                      },
+                                      {ModalPanelRunLoopMode});
     RunLoop::main().performAfterDelay(
         0.5, [] { WindowServer::shared().stopModalWithCode(AlertFirstButtonReturn); },
         {ModalPanelRunLoopMode});
@@ -145,8 +145,8 @@ TEST_F(KitTest, ModalSessionsStopAbortAndNest) {
     RunLoop::main().performAfterDelay(
         0.1,
         [&] {
-            RunLoop::main().performAfterDelay(
-                0.1, [] { WindowServer::shared().abortModal(); }, {ModalPanelRunLoopMode});
+            RunLoop::main().performAfterDelay(0.1, [] { WindowServer::shared().abortModal(); },
+                                              {ModalPanelRunLoopMode});
             innerResult = WindowServer::shared().runModalForWindow(*inner);
             EXPECT_EQ(WindowServer::shared().modalWindow(), outer.get());
             WindowServer::shared().stopModal();

@@ -1,5 +1,4 @@
 #include "KitTestSupport.h"
-
 #include "platform/kit/Application.h"
 #include "platform/kit/Panel.h"
 
@@ -35,7 +34,9 @@ public:
     bool respondsToAction(std::string_view a) const override { return a == action; }
 };
 
-class Delegate : public platform::WindowDelegate, public Object, public ActionTarget,
+class Delegate : public platform::WindowDelegate,
+                 public Object,
+                 public ActionTarget,
                  public Answerer {
 public:
     using Answerer::Answerer;
@@ -232,9 +233,7 @@ TEST_F(KitTest, TheApplicationAndItsDelegateEndTheChainByDefault) {
             ++shown;
             return true;
         }
-        bool respondsToAction(std::string_view a) const override {
-            return a == "showPreferences:";
-        }
+        bool respondsToAction(std::string_view a) const override { return a == "showPreferences:"; }
         int shown = 0;
     } appDelegate;
     platform::Application::resetSharedApplication();

@@ -46,7 +46,9 @@ TEST_F(KitTest, AutoresizingSharesTheChangeAmongFlexibleParts) {
         {ViewWidthSizable, false, {300, 150}, {20, 10, 200, 50}},
         {ViewMaxXMargin, false, {300, 150}, {20, 10, 100, 50}},
         {ViewMinXMargin | ViewMaxXMargin, false, {300, 150}, {70, 10, 100, 50}},
-        {ViewMinXMargin | ViewWidthSizable | ViewMaxXMargin, false, {300, 150},
+        {ViewMinXMargin | ViewWidthSizable | ViewMaxXMargin,
+         false,
+         {300, 150},
          {20 + 100.0 / 3, 10, 100 + 100.0 / 3, 50}},
         {ViewWidthSizable | ViewHeightSizable, false, {300, 150}, {20, 10, 200, 100}},
         {ViewMinYMargin, false, {300, 150}, {20, 60, 100, 50}},
@@ -116,11 +118,9 @@ TEST_F(ConversionTest, PointsConvertThroughFlippedAndUnflippedViews) {
         Point base;
     };
     const Case cases[] = {
-        {a.get(), {0, 0}, {10, 20}},
-        {a.get(), {200, 100}, {210, 120}},
+        {a.get(), {0, 0}, {10, 20}},     {a.get(), {200, 100}, {210, 120}},
         {b.get(), {0, 0}, {15, 75}}, // B's origin is its top left
-        {b.get(), {100, 50}, {115, 25}},
-        {c.get(), {0, 0}, {25, 45}},
+        {b.get(), {100, 50}, {115, 25}}, {c.get(), {0, 0}, {25, 45}},
         {c.get(), {30, 20}, {55, 65}},
     };
     for (const auto& k : cases) {

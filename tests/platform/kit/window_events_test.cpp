@@ -141,14 +141,13 @@ TEST_F(EventsTest, TrackingAreasHearEnteredMovedAndExitedWithTheirUserInfo) {
 TEST_F(EventsTest, TrackingAreasFollowActivityDragsAndHiding) {
     auto keyOnly = std::make_shared<TrackingArea>(
         Rect(0, 0, 100, 100),
-        platform::TrackingMouseEnteredAndExited | platform::TrackingActiveInKeyWindow,
-        left.get());
+        platform::TrackingMouseEnteredAndExited | platform::TrackingActiveInKeyWindow, left.get());
     left->addTrackingArea(keyOnly);
-    auto duringDrag = std::make_shared<TrackingArea>(
-        Rect(0, 0, 100, 100),
-        platform::TrackingMouseEnteredAndExited | platform::TrackingActiveAlways |
-            platform::TrackingEnabledDuringMouseDrag,
-        right.get());
+    auto duringDrag = std::make_shared<TrackingArea>(Rect(0, 0, 100, 100),
+                                                     platform::TrackingMouseEnteredAndExited |
+                                                         platform::TrackingActiveAlways |
+                                                         platform::TrackingEnabledDuringMouseDrag,
+                                                     right.get());
     right->addTrackingArea(duringDrag);
 
     // A drag over the right view reports there (enabled during drags) but not over the left.
@@ -211,10 +210,10 @@ TEST_F(EventsTest, AMouseDownHandlerCanReadTheRestOfTheClickFromTheQueue) {
     };
     auto tracker = std::make_shared<Tracking>(Rect(0, 0, 5, 5));
     window->contentView()->addSubview(tracker);
-    WindowServer::shared().postEvent(Event::mouseEvent(EventType::LeftMouseDown, {2, 2}, 0,
-                                                        window.get()));
-    WindowServer::shared().postEvent(Event::mouseEvent(EventType::LeftMouseUp, {2, 2}, 0,
-                                                        window.get()));
+    WindowServer::shared().postEvent(
+        Event::mouseEvent(EventType::LeftMouseDown, {2, 2}, 0, window.get()));
+    WindowServer::shared().postEvent(
+        Event::mouseEvent(EventType::LeftMouseUp, {2, 2}, 0, window.get()));
     WindowServer::shared().dispatchPendingEvents();
     EXPECT_EQ(tracker->events, (std::vector<std::string>{"down", "trackedUp"}));
     EXPECT_EQ(WindowServer::shared().queuedEventCount(), 0u);
@@ -266,7 +265,8 @@ TEST_F(KitTest, EventsCarryTheOriginalNumbersAndCharacters) {
                             {U'A', 0},
                             {U'?', 44}};
     for (const auto& k : keys)
-        EXPECT_EQ(platform::keyCodeForCharacter(k.character), k.keyCode) << static_cast<unsigned>(k.character);
+        EXPECT_EQ(platform::keyCodeForCharacter(k.character), k.keyCode)
+            << static_cast<unsigned>(k.character);
     EXPECT_EQ(platform::keyCodeForCharacter(U'é'), std::nullopt);
 
     const Event e = Event::keyEvent(EventType::KeyDown,

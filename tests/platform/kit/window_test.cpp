@@ -1,5 +1,4 @@
 #include "KitTestSupport.h"
-
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -217,8 +216,8 @@ TEST_F(KitTest, AnAnimatedFrameChangeBlocksForItsDurationOnTheClock) {
     window->setDelegate(&resizes);
     window->orderFront(nullptr);
     bool defaultTimerFired = false;
-    platform::Timer::scheduledTimerWithTimeInterval(0.01, false,
-                                                    [&](platform::Timer&) { defaultTimerFired = true; });
+    platform::Timer::scheduledTimerWithTimeInterval(
+        0.01, false, [&](platform::Timer&) { defaultTimerFired = true; });
     const double start = clock->now();
     window->setFrame({0, 0, 350, 100}, true, true);
     EXPECT_NEAR(clock->now() - start, 0.04, 1e-9);
@@ -260,7 +259,8 @@ TEST_F(KitTest, ASnapshotShowsWhatTheViewsDrew) {
     for (bool flipped : {false, true}) {
         auto window = makeWindow({0, 0, 100, 80});
         window->setBackgroundColor(Color::whiteColor());
-        window->contentView()->addSubview(std::make_shared<CornerView>(Rect(10, 10, 60, 50), flipped));
+        window->contentView()->addSubview(
+            std::make_shared<CornerView>(Rect(10, 10, 60, 50), flipped));
         auto image = window->snapshot();
         ASSERT_EQ(image->pixelsWide(), 100);
         ASSERT_EQ(image->pixelsHigh(), 80);

@@ -9,10 +9,9 @@
 #include "platform/kit/WindowServer.h"
 #include "platform/screen/HeadlessScreen.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -115,9 +114,8 @@ TEST_F(HeadlessTest, InjectedMouseInputReachesViewsInWindowCoordinates) {
     screen->doubleClick(*window, {61, 70});
     screen->drag(*window, {60, 60}, {400, 60}, 2);
     screen->scroll(*window, {60, 60}, 0, -3);
-    EXPECT_EQ(view->log, (std::vector<std::string>{"down 60,70 x1", "up 60,70 x1",
-                                                   "down 61,70 x1", "up 61,70 x1",
-                                                   "down 61,70 x2", "up 61,70 x2",
+    EXPECT_EQ(view->log, (std::vector<std::string>{"down 60,70 x1", "up 60,70 x1", "down 61,70 x1",
+                                                   "up 61,70 x1", "down 61,70 x2", "up 61,70 x2",
                                                    "down 60,60 x1", "dragged", "dragged",
                                                    "up 400,60 x1", "scroll -3"}));
     EXPECT_EQ(window->firstResponder(), view.get());
@@ -136,17 +134,17 @@ TEST_F(HeadlessTest, TypedTextAndKeysReachTheKeyWindowsFirstResponder) {
     screen->keyCode(platform::KeyCode::UpArrow);
     screen->keyCode(platform::KeyCode::Digit1, platform::ShiftKeyMask);
     screen->key(platform::CarriageReturnCharacter);
-    EXPECT_EQ(view->keys, (std::vector<std::string>{
-                              "H|h|4|S",
-                              "i|i|34|-",
-                              "!|!|18|-",
-                              "é|é|0|-",
-                              platform::utf8FromCodePoint(platform::UpArrowFunctionKey) + "|" +
-                                  platform::utf8FromCodePoint(platform::UpArrowFunctionKey) +
-                                  "|126|-",
-                              "!|1|18|S",
-                              "\r|\r|36|-",
-                          }));
+    EXPECT_EQ(view->keys,
+              (std::vector<std::string>{
+                  "H|h|4|S",
+                  "i|i|34|-",
+                  "!|!|18|-",
+                  "é|é|0|-",
+                  platform::utf8FromCodePoint(platform::UpArrowFunctionKey) + "|" +
+                      platform::utf8FromCodePoint(platform::UpArrowFunctionKey) + "|126|-",
+                  "!|1|18|S",
+                  "\r|\r|36|-",
+              }));
 }
 
 TEST_F(HeadlessTest, MovingThePointerAcrossWindowsEntersAndExitsTrackingAreas) {
@@ -189,7 +187,8 @@ TEST_F(HeadlessTest, TheScreenSnapshotCompositesWindowsFrontToBack) {
     expectColor(image->colorAt(150, 150), Color::redColor(), "back window alone");
     expectColor(image->colorAt(250, 250), Color::blueColor(), "front window's view over it");
     expectColor(image->colorAt(350, 350), Color::clearColor(), "front window's clear part");
-    expectColor(image->colorAt(250, 350), Color::clearColor(), "front window, clear, over no window");
+    expectColor(image->colorAt(250, 350), Color::clearColor(),
+                "front window, clear, over no window");
     expectColor(image->colorAt(50, 50), Color::clearColor(), "no window");
     expectColor(image->colorAt(650, 650), Color(0, 1, 0, 0.5), "half-transparent window");
 
