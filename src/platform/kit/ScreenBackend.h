@@ -8,6 +8,7 @@
 
 namespace platform {
 
+class Cursor;
 class Image;
 class RunLoopSource;
 class Window;
@@ -45,6 +46,9 @@ public:
     virtual void windowBecameKey(Window& /*window*/) {}
     // The window drew into its backing store; `dirtyRect` is in window base coordinates.
     virtual void windowDidDisplay(Window& /*window*/, const Rect& /*dirtyRect*/) {}
+
+    // The pointer's shape changed (Cursor::set).
+    virtual void cursorChanged(const Cursor& /*cursor*/) {}
 
     // The source the main run loop waits on for input, or nullptr.
     virtual RunLoopSource* runLoopSource() { return nullptr; }

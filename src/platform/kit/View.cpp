@@ -471,6 +471,20 @@ void View::removeTrackingArea(const TrackingArea* area) {
     trackingAreas_.erase(it);
 }
 
+void View::addCursorRect(const Rect& rect, Cursor* cursor) {
+    if (cursor && !rect.isEmpty())
+        cursorRects_.emplace_back(rect, cursor);
+}
+
+void View::removeCursorRect(const Rect& rect, Cursor* cursor) {
+    std::erase_if(cursorRects_,
+                  [&](const auto& r) { return r.first == rect && r.second == cursor; });
+}
+
+void View::discardCursorRects() {
+    cursorRects_.clear();
+}
+
 View* View::nextKeyView() const {
     return nextKeyView_.lock().get();
 }

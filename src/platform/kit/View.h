@@ -11,6 +11,7 @@
 
 namespace platform {
 
+class Cursor;
 class Event;
 class Window;
 
@@ -146,8 +147,14 @@ public:
     }
     // Called when the view's geometry or window changed, so that it can rebuild its areas.
     virtual void updateTrackingAreas() {}
-    // Cursor rectangles: called when the window rebuilds them.
+    // Cursor rectangles: the window asks the view to add them (resetCursorRects) when it
+    // rebuilds them, and shows the cursor of the rectangle under the pointer. The cursor is
+    // not owned (the standard cursors live for the program).
     virtual void resetCursorRects() {}
+    void addCursorRect(const Rect& rect, Cursor* cursor);
+    void removeCursorRect(const Rect& rect, Cursor* cursor);
+    void discardCursorRects();
+    const std::vector<std::pair<Rect, Cursor*>>& cursorRects() const { return cursorRects_; }
 
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(std::string toolTip) { toolTip_ = std::move(toolTip); }
@@ -182,6 +189,7 @@ private:
     Window* window_ = nullptr;
     std::vector<std::shared_ptr<View>> subviews_;
     std::vector<std::shared_ptr<TrackingArea>> trackingAreas_;
+    std::vector<std::pair<Rect, Cursor*>> cursorRects_;
     bool hidden_ = false;
     AutoresizingMask autoresizingMask_ = ViewNotSizable;
     bool autoresizesSubviews_ = true;

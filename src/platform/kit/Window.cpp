@@ -3,6 +3,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/kit/Cursor.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/ScreenBackend.h"
 #include "platform/kit/WindowServer.h"
@@ -66,6 +67,7 @@ struct Window::Impl {
     std::map<Window*, WindowOrderingMode> childPlaces;
     std::set<Window*> hiddenWithParent;
     bool trackingDirty = true;
+    bool cursorRectsDirty = true;
     bool animating = false;
     Rect userFrame;
 };
@@ -193,7 +195,7 @@ void Window::applyFrame(const Rect& frame, bool display, bool fromScreen) {
         if (rootView_)
             rootView_->setFrame(Rect({}, frame.size));
         invalidateBaseRect(Rect({}, frame.size));
-        impl_->trackingDirty = true;
+        invalidateTrackingAreas();
     }
     if (!fromScreen)
         if (ScreenBackend* backend = screenBackend())
@@ -285,7 +287,7 @@ void Window::setContentView(std::shared_ptr<View> view) {
     rootView_->setFrame(Rect({}, contentRectForFrameRect(frame_).size));
     rootView_->setNextResponder(this);
     rootView_->setWindow(this);
-    impl_->trackingDirty = true;
+    invalidateTrackingAreas();
     invalidateBaseRect(Rect({}, frame_.size));
 }
 
@@ -350,7 +352,7 @@ void Window::orderIn(WindowOrderingMode place, Window* relativeTo) {
     visible_ = true;
     WindowServer::shared().orderWindow(this, static_cast<int>(place), relativeTo);
     if (!wasVisible) {
-        impl_->trackingDirty = true;
+        invalidateTrackingAreas();
         displayIfNeeded();
     }
     if (ScreenBackend* backend = screenBackend())
@@ -472,14 +474,14 @@ void Window::becomeKeyWindow() {
     if (firstResponder_ == this)
         if (View* initial = initialFirstResponder())
             makeFirstResponder(initial);
-    impl_->trackingDirty = true;
+    invalidateTrackingAreas();
     if (delegate_)
         delegate_->windowDidBecomeKey(*this);
     post(WindowDidBecomeKeyNotification, this);
 }
 
 void Window::resignKeyWindow() {
-    impl_->trackingDirty = true;
+    invalidateTrackingAreas();
     if (delegate_)
         delegate_->windowDidResignKey(*this);
     post(WindowDidResignKeyNotification, this);
@@ -506,7 +508,7 @@ bool Window::makeFirstResponder(Responder* responder) {
         return false;
     // The window holds the post while the new responder decides, as the original did.
     firstResponder_ = this;
-    impl_->trackingDirty = true;
+    invalidateTrackingAreas();
     if (responder != this && !responder->becomeFirstResponder())
         return false;
     // A text field hands the post on to its field editor from inside becomeFirstResponder;
@@ -713,6 +715,7 @@ void Window::dispatchMouse(const Event& event) {
     }
     case EventType::MouseMoved:
         updateTrackingAreasFor(event);
+        updateCursorFor(location);
         if (acceptsMouseMovedEvents_)
             (firstResponder_ ? firstResponder_ : this)->mouseMoved(event);
         return;
@@ -841,18 +844,49 @@ Rect Window::convertRectFromScreen(const Rect& rect) const {
 
 void Window::invalidateTrackingAreas() {
     impl_->trackingDirty = true;
+    impl_->cursorRectsDirty = true;
 }
 
-void Window::invalidateCursorRectsForView(View* view) {
-    if (view)
-        view->resetCursorRects();
+void Window::invalidateCursorRectsForView(View* /*view*/) {
+    impl_->cursorRectsDirty = true;
+}
+
+void Window::resetCursorRects() {
+    discardCursorRects();
+    forEachView(rootView_.get(), [](View& v) { v.resetCursorRects(); });
+    impl_->cursorRectsDirty = false;
+}
+
+void Window::discardCursorRects() {
+    forEachView(rootView_.get(), [](View& v) { v.discardCursorRects(); });
+    impl_->cursorRectsDirty = true;
+}
+
+// The cursor of the front-most cursor rectangle under the pointer, else the arrow; only views
+// that are shown count, and a rectangle is cut to its view's visible part.
+void Window::updateCursorFor(Point location) {
+    if (!cursorRectsEnabled_)
+        return;
+    if (impl_->cursorRectsDirty)
+        resetCursorRects();
+    Cursor* cursor = nullptr;
+    forEachView(rootView_.get(), [&](View& v) {
+        if (v.cursorRects().empty() || v.isHiddenOrHasHiddenAncestor())
+            return;
+        const Point p = v.convertPointFromView(location, nullptr);
+        const Rect visible = v.visibleRect();
+        for (const auto& [rect, c] : v.cursorRects())
+            if (v.mouseInRect(p, rect.intersection(visible)))
+                cursor = c;
+    });
+    (cursor ? cursor : Cursor::arrowCursor())->set();
 }
 
 void Window::viewRemovedFromWindow(View* view) {
     if (auto* responder = dynamic_cast<View*>(firstResponder_);
         responder && responder->isDescendantOf(view))
         firstResponder_ = this;
-    impl_->trackingDirty = true;
+    invalidateTrackingAreas();
 }
 
 void Window::invalidateBaseRect(const Rect& rect) {

@@ -268,7 +268,13 @@ public:
     Rect convertRectFromScreen(const Rect& rect) const;
     // Tracking areas are re-read after layout changes; this asks every view to update them.
     void invalidateTrackingAreas();
+    // Cursor rectangles are rebuilt at the next pointer move; the cursor follows them.
     void invalidateCursorRectsForView(View* view);
+    void resetCursorRects();
+    void discardCursorRects();
+    bool areCursorRectsEnabled() const { return cursorRectsEnabled_; }
+    void enableCursorRects() { cursorRectsEnabled_ = true; }
+    void disableCursorRects() { cursorRectsEnabled_ = false; }
 
     // Drawing into the backing store. display draws everything; displayIfNeeded only views
     // that asked, then tells the screen backend what changed.
@@ -328,6 +334,7 @@ private:
     void updateTrackingAreasFor(const Event& event);
     // The pointer left the window: every tracking area it was inside hears mouseExited.
     void mouseExitedWindow(const Event& event);
+    void updateCursorFor(Point location);
     void orderIn(WindowOrderingMode place, Window* relativeTo);
     void runFrameAnimation(const Rect& frame, bool display, TimeInterval duration);
     WindowOrderingMode placeOfChild(Window* child) const;
@@ -357,6 +364,7 @@ private:
     bool autorecalculatesKeyViewLoop_ = false;
     bool showsToolbarButton_ = true;
     bool showsResizeIndicator_ = true;
+    bool cursorRectsEnabled_ = true;
     Responder* firstResponder_ = nullptr;
     Window* attachedSheet_ = nullptr;
     Window* sheetParent_ = nullptr;

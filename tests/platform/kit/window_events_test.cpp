@@ -1,4 +1,5 @@
 #include "KitTestSupport.h"
+#include "platform/kit/Cursor.h"
 
 namespace kittest {
 namespace {
@@ -284,6 +285,39 @@ TEST_F(KitTest, EventsCarryTheOriginalNumbersAndCharacters) {
         EXPECT_EQ(orphan.window(), w.get());
     }
     EXPECT_EQ(orphan.window(), nullptr);
+}
+
+} // namespace
+} // namespace kittest
+
+namespace kittest {
+namespace {
+
+TEST_F(EventsTest, TheCursorFollowsTheCursorRectsUnderThePointer) {
+    struct Linky : RecordingView {
+        using RecordingView::RecordingView;
+        void resetCursorRects() override {
+            ++resets;
+            addCursorRect({0, 0, 50, 50}, platform::Cursor::pointingHandCursor());
+        }
+        int resets = 0;
+    };
+    auto link = std::make_shared<Linky>(Rect(10, 10, 100, 100));
+    window->contentView()->addSubview(link);
+    mouse(EventType::MouseMoved, *window, {20, 20});
+    EXPECT_EQ(platform::Cursor::currentCursor(), platform::Cursor::pointingHandCursor());
+    mouse(EventType::MouseMoved, *window, {80, 80}); // in the view, outside its rectangle
+    EXPECT_EQ(platform::Cursor::currentCursor(), platform::Cursor::arrowCursor());
+    EXPECT_EQ(link->resets, 1);
+
+    // Rebuilt after a move of the view.
+    link->setFrameOrigin({60, 60});
+    mouse(EventType::MouseMoved, *window, {80, 80});
+    EXPECT_EQ(platform::Cursor::currentCursor(), platform::Cursor::pointingHandCursor());
+    EXPECT_EQ(link->resets, 2);
+    link->setHidden(true);
+    mouse(EventType::MouseMoved, *window, {81, 80});
+    EXPECT_EQ(platform::Cursor::currentCursor(), platform::Cursor::arrowCursor());
 }
 
 } // namespace
