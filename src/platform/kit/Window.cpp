@@ -771,7 +771,7 @@ void Window::updateTrackingAreasFor(const Event& event) {
             }
             if (inside != area->inside_) {
                 area->inside_ = inside;
-                if (area->options() & TrackingMouseEnteredAndExited)
+                if (area->options() & (TrackingMouseEnteredAndExited | TrackingCursorUpdate))
                     (inside ? enters : exits).push_back(area);
             }
             if (inside && moving && (area->options() & TrackingMouseMoved))
@@ -779,11 +779,17 @@ void Window::updateTrackingAreasFor(const Event& event) {
         }
     });
     for (const auto& area : exits)
-        if (Responder* owner = area->owner())
+        if (Responder* owner = area->owner();
+            owner && (area->options() & TrackingMouseEnteredAndExited))
             owner->mouseExited(event.withTrackingArea(EventType::MouseExited, area));
-    for (const auto& area : enters)
-        if (Responder* owner = area->owner())
+    for (const auto& area : enters) {
+        if (Responder* owner = area->owner();
+            owner && (area->options() & TrackingMouseEnteredAndExited))
             owner->mouseEntered(event.withTrackingArea(EventType::MouseEntered, area));
+        if (area->options() & TrackingCursorUpdate)
+            if (Responder* owner = area->owner())
+                owner->cursorUpdate(event.withTrackingArea(EventType::CursorUpdate, area));
+    }
     for (const auto& area : moves)
         if (Responder* owner = area->owner())
             owner->mouseMoved(event.withTrackingArea(EventType::MouseMoved, area));

@@ -227,8 +227,21 @@ Point WindowServer::mouseLocation() const {
     return lastMouseLocation_;
 }
 
+// A size the user gave by dragging the window's edge passes the window's limits and its
+// delegate, as the original's live resize did; the top edge stays where the window manager
+// put it. When the answer differs, the backend is told the corrected frame.
 void WindowServer::windowMovedByScreen(Window& window, const Rect& frame) {
-    window.applyFrame(frame, true, true);
+    Rect accepted = frame;
+    if (frame.size != window.frame().size) {
+        Size size{std::clamp(frame.width(), window.minSize().width,
+                             std::max(window.minSize().width, window.maxSize().width)),
+                  std::clamp(frame.height(), window.minSize().height,
+                             std::max(window.minSize().height, window.maxSize().height))};
+        if (WindowDelegate* delegate = window.delegate())
+            size = delegate->windowWillResize(window, size);
+        accepted = Rect(frame.minX(), frame.maxY() - size.height, size.width, size.height);
+    }
+    window.applyFrame(accepted, true, accepted == frame);
 }
 
 void WindowServer::applicationActivationChanged(bool active) {

@@ -85,6 +85,7 @@ public:
     void mouseExited(const Event& e) override { note("exited", e); }
     void mouseMoved(const Event& e) override { note("moved", e); }
     void scrollWheel(const Event& e) override { note("scroll", e); }
+    void cursorUpdate(const Event& e) override { note("cursorUpdate", e); }
     void keyDown(const Event& e) override {
         if (passKeys) {
             note("keyPassed", e);

@@ -174,6 +174,16 @@ TEST_F(EventsTest, TrackingAreasFollowActivityDragsAndHiding) {
     EXPECT_EQ(left->events, (std::vector<std::string>{"entered"}));
 }
 
+TEST_F(EventsTest, CursorUpdateAreasHearOnlyCursorUpdatesOnEntering) {
+    left->addTrackingArea(std::make_shared<TrackingArea>(
+        Rect(0, 0, 100, 100), platform::TrackingCursorUpdate | platform::TrackingActiveAlways,
+        left.get()));
+    mouse(EventType::MouseMoved, *window, {50, 50});
+    mouse(EventType::MouseMoved, *window, {150, 150});
+    mouse(EventType::MouseMoved, *window, {50, 50});
+    EXPECT_EQ(left->events, (std::vector<std::string>{"cursorUpdate", "cursorUpdate"}));
+}
+
 TEST_F(EventsTest, MovingToAnotherWindowExitsTheAreasOfTheFirst) {
     left->addTrackingArea(std::make_shared<TrackingArea>(
         Rect(0, 0, 100, 100),

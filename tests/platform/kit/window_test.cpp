@@ -359,3 +359,49 @@ TEST_F(KitTest, AClickOnABackWindowBringsItForwardAndActsAtOnce) {
 
 } // namespace
 } // namespace kittest
+
+namespace kittest {
+namespace {
+
+TEST_F(KitTest, AResizeByTheWindowManagerPassesTheLimitsAndTheDelegate) {
+    struct Clamp : platform::WindowDelegate {
+        Size windowWillResize(Window&, Size size) override {
+            asked.push_back(size);
+            return {size.width, std::min(size.height, 250.0)};
+        }
+        std::vector<Size> asked;
+    } clamp;
+    struct Backend : platform::ScreenBackend {
+        std::string name() const override { return "test"; }
+        std::vector<platform::ScreenDescription> screens() const override {
+            return {{Rect(0, 0, 1000, 800), Rect(0, 0, 1000, 800), 1.0}};
+        }
+        void windowFrameChanged(Window& w) override { told.push_back(w.frame()); }
+        std::vector<Rect> told;
+    };
+    auto backendOwner = std::make_unique<Backend>();
+    Backend* backend = backendOwner.get();
+    platform::setScreenBackend(std::move(backendOwner));
+
+    auto window = makeWindow({100, 100, 300, 200});
+    window->setDelegate(&clamp);
+    window->setMinSize({200, 150});
+    auto& server = WindowServer::shared();
+
+    server.windowMovedByScreen(*window, {150, 120, 300, 200}); // a move: nobody is asked
+    EXPECT_EQ(window->frame(), Rect(150, 120, 300, 200));
+    EXPECT_TRUE(backend->told.empty());
+    EXPECT_TRUE(clamp.asked.empty());
+
+    // Grown at the bottom edge past the delegate's limit, shrunk below the minimum width.
+    server.windowMovedByScreen(*window, {150, 20, 100, 300});
+    EXPECT_EQ(clamp.asked, std::vector<Size>{Size(200, 300)});
+    EXPECT_EQ(window->frame(), Rect(150, 70, 200, 250)); // top edge kept at 320
+    ASSERT_EQ(backend->told.size(), 1u);
+    EXPECT_EQ(backend->told[0], window->frame());
+    window->setDelegate(nullptr);
+    platform::setScreenBackend(nullptr);
+}
+
+} // namespace
+} // namespace kittest
