@@ -3,6 +3,7 @@
 // server must come back to the kit. Skipped only when Xvfb cannot be started.
 #include "SdlTestSupport.h"
 #include "SdlXvfb.h"
+#include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/Screen.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <cstring>
 #include <dlfcn.h>
+#include <vector>
 
 // Xlib last: it defines macros (None, Bool, Status) that other headers must not see.
 #include <X11/Xlib.h>
@@ -56,6 +58,9 @@ struct XClient {
     Atom (*internAtom)(Display*, const char*, int) = nullptr;
     int (*sendEvent)(Display*, ::Window, int, long, XEvent*) = nullptr;
     KeyCode (*keysymToKeycode)(Display*, KeySym) = nullptr;
+    int (*getWindowProperty)(Display*, ::Window, Atom, long, long, int, Atom, Atom*, int*,
+                             unsigned long*, unsigned long*, unsigned char**) = nullptr;
+    int (*xfree)(void*) = nullptr;
     int (*fakeMotion)(Display*, int, int, int, unsigned long) = nullptr;
     int (*fakeButton)(Display*, unsigned, int, unsigned long) = nullptr;
     int (*fakeKey)(Display*, unsigned, int, unsigned long) = nullptr;
@@ -76,7 +81,8 @@ struct XClient {
             !load(x11, "XGetImage", getImage) || !load(x11, "XSync", sync) ||
             !load(x11, "XMoveWindow", moveWindow) || !load(x11, "XInternAtom", internAtom) ||
             !load(x11, "XSendEvent", sendEvent) ||
-            !load(x11, "XKeysymToKeycode", keysymToKeycode)) {
+            !load(x11, "XKeysymToKeycode", keysymToKeycode) ||
+            !load(x11, "XGetWindowProperty", getWindowProperty) || !load(x11, "XFree", xfree)) {
             why = "libX11 lacks a function the test uses";
             return false;
         }
@@ -117,6 +123,24 @@ struct XClient {
             result = value & 0xffffff;
         }
         image->f.destroy_image(image);
+        return result;
+    }
+
+    // A property of 32-bit items (longs on the client side), empty when the window has none.
+    std::vector<long> property(::Window window, const char* name) {
+        sync(display, 0);
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        std::vector<long> result;
+        if (getWindowProperty(display, window, internAtom(display, name, 0), 0, 1 << 20, 0,
+                              AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+            data && format == 32)
+            result.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+        if (data)
+            xfree(data);
         return result;
     }
 
@@ -286,6 +310,38 @@ TEST_F(SdlSmoke, MovesOnTheServerAndCloseRequestsReachTheKit) {
     ASSERT_TRUE(sdltest::runUntil([&] { return delegate.shouldCloseAsked > 0; }));
     EXPECT_FALSE(window->isVisible());
     window->setDelegate(nullptr);
+}
+
+TEST_F(SdlSmoke, LevelAlphaAndIconReachTheXWindow) {
+    open();
+    SDL_Window* sdlWindow = SDL_GetWindowFromID(backend->sdlWindowId(*window));
+    ASSERT_NE(sdlWindow, nullptr);
+    window->setLevel(platform::FloatingWindowLevel);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_ALWAYS_ON_TOP);
+    window->setLevel(platform::NormalWindowLevel);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_ALWAYS_ON_TOP);
+
+    window->setAlphaValue(0.5);
+    float opacity = 0;
+    SDL_GetWindowOpacity(sdlWindow, &opacity);
+    EXPECT_NEAR(opacity, 0.5f, 0.01f);
+
+    // A half-transparent red icon: the kit keeps colours premultiplied, the desktop takes
+    // them straight (_NET_WM_ICON: width, height, then ARGB words).
+    auto icon = std::make_shared<platform::Image>(platform::Size(4, 3));
+    icon->lockFocus();
+    platform::GraphicsContext::currentContext()->setFillColor(Color(1, 0, 0, 0.5));
+    platform::GraphicsContext::currentContext()->fillRect(Rect(0, 0, 4, 3));
+    icon->unlockFocus();
+    backend->setWindowIcon(*window, icon);
+    const auto words = x.property(backend->x11WindowId(*window), "_NET_WM_ICON");
+    ASSERT_EQ(words.size(), 2u + 4 * 3);
+    EXPECT_EQ(words[0], 4);
+    EXPECT_EQ(words[1], 3);
+    const unsigned long pixel = static_cast<unsigned long>(words[2]) & 0xffffffffu;
+    EXPECT_NEAR(static_cast<double>(pixel >> 24), 128, 1);
+    EXPECT_EQ((pixel >> 16) & 0xff, 0xffu);
+    EXPECT_EQ(pixel & 0xffff, 0u);
 }
 
 TEST_F(SdlSmoke, TheClipboardHoldsWhatWasCopied) {
