@@ -103,6 +103,7 @@ struct SdlScreenBackend::Impl {
         // The kit has drawn the window at least once, so there is something to show.
         bool hasContent = false;
         bool presenting = false;
+        Rect pendingDirty;
         int presents = 0;
         // Where the X window is as far as we know: what we asked for or the window manager
         // reported last.
@@ -176,7 +177,7 @@ struct SdlScreenBackend::Impl {
     bool createSdlWindow(Window& window, Record& rec);
     void applyProperties(Window& window, Record& rec);
     void applyFrame(Window& window, Record& rec);
-    void present(Window& window, Record& rec, const Rect& dirty);
+    void present(Window& window, Record& rec, const Rect& requested);
     void destroySdlWindow(Record& rec);
 
     // Events.
@@ -279,12 +280,20 @@ void SdlScreenBackend::Impl::destroySdlWindow(Record& rec) {
     rec.shown = false;
 }
 
-void SdlScreenBackend::Impl::present(Window& window, Record& rec, const Rect& dirty) {
-    if (!rec.sdl || !rec.shown || rec.presenting)
+void SdlScreenBackend::Impl::present(Window& window, Record& rec, const Rect& requested) {
+    if (!rec.sdl || !rec.shown)
         return;
+    if (rec.presenting) {
+        // Reading the backing store let the kit draw what was still pending; that goes out
+        // with the present under way.
+        rec.pendingDirty = rec.pendingDirty.unionWith(requested);
+        return;
+    }
     rec.presenting = true;
     const WindowPixels pixels = window.backingPixels();
     rec.presenting = false;
+    const Rect dirty = requested.unionWith(rec.pendingDirty);
+    rec.pendingDirty = {};
     if (!pixels.data)
         return;
     SDL_Surface* surface = SDL_GetWindowSurface(rec.sdl);
