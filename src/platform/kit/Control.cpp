@@ -11,18 +11,17 @@ namespace platform {
 
 namespace {
 
-// Windows lend their text fields a plain text view unless someone registered another
-// factory first; installed on the first editing session.
-void ensureFieldEditorFactory() {
-    static const bool installed = [] {
-        Window::setFieldEditorFactory([] {
-            auto editor = std::make_shared<TextView>();
-            editor->setFieldEditor(true);
-            return std::static_pointer_cast<View>(editor);
-        });
-        return true;
-    }();
-    (void)installed;
+// Windows lend their text fields a plain text view; the factory goes in when a window has
+// none to give (nobody registered one, or a test cleared it).
+TextView* fieldEditorOf(Window& window, Object* client) {
+    if (auto* editor = dynamic_cast<TextView*>(window.fieldEditor(true, client)))
+        return editor;
+    Window::setFieldEditorFactory([] {
+        auto editor = std::make_shared<TextView>();
+        editor->setFieldEditor(true);
+        return std::static_pointer_cast<View>(editor);
+    });
+    return dynamic_cast<TextView*>(window.fieldEditor(true, client));
 }
 
 } // namespace
@@ -295,8 +294,7 @@ bool Control::beginEditing(const Event* event, bool selectAll) {
     Window* window = this->window();
     if (!window || !cell_->isSelectable())
         return false;
-    ensureFieldEditorFactory();
-    auto* editor = dynamic_cast<TextView*>(window->fieldEditor(true, this));
+    TextView* editor = fieldEditorOf(*window, this);
     if (!editor)
         return false;
     auto keep = editor->weak_from_this().lock();
@@ -392,8 +390,9 @@ void Control::textDidEndEditing(const Notification& notification) {
     if (!window)
         return;
     const auto stayHere = [&] {
+        // Nobody took the keyboard (no next key view): editing goes on here.
         Responder* first = window->firstResponder();
-        if (first == window || first == editor)
+        if (first == window || (first == editor && editor && !editor->delegate()))
             selectText(this);
     };
     switch (movement) {

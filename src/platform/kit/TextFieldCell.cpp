@@ -3,6 +3,7 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/Control.h"
+#include "platform/kit/Cursor.h"
 #include "platform/kit/TextView.h"
 
 #include <algorithm>
@@ -131,6 +132,9 @@ TextView& TextFieldCell::setUpFieldEditorAttributes(TextView& editor) {
     return editor;
 }
 
-void TextFieldCell::resetCursorRect(const Rect& /*cellFrame*/, View* /*controlView*/) {}
+void TextFieldCell::resetCursorRect(const Rect& cellFrame, View* controlView) {
+    if (controlView && isSelectable())
+        controlView->addCursorRect(titleRectForBounds(cellFrame), Cursor::IBeamCursor());
+}
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/TextLayout.h"
+#include "platform/kit/Cursor.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
@@ -911,6 +912,11 @@ bool TextView::endEditingWithMovement(int movement) {
     postNotification(TextDidEndEditingNotification, &TextViewDelegate::textDidEndEditing,
                      std::move(info));
     return true;
+}
+
+void TextView::resetCursorRects() {
+    if (isSelectable())
+        addCursorRect(bounds(), Cursor::IBeamCursor());
 }
 
 void TextView::drawRect(const Rect& /*dirtyRect*/) {

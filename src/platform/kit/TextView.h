@@ -185,6 +185,7 @@ public:
     bool endEditingWithMovement(int movement);
 
     bool isFlipped() const override { return true; }
+    void resetCursorRects() override;
     void drawRect(const Rect& dirtyRect) override;
     void setFrameSize(Size size) override;
 
