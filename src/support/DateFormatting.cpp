@@ -42,8 +42,7 @@ std::string timeText(const std::tm& parts, bool withSeconds, std::string_view am
     }
     const std::string_view period = parts.tm_hour < 12 ? am : pm;
     if (withSeconds) {
-        return platform::formatString("%d:%02d:%02d %@", hour, parts.tm_min, parts.tm_sec,
-                                      period);
+        return platform::formatString("%d:%02d:%02d %@", hour, parts.tm_min, parts.tm_sec, period);
     }
     return platform::formatString("%d:%02d %@", hour, parts.tm_min, period);
 }

@@ -259,9 +259,8 @@ Value DefaultPresenceMessageStringTransformer::reverseTransformedValue(const Val
 
 Value PresenceMessageStringTransformer::transformedValue(const Value& value) const {
     if (value.isString() && value.string()->empty()) {
-        return personalAddressBookEnabled()
-                   ? text("msg.presence.status.connected", "Connected")
-                   : text("msg.presence.status.available", "Available");
+        return personalAddressBookEnabled() ? text("msg.presence.status.connected", "Connected")
+                                            : text("msg.presence.status.available", "Available");
     }
     return DefaultPresenceMessageStringTransformer::transformedValue(value);
 }
@@ -279,8 +278,8 @@ Value NumberTypeImageTransformer::transformedValue(const Value& value) const {
 }
 
 Value ContactAddressImageTransformer::transformedValue(const Value& value) const {
-    static constexpr std::array<std::string_view, 8> images = {
-        "softphone", "chat", "home", "work", "mobile", "work", "email", "web"};
+    static constexpr std::array<std::string_view, 8> images = {"softphone", "chat", "home",  "work",
+                                                               "mobile",    "work", "email", "web"};
     const int type = value.intValue();
     if (type >= 0 && type < static_cast<int>(images.size())) {
         return image(images[static_cast<std::size_t>(type)]);
@@ -290,7 +289,7 @@ Value ContactAddressImageTransformer::transformedValue(const Value& value) const
 
 Value ContactAddressStringTransformer::transformedValue(const Value& value) const {
     static constexpr std::array<std::string_view, 8> fields = {
-        OVFieldNames::fieldSoftphone, OVFieldNames::fieldJidAddr,  OVFieldNames::fieldHomeNum,
+        OVFieldNames::fieldSoftphone, OVFieldNames::fieldJidAddr,   OVFieldNames::fieldHomeNum,
         OVFieldNames::fieldWorkNum,   OVFieldNames::fieldMobileNum, OVFieldNames::fieldFaxNum,
         OVFieldNames::fieldEmailAddr, OVFieldNames::fieldWebAddr};
     const int type = value.intValue();
@@ -350,13 +349,15 @@ Value DateStringTransformer::transformedValue(const Value& value) const {
         return stringFromDate(*date, DateFormatterStyle::None, DateFormatterStyle::Short, am, pm);
     };
     if (day == today) {
-        return Value(platform::formatString(QXLS("msg.dateString.label.today", "Today %@"), time()));
+        return Value(
+            platform::formatString(QXLS("msg.dateString.label.today", "Today %@"), time()));
     }
     if (day == previousCalendarDay(today)) {
-        return Value(platform::formatString(
-            QXLS("msg.dateString.label.yesterday", "Yesterday %@"), time()));
+        return Value(
+            platform::formatString(QXLS("msg.dateString.label.yesterday", "Yesterday %@"), time()));
     }
-    return Value(stringFromDate(*date, DateFormatterStyle::Medium, DateFormatterStyle::Short, am, pm));
+    return Value(
+        stringFromDate(*date, DateFormatterStyle::Medium, DateFormatterStyle::Short, am, pm));
 }
 
 Value EnabledOnPhoneStatusTransformer::transformedValue(const Value& value) const {
@@ -481,8 +482,8 @@ Value MillisecondToSecondTransformer::reverseTransformedValue(const Value& value
     return Value(value.integerValue() * 1000);
 }
 
-std::shared_ptr<ListTransformer> ListTransformer::createListTransformerWithName(
-    std::string_view name, Value::Array objects) {
+std::shared_ptr<ListTransformer>
+ListTransformer::createListTransformerWithName(std::string_view name, Value::Array objects) {
     auto transformer = std::make_shared<ListTransformer>();
     transformer->setList(std::move(objects));
     platform::ValueTransformer::setValueTransformer(transformer, name);
@@ -727,8 +728,7 @@ void registerValueTransformers(const Value& brandDictionary) {
     add(std::make_shared<AccountFailureCauseTransformer>(), "AccountFailureCauseTransformer");
     add(std::make_shared<AccountProtocolTransformer>(), "AccountProtocolTransformer");
     add(std::make_shared<NetworkBandwidthTransformer>(), "NetworkBandwidthTransformer");
-    add(std::make_shared<ConnectionTypeIsCustomTransformer>(),
-        "ConnectionTypeIsCustomTransformer");
+    add(std::make_shared<ConnectionTypeIsCustomTransformer>(), "ConnectionTypeIsCustomTransformer");
     add(std::make_shared<ArchiveItemTypeTransformer>(), "ArchiveItemTypeTransformer");
     add(std::make_shared<HistoryNameDisplayTransformer>(), "HistoryNameDisplayTransformer");
     add(std::make_shared<CallTimerTransformer>(), "CallTimerTransformer");

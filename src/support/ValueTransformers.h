@@ -246,8 +246,8 @@ public:
     explicit ListTransformer(platform::Value::Array list) : list_(std::move(list)) {}
 
     // Makes a transformer over `objects` and registers it under `name`.
-    static std::shared_ptr<ListTransformer> createListTransformerWithName(
-        std::string_view name, platform::Value::Array objects);
+    static std::shared_ptr<ListTransformer>
+    createListTransformerWithName(std::string_view name, platform::Value::Array objects);
 
     const platform::Value::Array& list() const { return list_; }
     void setList(platform::Value::Array list) { list_ = std::move(list); }

@@ -12,10 +12,9 @@
 #include "support/PresenceMessageTranslator.h"
 #include "support/ValueTransformers.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
+#include <gtest/gtest.h>
 #include <limits>
 #include <optional>
 #include <set>
@@ -28,6 +27,11 @@ using foundation_test::TempDir;
 using foundation_test::writeFile;
 using platform::Value;
 using platform::ValueTransformer;
+
+// A value as a failure message shows it: its text and its type.
+std::string shown(const Value& value) {
+    return value.description() + " <type " + std::to_string(static_cast<int>(value.type())) + ">";
+}
 
 // What a transformer should answer. A localised text is checked twice: with a Messages table
 // that lacks its key (the default shows, framed) and with one that has it (the key's text).
@@ -149,8 +153,10 @@ std::vector<Case> forwardCases() {
         {"PresenceStatusMessageTransformer", Value(), literal("")},
         {"PresenceStatusMessageTransformer", Value(0),
          localized("msg.presence.status.available", "Available")},
-        {"PresenceStatusMessageTransformer", Value(1), localized("msg.presence.status.busy", "Busy")},
-        {"PresenceStatusMessageTransformer", Value(2), localized("msg.presence.status.away", "Away")},
+        {"PresenceStatusMessageTransformer", Value(1),
+         localized("msg.presence.status.busy", "Busy")},
+        {"PresenceStatusMessageTransformer", Value(2),
+         localized("msg.presence.status.away", "Away")},
         {"PresenceStatusMessageTransformer", Value(3), null()},
         {"PresenceStatusMessageTransformer", Value(4),
          localized("msg.presence.status.on_the_phone", "On the phone")},
@@ -237,8 +243,7 @@ std::vector<Case> forwardCases() {
         {"FieldTypePairStringTransformer", Value("mobile"), null()},
         {"FieldTypePairImageTransformer", pair("mobile", commTypeSMS), imageNamed("mobile")},
         {"FieldTypePairImageTransformer", pair("softphone", commTypeIM), imageNamed("chat")},
-        {"FieldTypePairImageTransformer", pair("softphone", commTypeCall),
-         imageNamed("softphone")},
+        {"FieldTypePairImageTransformer", pair("softphone", commTypeCall), imageNamed("softphone")},
         {"FieldTypePairImageTransformer", pair("pager", commTypeCall), null()},
 
         {"EnabledPresenceStatusTransformer", Value(2), flag(true)},
@@ -383,14 +388,22 @@ std::vector<Case> forwardCases() {
 
 // Every image the cases name, so that a missing image shows as a wrong answer, not a miss.
 const char* const kImages[] = {
-    "softphone",           "chat",
-    "home",                "work",
-    "mobile",              "email",
-    "web",                 "other",
-    "CallHistoryOutgoing", "CallHistoryIncoming",
-    "CallHistoryMissed",   "StatusIconAway_1",
-    "StatusIconAway_2",    "StatusIconAway_3",
-    "StatusIconNone_1",    "StatusIconOnThePhone_3",
+    "softphone",
+    "chat",
+    "home",
+    "work",
+    "mobile",
+    "email",
+    "web",
+    "other",
+    "CallHistoryOutgoing",
+    "CallHistoryIncoming",
+    "CallHistoryMissed",
+    "StatusIconAway_1",
+    "StatusIconAway_2",
+    "StatusIconAway_3",
+    "StatusIconNone_1",
+    "StatusIconOnThePhone_3",
 };
 
 // A bundle with a Messages table and the images above; the engine starts afresh with every
@@ -427,7 +440,8 @@ protected:
             table += "\"" + key + "\" = \"" + text + "\";\n";
         }
         writeFile(bundle / "Messages.strings", table);
-        writeFile(bundle / "engine" / "features.plist", Value(Value::Dictionary{}).toPropertyList());
+        writeFile(bundle / "engine" / "features.plist",
+                  Value(Value::Dictionary{}).toPropertyList());
         std::filesystem::create_directories(bundle / "images");
         for (const char* name : kImages) {
             platform::Image icon(platform::Size(2, 2));
@@ -526,7 +540,7 @@ TEST_F(ValueTransformersTest, ReverseRules) {
         {"SettingLongValueTransformer", Value(), Value(-1)},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(reverse(c.transformer, c.input), c.expected)
+        EXPECT_EQ(shown(reverse(c.transformer, c.input)), shown(c.expected))
             << c.transformer << " of " << c.input.description();
     }
     // Forwards, the setting transformer leaves values as they are.
@@ -567,8 +581,8 @@ TEST_F(ValueTransformersTest, PhoneControlsFollowThePhoneStatusAndTheHostedServi
         connect->setConnected(connected);
         for (int status = 0; status <= 8; ++status) {
             const bool ready = status >= 2 && status <= 4;
-            EXPECT_EQ(forward("EnabledOnPhoneStatusTransformer", Value(status)),
-                      Value(ready || connected))
+            EXPECT_EQ(shown(forward("EnabledOnPhoneStatusTransformer", Value(status))),
+                      shown(Value(ready || connected)))
                 << status << (connected ? " connected" : "");
         }
     }
@@ -609,16 +623,15 @@ TEST_F(ValueTransformersTest, ChoiceToRadioButtonWorksBothWays) {
         Value input;
         Value expected;
     } cases[] = {
-        {Value(1902), Value(1)}, // the choice: this button is on
-        {Value(1903), Value(0)}, // another choice
-        {Value(1901), Value(0)},
-        {Value(1), Value(1902)}, // the button turned on gives its choice
-        {Value(0), Value(0)},
-        {Value(2), Value(0)},
+        {Value(1902), Value(1)},                          // the choice: this button is on
+        {Value(1903), Value(0)},                          // another choice
+        {Value(1901), Value(0)}, {Value(1), Value(1902)}, // the button turned on gives its choice
+        {Value(0), Value(0)},    {Value(2), Value(0)},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(transformer.transformedValue(c.input), c.expected) << c.input.description();
-        EXPECT_EQ(transformer.reverseTransformedValue(c.input), c.expected)
+        EXPECT_EQ(shown(transformer.transformedValue(c.input)), shown(c.expected))
+            << c.input.description();
+        EXPECT_EQ(shown(transformer.reverseTransformedValue(c.input)), shown(c.expected))
             << c.input.description();
     }
 }
@@ -674,7 +687,7 @@ TEST_F(ValueTransformersTest, PresenceMessagesGoThroughTheContactOperationsOfThe
     };
     for (const auto& c : cases) {
         features->setFeatureAvailable("allow_pab", c.pab);
-        EXPECT_EQ(forward(c.transformer, c.input), c.expected)
+        EXPECT_EQ(shown(forward(c.transformer, c.input)), shown(c.expected))
             << c.transformer << " of " << c.input.description() << (c.pab ? " (pab)" : "");
     }
 
@@ -738,8 +751,7 @@ TEST_F(DateTransformersTest, TodayAndYesterdayAreCalendarDays) {
         platform::Date date;
         const char* expected;
     } cases[] = {
-        {"earlier today", local(2026, 12, 29, 10, 0), local(2026, 12, 29, 8, 5),
-         "Today 8:05 a.m."},
+        {"earlier today", local(2026, 12, 29, 10, 0), local(2026, 12, 29, 8, 5), "Today 8:05 a.m."},
         {"midnight today", local(2026, 12, 29, 10, 0), local(2026, 12, 29, 0, 0),
          "Today 12:00 a.m."},
         {"late yesterday", local(2026, 12, 29, 10, 0), local(2026, 12, 28, 23, 59),
@@ -768,7 +780,8 @@ TEST_F(DateTransformersTest, TodayAndYesterdayAreCalendarDays) {
     };
     for (const auto& c : cases) {
         setNow(c.now);
-        EXPECT_EQ(forward("DateStringTransformer", Value(c.date)), Value(c.expected)) << c.what;
+        EXPECT_EQ(shown(forward("DateStringTransformer", Value(c.date))), shown(Value(c.expected)))
+            << c.what;
     }
     EXPECT_TRUE(forward("DateStringTransformer", Value("yesterday")).isNull());
 }
@@ -786,8 +799,10 @@ TEST(CalendarDays, PreviousDayCrossesMonthsYearsAndLeapDays) {
         CalendarDay day;
         CalendarDay expected;
     } cases[] = {
-        {{2026, 3, 9}, {2026, 3, 8}},  {{2026, 3, 1}, {2026, 2, 28}},
-        {{2028, 3, 1}, {2028, 2, 29}}, {{2027, 1, 1}, {2026, 12, 31}},
+        {{2026, 3, 9}, {2026, 3, 8}},
+        {{2026, 3, 1}, {2026, 2, 28}},
+        {{2028, 3, 1}, {2028, 2, 29}},
+        {{2027, 1, 1}, {2026, 12, 31}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(previousCalendarDay(c.day), c.expected) << c.day.year << "-" << c.day.month;
