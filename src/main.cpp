@@ -2,6 +2,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/kit/Application.h"
+#include "platform/screen/ScreenSelection.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -18,10 +19,11 @@ int main(int argc, char** argv) {
     // The source tree's resources are the bundle unless the command line or LUMIQ_BUNDLE
     // names another.
     const char* bundle = std::getenv("LUMIQ_BUNDLE");
+    bool headless = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--headless") {
-            // Windows are off-screen; the only mode so far.
+            headless = true;
         } else if (argument == "--bundle" && i + 1 < argc) {
             bundle = argv[++i];
         } else if (argument == "--help" || argument == "-h") {
@@ -34,6 +36,9 @@ int main(int argc, char** argv) {
         }
     }
     platform::Bundle::setMainBundlePath(bundle && *bundle ? bundle : LUMIQ_RESOURCES_DIR);
+
+    // Real windows when a display is there, off-screen ones otherwise.
+    platform::installScreenBackend(headless);
 
     registerMainMenuInterfaceDefinition();
     auto& application = platform::Application::sharedApplication();
