@@ -132,10 +132,10 @@ public:
     // Drawing: the cell over the bounds.
     void drawRect(const Rect& dirtyRect) override;
     // Redraws the control for `cell` (the control's own cell).
-    void updateCell(Cell* cell);
+    virtual void updateCell(Cell* cell);
     void updateCellInside(Cell* cell) { updateCell(cell); }
     // Draws the cell now.
-    void drawCell(Cell* cell);
+    virtual void drawCell(Cell* cell);
     void setKeyboardFocusRingNeedsDisplayInRect(const Rect& rect);
     // Resizes the frame to the cell's size.
     virtual void sizeToFit();
