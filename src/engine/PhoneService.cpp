@@ -1,8 +1,10 @@
 #include "engine/PhoneService.h"
 
+#include "engine/StartupService.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -22,31 +24,34 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 } // namespace
 
-PhoneService::PhoneService()
-    : preferenceSettings_(std::make_shared<SettingBlock>()),
-      conversationService_(std::make_shared<ConversationService>()),
-      accountService_(std::make_shared<AccountService>()),
-      contactManager_(std::make_shared<OVContactManager>()),
-      imService_(std::make_shared<OVIMService>()),
-      phoneStatusService_(std::make_shared<PhoneStatusService>()),
-      connectService_(std::make_shared<OVConnectService>()),
+PhoneService::PhoneService() : PhoneService(std::make_shared<EngineContext>()) {}
+
+PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
+    : context_(std::move(context)), preferenceSettings_(std::make_shared<SettingBlock>()),
+      conversationService_(std::make_shared<ConversationService>(context_)),
+      accountService_(std::make_shared<AccountService>(context_)),
+      contactManager_(std::make_shared<OVContactManager>(context_)),
+      imService_(std::make_shared<OVIMService>(context_)),
+      phoneStatusService_(std::make_shared<PhoneStatusService>(context_)),
+      connectService_(std::make_shared<OVConnectService>(context_)),
       privacyService_(std::make_shared<OVPrivacyService>()),
-      presenceService_(std::make_shared<PresenceService>()),
+      presenceService_(std::make_shared<PresenceService>(context_)),
       diagnosticService_(std::make_shared<DiagnosticService>()),
-      fileTransferService_(std::make_shared<FileTransferService>()),
+      fileTransferService_(std::make_shared<FileTransferService>(context_)),
       dtmfService_(std::make_shared<DTMFService>()), tonePlayer_(std::make_shared<TonePlayer>()),
       callHistoryService_(std::make_shared<CallHistoryService>()),
       archiveService_(std::make_shared<ArchiveService>()),
       remoteVideoService_(std::make_shared<RemoteVideoService>()),
       localVideoService_(std::make_shared<LocalVideoService>()),
       directoryService_(std::make_shared<DirectoryService>()),
-      deskphoneService_(std::make_shared<OVDeskphoneService>()),
+      deskphoneService_(std::make_shared<OVDeskphoneService>(context_)),
       workgroupService_(std::make_shared<WorkgroupService>()),
-      toastService_(std::make_shared<ToastService>()),
-      notificationService_(std::make_shared<NotificationService>()),
+      toastService_(std::make_shared<ToastService>(context_)),
+      notificationService_(std::make_shared<NotificationService>(context_)),
       mucListService_(std::make_shared<MUCListService>()),
       dialPlanService_(std::make_shared<DialPlanService>()),
-      contactImporterExporter_(std::make_shared<OVContactImporterExporter>()) {}
+      contactImporterExporter_(std::make_shared<OVContactImporterExporter>()),
+      autoUpdater_(std::make_shared<AutoUpdater>(context_)) {}
 
 std::string PhoneService::getUserSettingFolder() const {
     if (userSettingFolder_) {
@@ -86,4 +91,170 @@ std::string PhoneService::resolveUrlMacros(std::string_view text) const {
         }
     }
     return result;
+}
+
+std::string PhoneService::configurationText(std::string_view key) const {
+    return context_->backend()->configuration(key).stringValue();
+}
+
+void PhoneService::updateUserName(std::string name) {
+    if (name == userName_) {
+        return;
+    }
+    userName_ = std::move(name);
+    notifyDelegates([](OVPhoneServicePro& d) { d.userNameUpdated(); });
+}
+
+bool PhoneService::contactMigrationRequired() const {
+    if (!contactMigrationRequired_) {
+        return context_->backend()->configuration("contactMigrationRequired").boolValue();
+    }
+    return *contactMigrationRequired_;
+}
+
+void PhoneService::migrateContacts() {
+    std::weak_ptr<PhoneService> weak = weak_from_this();
+    context_->post(context_->backend()->latency("migrateContacts"), [weak] {
+        if (auto self = weak.lock()) {
+            self->contactMigrationRequired_ = false;
+            self->notifyDelegates([](OVPhoneServicePro& d) { d.contactMigrationComplete(); });
+        }
+    });
+}
+
+std::string PhoneService::disclaimerAcceptUrl() const {
+    return configurationText("disclaimerAcceptUrl");
+}
+
+std::string PhoneService::disclaimerRejectUrl() const {
+    return configurationText("disclaimerRejectUrl");
+}
+
+std::string PhoneService::menuShareTwitterUrl() const {
+    return configurationText("menuShareTwitterUrl");
+}
+
+std::string PhoneService::menuShareFacebookUrl() const {
+    return configurationText("menuShareFacebookUrl");
+}
+
+std::string PhoneService::menuShareLinkedInUrl() const {
+    return configurationText("menuShareLinkedInUrl");
+}
+
+std::string PhoneService::stringSetting(OVSettingsSource source, std::string_view field) const {
+    if (source == OVSettingsSource::appSettingsSource) {
+        return context_->backend()->configuration("appSettings")[field].stringValue();
+    }
+    // A path of the settings tree; a missing block reads as "" without being made.
+    std::shared_ptr<SettingBlock> block = preferenceSettings_;
+    while (block && !field.empty()) {
+        const auto slash = field.find('/');
+        block = block->existingSub(field.substr(0, slash));
+        field = slash == std::string_view::npos ? std::string_view() : field.substr(slash + 1);
+    }
+    return block ? block->stringSetting() : "";
+}
+
+void PhoneService::muteMic(bool muted) {
+    if (muted == micMuted_) {
+        return;
+    }
+    micMuted_ = muted;
+    std::weak_ptr<PhoneService> weak = weak_from_this();
+    context_->post([weak, muted] {
+        if (auto self = weak.lock()) {
+            self->notifyDelegates([&](OVPhoneServicePro& d) { d.micMutedChanged(muted); });
+        }
+    });
+}
+
+void PhoneService::enableSpeaker(bool enabled) {
+    if (enabled == speakerEnabled_) {
+        return;
+    }
+    speakerEnabled_ = enabled;
+    std::weak_ptr<PhoneService> weak = weak_from_this();
+    context_->post([weak, enabled] {
+        if (auto self = weak.lock()) {
+            self->notifyDelegates([&](OVPhoneServicePro& d) { d.speakerEnabledChanged(enabled); });
+        }
+    });
+}
+
+void PhoneService::setSpeakerVolume(int volume) {
+    volume = std::clamp(volume, 0, 100);
+    if (volume == speakerVolume_) {
+        return;
+    }
+    speakerVolume_ = volume;
+    std::weak_ptr<PhoneService> weak = weak_from_this();
+    context_->post([weak, volume] {
+        if (auto self = weak.lock()) {
+            self->notifyDelegates([&](OVPhoneServicePro& d) { d.speakerVolumeChanged(volume); });
+        }
+    });
+}
+
+void PhoneService::reportMediaDevicesChanged() {
+    notifyDelegates([](OVPhoneServicePro& d) { d.mediaDevicesChanged(); });
+}
+
+void PhoneService::reportAudioLevels(int speakerPercent, int microphonePercent) {
+    if (!reportingLevels_) {
+        return;
+    }
+    speakerPercent = std::clamp(speakerPercent, 0, 100);
+    microphonePercent = std::clamp(microphonePercent, 0, 100);
+    notifyDelegates([&](OVPhoneServicePro& d) { d.speakerOutputLevelChanged(speakerPercent); });
+    notifyDelegates(
+        [&](OVPhoneServicePro& d) { d.microphoneInputLevelChanged(microphonePercent); });
+}
+
+void PhoneService::reportNetworkStatus(bool up) {
+    context_->setNetworkUp(up);
+    notifyDelegates([&](OVPhoneServicePro& d) { d.networkStatusChanged(up); });
+    phoneStatusService_->update();
+    conversationService_->updateAvailability();
+}
+
+void PhoneService::startSession(const std::string& loginName) {
+    const auto backend = context_->backend();
+    std::string ungrouped = "Others";
+    if (auto* startup = context_->startup()) {
+        if (const auto& arguments = startup->initializeArguments();
+            arguments && !arguments->upgroupedGrouopName.empty()) {
+            ungrouped = arguments->upgroupedGrouopName;
+        }
+    }
+    contactManager_->loadContacts(backend->contactsFor(loginName), ungrouped);
+    presenceService_->resetSession();
+    for (const auto& config : backend->accountsFor(loginName)) {
+        accountService_->addAccount(config);
+    }
+    const auto voiceMail = backend->configuration("voiceMailCount");
+    if (voiceMail.isNumber()) {
+        accountService_->setNewVoiceMailCount(voiceMail.intValue());
+    }
+    accountService_->enableAll();
+    // Accounts to enable report their own way up; without any, the status is settled now.
+    const auto& accounts = accountService_->accounts();
+    if (std::none_of(accounts.begin(), accounts.end(),
+                     [](const auto& a) { return a->toEnable(); })) {
+        phoneStatusService_->update();
+        conversationService_->updateAvailability();
+    }
+}
+
+void PhoneService::endSession() {
+    conversationService_->endAll();
+    imService_->endAll();
+    fileTransferService_->cancelAll();
+    toastService_->removeAll();
+    accountService_->disableAll(true);
+    contactManager_->clear();
+    presenceService_->resetSession();
+    connectService_->setState(false, false);
+    phoneStatusService_->update();
+    conversationService_->updateAvailability();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/DelegateList.h"
+#include "engine/EngineContext.h"
+#include "engine/OVAutoUpdateModel.h"
 #include "engine/Services.h"
 #include "engine/SettingBlock.h"
 #include "platform/foundation/Object.h"
@@ -22,13 +24,26 @@ public:
     virtual void speakerOutputLevelChanged(int /*percent*/) {}
     virtual void microphoneInputLevelChanged(int /*percent*/) {}
     virtual void mediaDevicesChanged() {}
+    virtual void networkStatusChanged(bool /*up*/) {}
+    virtual void speakerVolumeChanged(int /*volume*/) {}
 };
+
+// Where stringSetting reads: the application's settings (provisioned with the engine) or the
+// user's settings tree.
+enum class OVSettingsSource { appSettingsSource, userSettingsSource };
 
 // The engine's hub of long-lived services. Each getter answers the same object for the life
 // of the engine.
-class PhoneService : public platform::Object, public DelegatingService<OVPhoneServicePro> {
+class PhoneService : public platform::Object,
+                     public DelegatingService<OVPhoneServicePro>,
+                     public std::enable_shared_from_this<PhoneService> {
 public:
+    static constexpr OVSettingsSource appSettingsSource = OVSettingsSource::appSettingsSource;
+    static constexpr OVSettingsSource userSettingsSource = OVSettingsSource::userSettingsSource;
+
+    // A phone service of its own, for use without the startup service.
     PhoneService();
+    explicit PhoneService(std::shared_ptr<EngineContext> context);
 
     std::shared_ptr<SettingBlock> getPreferenceSettings() const { return preferenceSettings_; }
     std::shared_ptr<ConversationService> getConversationService() const {
@@ -76,10 +91,50 @@ public:
     std::string getUserSettingFolder() const;
     void setUserSettingFolder(std::optional<std::filesystem::path> folder);
 
-    // The name the engine was initialised or signed in with ("" when none).
+    // The name the engine was initialised or signed in with ("" when none). setUserName
+    // changes it quietly; updateUserName tells the delegates (userNameUpdated) of a change.
     const std::string& userName() const { return userName_; }
     void setUserName(std::string name) { userName_ = std::move(name); }
+    void updateUserName(std::string name);
     void setCulture(std::string culture) { culture_ = std::move(culture); }
+
+    // First-run request to handle the phone links of the desktop; counted, nothing else.
+    void makeUsTheDefaultPhoneApplication() { ++defaultPhoneApplicationRequests_; }
+    int defaultPhoneApplicationRequests() const { return defaultPhoneApplicationRequests_; }
+    // Contacts of an older version wait to be moved into the store; migrateContacts does it
+    // and answers contactMigrationComplete.
+    bool contactMigrationRequired() const;
+    void migrateContacts();
+    // Where the disclaimer's answers are reported ("" when nowhere).
+    std::string disclaimerAcceptUrl() const;
+    std::string disclaimerRejectUrl() const;
+    std::string menuShareTwitterUrl() const;
+    std::string menuShareFacebookUrl() const;
+    std::string menuShareLinkedInUrl() const;
+    // A setting by field name: the provisioned application settings
+    // ("feature:auto_update:code_server_url"), or a slash-separated path of the settings tree.
+    std::string stringSetting(OVSettingsSource source, std::string_view field) const;
+
+    // Microphone, speaker and levels. Each change is answered by its callback.
+    bool micMuted() const { return micMuted_; }
+    void muteMic(bool muted);
+    bool speakerEnabled() const { return speakerEnabled_; }
+    void enableSpeaker(bool enabled);
+    int speakerVolume() const { return speakerVolume_; }
+    // 0 to 100; other values are clamped.
+    void setSpeakerVolume(int volume);
+    bool reportingAudioDeviceLevels() const { return reportingLevels_; }
+    void enableReportingAudioDeviceLevels(bool enabled) { reportingLevels_ = enabled; }
+
+    // Engine side. The updater behind the auto-update models; the session's start and end,
+    // which bring the services' state up and down; the device and level reports.
+    std::shared_ptr<AutoUpdater> autoUpdater() const { return autoUpdater_; }
+    std::shared_ptr<EngineContext> context() const { return context_; }
+    void startSession(const std::string& loginName);
+    void endSession();
+    void reportMediaDevicesChanged();
+    void reportAudioLevels(int speakerPercent, int microphonePercent);
+    void reportNetworkStatus(bool up);
 
     // Fills the macros the engine knows, matched without regard to case: "$username$" (the
     // user's name), "$culture$" (the culture last set) and "$version$" (the product's short
@@ -87,6 +142,8 @@ public:
     std::string resolveUrlMacros(std::string_view text) const;
 
 private:
+    std::string configurationText(std::string_view key) const;
+    std::shared_ptr<EngineContext> context_;
     std::shared_ptr<SettingBlock> preferenceSettings_;
     std::shared_ptr<ConversationService> conversationService_;
     std::shared_ptr<AccountService> accountService_;
@@ -113,7 +170,15 @@ private:
     std::shared_ptr<DialPlanService> dialPlanService_;
     std::shared_ptr<OVContactImporterExporter> contactImporterExporter_;
 
+    std::shared_ptr<AutoUpdater> autoUpdater_;
+
     std::optional<std::filesystem::path> userSettingFolder_;
     std::string userName_;
     std::string culture_;
+    int defaultPhoneApplicationRequests_ = 0;
+    std::optional<bool> contactMigrationRequired_;
+    bool micMuted_ = false;
+    bool speakerEnabled_ = false;
+    int speakerVolume_ = 50;
+    bool reportingLevels_ = false;
 };

@@ -1,80 +1,24 @@
 #pragma once
 
+#include "engine/AccountService.h"
+#include "engine/ConversationService.h"
 #include "engine/DelegateList.h"
+#include "engine/FileTransferService.h"
+#include "engine/NotificationService.h"
+#include "engine/OVConnectService.h"
+#include "engine/OVContactManager.h"
+#include "engine/OVDeskphoneService.h"
+#include "engine/OVIMService.h"
+#include "engine/PhoneStatusService.h"
+#include "engine/PresenceService.h"
+#include "engine/ToastService.h"
 #include "platform/foundation/Object.h"
 
 #include <memory>
 
-// The long-lived services of the phone service whose behaviour the interface does not rely
-// on yet. Each is a service with its delegate protocol; the features that use them add their
-// operations and callbacks here or move them to a file of their own.
-
-class OVConversationServicePro {
-public:
-    virtual ~OVConversationServicePro() = default;
-};
-class ConversationService : public platform::Object,
-                            public DelegatingService<OVConversationServicePro> {
-public:
-    // Calls in progress on any line.
-    int linesInUse() const { return 0; }
-};
-
-class OVAccountServicePro {
-public:
-    virtual ~OVAccountServicePro() = default;
-};
-class AccountService : public platform::Object, public DelegatingService<OVAccountServicePro> {};
-
-class OVContactManagerPro {
-public:
-    virtual ~OVContactManagerPro() = default;
-};
-class OVContactManager : public platform::Object, public DelegatingService<OVContactManagerPro> {};
-
-class OVIMServicePro {
-public:
-    virtual ~OVIMServicePro() = default;
-};
-class OVIMService : public platform::Object, public DelegatingService<OVIMServicePro> {};
-
-class OVPhoneStatusServicePro {
-public:
-    virtual ~OVPhoneStatusServicePro() = default;
-};
-// The phone's overall state as one number: 0 or 6 nothing enabled, 1 enabling, 2 partly
-// enabled, 3 partial failure, 4 ready, 5 failed, 7 no SIP account, 8 network down.
-class OVPhoneStatus : public platform::Object {
-public:
-    int value() const { return value_; }
-    void setValue(int value) { value_ = value; }
-    void refresh() {}
-
-private:
-    int value_ = 0;
-};
-class PhoneStatusService : public platform::Object,
-                           public DelegatingService<OVPhoneStatusServicePro> {
-public:
-    std::shared_ptr<OVPhoneStatus> status() const { return status_; }
-
-private:
-    std::shared_ptr<OVPhoneStatus> status_ = std::make_shared<OVPhoneStatus>();
-};
-
-class OVConnectServicePro {
-public:
-    virtual ~OVConnectServicePro() = default;
-};
-class OVConnectService : public platform::Object, public DelegatingService<OVConnectServicePro> {
-public:
-    // Whether the hosted service is connected; the simulation sets it.
-    bool isConnected() const { return connected_; }
-    void setConnected(bool connected) { connected_ = connected; }
-
-private:
-    bool connected_ = false;
-};
+// The phone service's smaller services. Those with behaviour of their own have their own
+// files (included above); the rest keep their delegate protocol here until a feature needs
+// more of them.
 
 class OVPrivacyServicePro {
 public:
@@ -82,25 +26,41 @@ public:
 };
 class OVPrivacyService : public platform::Object, public DelegatingService<OVPrivacyServicePro> {};
 
-class OVPresenceServicePro {
+class OVDiagnosticLoggingPro {
 public:
-    virtual ~OVPresenceServicePro() = default;
+    virtual ~OVDiagnosticLoggingPro() = default;
+    virtual void loggingStateChanged(bool /*started*/) {}
 };
-class PresenceService : public platform::Object, public DelegatingService<OVPresenceServicePro> {};
+// Advanced (diagnostic) logging, which the user starts for a problem report.
+class OVDiagnosticLogging : public platform::Object,
+                            public DelegatingService<OVDiagnosticLoggingPro> {
+public:
+    bool isLoggingStarted() const { return started_; }
+    void startLogging() { setStarted(true); }
+    void stopLogging() { setStarted(false); }
+
+private:
+    void setStarted(bool started) {
+        if (started_ != started) {
+            started_ = started;
+            notifyDelegates([&](OVDiagnosticLoggingPro& d) { d.loggingStateChanged(started); });
+        }
+    }
+    bool started_ = false;
+};
 
 class OVDiagnosticServicePro {
 public:
     virtual ~OVDiagnosticServicePro() = default;
 };
 class DiagnosticService : public platform::Object,
-                          public DelegatingService<OVDiagnosticServicePro> {};
-
-class OVFileTransferServicePro {
+                          public DelegatingService<OVDiagnosticServicePro> {
 public:
-    virtual ~OVFileTransferServicePro() = default;
+    std::shared_ptr<OVDiagnosticLogging> getDiagnosticLogging() const { return logging_; }
+
+private:
+    std::shared_ptr<OVDiagnosticLogging> logging_ = std::make_shared<OVDiagnosticLogging>();
 };
-class FileTransferService : public platform::Object,
-                            public DelegatingService<OVFileTransferServicePro> {};
 
 class OVDTMFServicePro {
 public:
@@ -118,18 +78,30 @@ private:
     char tone_ = 0;
 };
 
-class OVTonePlayerPro {
-public:
-    virtual ~OVTonePlayerPro() = default;
-};
-class TonePlayer : public platform::Object, public DelegatingService<OVTonePlayerPro> {};
-
 class OVCallHistoryServicePro {
 public:
     virtual ~OVCallHistoryServicePro() = default;
+    virtual void missedCallsChanged(int /*unreviewed*/) {}
 };
+// The call history; here only the count of missed calls the user has not looked at.
 class CallHistoryService : public platform::Object,
-                           public DelegatingService<OVCallHistoryServicePro> {};
+                           public DelegatingService<OVCallHistoryServicePro> {
+public:
+    int unreviewedMissedCalls() const { return unreviewed_; }
+    bool isReviewedAll() const { return unreviewed_ == 0; }
+    void setReviewedAll() { setUnreviewed(0); }
+    // Engine side.
+    void addMissedCall() { setUnreviewed(unreviewed_ + 1); }
+
+private:
+    void setUnreviewed(int count) {
+        if (count != unreviewed_) {
+            unreviewed_ = count;
+            notifyDelegates([&](OVCallHistoryServicePro& d) { d.missedCallsChanged(count); });
+        }
+    }
+    int unreviewed_ = 0;
+};
 
 class OVArchiveServicePro {
 public:
@@ -140,8 +112,21 @@ class ArchiveService : public platform::Object, public DelegatingService<OVArchi
 class OVVideoServicePro {
 public:
     virtual ~OVVideoServicePro() = default;
+    virtual void ovvsIncomingVideoCallAccepted() {}
+    virtual void ovvsVideoRequestedByRemote() {}
 };
-class RemoteVideoService : public platform::Object, public DelegatingService<OVVideoServicePro> {};
+// The remote party's video: an incoming video call was answered, or the remote side asks to
+// add video to a call.
+class RemoteVideoService : public platform::Object, public DelegatingService<OVVideoServicePro> {
+public:
+    // Engine side.
+    void incomingVideoCallAccepted() {
+        notifyDelegates([](OVVideoServicePro& d) { d.ovvsIncomingVideoCallAccepted(); });
+    }
+    void videoRequestedByRemote() {
+        notifyDelegates([](OVVideoServicePro& d) { d.ovvsVideoRequestedByRemote(); });
+    }
+};
 
 class OVLocalVideoServicePro {
 public:
@@ -157,32 +142,12 @@ public:
 class DirectoryService : public platform::Object,
                          public DelegatingService<OVDirectoryServicePro> {};
 
-class OVDeskphoneServicePro {
-public:
-    virtual ~OVDeskphoneServicePro() = default;
-};
-class OVDeskphoneService : public platform::Object,
-                           public DelegatingService<OVDeskphoneServicePro> {};
-
 class OVWorkgroupServicePro {
 public:
     virtual ~OVWorkgroupServicePro() = default;
 };
 class WorkgroupService : public platform::Object,
                          public DelegatingService<OVWorkgroupServicePro> {};
-
-class OVToastServicePro {
-public:
-    virtual ~OVToastServicePro() = default;
-};
-class ToastService : public platform::Object, public DelegatingService<OVToastServicePro> {};
-
-class OVNotificationServicePro {
-public:
-    virtual ~OVNotificationServicePro() = default;
-};
-class NotificationService : public platform::Object,
-                            public DelegatingService<OVNotificationServicePro> {};
 
 class OVMUCListServicePro {
 public:
@@ -199,6 +164,13 @@ class DialPlanService : public platform::Object, public DelegatingService<OVDial
 class OVContactImporterExporterPro {
 public:
     virtual ~OVContactImporterExporterPro() = default;
+    virtual void ovieSuccess(int /*count*/) {}
+    virtual void ovieFailure() {}
 };
 class OVContactImporterExporter : public platform::Object,
-                                  public DelegatingService<OVContactImporterExporterPro> {};
+                                  public DelegatingService<OVContactImporterExporterPro> {
+public:
+    static constexpr int formatCSV = 0;
+    static constexpr int formatVCard = 1;
+    static constexpr int formatMACADR = 3;
+};

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "engine/DelegateList.h"
+#include "engine/EngineBackend.h"
+#include "engine/EngineContext.h"
 #include "engine/EngineStore.h"
 #include "engine/FeaturesService.h"
 #include "engine/LoginProfileItem.h"
 #include "engine/PhoneService.h"
+#include "engine/StartupTypes.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/Value.h"
 
@@ -15,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+class EngineEvents;
+class EngineHub;
 class OVStartupServicePro;
 
 // The engine's root: its one instance brings the engine up (initialise, sign in, start) and
@@ -25,12 +30,15 @@ class StartupService : public platform::Object,
                        public DelegatingService<OVStartupServicePro>,
                        public std::enable_shared_from_this<StartupService> {
 public:
-    enum class LogoutReason { user, reRegistrationFailed, serverForced };
-    enum class LoginFailureReason {
-        loginFailureUnknown,
-        loginFailureServerRejected,
-        loginFailureServerUnreachable
-    };
+    using LogoutReason = OVLogoutReason;
+    using LoginFailureReason = OVLoginFailureReason;
+    static constexpr LogoutReason user = LogoutReason::user;
+    static constexpr LogoutReason reRegistrationFailed = LogoutReason::reRegistrationFailed;
+    static constexpr LogoutReason serverForced = LogoutReason::serverForced;
+    static constexpr LoginFailureReason loginFailureServerRejected =
+        LoginFailureReason::loginFailureServerRejected;
+    static constexpr LoginFailureReason loginFailureServerUnreachable =
+        LoginFailureReason::loginFailureServerUnreachable;
 
     static StartupService& instance();
     // Drops the engine and makes a fresh one on the next instance(); answers still queued for
@@ -42,6 +50,14 @@ public:
 
     std::shared_ptr<FeaturesService> featuresService() const { return featuresService_; }
     std::shared_ptr<PhoneService> phoneService() const { return phoneService_; }
+
+    // The network behind the engine: the simulation of the main bundle's demo data
+    // ("engine/demo.plist") unless another was set before the engine is used.
+    std::shared_ptr<EngineBackend> backend() const { return context_->backend(); }
+    void setBackend(std::shared_ptr<EngineBackend> backend);
+    // Where the network and the host system report to the engine.
+    EngineEvents& events() const;
+    std::shared_ptr<EngineContext> context() const { return context_; }
 
     // Opens the engine's store and answers ovssInitCompleted, or ovssInitFailed with the
     // reason when the store cannot be opened. The user name is the one last used (none on a
@@ -64,38 +80,64 @@ public:
         return initializeArguments_;
     }
 
-    // Sign-in: answers ovssLoginStarted, then ovssLoginSucceeded with the user name of the
-    // data ("username"), or ovssLoginFailed when the engine is not initialised.
-    std::vector<std::shared_ptr<LoginProfileItem>> loginProfiles() const { return loginProfiles_; }
+    // The ways of signing in the network provisions, limited to the types the setting
+    // "login"/"profileTypes" names (an array of type names; all when it is not set). The same
+    // objects are answered until the engine is initialised again or a profile update arrives.
+    std::vector<std::shared_ptr<LoginProfileItem>> loginProfiles() const;
+    // Sign-in with the data's "username", "displayname", "authname" and "password": answers
+    // ovssLoginStarted, then, once the server has answered, ovssLoginSucceeded with the name
+    // signed in, ovssLoginFailed with the reason and the server's message, or
+    // ovssLoginProfileUpdated with its message (the profiles are then read again and the
+    // sign-in is over). Fails at once when the engine is not initialised.
     void login(std::shared_ptr<LoginProfileItem> profile, platform::Value data);
-    // Answers ovssLoginCancelled when a sign-in is under way.
+    // Answers ovssLoginCancelled when a sign-in is under way; its answer never comes.
     void cancelLogin();
-    // Whether the hosted service's intro video should play before the engine starts.
-    bool playIntroVideo(std::string_view loginName) const;
-    // Answers ovssStartCompleted, or ovssStartFailed when the engine is not initialised.
+    bool loggingIn() const { return loggingIn_; }
+    // Whether the hosted service's intro video should play before the engine starts: when
+    // the provisioning asks for it ("introVideo"), once for each login name.
+    bool playIntroVideo(std::string_view loginName);
+    // Starts the session of the login name (its accounts and contacts): answers
+    // ovssStartCompleted, then the accounts are announced and enabled; ovssStartFailed when
+    // the engine is not initialised. A second start answers ovssStartCompleted alone.
     void start(std::string loginName);
     bool started() const { return started_; }
-    // Answers ovssLogoutStarted with the reason, then ovssLogoutComplete; afterwards the
-    // engine waits to be initialised again.
+    // Answers ovssLogoutStarted with the reason; the session ends (calls, sessions and
+    // accounts go down) and, once the server has let the user go, ovssLogoutComplete.
+    // Afterwards the engine waits to be initialised again.
     void logout(LogoutReason reason);
-    // Answers ovssStopped.
+    // Ends any session and closes the store; answers ovssStopped.
     void stop();
+    // Whether the system sleeps (between ovssHibernationSuspend and ovssHibernationResume).
+    bool hibernating() const { return hibernating_; }
+
+    // Engine side: the server asks for a logout; the system goes to sleep or wakes.
+    void requestLogout(LogoutReason reason);
+    void setHibernating(bool suspended);
 
     const EngineStore& store() const { return store_; }
 
 private:
-    void post(std::function<void(StartupService&)> work);
+    void post(std::function<void(StartupService&)> work, platform::TimeInterval delay = 0);
     void completeInitialization();
+    void loginAnswered(unsigned generation, const LoginAnswer& answer);
+    void endSession();
+    void readProfiles() const;
 
+    std::shared_ptr<EngineContext> context_;
+    std::unique_ptr<EngineHub> hub_;
     std::shared_ptr<FeaturesService> featuresService_;
     std::shared_ptr<PhoneService> phoneService_;
-    std::vector<std::shared_ptr<LoginProfileItem>> loginProfiles_;
+    mutable std::vector<std::shared_ptr<LoginProfileItem>> loginProfiles_;
+    mutable bool profilesRead_ = false;
     std::optional<InitializeArguments> initializeArguments_;
     EngineStore store_;
     std::string culture_;
     bool initialized_ = false;
     bool loggingIn_ = false;
+    // Answers to an older sign-in (cancelled or replaced) are dropped.
+    unsigned loginGeneration_ = 0;
     bool started_ = false;
+    bool hibernating_ = false;
 };
 
 // Callbacks of the startup service, in the order of the start-up road. Every one is optional.

@@ -62,6 +62,34 @@ protected:
 
     static StartupService& engine() { return StartupService::instance(); }
     static void settle() { platform::RunLoop::main().runUntilIdle(); }
+    // Lets simulated time pass: the network's answers due by then arrive.
+    static void pass(platform::TimeInterval seconds) {
+        platform::RunLoop::main().runFor(seconds);
+        settle();
+    }
+    static platform::Value credentials(std::string_view user, std::string_view password) {
+        return platform::Value(platform::Value::Dictionary{
+            {"username", user}, {"displayname", ""}, {"authname", ""}, {"password", password}});
+    }
+    // The first profile of the given type, or nullptr.
+    static std::shared_ptr<LoginProfileItem> profileOfType(LoginProfileItem::Type type) {
+        for (const auto& profile : engine().loginProfiles()) {
+            if (profile->type() == type) {
+                return profile;
+            }
+        }
+        return nullptr;
+    }
+    // Initialises, signs in with the demo user and starts, letting every answer arrive.
+    static void startSession(std::string_view user = "alice",
+                             std::string_view password = "wonderland") {
+        initialize();
+        settle();
+        engine().login(profileOfType(LoginProfileItem::BUILTIN), credentials(user, password));
+        pass(1);
+        engine().start(std::string(user));
+        pass(1);
+    }
     static void initialize(std::optional<std::string> userName = std::nullopt) {
         engine().intialize(std::move(userName), {"Friends", "Family", "Work"}, "Others",
                            "Added Contacts");

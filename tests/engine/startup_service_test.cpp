@@ -78,9 +78,8 @@ TEST_F(StartupServiceTest, StartBeforeInitialisationFails) {
 TEST_F(StartupServiceTest, TheWholeRoadAnswersInOrder) {
     initialize();
     settle();
-    engine().login(engine().loginProfiles().front(),
-                   platform::Value(platform::Value::Dictionary{{"username", "bob"}}));
-    settle();
+    engine().login(engine().loginProfiles().front(), credentials("bob", "builder"));
+    pass(1);
     engine().start("bob");
     EXPECT_FALSE(engine().started());
     settle();
@@ -88,6 +87,7 @@ TEST_F(StartupServiceTest, TheWholeRoadAnswersInOrder) {
     engine().logout(StartupService::LogoutReason::user);
     settle();
     EXPECT_FALSE(engine().started());
+    pass(1);
     initialize();
     settle();
     engine().stop();

@@ -1,0 +1,253 @@
+#pragma once
+
+#include "engine/DelegateList.h"
+#include "engine/EngineBackend.h"
+#include "engine/OVConstants.h"
+#include "engine/OVObject.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Conversation;
+class EngineContext;
+class OVEntity;
+class Participant;
+
+// Who the other party of a call is, as far as the engine knows.
+class CallInfo : public OVObject {
+public:
+    CallInfo(OVAddressType addressType, std::shared_ptr<OVEntity> contact, bool anonymous,
+             std::string accountUsed)
+        : addressType_(addressType), contact_(std::move(contact)), anonymous_(anonymous),
+          accountUsed_(std::move(accountUsed)) {}
+
+    OVAddressType addressType() const { return addressType_; }
+    std::shared_ptr<OVEntity> contact() const { return contact_; }
+    bool isRemotePartyAnonymous() const { return anonymous_; }
+    const std::string& accountUsed() const { return accountUsed_; }
+
+private:
+    OVAddressType addressType_;
+    std::shared_ptr<OVEntity> contact_;
+    bool anonymous_;
+    std::string accountUsed_;
+};
+
+// One remote party of a conversation.
+class Participant : public OVObject {
+public:
+    // Connection states of a participant.
+    static constexpr int statusConnected = 0;
+    static constexpr int statusRinging = 1;
+    static constexpr int statusConnecting = 2;
+    static constexpr int statusTransferConnecting = 3;
+    static constexpr int statusInConference = 4;
+    static constexpr int statusFailedToConnect = 5;
+    static constexpr int statusDisconnected = 6;
+
+    Participant(std::string address, std::string displayName, std::shared_ptr<CallInfo> callInfo);
+
+    const std::string& address() const { return address_; }
+    // The address without its scheme, as the interface shows it.
+    std::string addressToDisplay() const;
+    const std::string& displayName() const { return displayName_; }
+    int connectionStatus() const { return connectionStatus_; }
+    std::shared_ptr<CallInfo> getCallInfo() const { return callInfo_; }
+
+    void setConnectionStatus(int status) { connectionStatus_ = status; }
+
+private:
+    std::string address_;
+    std::string displayName_;
+    std::shared_ptr<CallInfo> callInfo_;
+    int connectionStatus_ = statusConnecting;
+};
+
+// Callbacks of one conversation.
+class OVConversationBasePro {
+public:
+    virtual ~OVConversationBasePro() = default;
+    virtual void conversationStatusChanged(const std::shared_ptr<Conversation>& /*conversation*/,
+                                           int /*status*/) {}
+    virtual void connectionStatusChanged(const std::shared_ptr<Participant>& /*participant*/,
+                                         int /*status*/) {}
+};
+
+// One call. Kept simple: a single remote party, answer, decline, hold and end.
+class Conversation : public OVObject,
+                     public DelegatingService<OVConversationBasePro>,
+                     public std::enable_shared_from_this<Conversation> {
+public:
+    // Connection states of a conversation.
+    static constexpr int statusConnected = 0;
+    static constexpr int statusRingingIncoming = 1;
+    static constexpr int statusHeld = 2;
+    static constexpr int statusFailed = 3;
+    static constexpr int statusEnded = 4;
+    // Ringing in while another call is connected; answerable like status 1.
+    static constexpr int statusRingingWaiting = 5;
+    static constexpr int statusDialing = 6;
+
+    enum class Kind { audio, video, conference };
+
+    Conversation(std::shared_ptr<EngineContext> context, std::string callIdentifier, Kind kind,
+                 bool incoming, std::shared_ptr<Participant> remote, long long entityID);
+
+    const std::string& callIdentifier() const { return callIdentifier_; }
+    int connectionStatus() const { return connectionStatus_; }
+    Kind kind() const { return kind_; }
+    bool isVideo() const { return kind_ == Kind::video; }
+    bool isConference() const { return kind_ == Kind::conference; }
+    bool isIncoming() const { return incoming_; }
+    long long entityID() const { return entityID_; }
+    const std::vector<std::shared_ptr<Participant>>& participants() const { return participants_; }
+    std::shared_ptr<Conversation> getRelatedConversation() const { return nullptr; }
+    bool isHoldingLocally() const { return holdingLocally_; }
+    bool isRinging() const {
+        return connectionStatus_ == statusRingingIncoming ||
+               connectionStatus_ == statusRingingWaiting;
+    }
+    // Whether the call still occupies a line.
+    bool isLive() const {
+        return connectionStatus_ != statusEnded && connectionStatus_ != statusFailed;
+    }
+    bool callFailed() const { return connectionStatus_ == statusFailed; }
+
+    bool canAnswer() const { return isRinging(); }
+    bool canHold() const { return connectionStatus_ == statusConnected && !holdingLocally_; }
+    bool canResume() const { return holdingLocally_ && isLive(); }
+    bool canEnd() const { return isLive(); }
+    bool canStopRecording() const { return false; }
+
+    void answer();
+    void answerWithAudioOnly();
+    void decline();
+    void end();
+    void hold();
+    void resume();
+    void toggleHoldResume() { holdingLocally_ ? resume() : hold(); }
+
+    // Engine side.
+    void remoteEvent(RemoteCallEvent event);
+    void setStatus(int status);
+    // Ends the call at once (the session is over).
+    void terminate() {
+        if (isLive()) {
+            finish(statusEnded);
+        }
+    }
+
+private:
+    void finish(int status);
+    std::shared_ptr<EngineContext> context_;
+    std::string callIdentifier_;
+    Kind kind_;
+    bool incoming_;
+    long long entityID_;
+    std::vector<std::shared_ptr<Participant>> participants_;
+    int connectionStatus_;
+    bool holdingLocally_ = false;
+};
+
+// Why the conversation service cannot place or take calls.
+enum class OVUnavailableReason {
+    unknown,
+    starting,
+    resourceRelated,
+    accountNotReady,
+    networkProblem,
+    other
+};
+
+// A service that can be unavailable; ovsaAvailabilityChanged hands it over.
+class OVServiceAvailability : public OVObject {
+public:
+    bool isAvailable() const { return available_; }
+    OVUnavailableReason unAvailableReason() const { return reason_; }
+
+protected:
+    // Whether anything changed.
+    bool setAvailability(bool available, OVUnavailableReason reason) {
+        if (available == available_ && (available || reason == reason_)) {
+            return false;
+        }
+        available_ = available;
+        reason_ = available ? OVUnavailableReason::unknown : reason;
+        return true;
+    }
+
+private:
+    bool available_ = false;
+    OVUnavailableReason reason_ = OVUnavailableReason::starting;
+};
+
+// Callbacks of the conversation service.
+class OVConversationServicePro {
+public:
+    virtual ~OVConversationServicePro() = default;
+    virtual void conversationAdded(const std::shared_ptr<Conversation>& /*conversation*/,
+                                   bool /*isIncoming*/, bool /*remoteConferenceFocus*/) {}
+    virtual void conversationRemoved(const std::shared_ptr<Conversation>& /*conversation*/,
+                                     bool /*byMovedToOtherConversation*/) {}
+    virtual void linesInUseChange() {}
+    virtual void
+    onActiveOrRingingConversationChange(const std::shared_ptr<Conversation>& /*conversation*/) {}
+    virtual void
+    ovsaAvailabilityChanged(const std::shared_ptr<OVServiceAvailability>& /*service*/) {}
+};
+
+class ConversationService : public OVServiceAvailability,
+                            public DelegatingService<OVConversationServicePro>,
+                            public std::enable_shared_from_this<ConversationService> {
+public:
+    explicit ConversationService(std::shared_ptr<EngineContext> context = nullptr);
+
+    // Calls that hold a line (ringing, dialling, connected or held).
+    int linesInUse() const;
+    std::vector<std::shared_ptr<Conversation>> getAllConversations() const;
+    bool hasConference() const;
+    // Whether a new call may be placed now: the service is available and a line is free.
+    bool newConversationAllowed() const;
+    bool canAudioConversation() const { return newConversationAllowed(); }
+    bool canVideoConversation() const;
+    bool canPullFromMobile() const;
+
+    // Places a call to the address; entityID is the contact's unique id, -1 for a bare address.
+    // nullptr when no call may be placed now.
+    std::shared_ptr<Conversation> audioConversation(const std::string& address, long long entityID);
+    std::shared_ptr<Conversation> videoConversation(const std::string& address, long long entityID);
+    std::shared_ptr<Conversation> conferenceConversation(const std::string& address,
+                                                         long long entityID);
+    std::shared_ptr<Conversation> conferenceFocusConversation();
+    std::shared_ptr<Conversation> pullFromMobile(const std::string& displayName);
+
+    // Which way calls go: the local accounts or a deskphone.
+    void useLocalAccountForCall() { usingDeskphone_ = false; }
+    void useDeskphone();
+    bool usingDeskphone() const { return usingDeskphone_; }
+
+    static constexpr int maximumLines = 6;
+
+    // Engine side.
+    std::shared_ptr<Conversation> receiveCall(const std::string& address,
+                                              const std::string& displayName, bool video);
+    std::shared_ptr<Conversation> conversation(const std::string& callIdentifier) const;
+    void conversationChanged(const std::shared_ptr<Conversation>& conversation);
+    void conversationEnded(const std::shared_ptr<Conversation>& conversation);
+    void endAll();
+    // Recomputes the availability from the session and tells the delegates of a change.
+    void updateAvailability();
+
+private:
+    std::shared_ptr<Conversation> place(const std::string& address, long long entityID,
+                                        Conversation::Kind kind,
+                                        const std::string& displayName = {});
+    std::shared_ptr<Participant> makeParticipant(const std::string& address,
+                                                 const std::string& displayName) const;
+    std::string nextCallIdentifier();
+    std::shared_ptr<EngineContext> context_;
+    std::vector<std::shared_ptr<Conversation>> conversations_;
+    int nextCall_ = 1;
+    bool usingDeskphone_ = false;
+};

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "engine/LoginProfileItem.h"
+#include "engine/OVConstants.h"
+#include "engine/StartupTypes.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The engine's two faces towards the network. EngineBackend carries what the engine asks of
+// the servers (sign-in, registration, calls, messages, updates), each answered later through
+// a completion on the main run loop; EngineEvents is what the servers and the host system
+// tell the engine unasked. The simulation implements the first and drives the second, so a
+// real signalling stack can take its place without the services or the interface changing.
+
+struct LoginRequest {
+    int profileID = 0;
+    LoginProfileItem::Type profileType = LoginProfileItem::Type::MANUAL;
+    std::string server;
+    std::string username;
+    std::string displayname;
+    std::string authname;
+    std::string password;
+};
+
+struct LoginAnswer {
+    enum class Outcome { succeeded, failed, profileUpdated };
+    Outcome outcome = Outcome::failed;
+    OVLoginFailureReason reason = OVLoginFailureReason::loginFailureUnknown;
+    // The failure text, or the message that comes with a profile update ("" when none).
+    std::string message;
+    // The name the server signed the user in with.
+    std::string userName;
+};
+
+struct AccountConfig {
+    int accountID = 0;
+    std::string accountName;
+    OVAccountProtocol protocol = OVAccountProtocol::SIPprotocol;
+    std::string userName;
+    std::string domain;
+    bool toEnable = true;
+    // Whether the account is shown to the user (counted in the status texts).
+    bool viewable = true;
+};
+
+struct AccountAnswer {
+    bool enabled = false;
+    OVAccountFailureCause failureCause = OVAccountFailureCause::failureNone;
+    int sipFailureCode = 0;
+};
+
+struct ContactConfig {
+    std::string displayName;
+    std::vector<std::string> groups;
+    // Address fields by field name ("softphone", "jid", "mobile").
+    std::map<std::string, std::string> fields;
+    OVPresenceStatus presenceStatus = OVPresenceStatus::statusOffline;
+    std::string presenceMessage;
+};
+
+struct UpdateInfo {
+    bool available = false;
+    bool mandatory = false;
+    std::string newAppVersion;
+    std::string releaseNotesUrl;
+    std::vector<std::string> releaseNotes;
+};
+
+// What becomes of a call placed to the network.
+enum class RemoteCallEvent { ringing, answered, busy, unreachable, ended };
+
+class EngineBackend {
+public:
+    virtual ~EngineBackend() = default;
+
+    // Seconds the network takes for a step ("login", "accountEnable", "callAnswer"...); the
+    // engine's own simulated work waits as long.
+    virtual platform::TimeInterval latency(std::string_view step) const = 0;
+    // Provisioning data by key: addresses, application settings, switches. Null when absent.
+    virtual platform::Value configuration(std::string_view key) const = 0;
+
+    virtual std::vector<LoginProfileItem> loginProfiles() const = 0;
+    virtual void authenticate(const LoginRequest& request,
+                              std::function<void(const LoginAnswer&)> done) = 0;
+    virtual void cancelAuthentication() = 0;
+    virtual void signOut(std::function<void()> done) = 0;
+
+    // The accounts and contacts of a session; a name the network does not know gets the
+    // accounts of a session without sign-in.
+    virtual std::vector<AccountConfig> accountsFor(const std::string& loginName) const = 0;
+    virtual std::vector<ContactConfig> contactsFor(const std::string& loginName) const = 0;
+    virtual void registerAccount(const AccountConfig& account,
+                                 std::function<void(const AccountAnswer&)> done) = 0;
+    virtual void unregisterAccount(int accountID, std::function<void()> done) = 0;
+
+    virtual void publishPresence(OVPresenceStatus status, const std::string& message,
+                                 std::function<void()> done) = 0;
+
+    virtual void placeCall(const std::string& callIdentifier, const std::string& address,
+                           bool video, std::function<void(RemoteCallEvent)> progress) = 0;
+    virtual void hangUp(const std::string& callIdentifier) = 0;
+    virtual void sendMessage(const std::string& address, const std::string& text,
+                             std::function<void(bool delivered)> done) = 0;
+
+    virtual void checkForUpdates(std::function<void(const UpdateInfo&)> done) = 0;
+    // Downloads the version into the folder; answers the file, or nullopt when it failed.
+    virtual void
+    downloadUpdate(const std::string& version, const std::filesystem::path& folder,
+                   std::function<void(const std::optional<std::filesystem::path>&)> done) = 0;
+
+    // Signs in to (or out of) the hosted service; answers whether it is connected afterwards.
+    virtual void connectHostedService(bool signIn, std::function<void(bool connected)> done) = 0;
+    virtual void fetchWebToken(std::function<void(const std::string&)> done) = 0;
+};

@@ -1,0 +1,238 @@
+#include "engine/OVIMService.h"
+
+#include "engine/EngineContext.h"
+#include "engine/PhoneService.h"
+
+#include <algorithm>
+
+IMSession::IMSession(std::shared_ptr<EngineContext> context, std::string sessionId,
+                     std::string address, std::string displayName, bool viaXMPP, bool viaSms,
+                     bool groupChat)
+    : context_(std::move(context)), sessionId_(std::move(sessionId)), address_(std::move(address)),
+      displayName_(std::move(displayName)), viaXMPP_(viaXMPP), viaSms_(viaSms),
+      groupChat_(groupChat) {
+    auto phone = context_ ? context_->phone() : nullptr;
+    participants_.push_back(
+        std::make_shared<ChatParticipant>("", phone ? phone->userName() : "", true));
+    participants_.push_back(std::make_shared<ChatParticipant>(address_, displayName_, false));
+}
+
+IMSessionPro* IMSession::delegate() const {
+    IMSessionPro* first = nullptr;
+    delegates().forEach([&](IMSessionPro& d) {
+        if (!first) {
+            first = &d;
+        }
+    });
+    return first;
+}
+
+bool IMSession::canSendMessage() const {
+    return active_ && context_ && context_->started();
+}
+
+void IMSession::sendMessage(const std::string& text, const std::string& /*html*/) {
+    if (!context_) {
+        return;
+    }
+    std::weak_ptr<IMSession> weak = weak_from_this();
+    if (!canSendMessage()) {
+        context_->post([weak, text] {
+            if (auto self = weak.lock()) {
+                self->notifyDelegates([&](IMSessionPro& d) { d.imSendMessageFailure(text); });
+            }
+        });
+        return;
+    }
+    messages_.push_back(IMMessage{false, text, platform::Date::now(), true});
+    const std::size_t index = messages_.size() - 1;
+    context_->backend()->sendMessage(
+        address_, text, context_->guard([weak, index, text](bool delivered) {
+            auto self = weak.lock();
+            if (!self || delivered) {
+                return;
+            }
+            self->messages_[index].delivered = false;
+            self->notifyDelegates([&](IMSessionPro& d) { d.imSendMessageFailure(text); });
+        }));
+}
+
+void IMSession::end() {
+    if (!active_ || !context_) {
+        return;
+    }
+    std::weak_ptr<IMSession> weak = weak_from_this();
+    context_->post([weak] {
+        if (auto self = weak.lock()) {
+            self->terminate();
+        }
+    });
+}
+
+void IMSession::receiveMessage(const std::string& text) {
+    const bool first = std::none_of(messages_.begin(), messages_.end(),
+                                    [](const IMMessage& m) { return m.incoming; });
+    messages_.push_back(IMMessage{true, text, platform::Date::now(), true});
+    const auto remote = participants_.back();
+    const auto stamp = messages_.back().timeStamp;
+    notifyDelegates(
+        [&](IMSessionPro& d) { d.imMessageReceivedPlain(text, text, stamp, first, remote); });
+}
+
+void IMSession::terminate() {
+    if (!active_) {
+        return;
+    }
+    active_ = false;
+    auto self = shared_from_this();
+    notifyDelegates([&](IMSessionPro& d) { d.imSessionEnded(self); });
+    if (auto phone = context_ ? context_->phone() : nullptr) {
+        phone->getIMService()->sessionEnded(self);
+    }
+}
+
+void ChatInvitation::accept() {
+    if (answered_ || !context_) {
+        return;
+    }
+    answered_ = true;
+    context_->post([context = context_, room = roomAddress_] {
+        if (auto phone = context->phone()) {
+            phone->getIMService()->openGroupSession(room);
+        }
+    });
+}
+
+void ChatInvitation::decline(const std::string& reason) {
+    if (!answered_) {
+        answered_ = true;
+        declineReason_ = reason;
+    }
+}
+
+OVIMService::OVIMService(std::shared_ptr<EngineContext> context) : context_(std::move(context)) {}
+
+bool OVIMService::newIMAllowed() const {
+    if (!context_ || !context_->started()) {
+        return false;
+    }
+    auto phone = context_->phone();
+    return phone && phone->getAccountService()->defaultAccount(OVAccountFeature::featureIM);
+}
+
+bool OVIMService::canNewIMSession(const std::string& address, bool /*viaXMPP*/, bool viaSms) const {
+    if (address.empty() || !newIMAllowed()) {
+        return false;
+    }
+    auto phone = context_->phone();
+    return !viaSms || phone->getAccountService()->defaultAccount(OVAccountFeature::featureSMS);
+}
+
+std::shared_ptr<IMSession> OVIMService::findSession(const std::string& address,
+                                                    bool groupChat) const {
+    auto it = std::find_if(sessions_.begin(), sessions_.end(), [&](const auto& s) {
+        return s->isActive() && s->isGroupChat() == groupChat &&
+               OVEntity::sameAddress(s->remoteAddress(), address);
+    });
+    return it == sessions_.end() ? nullptr : *it;
+}
+
+std::shared_ptr<IMSession> OVIMService::addSession(const std::string& address,
+                                                   const std::string& displayName, bool viaXMPP,
+                                                   bool viaSms, bool groupChat) {
+    std::string name = displayName;
+    if (name.empty() && context_) {
+        if (auto phone = context_->phone()) {
+            const auto matches = phone->getContactManager()->lookup("", address, "");
+            name = matches.empty() ? address : matches.front()->displayName();
+        }
+    }
+    auto session =
+        std::make_shared<IMSession>(context_, "im-" + std::to_string(nextSession_++), address,
+                                    name.empty() ? address : name, viaXMPP, viaSms, groupChat);
+    sessions_.push_back(session);
+    return session;
+}
+
+std::shared_ptr<IMSession> OVIMService::newIMSession(const std::string& address, bool viaXMPP,
+                                                     bool viaSms) {
+    if (!canNewIMSession(address, viaXMPP, viaSms)) {
+        return nullptr;
+    }
+    std::weak_ptr<IMSession> weak;
+    bool existing = false;
+    auto session = findSession(address, false);
+    if (session && session->isSms() == viaSms) {
+        existing = true;
+    } else {
+        session = addSession(address, "", viaXMPP, viaSms, false);
+    }
+    weak = session;
+    auto context = context_;
+    context_->post([context, weak, existing] {
+        auto phone = context->phone();
+        auto session = weak.lock();
+        if (!phone || !session) {
+            return;
+        }
+        auto service = phone->getIMService();
+        service->notifyDelegates([&](OVIMServicePro& d) {
+            existing ? d.existingIMSession(session) : d.imSessionAdded(session);
+        });
+    });
+    return session;
+}
+
+std::shared_ptr<IMSession> OVIMService::receiveMessage(const std::string& address,
+                                                       const std::string& displayName,
+                                                       const std::string& text, bool viaSms) {
+    if (!context_ || !context_->started()) {
+        return nullptr;
+    }
+    auto session = findSession(address, false);
+    if (!session) {
+        session = addSession(address, displayName, !viaSms, viaSms, false);
+        notifyDelegates([&](OVIMServicePro& d) { d.imSessionAdded(session); });
+    }
+    session->receiveMessage(text);
+    if (auto phone = context_->phone()) {
+        auto toast = std::make_shared<Toast>(Toast::typeNewIM);
+        const auto matches = phone->getContactManager()->lookup("", address, "");
+        toast->setContact(matches.empty() ? nullptr : matches.front());
+        toast->setIMSession(session);
+        toast->setDisplay(session->remoteDisplayName(), address);
+        phone->getToastService()->addToast(toast);
+    }
+    return session;
+}
+
+std::shared_ptr<IMSession> OVIMService::openGroupSession(const std::string& roomAddress) {
+    if (auto existing = findSession(roomAddress, true)) {
+        notifyDelegates([&](OVIMServicePro& d) { d.existingIMSession(existing); });
+        return existing;
+    }
+    auto session = addSession(roomAddress, roomAddress, true, false, true);
+    notifyDelegates([&](OVIMServicePro& d) { d.imSessionAdded(session); });
+    return session;
+}
+
+void OVIMService::receiveInvitation(std::shared_ptr<ChatInvitation> invitation) {
+    notifyDelegates([&](OVIMServicePro& d) { d.newChatInvitation(invitation); });
+}
+
+void OVIMService::sessionEnded(const std::shared_ptr<IMSession>& session) {
+    auto it = std::find(sessions_.begin(), sessions_.end(), session);
+    if (it == sessions_.end()) {
+        return;
+    }
+    sessions_.erase(it);
+    notifyDelegates([&](OVIMServicePro& d) { d.imSessionRemoved(session); });
+}
+
+void OVIMService::endAll() {
+    const auto sessions = sessions_;
+    for (const auto& session : sessions) {
+        session->terminate();
+    }
+    sessions_.clear();
+}

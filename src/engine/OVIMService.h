@@ -1,0 +1,175 @@
+#pragma once
+
+#include "engine/DelegateList.h"
+#include "engine/OVObject.h"
+#include "platform/foundation/Value.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class EngineContext;
+class IMSession;
+
+// One party of a messaging session.
+class ChatParticipant : public OVObject {
+public:
+    ChatParticipant(std::string address, std::string displayName, bool self)
+        : address_(std::move(address)), displayName_(std::move(displayName)), self_(self) {}
+    const std::string& address() const { return address_; }
+    const std::string& displayName() const { return displayName_; }
+    bool isSelf() const { return self_; }
+
+private:
+    std::string address_;
+    std::string displayName_;
+    bool self_;
+};
+
+// A message of a session's transcript.
+struct IMMessage {
+    bool incoming = false;
+    std::string text;
+    platform::Date timeStamp;
+    bool delivered = true;
+};
+
+// Callbacks of a session (its delegate is the chat window's controller).
+class IMSessionPro {
+public:
+    virtual ~IMSessionPro() = default;
+    virtual void imMessageReceivedPlain(const std::string& /*plainText*/,
+                                        const std::string& /*richText*/,
+                                        platform::Date /*timeStamp*/, bool /*firstOne*/,
+                                        const std::shared_ptr<ChatParticipant>& /*participant*/) {}
+    virtual void imSendMessageFailure(const std::string& /*text*/) {}
+    virtual void imSessionEnded(const std::shared_ptr<IMSession>& /*session*/) {}
+    virtual void remoteChatStateUpdate(int /*state*/) {}
+};
+
+// A messaging session with one party (or a group chat).
+class IMSession : public OVObject,
+                  public DelegatingService<IMSessionPro>,
+                  public std::enable_shared_from_this<IMSession> {
+public:
+    IMSession(std::shared_ptr<EngineContext> context, std::string sessionId, std::string address,
+              std::string displayName, bool viaXMPP, bool viaSms, bool groupChat);
+
+    const std::string& sessionId() const { return sessionId_; }
+    const std::string& remoteAddress() const { return address_; }
+    const std::string& remoteDisplayName() const { return displayName_; }
+    bool isGroupChat() const { return groupChat_; }
+    // The room's identifier for a group chat, "" otherwise.
+    std::string groupChatId() const { return groupChat_ ? address_ : std::string(); }
+    bool isXMPP() const { return viaXMPP_; }
+    bool isSms() const { return viaSms_; }
+    // Whether the user hosts this (group) session.
+    bool host() const { return host_; }
+    void setHost(bool host) { host_ = host; }
+    bool isActive() const { return active_; }
+    const std::vector<std::shared_ptr<ChatParticipant>>& chatParticipants() const {
+        return participants_;
+    }
+    const std::vector<IMMessage>& messages() const { return messages_; }
+    // The first registered delegate: the chat window showing the session, or nullptr.
+    IMSessionPro* delegate() const;
+
+    bool canSendMessage() const;
+    // Sends the text; an undeliverable one comes back as imSendMessageFailure.
+    void sendMessage(const std::string& text, const std::string& html);
+    // Ends the session; the IM service reports imSessionRemoved.
+    void end();
+
+    // Engine side.
+    void receiveMessage(const std::string& text);
+    void terminate();
+
+private:
+    std::shared_ptr<EngineContext> context_;
+    std::string sessionId_;
+    std::string address_;
+    std::string displayName_;
+    bool viaXMPP_;
+    bool viaSms_;
+    bool groupChat_;
+    bool host_ = false;
+    bool active_ = true;
+    std::vector<std::shared_ptr<ChatParticipant>> participants_;
+    std::vector<IMMessage> messages_;
+};
+
+// An invitation into a group chat room.
+class ChatInvitation : public OVObject {
+public:
+    ChatInvitation(std::shared_ptr<EngineContext> context, std::string roomAddress,
+                   std::string remoteAddress, std::string remoteDisplayName,
+                   std::string invitationMsg)
+        : context_(std::move(context)), roomAddress_(std::move(roomAddress)),
+          remoteAddress_(std::move(remoteAddress)),
+          remoteDisplayName_(std::move(remoteDisplayName)),
+          invitationMsg_(std::move(invitationMsg)) {}
+
+    const std::string& roomAddress() const { return roomAddress_; }
+    const std::string& remoteAddress() const { return remoteAddress_; }
+    const std::string& remoteDisplayName() const { return remoteDisplayName_; }
+    const std::string& invitationMsg() const { return invitationMsg_; }
+
+    // Accepting joins the room: the IM service reports a new group session.
+    void accept();
+    void decline(const std::string& reason);
+    bool isAnswered() const { return answered_; }
+    const std::string& declineReason() const { return declineReason_; }
+
+private:
+    std::shared_ptr<EngineContext> context_;
+    std::string roomAddress_;
+    std::string remoteAddress_;
+    std::string remoteDisplayName_;
+    std::string invitationMsg_;
+    bool answered_ = false;
+    std::string declineReason_;
+};
+
+// Callbacks of the IM service.
+class OVIMServicePro {
+public:
+    virtual ~OVIMServicePro() = default;
+    virtual void imSessionAdded(const std::shared_ptr<IMSession>& /*session*/) {}
+    virtual void imSessionRemoved(const std::shared_ptr<IMSession>& /*session*/) {}
+    virtual void existingIMSession(const std::shared_ptr<IMSession>& /*session*/) {}
+    virtual void newChatInvitation(const std::shared_ptr<ChatInvitation>& /*invitation*/) {}
+};
+
+class OVIMService : public platform::Object, public DelegatingService<OVIMServicePro> {
+public:
+    explicit OVIMService(std::shared_ptr<EngineContext> context = nullptr);
+
+    // Whether a new session may be opened now: the session has an enabled messaging account.
+    bool newIMAllowed() const;
+    bool canNewIMSession(const std::string& address, bool viaXMPP, bool viaSms) const;
+    // Opens a session with the address, answered by imSessionAdded; an open one with the same
+    // address and kind is answered by existingIMSession instead. nullptr when not allowed.
+    std::shared_ptr<IMSession> newIMSession(const std::string& address, bool viaXMPP, bool viaSms);
+    const std::vector<std::shared_ptr<IMSession>>& sessions() const { return sessions_; }
+
+    // Engine side.
+    std::shared_ptr<IMSession> findSession(const std::string& address, bool groupChat) const;
+    // A message from the network: into its open session, or a new one (imSessionAdded); a
+    // toast announces it.
+    std::shared_ptr<IMSession> receiveMessage(const std::string& address,
+                                              const std::string& displayName,
+                                              const std::string& text, bool viaSms);
+    std::shared_ptr<IMSession> openGroupSession(const std::string& roomAddress);
+    void receiveInvitation(std::shared_ptr<ChatInvitation> invitation);
+    void sessionEnded(const std::shared_ptr<IMSession>& session);
+    void endAll();
+
+private:
+    std::shared_ptr<IMSession> addSession(const std::string& address,
+                                          const std::string& displayName, bool viaXMPP, bool viaSms,
+                                          bool groupChat);
+    std::shared_ptr<EngineContext> context_;
+    std::vector<std::shared_ptr<IMSession>> sessions_;
+    int nextSession_ = 1;
+};

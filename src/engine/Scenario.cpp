@@ -1,0 +1,215 @@
+#include "engine/Scenario.h"
+
+#include "engine/SimulatedNetwork.h"
+#include "engine/StartupService.h"
+
+Scenario::Scenario(StartupService& engine) : engine_(engine) {}
+
+Scenario::Scenario() : Scenario(StartupService::instance()) {}
+
+SimulatedNetwork* Scenario::network() const {
+    return dynamic_cast<SimulatedNetwork*>(engine_.backend().get());
+}
+
+void Scenario::send(std::function<void(EngineEvents&)> event) {
+    StartupService* engine = &engine_;
+    engine_.context()->post([engine, event = std::move(event)] { event(engine->events()); });
+}
+
+int Scenario::accountID(std::string_view accountName) const {
+    auto phone = engine_.phoneService();
+    if (auto account = phone->getAccountService()->accountNamed(accountName)) {
+        return account->accountID();
+    }
+    for (const auto& config : engine_.backend()->accountsFor(phone->userName())) {
+        if (config.accountName == accountName) {
+            return config.accountID;
+        }
+    }
+    return -1;
+}
+
+void Scenario::failNextLogin(OVLoginFailureReason reason, std::string message) {
+    if (auto* net = network()) {
+        LoginAnswer answer;
+        answer.outcome = LoginAnswer::Outcome::failed;
+        answer.reason = reason;
+        answer.message = std::move(message);
+        net->answerNextLogin(std::move(answer));
+    }
+}
+
+void Scenario::updateProfileOnNextLogin(std::string message) {
+    if (auto* net = network()) {
+        LoginAnswer answer;
+        answer.outcome = LoginAnswer::Outcome::profileUpdated;
+        answer.message = std::move(message);
+        net->answerNextLogin(std::move(answer));
+    }
+}
+
+void Scenario::serverForcedLogout(OVLogoutReason reason) {
+    send([reason](EngineEvents& e) { e.logoutRequested(reason); });
+}
+
+void Scenario::dropNetwork() {
+    send([](EngineEvents& e) { e.networkChanged(false); });
+}
+
+void Scenario::restoreNetwork() {
+    send([](EngineEvents& e) { e.networkChanged(true); });
+}
+
+void Scenario::hibernate() {
+    send([](EngineEvents& e) { e.systemSleep(true); });
+}
+
+void Scenario::wake() {
+    send([](EngineEvents& e) { e.systemSleep(false); });
+}
+
+void Scenario::accountFails(std::string_view accountName, OVAccountFailureCause cause,
+                            int sipFailureCode) {
+    const int id = accountID(accountName);
+    const bool enabled = cause == OVAccountFailureCause::failureNone && sipFailureCode == 0;
+    send([id, answer = AccountAnswer{enabled, cause, sipFailureCode}](EngineEvents& e) {
+        e.accountStatusReported(id, answer);
+    });
+}
+
+void Scenario::accountRecovers(std::string_view accountName) {
+    accountFails(accountName, OVAccountFailureCause::failureNone);
+}
+
+void Scenario::failNextRegistration(std::string_view accountName, OVAccountFailureCause cause,
+                                    int sipFailureCode) {
+    if (auto* net = network()) {
+        net->failNextRegistration(accountID(accountName),
+                                  AccountAnswer{false, cause, sipFailureCode});
+    }
+}
+
+void Scenario::voiceMail(int newMessages) {
+    send([newMessages](EngineEvents& e) { e.voiceMailCountReported(newMessages); });
+}
+
+void Scenario::notice(Notification::Type type, std::string extraInfo) {
+    send([type, extraInfo = std::move(extraInfo)](EngineEvents& e) {
+        e.noticeReceived(type, extraInfo);
+    });
+}
+
+void Scenario::incomingCall(std::string address, std::string displayName, bool video) {
+    send([address = std::move(address), displayName = std::move(displayName),
+          video](EngineEvents& e) { e.incomingCall(address, displayName, video); });
+}
+
+void Scenario::remoteAnswers(std::string callIdentifier) {
+    send([id = std::move(callIdentifier)](EngineEvents& e) {
+        e.remoteCallEvent(id, RemoteCallEvent::answered);
+    });
+}
+
+void Scenario::remoteHangsUp(std::string callIdentifier) {
+    send([id = std::move(callIdentifier)](EngineEvents& e) {
+        e.remoteCallEvent(id, RemoteCallEvent::ended);
+    });
+}
+
+void Scenario::remoteVideoRequest() {
+    send([](EngineEvents& e) { e.remoteVideoRequested(); });
+}
+
+void Scenario::incomingMessage(std::string address, std::string text, std::string displayName,
+                               bool viaSms) {
+    send([address = std::move(address), text = std::move(text),
+          displayName = std::move(displayName),
+          viaSms](EngineEvents& e) { e.messageReceived(address, displayName, text, viaSms); });
+}
+
+void Scenario::chatInvitation(std::string roomAddress, std::string address, std::string displayName,
+                              std::string message) {
+    send([roomAddress = std::move(roomAddress), address = std::move(address),
+          displayName = std::move(displayName), message = std::move(message)](EngineEvents& e) {
+        e.chatInvitationReceived(roomAddress, address, displayName, message);
+    });
+}
+
+void Scenario::presenceChange(std::string address, OVPresenceStatus status, std::string message) {
+    send([address = std::move(address), status, message = std::move(message)](EngineEvents& e) {
+        e.presenceChanged(address, status, message);
+    });
+}
+
+void Scenario::presenceRequest(std::string address, std::string displayName,
+                               std::string inviteMessage, std::string_view accountName) {
+    const int id = accountName.empty() ? -1 : accountID(accountName);
+    send([address = std::move(address), displayName = std::move(displayName),
+          inviteMessage = std::move(inviteMessage),
+          id](EngineEvents& e) { e.presenceRequested(address, displayName, id, inviteMessage); });
+}
+
+void Scenario::fileTransferOffered(std::string address, std::string displayName,
+                                   std::vector<std::string> files) {
+    send([address = std::move(address), displayName = std::move(displayName),
+          files = std::move(files)](EngineEvents& e) {
+        e.fileTransferOffered(address, displayName, files);
+    });
+}
+
+void Scenario::alertListNotice(std::string address) {
+    send([address = std::move(address)](EngineEvents& e) { e.alertListNotice(address); });
+}
+
+void Scenario::deviceChange(Toast::DeviceEvent event, std::string device) {
+    send([event, device = std::move(device)](EngineEvents& e) {
+        e.mediaDevicesChanged(event, device);
+    });
+}
+
+void Scenario::audioLevels(int speakerPercent, int microphonePercent) {
+    send([=](EngineEvents& e) { e.audioLevelsMeasured(speakerPercent, microphonePercent); });
+}
+
+void Scenario::deskphoneStatus(OVDeskphoneStatus status) {
+    send([status](EngineEvents& e) { e.deskphoneStatusReported(status); });
+}
+
+void Scenario::updateAvailable(std::string version, std::vector<std::string> releaseNotes,
+                               std::string releaseNotesUrl, bool mandatory) {
+    UpdateInfo info;
+    info.available = true;
+    info.mandatory = mandatory;
+    info.newAppVersion = std::move(version);
+    info.releaseNotes = std::move(releaseNotes);
+    info.releaseNotesUrl = std::move(releaseNotesUrl);
+    if (auto* net = network()) {
+        net->setUpdate(info);
+    }
+    send([info](EngineEvents& e) { e.updateAnnounced(info); });
+}
+
+void Scenario::noUpdate() {
+    if (auto* net = network()) {
+        net->setUpdate(UpdateInfo{});
+    }
+    send([](EngineEvents& e) { e.updateAnnounced(UpdateInfo{}); });
+}
+
+void Scenario::failNextDownload() {
+    if (auto* net = network()) {
+        net->failNextDownload();
+    }
+}
+
+void Scenario::hostedServiceSignIn(bool signedIn) {
+    send([signedIn](EngineEvents& e) { e.hostedServiceChanged(signedIn, signedIn); });
+}
+
+void Scenario::hostedServiceConnection(bool connected) {
+    StartupService* engine = &engine_;
+    send([engine, connected](EngineEvents& e) {
+        e.hostedServiceChanged(connected,
+                               engine->phoneService()->getConnectService()->isSignedIn());
+    });
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/EngineBackend.h"
+#include "engine/EngineEvents.h"
+#include "engine/NotificationService.h"
+#include "engine/OVDeskphoneService.h"
+#include "engine/ToastService.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class SimulatedNetwork;
+class StartupService;
+
+// The other side of the simulated engine, for tests and the demo: the servers, the remote
+// parties and the host system. Each event reaches the engine on the next pass of the main
+// run loop, through EngineEvents, so the interface hears the same callbacks, in the same
+// order, as from a real network. Settings of what the network answers next (a rejected
+// sign-in, a failing download) take effect at once.
+class Scenario {
+public:
+    explicit Scenario(StartupService& engine);
+    // The scenario of the shared engine.
+    Scenario();
+
+    // The simulated network, nullptr when the engine runs on another backend.
+    SimulatedNetwork* network() const;
+
+    // Sign-in: how the server answers the next request, whatever its credentials.
+    void failNextLogin(OVLoginFailureReason reason, std::string message = {});
+    void updateProfileOnNextLogin(std::string message);
+
+    // The session.
+    void serverForcedLogout(OVLogoutReason reason = OVLogoutReason::serverForced);
+    void dropNetwork();
+    void restoreNetwork();
+    void hibernate();
+    void wake();
+    // The server reports the account failed (or, with failureNone, enabled again).
+    void accountFails(std::string_view accountName, OVAccountFailureCause cause,
+                      int sipFailureCode = 0);
+    void accountRecovers(std::string_view accountName);
+    // The account's next registration fails so.
+    void failNextRegistration(std::string_view accountName, OVAccountFailureCause cause,
+                              int sipFailureCode = 0);
+    void voiceMail(int newMessages);
+    void notice(Notification::Type type, std::string extraInfo = {});
+
+    // Calls.
+    void incomingCall(std::string address, std::string displayName = {}, bool video = false);
+    void remoteAnswers(std::string callIdentifier);
+    void remoteHangsUp(std::string callIdentifier);
+    void remoteVideoRequest();
+
+    // Messaging, presence and files.
+    void incomingMessage(std::string address, std::string text, std::string displayName = {},
+                         bool viaSms = false);
+    void chatInvitation(std::string roomAddress, std::string address, std::string displayName,
+                        std::string message = {});
+    void presenceChange(std::string address, OVPresenceStatus status, std::string message = {});
+    void presenceRequest(std::string address, std::string displayName,
+                         std::string inviteMessage = {}, std::string_view accountName = {});
+    void fileTransferOffered(std::string address, std::string displayName,
+                             std::vector<std::string> files);
+    void alertListNotice(std::string address);
+
+    // Devices.
+    void deviceChange(Toast::DeviceEvent event, std::string device);
+    void audioLevels(int speakerPercent, int microphonePercent);
+    void deskphoneStatus(OVDeskphoneStatus status);
+
+    // Updates: the update server offers a version from now on and says so; or offers none.
+    void updateAvailable(std::string version, std::vector<std::string> releaseNotes = {},
+                         std::string releaseNotesUrl = {}, bool mandatory = false);
+    void noUpdate();
+    void failNextDownload();
+
+    // The hosted service.
+    void hostedServiceSignIn(bool signedIn);
+    void hostedServiceConnection(bool connected);
+
+private:
+    void send(std::function<void(EngineEvents&)> event);
+    int accountID(std::string_view accountName) const;
+    StartupService& engine_;
+};

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "engine/EngineBackend.h"
+#include "platform/foundation/Value.h"
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// The network of the demo: users, their accounts and contacts, login profiles, servers and
+// delays, read from a property list (the main bundle's "engine/demo.plist"). Every answer
+// arrives on the main run loop after the delay of its step, in every run-loop mode. A test or
+// the demo changes what the other side will answer next (a rejected sign-in, a failing
+// download) through the operations at the end.
+class SimulatedNetwork : public EngineBackend {
+public:
+    // The demo data of the main bundle; an empty network when the file cannot be read.
+    static std::shared_ptr<SimulatedNetwork> fromMainBundle();
+    static std::filesystem::path defaultDemoFile();
+    // nullptr when the file is missing or not a dictionary.
+    static std::shared_ptr<SimulatedNetwork> fromFile(const std::filesystem::path& file);
+    explicit SimulatedNetwork(platform::Value demo = platform::Value::Dictionary{});
+
+    platform::TimeInterval latency(std::string_view step) const override;
+    platform::Value configuration(std::string_view key) const override;
+
+    std::vector<LoginProfileItem> loginProfiles() const override;
+    void authenticate(const LoginRequest& request,
+                      std::function<void(const LoginAnswer&)> done) override;
+    void cancelAuthentication() override;
+    void signOut(std::function<void()> done) override;
+
+    std::vector<AccountConfig> accountsFor(const std::string& loginName) const override;
+    std::vector<ContactConfig> contactsFor(const std::string& loginName) const override;
+    void registerAccount(const AccountConfig& account,
+                         std::function<void(const AccountAnswer&)> done) override;
+    void unregisterAccount(int accountID, std::function<void()> done) override;
+
+    void publishPresence(OVPresenceStatus status, const std::string& message,
+                         std::function<void()> done) override;
+
+    void placeCall(const std::string& callIdentifier, const std::string& address, bool video,
+                   std::function<void(RemoteCallEvent)> progress) override;
+    void hangUp(const std::string& callIdentifier) override;
+    void sendMessage(const std::string& address, const std::string& text,
+                     std::function<void(bool delivered)> done) override;
+
+    void checkForUpdates(std::function<void(const UpdateInfo&)> done) override;
+    void
+    downloadUpdate(const std::string& version, const std::filesystem::path& folder,
+                   std::function<void(const std::optional<std::filesystem::path>&)> done) override;
+
+    void connectHostedService(bool signIn, std::function<void(bool connected)> done) override;
+    void fetchWebToken(std::function<void(const std::string&)> done) override;
+
+    // What the other side does next.
+    void setLatency(std::string_view step, platform::TimeInterval seconds);
+    void setConfiguration(std::string_view key, platform::Value value);
+    // The next sign-in is answered so, whatever its credentials.
+    void answerNextLogin(LoginAnswer answer);
+    // The next registration of the account fails so (once).
+    void failNextRegistration(int accountID, AccountAnswer answer);
+    // What the update server offers from now on.
+    void setUpdate(UpdateInfo info);
+    const UpdateInfo& update() const { return update_; }
+    void failNextDownload() { failNextDownload_ = true; }
+    void setMessageDelivery(bool delivered) { messagesDelivered_ = delivered; }
+
+    // What the engine asked for, in order ("authenticate alice", "register 1", "publish 0
+    // Available", "call call-1 sip:bob@...", "hangUp call-1", "message bob@... hello").
+    const std::vector<std::string>& requests() const { return requests_; }
+    void clearRequests() { requests_.clear(); }
+
+private:
+    const platform::Value* userNamed(std::string_view name) const;
+    void later(std::string_view step, std::function<void()> work) const;
+    LoginAnswer judge(const LoginRequest& request) const;
+
+    platform::Value demo_;
+    std::optional<LoginAnswer> nextLogin_;
+    std::vector<std::pair<int, AccountAnswer>> nextRegistrationFailures_;
+    UpdateInfo update_;
+    bool failNextDownload_ = false;
+    bool messagesDelivered_ = true;
+    // Calls hung up before the remote side answered get no more progress.
+    std::set<std::string> hungUp_;
+    unsigned authentication_ = 0;
+    int webTokens_ = 0;
+    std::vector<std::string> requests_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
