@@ -194,7 +194,10 @@ void Conversation::setStatus(int status) {
 void Conversation::finish(int status) {
     auto self = shared_from_this();
     holdingLocally_ = false;
-    participants_.front()->setConnectionStatus(Participant::statusDisconnected);
+    // A party that could not be reached keeps saying so.
+    if (status != statusFailed) {
+        participants_.front()->setConnectionStatus(Participant::statusDisconnected);
+    }
     auto phone = context_ ? context_->phone() : nullptr;
     if (phone) {
         phone->getToastService()->removeToastsOf(this);

@@ -54,6 +54,7 @@ void PresenceService::contactPresenceChanged(const std::string& address, OVPrese
         return;
     }
     auto protocol = OVAccountProtocol::SIPprotocol;
+    std::vector<std::shared_ptr<Toast>> toasts;
     for (const auto& contact : phone->getContactManager()->lookup("", address, "")) {
         auto jid = contact->getFieldByName(OVFieldNames::fieldJidAddr);
         if (jid && OVEntity::sameAddress(jid->valueStr(), address)) {
@@ -69,12 +70,16 @@ void PresenceService::contactPresenceChanged(const std::string& address, OVPrese
                                                            : Toast::typeContactOnline);
             toast->setContact(contact);
             toast->setDisplay(contact->displayName(), address);
-            phone->getToastService()->addToast(toast);
+            toasts.push_back(std::move(toast));
         }
     }
+    // The lists learn of the change before a toast announces it.
     notifyDelegates([&](OVPresenceServicePro& d) {
         d.presenceUpdated(address, protocol, status, message, false);
     });
+    for (const auto& toast : toasts) {
+        phone->getToastService()->addToast(toast);
+    }
 }
 
 void PresenceService::receivePresenceRequest(std::shared_ptr<PresenceRequest> request) {
