@@ -6,6 +6,7 @@
 #include "platform/kit/Cursor.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/ScreenBackend.h"
+#include "platform/kit/Toolbar.h"
 #include "platform/kit/WindowServer.h"
 
 #include <algorithm>
@@ -1050,11 +1051,21 @@ Screen* Window::screen() const {
     return screenForRect(frame_);
 }
 
+// The toolbar puts its strip over the top of the root view while it is attached.
 void Window::setToolbar(std::shared_ptr<Toolbar> toolbar) {
+    if (toolbar_ == toolbar)
+        return;
+    if (toolbar_)
+        toolbar_->attachToWindow(nullptr);
     toolbar_ = std::move(toolbar);
+    if (toolbar_)
+        toolbar_->attachToWindow(this);
 }
 
-void Window::toggleToolbarShown(Object* /*sender*/) {}
+void Window::toggleToolbarShown(Object* /*sender*/) {
+    if (toolbar_)
+        toolbar_->setVisible(!toolbar_->isVisible());
+}
 
 std::string Window::description() const {
     return Object::description() + " #" + std::to_string(windowNumber_) + " \"" + title_ +
