@@ -41,6 +41,10 @@ public:
     virtual void fileTransferOffered(const std::string& address, const std::string& displayName,
                                      const std::vector<std::string>& files) = 0;
     virtual void alertListNotice(const std::string& address) = 0;
+    // A notice of another kind, shown as a toast until withdrawn; and the withdrawal of every
+    // toast shown until removed that is not a ringing call.
+    virtual void otherNotice(const std::string& text) = 0;
+    virtual void noticesWithdrawn() = 0;
 
     // Devices.
     virtual void mediaDevicesChanged(Toast::DeviceEvent event, const std::string& device) = 0;

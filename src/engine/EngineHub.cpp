@@ -138,6 +138,28 @@ void EngineHub::alertListNotice(const std::string& address) {
     phone->getToastService()->addToast(toast);
 }
 
+void EngineHub::otherNotice(const std::string& text) {
+    auto phone = context_->phone();
+    if (!phone || !context_->started()) {
+        return;
+    }
+    auto toast = std::make_shared<Toast>(Toast::typeOther);
+    toast->setDisplay(text, "");
+    phone->getToastService()->addToast(toast);
+}
+
+void EngineHub::noticesWithdrawn() {
+    if (auto phone = context_->phone()) {
+        auto service = phone->getToastService();
+        const auto toasts = service->toasts();
+        for (const auto& toast : toasts) {
+            if (toast->type() != Toast::typeIncomingCall) {
+                service->removeToast(toast);
+            }
+        }
+    }
+}
+
 void EngineHub::mediaDevicesChanged(Toast::DeviceEvent event, const std::string& device) {
     auto phone = context_->phone();
     if (!phone) {

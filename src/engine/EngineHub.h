@@ -37,6 +37,8 @@ public:
     void fileTransferOffered(const std::string& address, const std::string& displayName,
                              const std::vector<std::string>& files) override;
     void alertListNotice(const std::string& address) override;
+    void otherNotice(const std::string& text) override;
+    void noticesWithdrawn() override;
 
     void mediaDevicesChanged(Toast::DeviceEvent event, const std::string& device) override;
     void audioLevelsMeasured(int speakerPercent, int microphonePercent) override;

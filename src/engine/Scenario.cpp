@@ -161,6 +161,14 @@ void Scenario::alertListNotice(std::string address) {
     send([address = std::move(address)](EngineEvents& e) { e.alertListNotice(address); });
 }
 
+void Scenario::otherNotice(std::string text) {
+    send([text = std::move(text)](EngineEvents& e) { e.otherNotice(text); });
+}
+
+void Scenario::withdrawNotices() {
+    send([](EngineEvents& e) { e.noticesWithdrawn(); });
+}
+
 void Scenario::deviceChange(Toast::DeviceEvent event, std::string device) {
     send([event, device = std::move(device)](EngineEvents& e) {
         e.mediaDevicesChanged(event, device);

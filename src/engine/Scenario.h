@@ -65,6 +65,9 @@ public:
     void fileTransferOffered(std::string address, std::string displayName,
                              std::vector<std::string> files);
     void alertListNotice(std::string address);
+    // A toast of another kind (type 6), and the withdrawal of the notices shown until removed.
+    void otherNotice(std::string text);
+    void withdrawNotices();
 
     // Devices.
     void deviceChange(Toast::DeviceEvent event, std::string device);

@@ -198,6 +198,19 @@ TEST_F(EngineTest, EveryScenarioRaisesTheCallbacksOfTheRealEngine) {
              EXPECT_EQ(r.lastToast->contact()->displayName(), "Frank Ford");
              EXPECT_EQ(phone.getToastService()->toasts().size(), 1u) << "kept until removed";
          }},
+        {"other notice, then withdrawn with the alert-list notice",
+         [](Scenario& s) {
+             s.incomingCall("sip:dave@sip.lumiq.example");
+             s.alertListNotice("sip:frank@sip.lumiq.example");
+             s.otherNotice("Conference starts in 5 minutes");
+             s.withdrawNotices();
+         },
+         0,
+         {"toastAdded:0", "toastAdded:5", "toastAdded:6", "toastRemoved:5", "toastRemoved:6"},
+         [](PhoneService& phone, EngineRecorder& r) {
+             EXPECT_FALSE(r.heardAny("toastRemoved:0")) << "a ringing call keeps its toast";
+             EXPECT_EQ(phone.getToastService()->toasts().size(), 1u);
+         }},
         {"engine notice",
          [](Scenario& s) {
              s.notice(Notification::typeConfigUpdate_ForcedOut, "New configuration");

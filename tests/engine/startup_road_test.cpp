@@ -282,6 +282,24 @@ TEST_F(StartupRoadTest, AStopDuringTheSessionEndsItAndClosesTheStore) {
     EXPECT_EQ(calls().back(), "Stopped") << "nothing arrives after the stop";
 }
 
+TEST_F(StartupRoadTest, WithoutReadableDemoDataNobodyCanSignIn) {
+    writeFile(tmp / "broken.plist", "not a property list");
+    EXPECT_EQ(SimulatedNetwork::fromFile(tmp / "broken.plist"), nullptr);
+    EXPECT_EQ(SimulatedNetwork::fromFile(tmp / "missing.plist"), nullptr);
+
+    engine().setBackend(std::make_shared<SimulatedNetwork>());
+    EXPECT_TRUE(engine().loginProfiles().empty());
+    initialized();
+    engine().login(std::make_shared<LoginProfileItem>(1, "Any", LoginProfileItem::MANUAL),
+                   credentials("alice", "wonderland"));
+    pass(1);
+    EXPECT_EQ(calls().back(), "LoginFailed:rejected");
+    engine().start("alice");
+    pass(1);
+    EXPECT_TRUE(engine().phoneService()->getAccountService()->accounts().empty());
+    EXPECT_EQ(engine().phoneService()->getPhoneStatusService()->status()->value(), 0);
+}
+
 TEST_F(StartupRoadTest, TheIntroVideoPlaysOncePerNameWhenProvisioned) {
     initialized();
     EXPECT_FALSE(engine().playIntroVideo("alice"));
