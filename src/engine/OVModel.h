@@ -14,7 +14,7 @@ public:
     virtual void ovmdPropertyChanged(const std::string& /*propertyName*/) {}
 };
 
-// A view model: an engine object that carries the state of one piece of interface, reports
+// A view model: an engine object that carries the state of one view of the interface, reports
 // it as a visual-state name, pairs each operation with a can-query, and tells its delegates
 // which property changed. Models are made with their class's create().
 class OVModel : public OVObject {
