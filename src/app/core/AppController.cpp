@@ -1,13 +1,16 @@
 #include "app/core/AppController.h"
 
+#include "app/contacts/ContactOperations.h"
 #include "app/main_window/DialpadWindowController.h"
 #include "app/main_window/ToolbarController.h"
+#include "app/pab/PabContactOperations.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "support/Localization.h"
+#include "widgets/QXValueTransformers.h"
 
 #include <cstdlib>
 
@@ -99,8 +102,12 @@ void AppController::initializeEngine() {
 }
 
 void AppController::registerTransformers() {
-    // The interface-state transformers ("QXisHiddenState", "QXisEnabledState") join here once
-    // the widget library provides them; nothing bound to them exists before then.
+    // Only the two interface-state transformers are looked up by name; the others are made by
+    // the code that uses them. The presence-message transformers reach the contact stacks
+    // through the translators these two singletons register on first use.
+    QXValueTransformers::registerTransformers();
+    ContactOperations::instance();
+    PabContactOperations::instance();
 }
 
 void AppController::applicationDidFinishLaunching(const platform::Notification& /*notification*/) {
