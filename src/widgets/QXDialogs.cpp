@@ -52,10 +52,11 @@ std::shared_ptr<platform::Alert> QXDialogs::sheetOKCancel(platform::Window* wind
     alert->addButtonWithTitle(QXLS("msg.opt.dialog.button.cancel", "Cancel"));
     if (window) {
         platform::Alert* raw = alert.get();
-        alert->beginSheetModalForWindow(*window, [raw, didEnd = std::move(didEndSelector)](int code) {
-            if (didEnd)
-                didEnd(*raw, code);
-        });
+        alert->beginSheetModalForWindow(*window,
+                                        [raw, didEnd = std::move(didEndSelector)](int code) {
+                                            if (didEnd)
+                                                didEnd(*raw, code);
+                                        });
     }
     return alert;
 }

@@ -30,9 +30,7 @@ public:
                                                     platform::AlertStyle style);
     // A sheet with "OK" and "Cancel" that tells `didEndSelector` how it ended (1000 for OK,
     // 1001 for Cancel); answers the alert.
-    static std::shared_ptr<platform::Alert> sheetOKCancel(platform::Window* window,
-                                                          DidEndHandler didEndSelector,
-                                                          const std::string& message,
-                                                          const std::string& info,
-                                                          platform::AlertStyle style);
+    static std::shared_ptr<platform::Alert>
+    sheetOKCancel(platform::Window* window, DidEndHandler didEndSelector,
+                  const std::string& message, const std::string& info, platform::AlertStyle style);
 };

@@ -18,8 +18,7 @@ void RestrictedToolbar::setSizeMode(platform::ToolbarSizeMode /*mode*/) {
 }
 
 QXToolBar::QXToolBar(std::shared_ptr<platform::View> view)
-    : _toolbar(std::make_shared<RestrictedToolbar>("MainToolbar")),
-      _toolbarView(std::move(view)) {
+    : _toolbar(std::make_shared<RestrictedToolbar>("MainToolbar")), _toolbarView(std::move(view)) {
     _toolbar->setDelegate(this);
     _toolbar->setAllowsUserCustomization(false);
     _toolbar->setSizeMode(platform::ToolbarSizeMode::Regular);

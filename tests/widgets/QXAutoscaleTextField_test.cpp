@@ -37,8 +37,9 @@ TEST(QXAutoscaleTextField, FitsItsHeightKeepingTheTopEdge) {
     field->setStringValue(paragraph);
     platform::TextAttributes attributes;
     attributes.font = field->font();
-    EXPECT_GT(platform::TextLayout(platform::AttributedString(paragraph, attributes), 200).lineCount(),
-              2u);
+    EXPECT_GT(
+        platform::TextLayout(platform::AttributedString(paragraph, attributes), 200).lineCount(),
+        2u);
     EXPECT_EQ(field->frame().height(), usedHeight(*field, paragraph) + 3);
     EXPECT_GT(field->frame().height(), 2 * one);
     EXPECT_EQ(field->frame().maxY(), 130);

@@ -26,8 +26,8 @@ protected:
         platform::RunLoop::resetMain(std::make_shared<platform::ManualClock>(1));
         platform::setScreenBackend(nullptr);
         WindowServer::shared().reset();
-        window = platform::make<platform::Window>(Rect{100, 100, 500, 400},
-                                                  platform::TitledWindowMask);
+        window =
+            platform::make<platform::Window>(Rect{100, 100, 500, 400}, platform::TitledWindowMask);
         window->makeKeyAndOrderFront(nullptr);
     }
     void TearDown() override {

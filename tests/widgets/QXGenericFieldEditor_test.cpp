@@ -64,8 +64,8 @@ protected:
         platform::Pasteboard::resetAll();
         platform::Window::setFieldEditorFactory(
             [] { return std::make_shared<QXGenericFieldEditor>(); });
-        window = platform::make<RecordingWindow>(Rect{100, 100, 300, 200},
-                                                 platform::TitledWindowMask);
+        window =
+            platform::make<RecordingWindow>(Rect{100, 100, 300, 200}, platform::TitledWindowMask);
         backdrop = std::make_shared<Backdrop>(Rect{0, 0, 300, 200});
         window->setContentView(backdrop);
         field = std::make_shared<KeyField>(Rect{20, 100, 200, 24});
@@ -150,8 +150,10 @@ TEST_F(QXGenericFieldEditorTest, FieldMayConsumeKeyPressesAndReleases) {
 }
 
 TEST_F(QXGenericFieldEditorTest, CommandAndControlKeysGoToTheWindow) {
-    editor().keyDown(Event::keyEvent(EventType::KeyDown, "k", platform::ControlKeyMask, window.get()));
-    editor().keyDown(Event::keyEvent(EventType::KeyDown, "j", platform::CommandKeyMask, window.get()));
+    editor().keyDown(
+        Event::keyEvent(EventType::KeyDown, "k", platform::ControlKeyMask, window.get()));
+    editor().keyDown(
+        Event::keyEvent(EventType::KeyDown, "j", platform::CommandKeyMask, window.get()));
     EXPECT_EQ(window->keys, (std::vector<std::string>{"k", "j"}));
     EXPECT_EQ(field->stringValue(), "");
 }
@@ -163,8 +165,9 @@ TEST_F(QXGenericFieldEditorTest, RefusedCopyCutAndPasteDoNothing) {
     editor().setAllowCopyPaste(false);
     key("c", false, platform::CommandKeyMask);
     key("x", false, platform::CommandKeyMask);
-    EXPECT_EQ(platform::Pasteboard::generalPasteboard().stringForType(platform::PasteboardTypeString),
-              std::optional<std::string>("clip"));
+    EXPECT_EQ(
+        platform::Pasteboard::generalPasteboard().stringForType(platform::PasteboardTypeString),
+        std::optional<std::string>("clip"));
     EXPECT_EQ(field->stringValue(), "secret");
     key("v", false, platform::CommandKeyMask);
     EXPECT_EQ(field->stringValue(), "secret");
@@ -177,8 +180,9 @@ TEST_F(QXGenericFieldEditorTest, RefusedCopyCutAndPasteDoNothing) {
 
     editor().setAllowCopyPaste(true);
     key("c", false, platform::CommandKeyMask);
-    EXPECT_EQ(platform::Pasteboard::generalPasteboard().stringForType(platform::PasteboardTypeString),
-              std::optional<std::string>("secret"));
+    EXPECT_EQ(
+        platform::Pasteboard::generalPasteboard().stringForType(platform::PasteboardTypeString),
+        std::optional<std::string>("secret"));
     EXPECT_EQ(editor().menuForEvent(Event())->numberOfItems(), 5);
 }
 

@@ -53,8 +53,8 @@ TEST(QXToolBar, WindowShowsTheHostedViewAcrossItsTop) {
     {
         auto view = std::make_shared<platform::View>(Rect{0, 0, 300, 44});
         QXToolBar bar(view);
-        auto window = platform::make<platform::Window>(Rect{50, 50, 500, 300},
-                                                       platform::TitledWindowMask);
+        auto window =
+            platform::make<platform::Window>(Rect{50, 50, 500, 300}, platform::TitledWindowMask);
         window->setContentView(std::make_shared<platform::View>(Rect{0, 0, 500, 300}));
         window->setToolbar(bar.nativeToolbar());
         EXPECT_EQ(bar.nativeToolbar()->height(), 44);

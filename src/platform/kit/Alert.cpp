@@ -42,8 +42,9 @@ public:
             return;
         const Rect b = bounds();
         if (icon_) {
-            icon_->drawInRect(rectForImageInFrame(icon_->size(), b, ImageScaling::ProportionallyUpOrDown),
-                              ZeroRect, CompositingOperation::SourceOver, 1.0, true);
+            icon_->drawInRect(
+                rectForImageInFrame(icon_->size(), b, ImageScaling::ProportionallyUpOrDown),
+                ZeroRect, CompositingOperation::SourceOver, 1.0, true);
             return;
         }
         TextAttributes attributes;
@@ -107,7 +108,9 @@ double labelHeight(TextField& label, double width) {
 
 } // namespace
 
-std::shared_ptr<Alert> Alert::alert() { return std::make_shared<Alert>(); }
+std::shared_ptr<Alert> Alert::alert() {
+    return std::make_shared<Alert>();
+}
 
 Alert::Alert() = default;
 
@@ -206,9 +209,8 @@ void Alert::layout() {
     panel_->setContentSize({kWidth, height});
     content->setFrame({0, 0, kWidth, height});
 
-    iconView_ = std::make_shared<AlertIconView>(Rect{24, height - top - kIconSize, kIconSize,
-                                                     kIconSize},
-                                                style_, icon_);
+    iconView_ = std::make_shared<AlertIconView>(
+        Rect{24, height - top - kIconSize, kIconSize, kIconSize}, style_, icon_);
     content->addSubview(iconView_);
 
     double y = height - top;
@@ -286,21 +288,25 @@ void Alert::beginSheetModalForWindow(Window& window, CompletionHandler completio
         presentationHook()(*this);
 }
 
-void Alert::setPresentationHook(PresentationHook hook) { presentationHook() = std::move(hook); }
+void Alert::setPresentationHook(PresentationHook hook) {
+    presentationHook() = std::move(hook);
+}
 
 void Alert::pressButtonForTesting(std::size_t index) {
     if (index >= buttons_.size() || !panel_)
         return;
     Button& button = *buttons_[index];
-    const Point centre = button.convertPointToView(
-        {button.bounds().midX(), button.bounds().midY()}, nullptr);
+    const Point centre =
+        button.convertPointToView({button.bounds().midX(), button.bounds().midY()}, nullptr);
     WindowServer& server = WindowServer::shared();
     server.postEvent(Event::mouseEvent(EventType::LeftMouseDown, centre, 0, panel_.get()));
     server.postEvent(Event::mouseEvent(EventType::LeftMouseUp, centre, 0, panel_.get()));
     server.dispatchPendingEvents();
 }
 
-bool Alert::respondsToAction(std::string_view action) const { return action == kButtonAction; }
+bool Alert::respondsToAction(std::string_view action) const {
+    return action == kButtonAction;
+}
 
 bool Alert::tryToPerform(std::string_view action, Object* sender) {
     if (action != kButtonAction)
@@ -317,6 +323,8 @@ bool Alert::tryToPerform(std::string_view action, Object* sender) {
     return true;
 }
 
-std::string Alert::description() const { return "<Alert \"" + messageText_ + "\">"; }
+std::string Alert::description() const {
+    return "<Alert \"" + messageText_ + "\">";
+}
 
 } // namespace platform

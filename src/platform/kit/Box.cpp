@@ -97,8 +97,12 @@ Rect Box::borderRect() const {
     Rect r = bounds();
     const double h = titleHeight();
     switch (titlePosition_) {
-    case TitlePosition::AboveTop: r.size.height -= h; break;
-    case TitlePosition::AtTop: r.size.height -= std::floor(h / 2); break;
+    case TitlePosition::AboveTop:
+        r.size.height -= h;
+        break;
+    case TitlePosition::AtTop:
+        r.size.height -= std::floor(h / 2);
+        break;
     case TitlePosition::AboveBottom:
         r.origin.y += h;
         r.size.height -= h;
@@ -107,7 +111,8 @@ Rect Box::borderRect() const {
         r.origin.y += std::floor(h / 2);
         r.size.height -= std::floor(h / 2);
         break;
-    default: break;
+    default:
+        break;
     }
     return r;
 }
@@ -122,21 +127,28 @@ Rect Box::titleRect() const {
     const Rect border = borderRect();
     const double x = border.minX() + 8;
     switch (titlePosition_) {
-    case TitlePosition::AboveTop: return {x, border.maxY(), w, h};
-    case TitlePosition::AtTop: return {x, border.maxY() - std::ceil(h / 2), w, h};
-    case TitlePosition::BelowTop: return {x, border.maxY() - h - 2, w, h};
-    case TitlePosition::AboveBottom: return {x, border.minY() + 2, w, h};
-    case TitlePosition::AtBottom: return {x, border.minY() - std::floor(h / 2), w, h};
-    case TitlePosition::BelowBottom: return {x, 0, w, h};
-    default: return ZeroRect;
+    case TitlePosition::AboveTop:
+        return {x, border.maxY(), w, h};
+    case TitlePosition::AtTop:
+        return {x, border.maxY() - std::ceil(h / 2), w, h};
+    case TitlePosition::BelowTop:
+        return {x, border.maxY() - h - 2, w, h};
+    case TitlePosition::AboveBottom:
+        return {x, border.minY() + 2, w, h};
+    case TitlePosition::AtBottom:
+        return {x, border.minY() - std::floor(h / 2), w, h};
+    case TitlePosition::BelowBottom:
+        return {x, 0, w, h};
+    default:
+        return ZeroRect;
     }
 }
 
 Rect Box::contentRect() const {
     Rect r = borderRect();
     const double edge = borderType_ == BorderType::NoBorder ? 0
-                        : boxType_ == BoxType::Custom        ? borderWidth_
-                                                             : 1;
+                        : boxType_ == BoxType::Custom       ? borderWidth_
+                                                            : 1;
     r = r.insetBy(edge, edge);
     const double h = titleHeight();
     if (titlePosition_ == TitlePosition::AtTop || titlePosition_ == TitlePosition::BelowTop)

@@ -14,9 +14,13 @@ const ButtonCell& plainButtonCell() {
 
 } // namespace
 
-Button::Button(const Rect& frame) : Control(frame) { setCell(std::make_shared<ButtonCell>()); }
+Button::Button(const Rect& frame) : Control(frame) {
+    setCell(std::make_shared<ButtonCell>());
+}
 
-ButtonCell* Button::buttonCell() const { return dynamic_cast<ButtonCell*>(cell()); }
+ButtonCell* Button::buttonCell() const {
+    return dynamic_cast<ButtonCell*>(cell());
+}
 
 void Button::setCell(std::shared_ptr<Cell> cell) {
     Control::setCell(std::move(cell));
@@ -24,14 +28,16 @@ void Button::setCell(std::shared_ptr<Cell> cell) {
 }
 
 #define READ(expr) (buttonCell() ? buttonCell()->expr : plainButtonCell().expr)
-#define WRITE(expr)                                                                            \
-    do {                                                                                       \
-        if (ButtonCell* c = buttonCell())                                                      \
-            c->expr;                                                                           \
-        setNeedsDisplay(true);                                                                 \
+#define WRITE(expr)                                                                                \
+    do {                                                                                           \
+        if (ButtonCell* c = buttonCell())                                                          \
+            c->expr;                                                                               \
+        setNeedsDisplay(true);                                                                     \
     } while (false)
 
-std::string Button::title() const { return buttonCell() ? buttonCell()->title() : cell()->title(); }
+std::string Button::title() const {
+    return buttonCell() ? buttonCell()->title() : cell()->title();
+}
 
 void Button::setTitle(std::string title) {
     cell()->setTitle(std::move(title));
@@ -50,14 +56,22 @@ void Button::setAttributedTitle(AttributedString title) {
     setNeedsDisplay(true);
 }
 
-std::string Button::alternateTitle() const { return READ(alternateTitle()); }
-void Button::setAlternateTitle(std::string title) { WRITE(setAlternateTitle(std::move(title))); }
-AttributedString Button::attributedAlternateTitle() const { return READ(attributedAlternateTitle()); }
+std::string Button::alternateTitle() const {
+    return READ(alternateTitle());
+}
+void Button::setAlternateTitle(std::string title) {
+    WRITE(setAlternateTitle(std::move(title)));
+}
+AttributedString Button::attributedAlternateTitle() const {
+    return READ(attributedAlternateTitle());
+}
 void Button::setAttributedAlternateTitle(AttributedString title) {
     WRITE(setAttributedAlternateTitle(std::move(title)));
 }
 
-std::shared_ptr<Image> Button::image() const { return cell()->image(); }
+std::shared_ptr<Image> Button::image() const {
+    return cell()->image();
+}
 
 void Button::setImage(std::shared_ptr<Image> image) {
     const bool had = cell()->image() != nullptr;
@@ -69,26 +83,48 @@ void Button::setImage(std::shared_ptr<Image> image) {
     setNeedsDisplay(true);
 }
 
-std::shared_ptr<Image> Button::alternateImage() const { return READ(alternateImage()); }
+std::shared_ptr<Image> Button::alternateImage() const {
+    return READ(alternateImage());
+}
 void Button::setAlternateImage(std::shared_ptr<Image> image) {
     WRITE(setAlternateImage(std::move(image)));
 }
-CellImagePosition Button::imagePosition() const { return READ(imagePosition()); }
-void Button::setImagePosition(CellImagePosition position) { WRITE(setImagePosition(position)); }
-ImageScaling Button::imageScaling() const { return READ(imageScaling()); }
-void Button::setImageScaling(ImageScaling scaling) { WRITE(setImageScaling(scaling)); }
-void Button::setButtonType(int type) { WRITE(setButtonType(type)); }
-BezelStyle Button::bezelStyle() const { return READ(bezelStyle()); }
-void Button::setBezelStyle(BezelStyle style) { WRITE(setBezelStyle(style)); }
-bool Button::isBordered() const { return cell()->isBordered(); }
+CellImagePosition Button::imagePosition() const {
+    return READ(imagePosition());
+}
+void Button::setImagePosition(CellImagePosition position) {
+    WRITE(setImagePosition(position));
+}
+ImageScaling Button::imageScaling() const {
+    return READ(imageScaling());
+}
+void Button::setImageScaling(ImageScaling scaling) {
+    WRITE(setImageScaling(scaling));
+}
+void Button::setButtonType(int type) {
+    WRITE(setButtonType(type));
+}
+BezelStyle Button::bezelStyle() const {
+    return READ(bezelStyle());
+}
+void Button::setBezelStyle(BezelStyle style) {
+    WRITE(setBezelStyle(style));
+}
+bool Button::isBordered() const {
+    return cell()->isBordered();
+}
 
 void Button::setBordered(bool flag) {
     cell()->setBordered(flag);
     setNeedsDisplay(true);
 }
 
-bool Button::isTransparent() const { return READ(isTransparent()); }
-void Button::setTransparent(bool flag) { WRITE(setTransparent(flag)); }
+bool Button::isTransparent() const {
+    return READ(isTransparent());
+}
+void Button::setTransparent(bool flag) {
+    WRITE(setTransparent(flag));
+}
 bool Button::showsBorderOnlyWhileMouseInside() const {
     return READ(showsBorderOnlyWhileMouseInside());
 }
@@ -98,7 +134,9 @@ void Button::setShowsBorderOnlyWhileMouseInside(bool flag) {
     updateTrackingAreas();
 }
 
-CellStateValue Button::state() const { return cell()->state(); }
+CellStateValue Button::state() const {
+    return cell()->state();
+}
 
 void Button::setState(CellStateValue state) {
     cell()->setState(state);
@@ -110,11 +148,21 @@ void Button::setNextState() {
     setNeedsDisplay(true);
 }
 
-bool Button::allowsMixedState() const { return cell()->allowsMixedState(); }
-void Button::setAllowsMixedState(bool flag) { cell()->setAllowsMixedState(flag); }
-std::string Button::keyEquivalent() const { return cell()->keyEquivalent(); }
-void Button::setKeyEquivalent(std::string key) { WRITE(setKeyEquivalent(std::move(key))); }
-unsigned Button::keyEquivalentModifierMask() const { return READ(keyEquivalentModifierMask()); }
+bool Button::allowsMixedState() const {
+    return cell()->allowsMixedState();
+}
+void Button::setAllowsMixedState(bool flag) {
+    cell()->setAllowsMixedState(flag);
+}
+std::string Button::keyEquivalent() const {
+    return cell()->keyEquivalent();
+}
+void Button::setKeyEquivalent(std::string key) {
+    WRITE(setKeyEquivalent(std::move(key)));
+}
+unsigned Button::keyEquivalentModifierMask() const {
+    return READ(keyEquivalentModifierMask());
+}
 void Button::setKeyEquivalentModifierMask(unsigned mask) {
     WRITE(setKeyEquivalentModifierMask(mask));
 }
@@ -139,15 +187,17 @@ void Button::updateTrackingAreas() {
     }
     if (!showsBorderOnlyWhileMouseInside())
         return;
-    borderArea_ = std::make_shared<TrackingArea>(
-        bounds(),
-        TrackingMouseEnteredAndExited | TrackingActiveAlways | TrackingInVisibleRect |
-            TrackingEnabledDuringMouseDrag,
-        this);
+    borderArea_ =
+        std::make_shared<TrackingArea>(bounds(),
+                                       TrackingMouseEnteredAndExited | TrackingActiveAlways |
+                                           TrackingInVisibleRect | TrackingEnabledDuringMouseDrag,
+                                       this);
     addTrackingArea(borderArea_);
 }
 
-void Button::viewDidMoveToWindow() { updateTrackingAreas(); }
+void Button::viewDidMoveToWindow() {
+    updateTrackingAreas();
+}
 
 void Button::mouseEntered(const Event& event) {
     if (event.trackingArea() && event.trackingArea() == borderArea_.get()) {

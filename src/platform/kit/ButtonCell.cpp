@@ -37,11 +37,17 @@ ButtonCell::ButtonCell(std::shared_ptr<Image> image) : ButtonCell(std::string())
     imagePosition_ = CellImagePosition::ImageOnly;
 }
 
-void ButtonCell::setObjectValue(Value value) { setState(value.intValue()); }
+void ButtonCell::setObjectValue(Value value) {
+    setState(value.intValue());
+}
 
-std::string ButtonCell::stringValue() const { return std::to_string(state()); }
+std::string ButtonCell::stringValue() const {
+    return std::to_string(state());
+}
 
-void ButtonCell::setStringValue(std::string value) { setState(Value(value).intValue()); }
+void ButtonCell::setStringValue(std::string value) {
+    setState(Value(value).intValue());
+}
 
 void ButtonCell::setState(CellStateValue state) {
     Cell::setState(state);
@@ -124,7 +130,9 @@ CellStateValue ButtonCell::nextState() const {
     return Cell::nextState();
 }
 
-void ButtonCell::setNextState() { setState(nextState()); }
+void ButtonCell::setNextState() {
+    setState(nextState());
+}
 
 void ButtonCell::setBezelStyle(BezelStyle style) {
     bezelStyle_ = style;
@@ -154,8 +162,7 @@ void ButtonCell::mouseExited(const Event& /*event*/) {
 bool ButtonCell::showsPressed() const {
     if (isHighlighted())
         return true;
-    return state() == OnState &&
-           (buttonType_ == PushOnPushOffButton || buttonType_ == OnOffButton);
+    return state() == OnState && (buttonType_ == PushOnPushOffButton || buttonType_ == OnOffButton);
 }
 
 const std::shared_ptr<Image>& ButtonCell::currentImage() const {
@@ -178,16 +185,18 @@ void ButtonCell::layoutContent(const Rect& content, bool flipped, Rect* imageRec
     const Size titleSize = title_.empty() ? ZeroSize : attributedTitle().size();
     const Size imageSize = image->size();
     const auto place = [&](const Rect& slot) {
-        return rectForImageInFrame(imageSize, slot, imageScaling_, ImageAlignment::Center,
-                                   flipped);
+        return rectForImageInFrame(imageSize, slot, imageScaling_, ImageAlignment::Center, flipped);
     };
     switch (position) {
-    case CellImagePosition::NoImage: break;
+    case CellImagePosition::NoImage:
+        break;
     case CellImagePosition::ImageOnly:
         *imageRect = place(content);
         *titleRect = ZeroRect;
         break;
-    case CellImagePosition::ImageOverlaps: *imageRect = place(content); break;
+    case CellImagePosition::ImageOverlaps:
+        *imageRect = place(content);
+        break;
     case CellImagePosition::ImageLeft:
     case CellImagePosition::ImageRight: {
         const double width =
@@ -211,8 +220,8 @@ void ButtonCell::layoutContent(const Rect& content, bool flipped, Rect* imageRec
     case CellImagePosition::ImageAbove:
     case CellImagePosition::ImageBelow: {
         const double titleHeight = title_.empty() ? 0 : std::ceil(titleSize.height);
-        const double imageHeight = std::max(0.0, content.height() - titleHeight -
-                                                     (titleHeight > 0 ? kImageGap : 0));
+        const double imageHeight =
+            std::max(0.0, content.height() - titleHeight - (titleHeight > 0 ? kImageGap : 0));
         // "Above" is towards the top of the screen, the larger y unless flipped.
         const bool imageAtMaxY = (position == CellImagePosition::ImageAbove) != flipped;
         const Rect imageSlot{content.minX(),
@@ -251,7 +260,9 @@ Size ButtonCell::cellSizeForBounds(const Rect& /*bounds*/) const {
     if (image() && imagePosition_ != CellImagePosition::NoImage) {
         const Size picture = image()->size();
         switch (imagePosition_) {
-        case CellImagePosition::ImageOnly: content = picture; break;
+        case CellImagePosition::ImageOnly:
+            content = picture;
+            break;
         case CellImagePosition::ImageOverlaps:
             content = {std::max(content.width, picture.width),
                        std::max(content.height, picture.height)};
@@ -266,7 +277,8 @@ Size ButtonCell::cellSizeForBounds(const Rect& /*bounds*/) const {
             content = {std::max(content.width, picture.width),
                        content.height + picture.height + (text.height > 0 ? kImageGap : 0)};
             break;
-        case CellImagePosition::NoImage: break;
+        case CellImagePosition::NoImage:
+            break;
         }
     }
     if (isSwitchOrRadio())
@@ -279,8 +291,9 @@ Size ButtonCell::cellSizeForBounds(const Rect& /*bounds*/) const {
 void ButtonCell::drawWithFrame(const Rect& cellFrame, View* controlView) {
     if (transparent_)
         return;
-    const bool bezel = isSwitchOrRadio() || (isBordered() && (!showsBorderOnlyWhileMouseInside_ ||
-                                                              mouseInside_ || isHighlighted()));
+    const bool bezel =
+        isSwitchOrRadio() ||
+        (isBordered() && (!showsBorderOnlyWhileMouseInside_ || mouseInside_ || isHighlighted()));
     if (bezel)
         drawBezelWithFrame(cellFrame, controlView);
     drawInteriorWithFrame(cellFrame, controlView);
@@ -330,8 +343,7 @@ void ButtonCell::drawBezelWithFrame(const Rect& frame, View* controlView) {
     case BezelStyle::Circular:
     case BezelStyle::HelpButton: {
         const double d = std::min(r.width(), r.height());
-        path = BezierPath::bezierPathWithOvalInRect(
-            {r.midX() - d / 2, r.midY() - d / 2, d, d});
+        path = BezierPath::bezierPathWithOvalInRect({r.midX() - d / 2, r.midY() - d / 2, d, d});
         break;
     }
     case BezelStyle::Rounded:
@@ -341,7 +353,9 @@ void ButtonCell::drawBezelWithFrame(const Rect& frame, View* controlView) {
     case BezelStyle::Inline:
         path = BezierPath::bezierPathWithRoundedRect(r, 4, 4);
         break;
-    default: path = BezierPath::bezierPathWithRect(r); break;
+    default:
+        path = BezierPath::bezierPathWithRect(r);
+        break;
     }
     context->setFillColor(showsPressed() ? Color::colorWithCalibratedWhite(0.72, 1)
                                          : Color::colorWithCalibratedWhite(0.96, 1));

@@ -54,7 +54,9 @@ Rect rectForImageInFrame(Size imageSize, const Rect& frame, ImageScaling scaling
         return {frame.origin, ZeroSize};
     const double fit = std::min(frame.width() / imageSize.width, frame.height() / imageSize.height);
     switch (scaling) {
-    case ImageScaling::AxesIndependently: size = frame.size; break;
+    case ImageScaling::AxesIndependently:
+        size = frame.size;
+        break;
     case ImageScaling::ProportionallyUpOrDown:
         size = {imageSize.width * fit, imageSize.height * fit};
         break;
@@ -62,22 +64,44 @@ Rect rectForImageInFrame(Size imageSize, const Rect& frame, ImageScaling scaling
         if (fit < 1)
             size = {imageSize.width * fit, imageSize.height * fit};
         break;
-    case ImageScaling::None: break;
+    case ImageScaling::None:
+        break;
     }
     double x = frame.minX() + (frame.width() - size.width) / 2;
     double y = frame.minY() + (frame.height() - size.height) / 2;
     const double top = flipped ? frame.minY() : frame.maxY() - size.height;
     const double bottom = flipped ? frame.maxY() - size.height : frame.minY();
     switch (alignment) {
-    case ImageAlignment::Center: break;
-    case ImageAlignment::Top: y = top; break;
-    case ImageAlignment::TopLeft: y = top; x = frame.minX(); break;
-    case ImageAlignment::TopRight: y = top; x = frame.maxX() - size.width; break;
-    case ImageAlignment::Left: x = frame.minX(); break;
-    case ImageAlignment::Bottom: y = bottom; break;
-    case ImageAlignment::BottomLeft: y = bottom; x = frame.minX(); break;
-    case ImageAlignment::BottomRight: y = bottom; x = frame.maxX() - size.width; break;
-    case ImageAlignment::Right: x = frame.maxX() - size.width; break;
+    case ImageAlignment::Center:
+        break;
+    case ImageAlignment::Top:
+        y = top;
+        break;
+    case ImageAlignment::TopLeft:
+        y = top;
+        x = frame.minX();
+        break;
+    case ImageAlignment::TopRight:
+        y = top;
+        x = frame.maxX() - size.width;
+        break;
+    case ImageAlignment::Left:
+        x = frame.minX();
+        break;
+    case ImageAlignment::Bottom:
+        y = bottom;
+        break;
+    case ImageAlignment::BottomLeft:
+        y = bottom;
+        x = frame.minX();
+        break;
+    case ImageAlignment::BottomRight:
+        y = bottom;
+        x = frame.maxX() - size.width;
+        break;
+    case ImageAlignment::Right:
+        x = frame.maxX() - size.width;
+        break;
     }
     return {x, y, size.width, size.height};
 }
@@ -92,7 +116,9 @@ Cell::~Cell() = default;
 
 Cell::Cell(const Cell& other) = default;
 
-std::shared_ptr<Cell> Cell::copy() const { return std::make_shared<Cell>(*this); }
+std::shared_ptr<Cell> Cell::copy() const {
+    return std::make_shared<Cell>(*this);
+}
 
 void Cell::redrawControl() {
     if (controlView_)
@@ -120,7 +146,9 @@ std::string Cell::stringValue() const {
     return objectValue_.stringValue();
 }
 
-void Cell::setStringValue(std::string value) { setObjectValue(Value(std::move(value))); }
+void Cell::setStringValue(std::string value) {
+    setObjectValue(Value(std::move(value)));
+}
 
 TextAttributes Cell::textAttributes() const {
     TextAttributes attributes;
@@ -237,7 +265,9 @@ void Cell::setLineBreakMode(LineBreakMode mode) {
     redrawControl();
 }
 
-const std::string& Cell::action() const { return emptyString(); }
+const std::string& Cell::action() const {
+    return emptyString();
+}
 
 Rect Cell::drawingRectForBounds(const Rect& bounds) const {
     if (bezeled_)
@@ -259,7 +289,9 @@ Rect Cell::imageRectForBounds(const Rect& bounds) const {
     return rectForImageInFrame(image_->size(), drawing, ImageScaling::ProportionallyDown);
 }
 
-Size Cell::cellSize() const { return cellSizeForBounds({0, 0, 1e4, 1e4}); }
+Size Cell::cellSize() const {
+    return cellSizeForBounds({0, 0, 1e4, 1e4});
+}
 
 Size Cell::cellSizeForBounds(const Rect& bounds) const {
     Size content;
@@ -298,11 +330,11 @@ void Cell::drawInteriorWithFrame(const Rect& cellFrame, View* controlView) {
         if (!image_)
             return;
         const bool flipped = controlView && controlView->isFlipped();
-        const Rect r = rectForImageInFrame(image_->size(), drawingRectForBounds(cellFrame),
-                                           ImageScaling::ProportionallyDown,
-                                           ImageAlignment::Center, flipped);
-        image_->drawInRect(r, ZeroRect, CompositingOperation::SourceOver,
-                           enabled_ ? 1.0 : 0.5, true);
+        const Rect r =
+            rectForImageInFrame(image_->size(), drawingRectForBounds(cellFrame),
+                                ImageScaling::ProportionallyDown, ImageAlignment::Center, flipped);
+        image_->drawInRect(r, ZeroRect, CompositingOperation::SourceOver, enabled_ ? 1.0 : 0.5,
+                           true);
         return;
     }
     if (type_ != CellType::Text)
@@ -325,7 +357,9 @@ CellHitResult Cell::hitTestForEvent(const Event& event, const Rect& cellFrame, V
     return result;
 }
 
-bool Cell::startTrackingAt(Point /*startPoint*/, View* /*controlView*/) { return true; }
+bool Cell::startTrackingAt(Point /*startPoint*/, View* /*controlView*/) {
+    return true;
+}
 
 bool Cell::continueTracking(Point /*lastPoint*/, Point /*currentPoint*/, View* /*controlView*/) {
     return true;

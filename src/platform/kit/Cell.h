@@ -216,8 +216,7 @@ public:
                             bool untilMouseUp);
     virtual bool startTrackingAt(Point startPoint, View* controlView);
     virtual bool continueTracking(Point lastPoint, Point currentPoint, View* controlView);
-    virtual void stopTracking(Point lastPoint, Point stopPoint, View* controlView,
-                              bool mouseIsUp);
+    virtual void stopTracking(Point lastPoint, Point stopPoint, View* controlView, bool mouseIsUp);
     // Pointer entering and leaving the cell's area (cells that show a border while inside).
     virtual void mouseEntered(const Event& /*event*/) {}
     virtual void mouseExited(const Event& /*event*/) {}

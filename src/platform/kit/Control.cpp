@@ -43,7 +43,9 @@ Point pointInView(const Event& event, const View& view) {
     return view.convertPointFromView(base, nullptr);
 }
 
-Control::Control(const Rect& frame) : View(frame) { setCell(std::make_shared<ActionCell>()); }
+Control::Control(const Rect& frame) : View(frame) {
+    setCell(std::make_shared<ActionCell>());
+}
 
 Control::~Control() {
     if (auto editor = std::dynamic_pointer_cast<TextView>(editor_.lock()))
@@ -63,10 +65,18 @@ void Control::setCell(std::shared_ptr<Cell> cell) {
     setNeedsDisplay(true);
 }
 
-ActionTarget* Control::target() const { return cell_->target(); }
-void Control::setTarget(ActionTarget* target) { cell_->setTarget(target); }
-const std::string& Control::action() const { return cell_->action(); }
-void Control::setAction(std::string action) { cell_->setAction(std::move(action)); }
+ActionTarget* Control::target() const {
+    return cell_->target();
+}
+void Control::setTarget(ActionTarget* target) {
+    cell_->setTarget(target);
+}
+const std::string& Control::action() const {
+    return cell_->action();
+}
+void Control::setAction(std::string action) {
+    cell_->setAction(std::move(action));
+}
 
 bool Control::sendAction(std::string_view action, ActionTarget* target) {
     if (action.empty())
@@ -75,11 +85,19 @@ bool Control::sendAction(std::string_view action, ActionTarget* target) {
     return WindowServer::shared().sendAction(action, target, this);
 }
 
-bool Control::isContinuous() const { return cell_->isContinuous(); }
-void Control::setContinuous(bool flag) { cell_->setContinuous(flag); }
+bool Control::isContinuous() const {
+    return cell_->isContinuous();
+}
+void Control::setContinuous(bool flag) {
+    cell_->setContinuous(flag);
+}
 
-long Control::tag() const { return cell_->tag(); }
-void Control::setTag(long tag) { cell_->setTag(tag); }
+long Control::tag() const {
+    return cell_->tag();
+}
+void Control::setTag(long tag) {
+    cell_->setTag(tag);
+}
 
 Value Control::objectValue() const {
     if (TextView* editor = currentEditor())
@@ -122,7 +140,9 @@ void Control::setAttributedStringValue(AttributedString value) {
     setNeedsDisplay(true);
 }
 
-bool Control::isEnabled() const { return cell_->isEnabled(); }
+bool Control::isEnabled() const {
+    return cell_->isEnabled();
+}
 
 void Control::setEnabled(bool flag) {
     if (!flag)
@@ -131,11 +151,17 @@ void Control::setEnabled(bool flag) {
     setNeedsDisplay(true);
 }
 
-bool Control::isHighlighted() const { return cell_->isHighlighted(); }
+bool Control::isHighlighted() const {
+    return cell_->isHighlighted();
+}
 
-void Control::highlight(bool flag) { cell_->highlight(flag, bounds(), this); }
+void Control::highlight(bool flag) {
+    cell_->highlight(flag, bounds(), this);
+}
 
-const Font& Control::font() const { return cell_->font(); }
+const Font& Control::font() const {
+    return cell_->font();
+}
 
 void Control::setFont(const Font& font) {
     cell_->setFont(font);
@@ -143,7 +169,9 @@ void Control::setFont(const Font& font) {
         editor->setFont(font);
 }
 
-TextAlignment Control::alignment() const { return cell_->alignment(); }
+TextAlignment Control::alignment() const {
+    return cell_->alignment();
+}
 
 void Control::setAlignment(TextAlignment alignment) {
     cell_->setAlignment(alignment);
@@ -151,15 +179,27 @@ void Control::setAlignment(TextAlignment alignment) {
         editor->setAlignment(alignment);
 }
 
-LineBreakMode Control::lineBreakMode() const { return cell_->lineBreakMode(); }
-void Control::setLineBreakMode(LineBreakMode mode) { cell_->setLineBreakMode(mode); }
+LineBreakMode Control::lineBreakMode() const {
+    return cell_->lineBreakMode();
+}
+void Control::setLineBreakMode(LineBreakMode mode) {
+    cell_->setLineBreakMode(mode);
+}
 
-bool Control::refusesFirstResponder() const { return cell_->refusesFirstResponder(); }
-void Control::setRefusesFirstResponder(bool flag) { cell_->setRefusesFirstResponder(flag); }
+bool Control::refusesFirstResponder() const {
+    return cell_->refusesFirstResponder();
+}
+void Control::setRefusesFirstResponder(bool flag) {
+    cell_->setRefusesFirstResponder(flag);
+}
 
-void Control::drawRect(const Rect& /*dirtyRect*/) { cell_->drawWithFrame(bounds(), this); }
+void Control::drawRect(const Rect& /*dirtyRect*/) {
+    cell_->drawWithFrame(bounds(), this);
+}
 
-void Control::updateCell(Cell* /*cell*/) { setNeedsDisplay(true); }
+void Control::updateCell(Cell* /*cell*/) {
+    setNeedsDisplay(true);
+}
 
 void Control::drawCell(Cell* cell) {
     if (cell == cell_.get())
@@ -176,7 +216,9 @@ void Control::sizeToFit() {
     setFrameSize({std::ceil(size.width), std::ceil(size.height)});
 }
 
-bool Control::mouseDownStartsEditing() const { return cell_->isSelectable(); }
+bool Control::mouseDownStartsEditing() const {
+    return cell_->isSelectable();
+}
 
 Control::Track Control::trackClick(const Event& event) {
     Point last = pointInView(event, *this);
@@ -218,9 +260,15 @@ void Control::mouseDown(const Event& event) {
     if (isContinuous())
         sendAction(action(), target());
     switch (trackClick(event)) {
-    case Track::Pending: pendingClick_ = true; return;
-    case Track::UpInside: clickEnded(true); return;
-    case Track::UpOutside: clickEnded(false); return;
+    case Track::Pending:
+        pendingClick_ = true;
+        return;
+    case Track::UpInside:
+        clickEnded(true);
+        return;
+    case Track::UpOutside:
+        clickEnded(false);
+        return;
     }
 }
 
@@ -318,7 +366,9 @@ void Control::selectText(Object* /*sender*/) {
         window->makeFirstResponder(this);
 }
 
-bool Control::acceptsFirstResponder() const { return cell_->acceptsFirstResponder(); }
+bool Control::acceptsFirstResponder() const {
+    return cell_->acceptsFirstResponder();
+}
 
 bool Control::becomeFirstResponder() {
     if (cell_->isSelectable() && !currentEditor())
@@ -326,16 +376,17 @@ bool Control::becomeFirstResponder() {
     return true;
 }
 
-bool Control::acceptsFirstMouse(const Event* /*event*/) { return false; }
+bool Control::acceptsFirstMouse(const Event* /*event*/) {
+    return false;
+}
 
 TextView* Control::editorFromNotification(const Notification& notification) const {
     return dynamic_cast<TextView*>(notification.object);
 }
 
-void Control::postControlNotification(std::string_view name,
-                                      void (ControlTextEditingDelegate::*message)(
-                                          const Notification&),
-                                      TextView* editor, std::optional<int> movement) {
+void Control::postControlNotification(
+    std::string_view name, void (ControlTextEditingDelegate::*message)(const Notification&),
+    TextView* editor, std::optional<int> movement) {
     Value info;
     if (editor)
         if (auto shared = editor->weak_from_this().lock())
@@ -404,8 +455,11 @@ void Control::textDidEndEditing(const Notification& notification) {
         window->selectKeyViewPrecedingView(this);
         stayHere();
         break;
-    case ReturnTextMovement: stayHere(); break;
-    default: break;
+    case ReturnTextMovement:
+        stayHere();
+        break;
+    default:
+        break;
     }
 }
 

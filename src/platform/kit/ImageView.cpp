@@ -5,7 +5,9 @@
 
 namespace platform {
 
-ImageCell::ImageCell() { setType(CellType::Image); }
+ImageCell::ImageCell() {
+    setType(CellType::Image);
+}
 
 void ImageCell::setImageAlignment(ImageAlignment alignment) {
     alignment_ = alignment;
@@ -24,9 +26,12 @@ void ImageCell::setImageFrameStyle(ImageFrameStyle style) {
 
 Rect ImageCell::drawingRectForBounds(const Rect& bounds) const {
     switch (frameStyle_) {
-    case ImageFrameStyle::None: return bounds;
-    case ImageFrameStyle::Photo: return bounds.insetBy(2, 2);
-    default: return bounds.insetBy(3, 3);
+    case ImageFrameStyle::None:
+        return bounds;
+    case ImageFrameStyle::Photo:
+        return bounds.insetBy(2, 2);
+    default:
+        return bounds.insetBy(3, 3);
     }
 }
 
@@ -34,7 +39,8 @@ Size ImageCell::cellSizeForBounds(const Rect& /*bounds*/) const {
     const Size size = image() ? image()->size() : ZeroSize;
     const Rect probe{0, 0, 100, 100};
     const Rect inner = drawingRectForBounds(probe);
-    return {size.width + probe.width() - inner.width(), size.height + probe.height() - inner.height()};
+    return {size.width + probe.width() - inner.width(),
+            size.height + probe.height() - inner.height()};
 }
 
 void ImageCell::drawWithFrame(const Rect& cellFrame, View* controlView) {
@@ -67,9 +73,13 @@ ImageView::ImageView(const Rect& frame) : Control(frame) {
     setCell(std::make_shared<ImageCell>());
 }
 
-ImageCell* ImageView::imageCell() const { return dynamic_cast<ImageCell*>(cell()); }
+ImageCell* ImageView::imageCell() const {
+    return dynamic_cast<ImageCell*>(cell());
+}
 
-std::shared_ptr<Image> ImageView::image() const { return cell()->image(); }
+std::shared_ptr<Image> ImageView::image() const {
+    return cell()->image();
+}
 
 void ImageView::setImage(std::shared_ptr<Image> image) {
     cell()->setImage(std::move(image));
@@ -106,8 +116,14 @@ void ImageView::setImageFrameStyle(ImageFrameStyle style) {
     setNeedsDisplay(true);
 }
 
-void ImageView::mouseDown(const Event& event) { View::mouseDown(event); }
-void ImageView::mouseDragged(const Event& event) { View::mouseDragged(event); }
-void ImageView::mouseUp(const Event& event) { View::mouseUp(event); }
+void ImageView::mouseDown(const Event& event) {
+    View::mouseDown(event);
+}
+void ImageView::mouseDragged(const Event& event) {
+    View::mouseDragged(event);
+}
+void ImageView::mouseUp(const Event& event) {
+    View::mouseUp(event);
+}
 
 } // namespace platform

@@ -36,9 +36,13 @@ std::shared_ptr<Menu>& mainMenuSlot() {
     return menu;
 }
 
-double rowHeight(const Menu& menu) { return std::ceil(menu.font().defaultLineHeightForFont()) + 4; }
+double rowHeight(const Menu& menu) {
+    return std::ceil(menu.font().defaultLineHeightForFont()) + 4;
+}
 
-bool isVisible(const MenuItem& item) { return !item.isHidden(); }
+bool isVisible(const MenuItem& item) {
+    return !item.isHidden();
+}
 
 bool isSelectable(const MenuItem& item) {
     return !item.isSeparatorItem() && !item.isHidden() && item.isEnabled();
@@ -130,8 +134,7 @@ public:
     // The item index under a point of the view, or -1.
     long itemAt(Point p) const {
         for (const Row& row : rowsOf(menu_))
-            if (p.y >= row.top && p.y < row.top + row.height && p.x >= 0 &&
-                p.x < bounds().width())
+            if (p.y >= row.top && p.y < row.top + row.height && p.x >= 0 && p.x < bounds().width())
                 return row.index;
         return -1;
     }
@@ -173,11 +176,10 @@ public:
             if (item.image()) {
                 const Size size = item.image()->size();
                 const Rect slot{x - kImageWidth, r.minY(), kImageWidth - 4, r.height()};
-                item.image()->drawInRect(rectForImageInFrame(size, slot.insetBy(0, 2),
-                                                             ImageScaling::ProportionallyDown,
-                                                             ImageAlignment::Center, true),
-                                         ZeroRect, CompositingOperation::SourceOver,
-                                         item.isEnabled() ? 1.0 : 0.5, true);
+                item.image()->drawInRect(
+                    rectForImageInFrame(size, slot.insetBy(0, 2), ImageScaling::ProportionallyDown,
+                                        ImageAlignment::Center, true),
+                    ZeroRect, CompositingOperation::SourceOver, item.isEnabled() ? 1.0 : 0.5, true);
             }
             const double right = b.width() - kRightPadding - (item.hasSubmenu() ? kArrowWidth : 0);
             if (item.attributedTitle())
@@ -190,9 +192,10 @@ public:
                            attributes);
             }
             if (item.hasSubmenu())
-                drawInRect("\u25B8", {b.width() - kRightPadding - kArrowWidth + 4, textTop,
-                                      kArrowWidth, textHeight},
-                           attributes);
+                drawInRect(
+                    "\u25B8",
+                    {b.width() - kRightPadding - kArrowWidth + 4, textTop, kArrowWidth, textHeight},
+                    attributes);
         }
         context->setFillColor(Color::colorWithCalibratedWhite(0.6, 1));
         FrameRect(b);
@@ -274,7 +277,9 @@ std::shared_ptr<MenuItem> Menu::insertItemWithTitle(std::string title, std::stri
     return item;
 }
 
-void Menu::removeItem(MenuItem* item) { removeItemAtIndex(indexOfItem(item)); }
+void Menu::removeItem(MenuItem* item) {
+    removeItemAtIndex(indexOfItem(item));
+}
 
 void Menu::removeItemAtIndex(long index) {
     if (index < 0 || index >= numberOfItems())
@@ -352,7 +357,9 @@ MenuItem* Menu::itemWithTitle(std::string_view title) const {
     return itemAtIndex(indexOfItemWithTitle(title));
 }
 
-MenuItem* Menu::itemWithTag(long tag) const { return itemAtIndex(indexOfItemWithTag(tag)); }
+MenuItem* Menu::itemWithTag(long tag) const {
+    return itemAtIndex(indexOfItemWithTag(tag));
+}
 
 void Menu::setSubmenu(std::shared_ptr<Menu> submenu, MenuItem* item) {
     if (item)
@@ -433,13 +440,14 @@ Size Menu::size() const {
         if (!isVisible(*item) || item->isSeparatorItem())
             continue;
         const TextAttributes attributes = titleAttributes(*this, *item, false);
-        const double title = item->attributedTitle() ? item->attributedTitle()->size().width
-                                                     : sizeWithAttributes(item->title(), attributes).width;
+        const double title = item->attributedTitle()
+                                 ? item->attributedTitle()->size().width
+                                 : sizeWithAttributes(item->title(), attributes).width;
         const std::string label = keyEquivalentLabel(*item);
         const double key = label.empty() ? 0 : sizeWithAttributes(label, attributes).width + 24;
-        width = std::max(width, std::ceil(contentLeft(*this, *item) + title + key +
-                                          (item->hasSubmenu() ? kArrowWidth : 0) + kRightPadding +
-                                          8));
+        width =
+            std::max(width, std::ceil(contentLeft(*this, *item) + title + key +
+                                      (item->hasSubmenu() ? kArrowWidth : 0) + kRightPadding + 8));
     }
     double height = 2 * kPadding;
     for (const Row& row : rowsOf(*this))
@@ -447,7 +455,9 @@ Size Menu::size() const {
     return {std::max(width, 40.0), height};
 }
 
-Menu* Menu::mainMenu() { return mainMenuSlot().get(); }
+Menu* Menu::mainMenu() {
+    return mainMenuSlot().get();
+}
 
 void Menu::setMainMenu(std::shared_ptr<Menu> menu) {
     mainMenuSlot() = std::move(menu);
@@ -457,9 +467,13 @@ void Menu::setMainMenu(std::shared_ptr<Menu> menu) {
     });
 }
 
-void Menu::setTrackingHook(TrackingHook hook) { trackingHook() = std::move(hook); }
+void Menu::setTrackingHook(TrackingHook hook) {
+    trackingHook() = std::move(hook);
+}
 
-bool Menu::isTracking() const { return tracking_ && !tracking_->done; }
+bool Menu::isTracking() const {
+    return tracking_ && !tracking_->done;
+}
 
 MenuItem* Menu::highlightedItem() const {
     if (!tracking_)
@@ -577,8 +591,7 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
 
     constexpr EventMask mask = LeftMouseDownMask | LeftMouseUpMask | LeftMouseDraggedMask |
                                RightMouseDownMask | RightMouseUpMask | RightMouseDraggedMask |
-                               OtherMouseDownMask | OtherMouseUpMask | MouseMovedMask |
-                               KeyDownMask;
+                               OtherMouseDownMask | OtherMouseUpMask | MouseMovedMask | KeyDownMask;
     while (!tracking->done) {
         auto event = nextEventForTracking(mask);
         if (!event)
@@ -614,7 +627,8 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
             MenuItem* item = level.menu->itemAtIndex(row);
             const long lit = item && isSelectable(*item) ? row : -1;
             if (lit != level.view->highlighted() && level.menu->delegate_)
-                level.menu->delegate_->menuWillHighlightItem(*level.menu, level.menu->itemAtIndex(lit));
+                level.menu->delegate_->menuWillHighlightItem(*level.menu,
+                                                             level.menu->itemAtIndex(lit));
             level.view->setHighlighted(lit);
             if (item && item->submenu() && lit >= 0)
                 openSubmenuOf(*at, row);
@@ -624,7 +638,9 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
         switch (event->type()) {
         case EventType::MouseMoved:
         case EventType::LeftMouseDragged:
-        case EventType::RightMouseDragged: hover(); break;
+        case EventType::RightMouseDragged:
+            hover();
+            break;
         case EventType::LeftMouseDown:
         case EventType::RightMouseDown:
         case EventType::OtherMouseDown:
@@ -689,7 +705,8 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
             }
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
     MenuItem* chosen = tracking->chosen;

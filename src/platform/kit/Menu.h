@@ -32,7 +32,8 @@ public:
 };
 
 // Posted with the menu as object; the user info holds "MenuItemIndex".
-inline constexpr std::string_view MenuWillSendActionNotification = "NSMenuWillSendActionNotification";
+inline constexpr std::string_view MenuWillSendActionNotification =
+    "NSMenuWillSendActionNotification";
 inline constexpr std::string_view MenuDidSendActionNotification = "NSMenuDidSendActionNotification";
 
 // An ordered list of menu items. Menus are shared (a submenu is kept by its parent item, a

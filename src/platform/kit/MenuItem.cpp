@@ -67,7 +67,9 @@ bool MenuItem::isHiddenOrHasHiddenAncestor() const {
     return false;
 }
 
-bool MenuItem::isHighlighted() const { return menu_ && menu_->highlightedItem() == this; }
+bool MenuItem::isHighlighted() const {
+    return menu_ && menu_->highlightedItem() == this;
+}
 
 void MenuItem::setImage(std::shared_ptr<Image> image) {
     image_ = std::move(image);

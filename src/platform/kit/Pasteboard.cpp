@@ -20,7 +20,9 @@ Registry& registry() {
 
 Pasteboard::Pasteboard(std::string name) : name_(std::move(name)) {}
 
-Pasteboard& Pasteboard::generalPasteboard() { return pasteboardWithName(GeneralPboard); }
+Pasteboard& Pasteboard::generalPasteboard() {
+    return pasteboardWithName(GeneralPboard);
+}
 
 Pasteboard& Pasteboard::pasteboardWithName(std::string_view name) {
     auto& boards = registry().boards;
@@ -35,7 +37,9 @@ void Pasteboard::setGeneralBackend(std::unique_ptr<PasteboardBackend> backend) {
     registry().backend = std::move(backend);
 }
 
-PasteboardBackend* Pasteboard::generalBackend() { return registry().backend.get(); }
+PasteboardBackend* Pasteboard::generalBackend() {
+    return registry().backend.get();
+}
 
 void Pasteboard::resetAll() {
     for (auto& [name, board] : registry().boards) {
@@ -45,7 +49,9 @@ void Pasteboard::resetAll() {
     registry().backend.reset();
 }
 
-bool Pasteboard::isGeneral() const { return name_ == GeneralPboard; }
+bool Pasteboard::isGeneral() const {
+    return name_ == GeneralPboard;
+}
 
 long Pasteboard::clearContents() {
     types_.clear();

@@ -9,9 +9,13 @@ PopUpButton::PopUpButton(const Rect& frame, bool pullsDown) : Button(frame) {
     Control::setMenu(cell()->menu());
 }
 
-PopUpButtonCell* PopUpButton::popUpCell() const { return dynamic_cast<PopUpButtonCell*>(cell()); }
+PopUpButtonCell* PopUpButton::popUpCell() const {
+    return dynamic_cast<PopUpButtonCell*>(cell());
+}
 
-const std::shared_ptr<Menu>& PopUpButton::menu() const { return cell()->menu(); }
+const std::shared_ptr<Menu>& PopUpButton::menu() const {
+    return cell()->menu();
+}
 
 void PopUpButton::setMenu(std::shared_ptr<Menu> menu) {
     Control::setMenu(menu);
@@ -20,19 +24,31 @@ void PopUpButton::setMenu(std::shared_ptr<Menu> menu) {
 }
 
 #define CELL_OR(expr, fallback) (popUpCell() ? popUpCell()->expr : fallback)
-#define ON_CELL(expr)                                                                          \
-    do {                                                                                       \
-        if (PopUpButtonCell* c = popUpCell())                                                  \
-            c->expr;                                                                           \
-        setNeedsDisplay(true);                                                                 \
+#define ON_CELL(expr)                                                                              \
+    do {                                                                                           \
+        if (PopUpButtonCell* c = popUpCell())                                                      \
+            c->expr;                                                                               \
+        setNeedsDisplay(true);                                                                     \
     } while (false)
 
-bool PopUpButton::pullsDown() const { return CELL_OR(pullsDown(), false); }
-void PopUpButton::setPullsDown(bool flag) { ON_CELL(setPullsDown(flag)); }
-bool PopUpButton::autoenablesItems() const { return CELL_OR(autoenablesItems(), true); }
-void PopUpButton::setAutoenablesItems(bool flag) { ON_CELL(setAutoenablesItems(flag)); }
-RectEdge PopUpButton::preferredEdge() const { return CELL_OR(preferredEdge(), RectEdge::MaxY); }
-void PopUpButton::setPreferredEdge(RectEdge edge) { ON_CELL(setPreferredEdge(edge)); }
+bool PopUpButton::pullsDown() const {
+    return CELL_OR(pullsDown(), false);
+}
+void PopUpButton::setPullsDown(bool flag) {
+    ON_CELL(setPullsDown(flag));
+}
+bool PopUpButton::autoenablesItems() const {
+    return CELL_OR(autoenablesItems(), true);
+}
+void PopUpButton::setAutoenablesItems(bool flag) {
+    ON_CELL(setAutoenablesItems(flag));
+}
+RectEdge PopUpButton::preferredEdge() const {
+    return CELL_OR(preferredEdge(), RectEdge::MaxY);
+}
+void PopUpButton::setPreferredEdge(RectEdge edge) {
+    ON_CELL(setPreferredEdge(edge));
+}
 void PopUpButton::addItemWithTitle(std::string title) {
     ON_CELL(addItemWithTitle(std::move(title)));
 }
@@ -45,30 +61,48 @@ void PopUpButton::insertItemWithTitle(std::string title, long index) {
 void PopUpButton::removeItemWithTitle(std::string_view title) {
     ON_CELL(removeItemWithTitle(title));
 }
-void PopUpButton::removeItemAtIndex(long index) { ON_CELL(removeItemAtIndex(index)); }
-void PopUpButton::removeAllItems() { ON_CELL(removeAllItems()); }
+void PopUpButton::removeItemAtIndex(long index) {
+    ON_CELL(removeItemAtIndex(index));
+}
+void PopUpButton::removeAllItems() {
+    ON_CELL(removeAllItems());
+}
 std::vector<std::shared_ptr<MenuItem>> PopUpButton::itemArray() const {
     return CELL_OR(itemArray(), std::vector<std::shared_ptr<MenuItem>>{});
 }
-long PopUpButton::numberOfItems() const { return CELL_OR(numberOfItems(), 0); }
-long PopUpButton::indexOfItem(const MenuItem* item) const { return CELL_OR(indexOfItem(item), -1); }
+long PopUpButton::numberOfItems() const {
+    return CELL_OR(numberOfItems(), 0);
+}
+long PopUpButton::indexOfItem(const MenuItem* item) const {
+    return CELL_OR(indexOfItem(item), -1);
+}
 long PopUpButton::indexOfItemWithTitle(std::string_view title) const {
     return CELL_OR(indexOfItemWithTitle(title), -1);
 }
-long PopUpButton::indexOfItemWithTag(long tag) const { return CELL_OR(indexOfItemWithTag(tag), -1); }
+long PopUpButton::indexOfItemWithTag(long tag) const {
+    return CELL_OR(indexOfItemWithTag(tag), -1);
+}
 long PopUpButton::indexOfItemWithRepresentedObject(const Value& object) const {
     return CELL_OR(indexOfItemWithRepresentedObject(object), -1);
 }
-MenuItem* PopUpButton::itemAtIndex(long index) const { return CELL_OR(itemAtIndex(index), nullptr); }
+MenuItem* PopUpButton::itemAtIndex(long index) const {
+    return CELL_OR(itemAtIndex(index), nullptr);
+}
 MenuItem* PopUpButton::itemWithTitle(std::string_view title) const {
     return CELL_OR(itemWithTitle(title), nullptr);
 }
-MenuItem* PopUpButton::lastItem() const { return CELL_OR(lastItem(), nullptr); }
+MenuItem* PopUpButton::lastItem() const {
+    return CELL_OR(lastItem(), nullptr);
+}
 std::vector<std::string> PopUpButton::itemTitles() const {
     return CELL_OR(itemTitles(), std::vector<std::string>{});
 }
-void PopUpButton::selectItem(MenuItem* item) { ON_CELL(selectItem(item)); }
-void PopUpButton::selectItemAtIndex(long index) { ON_CELL(selectItemAtIndex(index)); }
+void PopUpButton::selectItem(MenuItem* item) {
+    ON_CELL(selectItem(item));
+}
+void PopUpButton::selectItemAtIndex(long index) {
+    ON_CELL(selectItemAtIndex(index));
+}
 void PopUpButton::selectItemWithTitle(std::string_view title) {
     ON_CELL(selectItemWithTitle(title));
 }
@@ -77,17 +111,25 @@ bool PopUpButton::selectItemWithTag(long tag) {
     setNeedsDisplay(true);
     return found;
 }
-MenuItem* PopUpButton::selectedItem() const { return CELL_OR(selectedItem(), nullptr); }
-long PopUpButton::indexOfSelectedItem() const { return CELL_OR(indexOfSelectedItem(), -1); }
+MenuItem* PopUpButton::selectedItem() const {
+    return CELL_OR(selectedItem(), nullptr);
+}
+long PopUpButton::indexOfSelectedItem() const {
+    return CELL_OR(indexOfSelectedItem(), -1);
+}
 std::string PopUpButton::titleOfSelectedItem() const {
     return CELL_OR(titleOfSelectedItem(), std::string());
 }
-void PopUpButton::synchronizeTitleAndSelectedItem() { ON_CELL(synchronizeTitleAndSelectedItem()); }
+void PopUpButton::synchronizeTitleAndSelectedItem() {
+    ON_CELL(synchronizeTitleAndSelectedItem());
+}
 
 #undef CELL_OR
 #undef ON_CELL
 
-void PopUpButton::mouseDown(const Event& /*event*/) { performClick(this); }
+void PopUpButton::mouseDown(const Event& /*event*/) {
+    performClick(this);
+}
 
 void PopUpButton::performClick(Object* /*sender*/) {
     PopUpButtonCell* cell = popUpCell();

@@ -69,9 +69,13 @@ void PopUpButtonCell::setPullsDown(bool flag) {
     redrawControl();
 }
 
-bool PopUpButtonCell::autoenablesItems() const { return !menu() || menu()->autoenablesItems(); }
+bool PopUpButtonCell::autoenablesItems() const {
+    return !menu() || menu()->autoenablesItems();
+}
 
-void PopUpButtonCell::setAutoenablesItems(bool flag) { ensureMenu().setAutoenablesItems(flag); }
+void PopUpButtonCell::setAutoenablesItems(bool flag) {
+    ensureMenu().setAutoenablesItems(flag);
+}
 
 void PopUpButtonCell::setAltersStateOfSelectedItem(bool flag) {
     altersState_ = flag;
@@ -132,7 +136,9 @@ std::vector<std::shared_ptr<MenuItem>> PopUpButtonCell::itemArray() const {
     return menu() ? menu()->itemArray() : std::vector<std::shared_ptr<MenuItem>>{};
 }
 
-long PopUpButtonCell::numberOfItems() const { return menu() ? menu()->numberOfItems() : 0; }
+long PopUpButtonCell::numberOfItems() const {
+    return menu() ? menu()->numberOfItems() : 0;
+}
 
 long PopUpButtonCell::indexOfItem(const MenuItem* item) const {
     return menu() ? menu()->indexOfItem(item) : -1;
@@ -158,7 +164,9 @@ MenuItem* PopUpButtonCell::itemWithTitle(std::string_view title) const {
     return menu() ? menu()->itemWithTitle(title) : nullptr;
 }
 
-MenuItem* PopUpButtonCell::lastItem() const { return itemAtIndex(numberOfItems() - 1); }
+MenuItem* PopUpButtonCell::lastItem() const {
+    return itemAtIndex(numberOfItems() - 1);
+}
 
 std::vector<std::string> PopUpButtonCell::itemTitles() const {
     std::vector<std::string> titles;
@@ -179,7 +187,9 @@ void PopUpButtonCell::selectItem(MenuItem* item) {
     redrawControl();
 }
 
-void PopUpButtonCell::selectItemAtIndex(long index) { selectItem(itemAtIndex(index)); }
+void PopUpButtonCell::selectItemAtIndex(long index) {
+    selectItem(itemAtIndex(index));
+}
 
 void PopUpButtonCell::selectItemWithTitle(std::string_view title) {
     selectItem(itemWithTitle(title));
@@ -200,7 +210,9 @@ MenuItem* PopUpButtonCell::selectedItem() const {
     return item.get();
 }
 
-long PopUpButtonCell::indexOfSelectedItem() const { return indexOfItem(selectedItem()); }
+long PopUpButtonCell::indexOfSelectedItem() const {
+    return indexOfItem(selectedItem());
+}
 
 std::string PopUpButtonCell::titleOfSelectedItem() const {
     MenuItem* item = selectedItem();
@@ -231,7 +243,9 @@ void PopUpButtonCell::setTitle(std::string title) {
     redrawControl();
 }
 
-void PopUpButtonCell::synchronizeTitleAndSelectedItem() { redrawControl(); }
+void PopUpButtonCell::synchronizeTitleAndSelectedItem() {
+    redrawControl();
+}
 
 bool PopUpButtonCell::performClickWithFrame(const Rect& frame, View* controlView) {
     if (!menu() || numberOfItems() == 0 || !isEnabled())

@@ -22,9 +22,13 @@ TextField::TextField(const Rect& frame) : Control(frame) {
     setCell(std::move(cell));
 }
 
-TextFieldCell* TextField::textFieldCell() const { return dynamic_cast<TextFieldCell*>(cell()); }
+TextFieldCell* TextField::textFieldCell() const {
+    return dynamic_cast<TextFieldCell*>(cell());
+}
 
-bool TextField::isEditable() const { return cell()->isEditable(); }
+bool TextField::isEditable() const {
+    return cell()->isEditable();
+}
 
 void TextField::setEditable(bool flag) {
     if (!flag && currentEditor())
@@ -35,21 +39,27 @@ void TextField::setEditable(bool flag) {
     setNeedsDisplay(true);
 }
 
-bool TextField::isSelectable() const { return cell()->isSelectable(); }
+bool TextField::isSelectable() const {
+    return cell()->isSelectable();
+}
 
 void TextField::setSelectable(bool flag) {
     cell()->setSelectable(flag);
     setNeedsDisplay(true);
 }
 
-bool TextField::isBezeled() const { return cell()->isBezeled(); }
+bool TextField::isBezeled() const {
+    return cell()->isBezeled();
+}
 
 void TextField::setBezeled(bool flag) {
     cell()->setBezeled(flag);
     setNeedsDisplay(true);
 }
 
-bool TextField::isBordered() const { return cell()->isBordered(); }
+bool TextField::isBordered() const {
+    return cell()->isBordered();
+}
 
 void TextField::setBordered(bool flag) {
     cell()->setBordered(flag);
@@ -57,20 +67,34 @@ void TextField::setBordered(bool flag) {
 }
 
 #define READ(expr) (textFieldCell() ? textFieldCell()->expr : plainTextFieldCell().expr)
-#define WRITE(expr)                                                                            \
-    do {                                                                                       \
-        if (TextFieldCell* c = textFieldCell())                                                \
-            c->expr;                                                                           \
-        setNeedsDisplay(true);                                                                 \
+#define WRITE(expr)                                                                                \
+    do {                                                                                           \
+        if (TextFieldCell* c = textFieldCell())                                                    \
+            c->expr;                                                                               \
+        setNeedsDisplay(true);                                                                     \
     } while (false)
 
-TextFieldBezelStyle TextField::bezelStyle() const { return READ(bezelStyle()); }
-void TextField::setBezelStyle(TextFieldBezelStyle style) { WRITE(setBezelStyle(style)); }
-bool TextField::drawsBackground() const { return READ(drawsBackground()); }
-void TextField::setDrawsBackground(bool flag) { WRITE(setDrawsBackground(flag)); }
-Color TextField::backgroundColor() const { return READ(backgroundColor()); }
-void TextField::setBackgroundColor(const Color& color) { WRITE(setBackgroundColor(color)); }
-Color TextField::textColor() const { return READ(textColor()); }
+TextFieldBezelStyle TextField::bezelStyle() const {
+    return READ(bezelStyle());
+}
+void TextField::setBezelStyle(TextFieldBezelStyle style) {
+    WRITE(setBezelStyle(style));
+}
+bool TextField::drawsBackground() const {
+    return READ(drawsBackground());
+}
+void TextField::setDrawsBackground(bool flag) {
+    WRITE(setDrawsBackground(flag));
+}
+Color TextField::backgroundColor() const {
+    return READ(backgroundColor());
+}
+void TextField::setBackgroundColor(const Color& color) {
+    WRITE(setBackgroundColor(color));
+}
+Color TextField::textColor() const {
+    return READ(textColor());
+}
 
 void TextField::setTextColor(const Color& color) {
     WRITE(setTextColor(color));
@@ -78,7 +102,9 @@ void TextField::setTextColor(const Color& color) {
         editor->setTextColor(color);
 }
 
-std::string TextField::placeholderString() const { return READ(placeholderString()); }
+std::string TextField::placeholderString() const {
+    return READ(placeholderString());
+}
 void TextField::setPlaceholderString(std::string placeholder) {
     WRITE(setPlaceholderString(std::move(placeholder)));
 }
@@ -92,15 +118,23 @@ void TextField::setPlaceholderAttributedString(std::optional<AttributedString> p
 #undef READ
 #undef WRITE
 
-bool TextField::sendsActionOnEndEditing() const { return cell()->sendsActionOnEndEditing(); }
-void TextField::setSendsActionOnEndEditing(bool flag) { cell()->setSendsActionOnEndEditing(flag); }
+bool TextField::sendsActionOnEndEditing() const {
+    return cell()->sendsActionOnEndEditing();
+}
+void TextField::setSendsActionOnEndEditing(bool flag) {
+    cell()->setSendsActionOnEndEditing(flag);
+}
 
-bool TextField::acceptsFirstResponder() const { return cell()->acceptsFirstResponder(); }
+bool TextField::acceptsFirstResponder() const {
+    return cell()->acceptsFirstResponder();
+}
 
 bool TextField::canBecomeKeyView() const {
     return acceptsFirstResponder() && !isHiddenOrHasHiddenAncestor();
 }
 
-void TextField::resetCursorRects() { cell()->resetCursorRect(bounds(), this); }
+void TextField::resetCursorRects() {
+    cell()->resetCursorRect(bounds(), this);
+}
 
 } // namespace platform

@@ -35,7 +35,9 @@ void TextFieldCell::setTextColor(const Color& color) {
     redrawControl();
 }
 
-const std::string& TextFieldCell::placeholderString() const { return placeholder_; }
+const std::string& TextFieldCell::placeholderString() const {
+    return placeholder_;
+}
 
 void TextFieldCell::setPlaceholderString(std::string placeholder) {
     placeholder_ = std::move(placeholder);

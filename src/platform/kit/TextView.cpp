@@ -46,7 +46,9 @@ bool isExtending(char32_t c) {
            (c >= 0xE0100 && c <= 0xE01EF);
 }
 
-bool isRegionalIndicator(char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; }
+bool isRegionalIndicator(char32_t c) {
+    return c >= 0x1F1E6 && c <= 0x1F1FF;
+}
 
 // The end of the user-perceived character that starts at `i`.
 std::size_t clusterEnd(std::string_view s, std::size_t i) {
@@ -112,7 +114,9 @@ TextView::TextView(const Rect& frame) : View(frame), layout_(std::make_unique<La
 
 TextView::~TextView() = default;
 
-const std::string& TextView::string() const { return plain_; }
+const std::string& TextView::string() const {
+    return plain_;
+}
 
 void TextView::setString(std::string text) {
     plain_ = std::move(text);
@@ -267,8 +271,7 @@ std::size_t TextView::lineStart(std::size_t index) const {
     if (wrapsLines_ && !plain_.empty()) {
         layoutIfNeeded();
         const Rect caret = layout_->text.caretRectForIndex(index);
-        const std::size_t visual =
-            layout_->text.characterIndexForPoint({-1e6, caret.midY()});
+        const std::size_t visual = layout_->text.characterIndexForPoint({-1e6, caret.midY()});
         start = std::max(start, std::min(visual, index));
     }
     return start;
@@ -332,12 +335,15 @@ void TextView::moveTo(std::size_t index, bool extend) {
         return;
     }
     const std::size_t anchor = anchor_;
-    const TextRange range{std::min(anchor, index), std::max(anchor, index) - std::min(anchor, index)};
+    const TextRange range{std::min(anchor, index),
+                          std::max(anchor, index) - std::min(anchor, index)};
     setSelectedRange(range);
     anchor_ = anchor;
 }
 
-bool TextView::isEditingSession() const { return isFieldEditor() && delegate_ != nullptr; }
+bool TextView::isEditingSession() const {
+    return isFieldEditor() && delegate_ != nullptr;
+}
 
 bool TextView::shouldChangeTextInRange(TextRange range, std::string_view replacement) {
     if (!editable_)
@@ -433,14 +439,17 @@ std::optional<std::string> TextView::commandForKeyEvent(const Event& event) {
         return select(command ? "moveToBeginningOfDocument" : "moveUp");
     case DownArrowFunctionKey:
         return select(command ? "moveToEndOfDocument" : "moveDown");
-    case HomeFunctionKey: return select(command ? "moveToBeginningOfDocument" : "moveToBeginningOfLine");
-    case EndFunctionKey: return select(command ? "moveToEndOfDocument" : "moveToEndOfLine");
-    case PageUpFunctionKey: return std::string(shift ? "pageUpAndModifySelection:" : "pageUp:");
+    case HomeFunctionKey:
+        return select(command ? "moveToBeginningOfDocument" : "moveToBeginningOfLine");
+    case EndFunctionKey:
+        return select(command ? "moveToEndOfDocument" : "moveToEndOfLine");
+    case PageUpFunctionKey:
+        return std::string(shift ? "pageUpAndModifySelection:" : "pageUp:");
     case PageDownFunctionKey:
         return std::string(shift ? "pageDownAndModifySelection:" : "pageDown:");
     case DeleteCharacter:
     case BackspaceCharacter:
-        return std::string(command ? "deleteToBeginningOfLine:"
+        return std::string(command  ? "deleteToBeginningOfLine:"
                            : option ? "deleteWordBackward:"
                                     : "deleteBackward:");
     case DeleteFunctionKey:
@@ -457,9 +466,12 @@ std::optional<std::string> TextView::commandForKeyEvent(const Event& event) {
         if (option)
             return std::string("insertTabIgnoringFieldEditor:");
         return std::string(shift ? "insertBacktab:" : "insertTab:");
-    case BackTabCharacter: return std::string("insertBacktab:");
-    case EscapeCharacter: return std::string("cancelOperation:");
-    default: break;
+    case BackTabCharacter:
+        return std::string("insertBacktab:");
+    case EscapeCharacter:
+        return std::string("cancelOperation:");
+    default:
+        break;
     }
     if (c >= 0xF700 && c <= 0xF8FF)
         return std::string("noop:");
@@ -499,13 +511,26 @@ bool TextView::performKeyEquivalent(const Event& event) {
     const bool shift = (flags & kShift) || std::isupper(static_cast<unsigned char>(keys[0]));
     std::string_view action;
     switch (key) {
-    case 'a': action = "selectAll:"; break;
-    case 'c': action = "copy:"; break;
-    case 'x': action = "cut:"; break;
-    case 'v': action = "paste:"; break;
-    case 'z': action = shift ? "redo:" : "undo:"; break;
-    case 'y': action = "redo:"; break;
-    default: return false;
+    case 'a':
+        action = "selectAll:";
+        break;
+    case 'c':
+        action = "copy:";
+        break;
+    case 'x':
+        action = "cut:";
+        break;
+    case 'v':
+        action = "paste:";
+        break;
+    case 'z':
+        action = shift ? "redo:" : "undo:";
+        break;
+    case 'y':
+        action = "redo:";
+        break;
+    default:
+        return false;
     }
     tryToPerform(action, this);
     return true;
@@ -513,14 +538,16 @@ bool TextView::performKeyEquivalent(const Event& event) {
 
 bool TextView::tryToPerform(std::string_view action, Object* sender) {
     auto& view = *this;
-    const std::size_t caret = selection_.length ? (action.find("Left") != std::string_view::npos ||
-                                                           action.find("Backward") != std::string_view::npos ||
-                                                           action.find("Up") != std::string_view::npos
-                                                       ? selection_.location
-                                                       : selection_.end())
-                                                : selection_.location;
+    const std::size_t caret = selection_.length
+                                  ? (action.find("Left") != std::string_view::npos ||
+                                             action.find("Backward") != std::string_view::npos ||
+                                             action.find("Up") != std::string_view::npos
+                                         ? selection_.location
+                                         : selection_.end())
+                                  : selection_.location;
     // The moving end of a selection being extended.
-    const std::size_t head = selection_.location == anchor_ ? selection_.end() : selection_.location;
+    const std::size_t head =
+        selection_.location == anchor_ ? selection_.end() : selection_.location;
     const auto move = [&](std::size_t to) { view.moveTo(to, false); };
     const auto extend = [&](std::size_t to) { view.moveTo(to, true); };
 
@@ -653,24 +680,59 @@ bool TextView::tryToPerform(std::string_view action, Object* sender) {
 }
 
 bool TextView::respondsToAction(std::string_view action) const {
-    static constexpr std::string_view known[] = {
-        "moveLeft:", "moveRight:", "moveUp:", "moveDown:", "moveBackward:", "moveForward:",
-        "moveWordLeft:", "moveWordRight:", "moveWordBackward:", "moveWordForward:",
-        "moveLeftAndModifySelection:", "moveRightAndModifySelection:",
-        "moveUpAndModifySelection:", "moveDownAndModifySelection:",
-        "moveBackwardAndModifySelection:", "moveForwardAndModifySelection:",
-        "moveWordLeftAndModifySelection:", "moveWordRightAndModifySelection:",
-        "moveToBeginningOfLine:", "moveToEndOfLine:", "moveToBeginningOfParagraph:",
-        "moveToEndOfParagraph:", "moveToBeginningOfLineAndModifySelection:",
-        "moveToEndOfLineAndModifySelection:", "moveToBeginningOfDocument:",
-        "moveToEndOfDocument:", "moveToBeginningOfDocumentAndModifySelection:",
-        "moveToEndOfDocumentAndModifySelection:", "pageUp:", "pageDown:",
-        "pageUpAndModifySelection:", "pageDownAndModifySelection:", "deleteBackward:",
-        "deleteForward:", "deleteWordBackward:", "deleteWordForward:",
-        "deleteToBeginningOfLine:", "deleteToEndOfLine:", "deleteToEndOfParagraph:",
-        "insertNewline:", "insertLineBreak:", "insertTab:", "insertBacktab:",
-        "insertNewlineIgnoringFieldEditor:", "insertTabIgnoringFieldEditor:",
-        "cancelOperation:", "noop:", "selectAll:", "copy:", "cut:", "paste:", "undo:", "redo:"};
+    static constexpr std::string_view known[] = {"moveLeft:",
+                                                 "moveRight:",
+                                                 "moveUp:",
+                                                 "moveDown:",
+                                                 "moveBackward:",
+                                                 "moveForward:",
+                                                 "moveWordLeft:",
+                                                 "moveWordRight:",
+                                                 "moveWordBackward:",
+                                                 "moveWordForward:",
+                                                 "moveLeftAndModifySelection:",
+                                                 "moveRightAndModifySelection:",
+                                                 "moveUpAndModifySelection:",
+                                                 "moveDownAndModifySelection:",
+                                                 "moveBackwardAndModifySelection:",
+                                                 "moveForwardAndModifySelection:",
+                                                 "moveWordLeftAndModifySelection:",
+                                                 "moveWordRightAndModifySelection:",
+                                                 "moveToBeginningOfLine:",
+                                                 "moveToEndOfLine:",
+                                                 "moveToBeginningOfParagraph:",
+                                                 "moveToEndOfParagraph:",
+                                                 "moveToBeginningOfLineAndModifySelection:",
+                                                 "moveToEndOfLineAndModifySelection:",
+                                                 "moveToBeginningOfDocument:",
+                                                 "moveToEndOfDocument:",
+                                                 "moveToBeginningOfDocumentAndModifySelection:",
+                                                 "moveToEndOfDocumentAndModifySelection:",
+                                                 "pageUp:",
+                                                 "pageDown:",
+                                                 "pageUpAndModifySelection:",
+                                                 "pageDownAndModifySelection:",
+                                                 "deleteBackward:",
+                                                 "deleteForward:",
+                                                 "deleteWordBackward:",
+                                                 "deleteWordForward:",
+                                                 "deleteToBeginningOfLine:",
+                                                 "deleteToEndOfLine:",
+                                                 "deleteToEndOfParagraph:",
+                                                 "insertNewline:",
+                                                 "insertLineBreak:",
+                                                 "insertTab:",
+                                                 "insertBacktab:",
+                                                 "insertNewlineIgnoringFieldEditor:",
+                                                 "insertTabIgnoringFieldEditor:",
+                                                 "cancelOperation:",
+                                                 "noop:",
+                                                 "selectAll:",
+                                                 "copy:",
+                                                 "cut:",
+                                                 "paste:",
+                                                 "undo:",
+                                                 "redo:"};
     return std::find(std::begin(known), std::end(known), action) != std::end(known);
 }
 
@@ -681,9 +743,8 @@ std::optional<bool> TextView::validateMenuItem(MenuItem& item) {
     if (action == "cut:")
         return selection_.length > 0 && editable_;
     if (action == "paste:")
-        return editable_ &&
-               Pasteboard::generalPasteboard().availableTypeFromArray(
-                   {std::string(PasteboardTypeString)}) != std::nullopt;
+        return editable_ && Pasteboard::generalPasteboard().availableTypeFromArray(
+                                {std::string(PasteboardTypeString)}) != std::nullopt;
     if (action == "undo:")
         return editable_ && canUndo();
     if (action == "redo:")
@@ -723,8 +784,8 @@ void TextView::paste(Object* /*sender*/) {
         return;
     // A field holds one line: pasted line breaks become blanks.
     if (isFieldEditor() && !wrapsLines_)
-        std::replace_if(text->begin(), text->end(), [](char c) { return c == '\n' || c == '\r'; },
-                        ' ');
+        std::replace_if(
+            text->begin(), text->end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     lastEdit_ = EditKind::Other;
     insertText(*text);
     lastEdit_ = EditKind::Other;
@@ -777,7 +838,9 @@ void TextView::rightMouseDown(const Event& event) {
         Menu::popUpContextMenu(menu, event, this);
 }
 
-Point TextView::layoutOrigin() const { return {inset_.width - scrollX_, inset_.height}; }
+Point TextView::layoutOrigin() const {
+    return {inset_.width - scrollX_, inset_.height};
+}
 
 std::size_t TextView::characterIndexForPoint(Point point) const {
     if (plain_.empty())
@@ -934,7 +997,8 @@ void TextView::drawRect(const Rect& /*dirtyRect*/) {
     const bool focused = window() && window()->firstResponder() == this;
     if (selection_.length > 0 && isSelectable()) {
         context->setFillColor(focused ? selectionColor_ : Color::secondarySelectedControlColor());
-        for (std::size_t i = selection_.location; i < selection_.end(); i = characterEnd(plain_, i)) {
+        for (std::size_t i = selection_.location; i < selection_.end();
+             i = characterEnd(plain_, i)) {
             Rect box = layout_->text.rectForCharacterAtIndex(i);
             if (plain_[i] == '\n')
                 box.size.width = 4;

@@ -57,7 +57,8 @@ public:
     virtual void textViewDidChangeSelection(const Notification& /*notification*/) {}
     // A command the keys asked for ("insertNewline:", "moveUp:", "cancelOperation:" ...);
     // true when the delegate performed it, so the text view does not.
-    virtual bool textViewDoCommandBySelector(TextView& /*textView*/, std::string_view /*selector*/) {
+    virtual bool textViewDoCommandBySelector(TextView& /*textView*/,
+                                             std::string_view /*selector*/) {
         return false;
     }
     // Whether typed or pasted text may replace `range`; false drops the change.
@@ -220,7 +221,8 @@ private:
     void moveTo(std::size_t index, bool extend);
     void deleteRange(TextRange range, EditKind kind = EditKind::Other);
     void recordUndo(EditKind kind);
-    void postNotification(std::string_view name, void (TextViewDelegate::*message)(const Notification&),
+    void postNotification(std::string_view name,
+                          void (TextViewDelegate::*message)(const Notification&),
                           Value userInfo = {});
     bool isEditingSession() const;
 

@@ -19,7 +19,9 @@ constexpr double kEdge = 4;
 constexpr double kGap = 4;
 constexpr double kSeparatorWidth = 12;
 
-Font labelFont() { return Font::systemFontOfSize(Font::smallSystemFontSize()); }
+Font labelFont() {
+    return Font::systemFontOfSize(Font::smallSystemFontSize());
+}
 
 TextAttributes labelAttributes(bool enabled) {
     TextAttributes attributes;
@@ -93,9 +95,8 @@ public:
                                                            : viewSize(item).width;
         double width = showsIcons() ? iconSize() : 0;
         if (showsLabels())
-            width = std::max(width, std::ceil(sizeWithAttributes(item.label(),
-                                                                 labelAttributes(true))
-                                                  .width));
+            width = std::max(
+                width, std::ceil(sizeWithAttributes(item.label(), labelAttributes(true)).width));
         return width + 8;
     }
 
@@ -154,7 +155,8 @@ public:
                 continue;
             const Size size = viewSize(*slot.item);
             const double extraLabel = slot.item->label().empty() ? 0 : label;
-            const double y = std::floor(extraLabel + (slot.frame.height() - extraLabel - size.height) / 2);
+            const double y =
+                std::floor(extraLabel + (slot.frame.height() - extraLabel - size.height) / 2);
             view->setFrame({slot.frame.minX(), y, slot.frame.width(), size.height});
             if (view->superview() != this)
                 addSubview(view);
@@ -184,7 +186,8 @@ public:
             const ToolbarItem& item = *slot.item;
             if (item.itemIdentifier() == ToolbarSeparatorItemIdentifier) {
                 context->setFillColor(Color::colorWithCalibratedWhite(0.65, 1));
-                context->fillRect({std::floor(slot.frame.midX()), b.minY() + 6, 1, b.height() - 12});
+                context->fillRect(
+                    {std::floor(slot.frame.midX()), b.minY() + 6, 1, b.height() - 12});
                 continue;
             }
             if (item.isStandardItem())
@@ -196,16 +199,17 @@ public:
             }
             const double label = showsLabels() ? labelHeight() : 0;
             if (showsLabels() && !item.label().empty())
-                drawInRect(item.label(), {slot.frame.minX(), kEdge - 1, slot.frame.width(), label + 1},
+                drawInRect(item.label(),
+                           {slot.frame.minX(), kEdge - 1, slot.frame.width(), label + 1},
                            labelAttributes(item.isEnabled()));
             if (item.view() || !showsIcons() || !item.image())
                 continue;
-            const Rect iconSlot{slot.frame.midX() - iconSize() / 2,
-                                b.height() - kEdge - iconSize(), iconSize(), iconSize()};
-            item.image()->drawInRect(
-                rectForImageInFrame(item.image()->size(), iconSlot,
-                                    ImageScaling::ProportionallyUpOrDown),
-                ZeroRect, CompositingOperation::SourceOver, item.isEnabled() ? 1.0 : 0.5, true);
+            const Rect iconSlot{slot.frame.midX() - iconSize() / 2, b.height() - kEdge - iconSize(),
+                                iconSize(), iconSize()};
+            item.image()->drawInRect(rectForImageInFrame(item.image()->size(), iconSlot,
+                                                         ImageScaling::ProportionallyUpOrDown),
+                                     ZeroRect, CompositingOperation::SourceOver,
+                                     item.isEnabled() ? 1.0 : 0.5, true);
         }
     }
 
@@ -261,8 +265,7 @@ void Toolbar::setDelegate(ToolbarDelegate* delegate) {
         updateView();
 }
 
-std::shared_ptr<ToolbarItem> Toolbar::makeItem(const std::string& identifier,
-                                               bool willBeInserted) {
+std::shared_ptr<ToolbarItem> Toolbar::makeItem(const std::string& identifier, bool willBeInserted) {
     std::shared_ptr<ToolbarItem> item;
     if (identifier == ToolbarSeparatorItemIdentifier || identifier == ToolbarSpaceItemIdentifier ||
         identifier == ToolbarFlexibleSpaceItemIdentifier)
@@ -357,7 +360,9 @@ void Toolbar::setSelectedItemIdentifier(std::optional<std::string> identifier) {
         view_->setNeedsDisplay(true);
 }
 
-Window* Toolbar::window() const { return window_.lock().get(); }
+Window* Toolbar::window() const {
+    return window_.lock().get();
+}
 
 void Toolbar::attachToWindow(Window* window) {
     if (window == this->window() && (window || !view_ || !view_->superview()))
@@ -370,7 +375,9 @@ void Toolbar::attachToWindow(Window* window) {
     updateView();
 }
 
-View* Toolbar::toolbarView() const { return view_.get(); }
+View* Toolbar::toolbarView() const {
+    return view_.get();
+}
 
 double Toolbar::height() {
     loadItemsIfNeeded();
@@ -384,7 +391,9 @@ void Toolbar::itemChanged() {
         updateView();
 }
 
-void Toolbar::layout() { updateView(); }
+void Toolbar::layout() {
+    updateView();
+}
 
 // Puts the strip at the top of the window's root view, or takes it away.
 void Toolbar::updateView() {
@@ -401,13 +410,16 @@ void Toolbar::updateView() {
     const double h = strip.stripHeight();
     const Rect bounds = root->bounds();
     const double y = root->isFlipped() ? bounds.minY() : bounds.maxY() - h;
-    strip.setAutoresizingMask(ViewWidthSizable | (root->isFlipped() ? ViewMaxYMargin : ViewMinYMargin));
+    strip.setAutoresizingMask(ViewWidthSizable |
+                              (root->isFlipped() ? ViewMaxYMargin : ViewMinYMargin));
     if (strip.superview() != root)
         root->addSubview(view_);
     strip.setFrame({bounds.minX(), y, bounds.width(), h});
     strip.relayout();
 }
 
-std::string Toolbar::description() const { return "<Toolbar " + identifier_ + ">"; }
+std::string Toolbar::description() const {
+    return "<Toolbar " + identifier_ + ">";
+}
 
 } // namespace platform

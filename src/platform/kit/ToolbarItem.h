@@ -17,8 +17,7 @@ class View;
 // The platform's identifiers of the standard items.
 inline constexpr std::string_view ToolbarSeparatorItemIdentifier = "NSToolbarSeparatorItem";
 inline constexpr std::string_view ToolbarSpaceItemIdentifier = "NSToolbarSpaceItem";
-inline constexpr std::string_view ToolbarFlexibleSpaceItemIdentifier =
-    "NSToolbarFlexibleSpaceItem";
+inline constexpr std::string_view ToolbarFlexibleSpaceItemIdentifier = "NSToolbarFlexibleSpaceItem";
 
 // One entry of a toolbar: an image with a label that sends an action (to its target, or
 // along the responder chain), or a view of the caller's that the toolbar sizes between the

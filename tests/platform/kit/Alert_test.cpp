@@ -1,10 +1,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/KitTestSupport.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/WindowServer.h"
-
-#include "platform/kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>

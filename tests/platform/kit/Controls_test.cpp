@@ -1,10 +1,9 @@
+#include "platform/graphics/Image.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Control.h"
+#include "platform/kit/KitTestSupport.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/WindowServer.h"
-#include "platform/graphics/Image.h"
-
-#include "platform/kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -64,10 +63,10 @@ protected:
         KitTest::TearDown();
     }
     void click(Point p, long clicks = 1) {
-        WindowServer::shared().postEvent(Event::mouseEvent(EventType::LeftMouseDown, p, 0,
-                                                           window.get(), clicks));
-        WindowServer::shared().postEvent(Event::mouseEvent(EventType::LeftMouseUp, p, 0,
-                                                           window.get(), clicks));
+        WindowServer::shared().postEvent(
+            Event::mouseEvent(EventType::LeftMouseDown, p, 0, window.get(), clicks));
+        WindowServer::shared().postEvent(
+            Event::mouseEvent(EventType::LeftMouseUp, p, 0, window.get(), clicks));
         WindowServer::shared().dispatchPendingEvents();
     }
 
@@ -129,10 +128,8 @@ TEST_F(ControlsTest, ButtonTypesMoveStateOnClick) {
         std::vector<int> states; // after each of three clicks
     };
     const Case cases[] = {
-        {platform::MomentaryPushInButton, {0, 0, 0}},
-        {platform::SwitchButton, {1, 0, 1}},
-        {platform::ToggleButton, {1, 0, 1}},
-        {platform::PushOnPushOffButton, {1, 0, 1}},
+        {platform::MomentaryPushInButton, {0, 0, 0}}, {platform::SwitchButton, {1, 0, 1}},
+        {platform::ToggleButton, {1, 0, 1}},          {platform::PushOnPushOffButton, {1, 0, 1}},
         {platform::RadioButton, {1, 1, 1}},
     };
     for (const Case& c : cases) {
@@ -230,6 +227,27 @@ TEST_F(ControlsTest, SizeToFitTakesTheTitle) {
     button->sizeToFit();
     EXPECT_LT(button->frame().width(), wide);
     EXPECT_GE(button->frame().height(), 22);
+}
+
+// The whole road in one window: a click on a text field starts editing, typed keys (accented
+// and all) reach the first responder, and a click on the button sends its action with the
+// field's text already there.
+TEST_F(ControlsTest, ButtonAndTextFieldInOneWindow) {
+    auto field = std::make_shared<TextField>(Rect{20, 120, 200, 24});
+    window->contentView()->addSubview(field);
+    Target target({"pressed:"});
+    button->setTarget(&target);
+
+    click({100, 130});
+    ASSERT_NE(field->currentEditor(), nullptr);
+    EXPECT_EQ(window->firstResponder(), field->currentEditor());
+    for (const char* k : {"h", "\xC3\xA9", "l", "l", "o"})
+        key(k);
+    EXPECT_EQ(field->stringValue(), "h\xC3\xA9llo");
+
+    click({70, 35});
+    EXPECT_EQ(target.performed, std::vector<std::string>{"pressed:"});
+    EXPECT_EQ(field->stringValue(), "h\xC3\xA9llo");
 }
 
 } // namespace

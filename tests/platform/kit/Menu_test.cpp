@@ -1,8 +1,7 @@
+#include "platform/kit/KitTestSupport.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/WindowServer.h"
-
-#include "platform/kit/KitTestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -146,11 +145,11 @@ TEST_F(MenuTest, ValidationAsksTargetOrChain) {
     auto bare = menu->addItemWithTitle("Bare", "", "");
 
     menu->update();
-    EXPECT_TRUE(open->isEnabled());     // the window's delegate answers and says yes
-    EXPECT_FALSE(save->isEnabled());    // its own target says no
-    EXPECT_FALSE(nobody->isEnabled());  // nobody answers the action
-    EXPECT_TRUE(holder->isEnabled());   // no action but a submenu
-    EXPECT_FALSE(bare->isEnabled());    // no action, no submenu
+    EXPECT_TRUE(open->isEnabled());    // the window's delegate answers and says yes
+    EXPECT_FALSE(save->isEnabled());   // its own target says no
+    EXPECT_FALSE(nobody->isEnabled()); // nobody answers the action
+    EXPECT_TRUE(holder->isEnabled());  // no action but a submenu
+    EXPECT_FALSE(bare->isEnabled());   // no action, no submenu
     EXPECT_EQ(own.asked, std::vector<std::string>{"save:"});
 
     // A target that does not validate leaves the item enabled; turning validation off keeps
@@ -194,8 +193,7 @@ TEST_F(MenuTest, PopUpChoosesWithTheMouseAndSendsTheAction) {
         post(EventType::MouseMoved, shown, p);
         post(EventType::LeftMouseUp, shown, p);
     });
-    const bool chosen =
-        menu->popUpMenuPositioningItem(nullptr, {50, 150}, window->contentView());
+    const bool chosen = menu->popUpMenuPositioningItem(nullptr, {50, 150}, window->contentView());
     EXPECT_TRUE(chosen);
     EXPECT_EQ(chain.performed, std::vector<std::string>{"save:"});
     EXPECT_EQ(recorder.calls,
@@ -227,8 +225,7 @@ TEST_F(MenuTest, DisabledSeparatorAndOutsideDoNotChoose) {
     Menu::setTrackingHook([&](Menu& m) {
         Window* w = m.trackingWindow();
         post(EventType::LeftMouseUp, w, rowCentre(m, nobody.get()));
-        WindowServer::shared().postEvent(
-            Event::keyEvent(EventType::KeyDown, "\x1b", 0, w));
+        WindowServer::shared().postEvent(Event::keyEvent(EventType::KeyDown, "\x1b", 0, w));
     });
     EXPECT_FALSE(menu->popUpMenuPositioningItem(nullptr, {50, 150}, window->contentView()));
     // A test hook cannot pick a disabled item either.

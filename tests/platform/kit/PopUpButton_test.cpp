@@ -1,8 +1,7 @@
+#include "platform/kit/KitTestSupport.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/PopUpButton.h"
 #include "platform/kit/WindowServer.h"
-
-#include "platform/kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>

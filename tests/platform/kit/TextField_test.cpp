@@ -1,13 +1,12 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/KitTestSupport.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/WindowServer.h"
-
-#include "platform/kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -170,7 +169,8 @@ TEST_F(TextFieldTest, MouseSelectsAndPlacesTheCaret) {
     EXPECT_LT(fe->insertionPointRect().minX(), caretAtEnd.minX());
     // A double click selects the word under the pointer.
     const Point wordBeta = field->convertPointToView(
-        fe->convertPointToView({fe->textStorage().attributedSubstringFromRange({0, 7}).size().width, 5}, field.get()),
+        fe->convertPointToView(
+            {fe->textStorage().attributedSubstringFromRange({0, 7}).size().width, 5}, field.get()),
         nullptr);
     mouse(EventType::LeftMouseDown, *window, wordBeta, 2);
     mouse(EventType::LeftMouseUp, *window, wordBeta, 2);

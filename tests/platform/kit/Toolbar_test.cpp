@@ -1,9 +1,8 @@
+#include "platform/graphics/Image.h"
+#include "platform/kit/KitTestSupport.h"
 #include "platform/kit/Toolbar.h"
 #include "platform/kit/ToolbarItem.h"
 #include "platform/kit/WindowServer.h"
-#include "platform/graphics/Image.h"
-
-#include "platform/kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -22,8 +21,8 @@ using platform::ToolbarSizeMode;
 
 class Provider : public platform::ToolbarDelegate, public ActionTarget {
 public:
-    std::vector<std::string> defaults{"Call", std::string(platform::ToolbarFlexibleSpaceItemIdentifier),
-                                      "Search"};
+    std::vector<std::string> defaults{
+        "Call", std::string(platform::ToolbarFlexibleSpaceItemIdentifier), "Search"};
     std::vector<std::string> selectable{"Call"};
     std::shared_ptr<View> searchView = std::make_shared<View>(Rect{0, 0, 120, 22});
     std::vector<std::string> performed;
