@@ -314,6 +314,10 @@ Point QXTabView::screenPointFromView(Point point) const {
 
 void QXTabView::mouseDown(const platform::Event& event) {
     const Point p = convertPointFromView(event.locationInWindow(), nullptr);
+    // A drag whose release never reached us (the window lost the pointer) ends here, or the
+    // dragged label would stay hidden.
+    if (_dragImage)
+        draggedImageEndedAt(*_dragImage, screenPointFromView(_dragImageOrigin));
     TabViewItem* hit = tabViewItemAtPoint(p);
     // A label that did not fit is not there to click, even where its hit rectangle still
     // reaches into the view.

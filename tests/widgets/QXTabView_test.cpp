@@ -429,6 +429,15 @@ TEST_F(QXTabViewTest, TheDraggedLabelIsATranslucentImageUnderThePointer) {
     EXPECT_NEAR(under.redComponent(), 1.0, 0.03);
     EXPECT_LT(under.greenComponent(), 0.3);
     up({57, 60});
+    EXPECT_EQ(tabView->dragImage(), nullptr);
+
+    // A drag whose release never came ends with the next press.
+    down({50, 90});
+    drag({57, 90});
+    ASSERT_NE(tabView->dragImage(), nullptr);
+    down({50, 90});
+    EXPECT_EQ(tabView->dragImage(), nullptr);
+    up({50, 90});
 }
 
 TEST_F(QXTabViewTest, LabelPicturesFollowSelectionBordersAndTheCloseButton) {
