@@ -5,15 +5,18 @@
 #include "platform/graphics/Image.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Screen.h"
+#include "platform/kit/Toolbar.h"
 #include "platform/kit/WindowServer.h"
 #include "support/BrandText.h"
 #include "widgets/QXContentView.h"
 #include "widgets/QXFrameView.h"
+#include "widgets/QXGenericFieldEditor.h"
 #include "widgets/QXGradient.h"
 #include "widgets/QXOutlinePath.h"
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 #include <unordered_map>
 
 using platform::Event;
@@ -35,6 +38,13 @@ Point pointAfter(std::string_view text, std::string_view opener) {
     const auto close = text.find(')', start);
     return valueWithPointFromString(text.substr(
         start, close == std::string_view::npos ? std::string_view::npos : close - start));
+}
+
+// Exact field classes that share a window's editors, with whether their editor allows copy
+// and paste.
+std::unordered_map<std::type_index, bool>& sharedEditorClasses() {
+    static std::unordered_map<std::type_index, bool> classes;
+    return classes;
 }
 
 } // namespace
@@ -356,14 +366,42 @@ void QXBaseWindow::windowDidResize(Window& /*window*/) {
     tellObserverWindowsToDisplay();
 }
 
-// The platform toolbar keeps no visibility of its own yet: a toolbar the window holds is shown.
 bool QXBaseWindow::isToolbarShown() const {
-    return toolbar() != nullptr;
+    return toolbar() && toolbar()->isVisible();
 }
-void QXBaseWindow::setToolbarShown(bool /*shown*/) {}
+
+void QXBaseWindow::setToolbarShown(bool shown) {
+    if (toolbar())
+        toolbar()->setVisible(shown);
+}
+
+void QXBaseWindow::registerSharedFieldEditorClass(std::type_index fieldClass, bool allowCopyPaste) {
+    sharedEditorClasses()[fieldClass] = allowCopyPaste;
+}
+
+void QXBaseWindow::unregisterSharedFieldEditorClass(std::type_index fieldClass) {
+    sharedEditorClasses().erase(fieldClass);
+}
 
 platform::View* QXBaseWindow::fieldEditor(bool createFlag, platform::Object* client) {
+    if (client) {
+        const auto& classes = sharedEditorClasses();
+        // The exact class decides: a subclass of a search field edits in the window's own
+        // editor.
+        if (auto found = classes.find(std::type_index(typeid(*client))); found != classes.end()) {
+            const bool allowCopyPaste = found->second;
+            auto& editor = allowCopyPaste ? _genericFieldEditor : _genericNoCopyPasteFieldEditor;
+            if (!editor && createFlag) {
+                const auto* view = dynamic_cast<const View*>(client);
+                editor = platform::make<QXGenericFieldEditor>(view ? view->frame() : Rect());
+                editor->setAllowCopyPaste(allowCopyPaste);
+            }
+            if (editor) {
+                if (allowCopyPaste)
+                    editor->setAllowCopyPaste(true);
+                return editor.get();
+            }
+        }
+    }
     return Window::fieldEditor(createFlag, client);
 }
-void QXBaseWindow::registerSharedFieldEditorClass(std::type_index, bool) {}
-void QXBaseWindow::unregisterSharedFieldEditorClass(std::type_index) {}

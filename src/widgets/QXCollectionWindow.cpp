@@ -4,6 +4,7 @@
 #include "platform/graphics/Geometry.h"
 #include "widgets/QXContentView.h"
 #include "widgets/QXFrameView.h"
+#include "widgets/QXToolBar.h"
 
 #include <algorithm>
 
@@ -143,6 +144,7 @@ long QXCollectionWindow::indexOfView(const QXContentView* view) const {
 void QXCollectionWindow::installToolbarOf(QXContentView& view) {
     if (view.hasToolbar()) {
         setShowsToolbarButton(true);
+        setToolbar(view.toolbar()->nativeToolbar());
     } else {
         setShowsToolbarButton(false);
         setToolbar(nullptr);

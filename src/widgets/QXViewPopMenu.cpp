@@ -110,7 +110,7 @@ void QXViewPopMenu::setHolderView(std::shared_ptr<View> view, bool sizeToFit) {
     if (View* content = contentView())
         content->addSubview(view);
     if (sizeToFit) {
-        setFrame(Rect(frame().origin, view->frame().size), true);
+        setFrame(view->frame(), true);
         view->setFrameOrigin(platform::ZeroPoint);
     }
     view->setNeedsDisplay(true);

@@ -38,7 +38,7 @@ public:
     static void popUpWindowMenu(std::shared_ptr<QXViewPopMenu> menu, platform::Point point,
                                 const platform::Event& event, platform::View* view);
 
-    // Adds the view to the content view; with sizeToFit the window takes the view's size and
+    // Adds the view to the content view; with sizeToFit the window takes the view's frame and
     // the view moves to the origin.
     void setHolderView(std::shared_ptr<platform::View> view, bool sizeToFit);
     platform::View* holderView() const { return _holder.lock().get(); }

@@ -4,6 +4,8 @@
 #include "widgets/QXBaseWindow.h"
 #include "widgets/QXContentView.h"
 #include "widgets/QXFrameView.h"
+#include "widgets/QXGenericFieldEditor.h"
+#include "widgets/QXToolBar.h"
 
 #include <vector>
 
@@ -336,6 +338,108 @@ TEST_F(QXBaseWindowTest, KeyStatusCanBeRefused) {
     EXPECT_FALSE(window->canBecomeKeyWindow());
     auto borderless = make<QXBaseWindow>(Rect(0, 0, 10, 10), platform::BorderlessWindowMask);
     EXPECT_FALSE(borderless->canBecomeKeyWindow()); // the platform's answer for borderless
+}
+
+TEST_F(QXBaseWindowTest, TogglingTheToolbarKeepsTheWindowWithinItsLimits) {
+    // Content 100 x 100 to 400 x 300 with margins (10, 10, 30, 10): the frame may be 140 to
+    // 340 high with the toolbar shown, 300 without it.
+    const struct {
+        const char* what;
+        double height;
+        bool shownBefore;
+        bool contentHasToolbar;
+        double heightAfter;
+        bool shownAfter;
+    } cases[] = {
+        // Showing: no room for the 100-point allowance, so the window first gives it up.
+        {"showing with the window near its maximum", 250, false, true, 200, true},
+        {"showing with room to spare", 150, false, true, 150, true},
+        // Hiding: the window first comes within 5 points of the limit with the toolbar,
+        // then is cut to the limit without it.
+        {"hiding with the window beyond the limit without a toolbar", 330, true, true, 300, false},
+        {"hiding with the window within every limit", 200, true, true, 200, false},
+        // Content without a toolbar: the window's toolbar is only hidden.
+        {"content without a toolbar", 250, true, false, 250, false},
+    };
+    for (const auto& c : cases) {
+        auto window = makeSkinnedWindow({100, 100}, {400, 300});
+        auto toolbar =
+            std::make_shared<QXToolBar>(std::make_shared<platform::View>(Rect(0, 0, 200, 30)));
+        if (c.contentHasToolbar)
+            content->setToolbar(toolbar);
+        window->setToolbar(toolbar->nativeToolbar());
+        toolbar->nativeToolbar()->setVisible(c.shownBefore);
+        window->setFrame(Rect(100, 100, 300, c.height), true);
+        EXPECT_EQ(window->toolbarVisible(), c.shownBefore && c.contentHasToolbar) << c.what;
+
+        window->toggleToolbarShown(nullptr);
+        EXPECT_EQ(toolbar->nativeToolbar()->isVisible(), c.shownAfter) << c.what;
+        // The top edge stays where it was.
+        EXPECT_EQ(window->frame(), Rect(100, 100 + c.height - c.heightAfter, 300, c.heightAfter))
+            << c.what << ": " << platform::stringFromRect(window->frame());
+    }
+}
+
+TEST_F(QXBaseWindowTest, AShownToolbarLiftsTheFortyPointCut) {
+    auto window = makeSkinnedWindow({100, 100}, {400, 300});
+    auto toolbar =
+        std::make_shared<QXToolBar>(std::make_shared<platform::View>(Rect(0, 0, 200, 30)));
+    content->setToolbar(toolbar);
+    window->setToolbar(toolbar->nativeToolbar());
+    EXPECT_TRUE(window->toolbarVisible());
+    EXPECT_TRUE(sizeNear(window->windowWillResize(*window, {900, 900}), {420, 340}));
+    toolbar->nativeToolbar()->setVisible(false);
+    EXPECT_TRUE(sizeNear(window->windowWillResize(*window, {900, 900}), {420, 300}));
+}
+
+// Stand-ins for the text-field classes that share a window's editors.
+class SearchLikeField : public platform::View {
+public:
+    using View::View;
+};
+class SearchLikeSubclass : public SearchLikeField {
+public:
+    using SearchLikeField::SearchLikeField;
+};
+class NoCopyPasteLikeField : public platform::View {
+public:
+    using View::View;
+};
+
+TEST_F(QXBaseWindowTest, SharedFieldEditorsGoByTheFieldsExactClass) {
+    QXBaseWindow::registerSharedFieldEditorClass(typeid(SearchLikeField), true);
+    QXBaseWindow::registerSharedFieldEditorClass(typeid(NoCopyPasteLikeField), false);
+    auto window = makeWindow();
+    SearchLikeField search(Rect(5, 6, 70, 20));
+    SearchLikeField otherSearch(Rect(0, 0, 10, 10));
+    NoCopyPasteLikeField barred(Rect(1, 2, 30, 20));
+    SearchLikeSubclass subclass(Rect(0, 0, 10, 10));
+
+    // Nothing is made without the create flag.
+    EXPECT_EQ(window->fieldEditor(false, &search), window->Window::fieldEditor(false, &search));
+
+    auto* shared = dynamic_cast<QXGenericFieldEditor*>(window->fieldEditor(true, &search));
+    ASSERT_NE(shared, nullptr);
+    EXPECT_TRUE(shared->allowCopyPaste());
+    EXPECT_EQ(shared->frame(), Rect(5, 6, 70, 20));
+    EXPECT_EQ(window->fieldEditor(false, &otherSearch), shared);
+
+    auto* noCopy = dynamic_cast<QXGenericFieldEditor*>(window->fieldEditor(true, &barred));
+    ASSERT_NE(noCopy, nullptr);
+    EXPECT_NE(noCopy, shared);
+    EXPECT_FALSE(noCopy->allowCopyPaste());
+    EXPECT_EQ(window->fieldEditor(true, &barred), noCopy);
+
+    // A subclass is not the class: it edits in the window's own editor.
+    EXPECT_EQ(window->fieldEditor(true, &subclass), window->Window::fieldEditor(true, &subclass));
+    EXPECT_NE(window->fieldEditor(true, &subclass), shared);
+
+    // Each window has editors of its own.
+    auto second = makeWindow();
+    EXPECT_NE(second->fieldEditor(true, &search), shared);
+
+    QXBaseWindow::unregisterSharedFieldEditorClass(typeid(SearchLikeField));
+    QXBaseWindow::unregisterSharedFieldEditorClass(typeid(NoCopyPasteLikeField));
 }
 
 // A view that notes the hit tests it is asked.

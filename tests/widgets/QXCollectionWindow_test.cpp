@@ -2,6 +2,7 @@
 #include "widgets/QXCollectionWindow.h"
 #include "widgets/QXContentView.h"
 #include "widgets/QXFrameView.h"
+#include "widgets/QXToolBar.h"
 
 namespace skinned_test {
 namespace {
@@ -90,6 +91,25 @@ TEST_F(QXCollectionWindowTest, SwappingShowsEachViewAtItsSizeWithItsHandleAndZoo
     window->swapViewWithIndex(2);
     EXPECT_EQ(window->currentViewName(), "splash");
     EXPECT_TRUE(sizeNear(window->contentSize(), {200, 100}));
+}
+
+TEST_F(QXCollectionWindowTest, TheShownViewsToolbarBecomesTheWindows) {
+    auto window = makeWindow();
+    auto toolbar =
+        std::make_shared<QXToolBar>(std::make_shared<platform::View>(Rect(0, 0, 200, 30)));
+    auto tooled = make<QXContentView>(Rect(0, 0, 300, 200));
+    window->addView(tooled, "tooled", true, toolbar);
+    EXPECT_TRUE(tooled->hasToolbar());
+
+    window->swapViewWithName("tooled");
+    EXPECT_TRUE(window->showsToolbarButton());
+    EXPECT_EQ(window->toolbar(), toolbar->nativeToolbar());
+    EXPECT_TRUE(window->toolbarVisible());
+
+    window->swapViewWithName("login");
+    EXPECT_FALSE(window->showsToolbarButton());
+    EXPECT_EQ(window->toolbar(), nullptr);
+    EXPECT_FALSE(window->toolbarVisible());
 }
 
 TEST_F(QXCollectionWindowTest, ARememberedSizeSurvivesARestart) {
