@@ -246,6 +246,7 @@ int Alert::runModal() {
     ensureButtons();
     layout();
     panel_->center();
+    panel_->setLevel(ModalPanelWindowLevel);
     showing_ = true;
     asSheet_ = false;
     std::optional<RunLoop::TaskId> hookTask;
@@ -269,6 +270,7 @@ int Alert::runModal() {
 void Alert::beginSheetModalForWindow(Window& window, CompletionHandler completion) {
     ensureButtons();
     layout();
+    panel_->setLevel(NormalWindowLevel);
     showing_ = true;
     asSheet_ = true;
     // The sheet keeps the alert alive; it is let go on the next pass of the loop, after the

@@ -5,6 +5,7 @@
 #include "platform/kit/Control.h"
 #include "platform/kit/Cursor.h"
 #include "platform/kit/TextView.h"
+#include "platform/kit/Window.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,6 +110,27 @@ void TextFieldCell::drawWithFrame(const Rect& cellFrame, View* controlView) {
         }
     }
     drawInteriorWithFrame(cellFrame, controlView);
+    drawFocusRing(cellFrame, controlView);
+}
+
+// The ring round a field whose text the user is typing into, inside the field's bounds.
+void TextFieldCell::drawFocusRing(const Rect& cellFrame, View* controlView) {
+    auto* control = dynamic_cast<Control*>(controlView);
+    GraphicsContext* context = GraphicsContext::currentContext();
+    if (!context || !control || focusRingType() == FocusRingType::None || !isBezeled())
+        return;
+    TextView* editor = control->currentEditor();
+    Window* window = control->window();
+    if (!editor || !window || !window->isKeyWindow() || window->firstResponder() != editor)
+        return;
+    GraphicsStateSaver saver;
+    const Rect r = cellFrame.insetBy(1, 1);
+    const double radius =
+        bezelStyle_ == TextFieldBezelStyle::Rounded ? std::min(r.height() / 2, 9.0) : 0;
+    BezierPath ring = BezierPath::bezierPathWithRoundedRect(r, radius, radius);
+    ring.setLineWidth(2);
+    context->setStrokeColor(Color::keyboardFocusIndicatorColor().colorWithAlphaComponent(0.7));
+    context->strokePath(ring);
 }
 
 void TextFieldCell::drawInteriorWithFrame(const Rect& cellFrame, View* controlView) {

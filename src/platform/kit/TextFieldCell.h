@@ -44,6 +44,7 @@ public:
 
 protected:
     TextAttributes textAttributes() const override;
+    void drawFocusRing(const Rect& cellFrame, View* controlView);
 
 private:
     TextFieldBezelStyle bezelStyle_ = TextFieldBezelStyle::Square;

@@ -309,4 +309,17 @@ TEST_F(TextFieldTest, PlaceholderShowsWhileEmptyAndNotEditing) {
     EXPECT_TRUE(grey);
 }
 
+TEST_F(TextFieldTest, FocusRingShowsWhileTyping) {
+    const auto ringAt = [&] {
+        window->display();
+        const platform::Color c = window->snapshot()->colorAt(21, 162);
+        return c.blueComponent() > 0.8 && c.redComponent() < 0.6;
+    };
+    EXPECT_FALSE(ringAt());
+    window->makeFirstResponder(field.get());
+    EXPECT_TRUE(ringAt());
+    window->makeFirstResponder(other.get());
+    EXPECT_FALSE(ringAt());
+}
+
 } // namespace
