@@ -322,4 +322,15 @@ TEST_F(TextFieldTest, FocusRingShowsWhileTyping) {
     EXPECT_FALSE(ringAt());
 }
 
+TEST_F(TextFieldTest, LongTextScrollsToKeepTheCaretInSight) {
+    window->makeFirstResponder(field.get());
+    type(std::string(80, 'm'));
+    TextView* fe = editor();
+    EXPECT_GT(fe->horizontalScrollOffset(), 0);
+    EXPECT_LE(fe->insertionPointRect().maxX(), fe->bounds().maxX());
+    EXPECT_GE(fe->insertionPointRect().minX(), fe->bounds().minX());
+    press(platform::HomeFunctionKey);
+    EXPECT_EQ(fe->horizontalScrollOffset(), 0);
+}
+
 } // namespace
