@@ -96,9 +96,7 @@ void TableHeaderView::mouseDown(const Event& event) {
     const long column = columnAtPoint(p);
     if (column < 0)
         return;
-    TableColumn& tableColumn = *tableView_->tableColumns()[column];
-    if (TableViewDelegate* delegate = tableView_->delegate())
-        delegate->tableViewMouseDownInHeaderOfTableColumn(*tableView_, tableColumn);
+    tableView_->mouseDownInHeaderOfTableColumn(*tableView_->tableColumns()[column]);
 }
 
 void TableHeaderView::mouseDragged(const Event& event) {
@@ -119,8 +117,7 @@ void TableHeaderView::mouseUp(const Event& event) {
     const long column = columnAtPoint(pointInView(event, *this));
     if (column < 0)
         return;
-    if (TableViewDelegate* delegate = tableView_->delegate())
-        delegate->tableViewDidClickTableColumn(*tableView_, *tableView_->tableColumns()[column]);
+    tableView_->didClickTableColumn(*tableView_->tableColumns()[column]);
 }
 
 } // namespace platform

@@ -170,6 +170,16 @@ void TableView::columnDidChange(TableColumn* /*column*/) {
         headerView_->setNeedsDisplay(true);
 }
 
+void TableView::mouseDownInHeaderOfTableColumn(TableColumn& column) {
+    if (delegate_)
+        delegate_->tableViewMouseDownInHeaderOfTableColumn(*this, column);
+}
+
+void TableView::didClickTableColumn(TableColumn& column) {
+    if (delegate_)
+        delegate_->tableViewDidClickTableColumn(*this, column);
+}
+
 // Rows and geometry.
 
 void TableView::rowsDidChange() {

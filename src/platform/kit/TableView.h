@@ -171,6 +171,9 @@ public:
     void sizeLastColumnToFit();
     // A column's width, visibility or cells changed.
     void columnDidChange(TableColumn* column);
+    // The header view's reports of presses and clicks on a column's header, for the delegate.
+    virtual void mouseDownInHeaderOfTableColumn(TableColumn& column);
+    virtual void didClickTableColumn(TableColumn& column);
 
     // Rows. The row count and heights are read from the data source and delegate once, and again
     // after reloadData or the note... calls.
