@@ -1,0 +1,56 @@
+#include "widgets/QXButton.h"
+
+#include "platform/kit/View.h"
+
+#include <utility>
+
+QXButton::QXButton(const platform::Rect& frame) : Button(frame) {
+    setCell(platform::make<QXButtonCell>());
+}
+
+std::shared_ptr<QXButton> QXButton::initWithCoder(const platform::Rect& frame,
+                                                  std::shared_ptr<platform::Cell> decodedCell) {
+    auto button = std::make_shared<QXButton>(frame);
+    if (decodedCell)
+        button->setCell(std::move(decodedCell));
+    button->convertPlainCell();
+    return button;
+}
+
+void QXButton::convertPlainCell() {
+    const std::shared_ptr<platform::Cell> old = sharedCell();
+    if (auto converted = convertPlainButtonCell<QXButtonCell>(old)) {
+        converted->setKeyEquivalent(old->keyEquivalent());
+        setCell(std::move(converted));
+    }
+}
+
+QXButtonCell* QXButton::qxCell() const { return dynamic_cast<QXButtonCell*>(cell()); }
+
+void QXButton::setHighlightImage(std::shared_ptr<platform::Image> image) {
+    if (QXButtonCell* c = qxCell()) {
+        c->setMouseOverImage(std::move(image));
+        setNeedsDisplay(true);
+    }
+}
+
+std::shared_ptr<platform::Image> QXButton::highlightImage() const {
+    return qxCell() ? qxCell()->mouseOverImage() : nullptr;
+}
+
+void QXButton::setDisabledImage(std::shared_ptr<platform::Image> image) {
+    if (QXButtonCell* c = qxCell()) {
+        c->setDisabledImage(std::move(image));
+        setNeedsDisplay(true);
+    }
+}
+
+std::shared_ptr<platform::Image> QXButton::disabledImage() const {
+    return qxCell() ? qxCell()->disabledImage() : nullptr;
+}
+
+void QXButton::setButtonType(int type) { Button::setButtonType(type); }
+
+int QXButton::buttonType() const {
+    return qxCell() ? qxCell()->buttonType() : QXButtonTypePlatform;
+}
