@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/kit/Alert.h"
+#include "support/AlertExtensions.h"
 
 #include <functional>
 #include <memory>
@@ -10,11 +11,12 @@ namespace platform {
 class Window;
 }
 
-// Modal alerts and alert sheets with localised button titles.
+// Modal alerts and alert sheets with localised button titles. They are the application's own
+// alert helpers (support/AlertExtensions.h), so both show the same dialogs.
 class QXDialogs {
 public:
     // The original's did-end selector: the alert and the button's code.
-    using DidEndHandler = std::function<void(platform::Alert& alert, int returnCode)>;
+    using DidEndHandler = OrvantaExtensions::AlertDidEndHandler;
 
     // "Yes" and "No"; true only when the first button ended it.
     static bool dialogYesNo(const std::string& message, const std::string& info,
