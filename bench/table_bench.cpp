@@ -8,7 +8,6 @@
 #include "platform/kit/Window.h"
 
 #include <benchmark/benchmark.h>
-
 #include <memory>
 #include <string>
 
@@ -38,8 +37,8 @@ private:
 
 struct TableWindow {
     explicit TableWindow(long rows) : source(rows) {
-        window = platform::make<platform::Window>(Rect{100, 100, 400, 600},
-                                                  platform::TitledWindowMask);
+        window =
+            platform::make<platform::Window>(Rect{100, 100, 400, 600}, platform::TitledWindowMask);
         scroll = std::make_shared<platform::ScrollView>(Rect{0, 0, 400, 600});
         scroll->setHasVerticalScroller(true);
         table = platform::make<platform::TableView>(Rect{0, 0, 385, 600});
@@ -77,8 +76,8 @@ void TableDrawScreen(benchmark::State& state) {
     fixture.source.asked = 0;
     for (auto _ : state)
         fixture.window->display();
-    state.counters["cells/frame"] = benchmark::Counter(
-        static_cast<double>(fixture.source.asked) / static_cast<double>(state.iterations()));
+    state.counters["cells/frame"] = benchmark::Counter(static_cast<double>(fixture.source.asked) /
+                                                       static_cast<double>(state.iterations()));
 }
 BENCHMARK(TableDrawScreen)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
@@ -89,8 +88,8 @@ void TableScrollPage(benchmark::State& state) {
         fixture.page();
         fixture.window->displayIfNeeded();
     }
-    state.counters["cells/frame"] = benchmark::Counter(
-        static_cast<double>(fixture.source.asked) / static_cast<double>(state.iterations()));
+    state.counters["cells/frame"] = benchmark::Counter(static_cast<double>(fixture.source.asked) /
+                                                       static_cast<double>(state.iterations()));
 }
 BENCHMARK(TableScrollPage)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 

@@ -475,8 +475,8 @@ DragOperation OutlineView::dataSourceValidateDrop(DraggingInfo& info, long row,
         dropChildIndex_ = OutlineViewDropOnItemIndex;
     } else if (row >= rows) {
         dropItem_ = nullptr;
-        dropChildIndex_ = static_cast<long>(std::count_if(
-            rows_.begin(), rows_.end(), [](const Row& r) { return r.level == 0; }));
+        dropChildIndex_ = static_cast<long>(
+            std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return r.level == 0; }));
     } else {
         dropItem_ = rows_[static_cast<std::size_t>(row)].parent;
         dropChildIndex_ = childIndexOfRow(row);
@@ -537,8 +537,7 @@ std::optional<double> OutlineView::delegateHeightOfRow(long row) {
 }
 
 bool OutlineView::delegateShouldEdit(TableColumn* column, long row) {
-    return !delegate_ ||
-           delegate_->outlineViewShouldEditTableColumn(*this, column, itemAtRow(row));
+    return !delegate_ || delegate_->outlineViewShouldEditTableColumn(*this, column, itemAtRow(row));
 }
 
 std::optional<bool> OutlineView::delegateShouldTrackCell(Cell& cell, TableColumn* column,
@@ -548,22 +547,22 @@ std::optional<bool> OutlineView::delegateShouldTrackCell(Cell& cell, TableColumn
 }
 
 std::optional<std::string> OutlineView::delegateTypeSelectString(TableColumn* column, long row) {
-    return delegate_ ? delegate_->outlineViewTypeSelectStringForTableColumn(*this, column,
-                                                                            itemAtRow(row))
-                     : std::nullopt;
+    return delegate_
+               ? delegate_->outlineViewTypeSelectStringForTableColumn(*this, column, itemAtRow(row))
+               : std::nullopt;
 }
 
 void OutlineView::postSelectionDidChange() {
-    const Notification notification{std::string(OutlineViewSelectionDidChangeNotification), this,
-                                    {}};
+    const Notification notification{
+        std::string(OutlineViewSelectionDidChangeNotification), this, {}};
     if (delegate_)
         delegate_->outlineViewSelectionDidChange(notification);
     NotificationCenter::defaultCenter().postNotification(notification);
 }
 
 void OutlineView::postSelectionIsChanging() {
-    const Notification notification{std::string(OutlineViewSelectionIsChangingNotification),
-                                    this, {}};
+    const Notification notification{
+        std::string(OutlineViewSelectionIsChangingNotification), this, {}};
     if (delegate_)
         delegate_->outlineViewSelectionIsChanging(notification);
     NotificationCenter::defaultCenter().postNotification(notification);

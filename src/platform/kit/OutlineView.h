@@ -133,8 +133,7 @@ public:
         return std::nullopt;
     }
     virtual std::optional<std::string>
-    outlineViewTypeSelectStringForTableColumn(OutlineView& /*outlineView*/,
-                                              TableColumn* /*column*/,
+    outlineViewTypeSelectStringForTableColumn(OutlineView& /*outlineView*/, TableColumn* /*column*/,
                                               const OutlineItem& /*item*/) {
         return std::nullopt;
     }
@@ -218,8 +217,7 @@ protected:
     bool delegateShouldSelectRow(long row) override;
     std::optional<double> delegateHeightOfRow(long row) override;
     bool delegateShouldEdit(TableColumn* column, long row) override;
-    std::optional<bool> delegateShouldTrackCell(Cell& cell, TableColumn* column,
-                                                long row) override;
+    std::optional<bool> delegateShouldTrackCell(Cell& cell, TableColumn* column, long row) override;
     std::optional<std::string> delegateTypeSelectString(TableColumn* column, long row) override;
     void postSelectionDidChange() override;
     void postSelectionIsChanging() override;

@@ -16,9 +16,12 @@ constexpr std::string_view kScrollerAction = "_doScroller:";
 double borderWidth(BorderType type) {
     switch (type) {
     case BorderType::LineBorder:
-    case BorderType::BezelBorder: return 1;
-    case BorderType::GrooveBorder: return 2;
-    default: return 0;
+    case BorderType::BezelBorder:
+        return 1;
+    case BorderType::GrooveBorder:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -45,8 +48,8 @@ void ScrollView::setContentView(std::shared_ptr<ClipView> clipView) {
         return;
     std::shared_ptr<View> document;
     if (contentView_) {
-        document = contentView_->documentView() ? contentView_->documentView()->sharedView()
-                                                : nullptr;
+        document =
+            contentView_->documentView() ? contentView_->documentView()->sharedView() : nullptr;
         contentView_->removeFromSuperview();
     }
     contentView_ = std::move(clipView);
@@ -255,8 +258,8 @@ void ScrollView::reflectScrolledClipView(ClipView* clipView) {
         scroller->setDoubleValue(room > 0 ? offset / room : 0);
         scroller->setEnabled(room > 0);
     };
-    const double verticalOffset = clipView->isFlipped() ? visible.minY() - doc.minY()
-                                                        : doc.maxY() - visible.maxY();
+    const double verticalOffset =
+        clipView->isFlipped() ? visible.minY() - doc.minY() : doc.maxY() - visible.maxY();
     update(verticalScroller_.get(), doc.height(), visible.height(), verticalOffset);
     update(horizontalScroller_.get(), doc.width(), visible.width(), visible.minX() - doc.minX());
     if (headerClipView_ && !headerClipView_->isHidden())
@@ -338,9 +341,14 @@ void ScrollView::scrollerMoved(Scroller& scroller) {
             scrollHorizontallyBy(sign * pageAmount(visible.width(), horizontalPageScroll_));
         break;
     }
-    case ScrollerPart::DecrementLine: scrollByLines(-1, vertical); break;
-    case ScrollerPart::IncrementLine: scrollByLines(1, vertical); break;
-    default: break;
+    case ScrollerPart::DecrementLine:
+        scrollByLines(-1, vertical);
+        break;
+    case ScrollerPart::IncrementLine:
+        scrollByLines(1, vertical);
+        break;
+    default:
+        break;
     }
 }
 
@@ -379,8 +387,11 @@ void ScrollView::drawRect(const Rect& dirtyRect) {
         context->setFillColor(Color::colorWithCalibratedWhite(0.55, 1));
         FrameRect(bounds());
         break;
-    case BorderType::GrooveBorder: DrawGroove(bounds(), dirtyRect); break;
-    default: break;
+    case BorderType::GrooveBorder:
+        DrawGroove(bounds(), dirtyRect);
+        break;
+    default:
+        break;
     }
     // The corner between two scrollers shows neither.
     if (verticalScroller_ && horizontalScroller_ && !verticalScroller_->isHidden() &&

@@ -67,17 +67,20 @@ Rect Scroller::rectForPart(ScrollerPart part) const {
                             : Rect{b.minX() + start, b.minY(), length, b.height()};
     };
     switch (part) {
-    case ScrollerPart::KnobSlot: return b;
+    case ScrollerPart::KnobSlot:
+        return b;
     case ScrollerPart::Knob:
         return isUsable() ? along(knobStart(), knobLength()) : Rect{};
-    case ScrollerPart::DecrementPage: return isUsable() ? along(0, knobStart()) : Rect{};
+    case ScrollerPart::DecrementPage:
+        return isUsable() ? along(0, knobStart()) : Rect{};
     case ScrollerPart::IncrementPage: {
         if (!isUsable())
             return {};
         const double end = knobStart() + knobLength();
         return along(end, slotLength() - end);
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -142,8 +145,11 @@ void Scroller::mouseDown(const Event& event) {
         setNeedsDisplay(true);
         break;
     case ScrollerPart::DecrementPage:
-    case ScrollerPart::IncrementPage: sendAction(action(), target()); break;
-    default: break;
+    case ScrollerPart::IncrementPage:
+        sendAction(action(), target());
+        break;
+    default:
+        break;
     }
 }
 

@@ -69,7 +69,8 @@ private:
     double width_ = 100;
     double minWidth_ = 10;
     double maxWidth_ = 100000;
-    TableColumnResizingMask resizingMask_ = TableColumnAutoresizingMask | TableColumnUserResizingMask;
+    TableColumnResizingMask resizingMask_ =
+        TableColumnAutoresizingMask | TableColumnUserResizingMask;
     std::shared_ptr<Cell> headerCell_;
     std::shared_ptr<Cell> dataCell_;
     bool hidden_ = false;

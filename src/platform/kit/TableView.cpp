@@ -70,8 +70,7 @@ TableView::TableView(const Rect& frame) : Control(frame) {
 }
 
 TableView::~TableView() {
-    if (DragSession* session = DragSession::current();
-        session && session->draggingSource() == this)
+    if (DragSession* session = DragSession::current(); session && session->draggingSource() == this)
         DragSession::cancelCurrent();
     if (auto editor = std::dynamic_pointer_cast<TextView>(editor_.lock()))
         if (editor->delegate() == this)
@@ -262,8 +261,7 @@ void TableView::ensureGeometry() const {
     rowOffsets_.resize(static_cast<std::size_t>(rows) + 1);
     rowOffsets_[0] = 0;
     for (long r = 0; r < rows; ++r) {
-        const double height =
-            r == 0 ? *first : self->delegateHeightOfRow(r).value_or(rowHeight_);
+        const double height = r == 0 ? *first : self->delegateHeightOfRow(r).value_or(rowHeight_);
         rowOffsets_[r + 1] = rowOffsets_[r] + std::max(0.0, height) + intercellSpacing_.height;
     }
 }
@@ -544,16 +542,15 @@ void TableView::scrollColumnToVisible(long column) {
 }
 
 void TableView::postSelectionDidChange() {
-    const Notification notification{std::string(TableViewSelectionDidChangeNotification), this,
-                                    {}};
+    const Notification notification{std::string(TableViewSelectionDidChangeNotification), this, {}};
     if (delegate_)
         delegate_->tableViewSelectionDidChange(notification);
     NotificationCenter::defaultCenter().postNotification(notification);
 }
 
 void TableView::postSelectionIsChanging() {
-    const Notification notification{std::string(TableViewSelectionIsChangingNotification), this,
-                                    {}};
+    const Notification notification{
+        std::string(TableViewSelectionIsChangingNotification), this, {}};
     if (delegate_)
         delegate_->tableViewSelectionIsChanging(notification);
     NotificationCenter::defaultCenter().postNotification(notification);
@@ -612,8 +609,7 @@ bool TableView::delegateShouldEdit(TableColumn* column, long row) {
 }
 
 std::optional<bool> TableView::delegateShouldTrackCell(Cell& cell, TableColumn* column, long row) {
-    return delegate_ ? delegate_->tableViewShouldTrackCell(*this, cell, column, row)
-                     : std::nullopt;
+    return delegate_ ? delegate_->tableViewShouldTrackCell(*this, cell, column, row) : std::nullopt;
 }
 
 std::optional<std::string> TableView::delegateTypeSelectString(TableColumn* column, long row) {
@@ -716,8 +712,8 @@ void TableView::highlightSelectionInClipRect(const Rect& clipRect) {
         return;
     const Window* window = this->window();
     const Responder* first = window ? window->firstResponder() : nullptr;
-    const bool focused = window && window->isKeyWindow() &&
-                         (first == this || (first && first == currentEditor()));
+    const bool focused =
+        window && window->isKeyWindow() && (first == this || (first && first == currentEditor()));
     context->setFillColor(focused ? Color::alternateSelectedControlColor()
                                   : Color::secondarySelectedControlColor());
     const RowRange rows = rowsInRect(clipRect);
@@ -773,7 +769,8 @@ void TableView::clickSelect(long row, EventModifierFlags flags) {
         if (selection_.size() > 1 || allowsEmptySelection_) {
             IndexSet next = selection_;
             next.erase(row);
-            changed = setSelectionQuietly(std::move(next), lastSelected_ == row ? -1 : lastSelected_);
+            changed =
+                setSelectionQuietly(std::move(next), lastSelected_ == row ? -1 : lastSelected_);
         }
     } else if (command && allowsMultipleSelection_) {
         if (delegateShouldSelectRow(row)) {
@@ -803,9 +800,8 @@ bool TableView::trackCellAt(long column, long row, const Event& event) {
     TableColumn* tableColumn = columns_[column].get();
     const Rect frame = frameOfCellAtColumn(column, row);
     const std::optional<bool> answer = delegateShouldTrackCell(*cell, tableColumn, row);
-    const bool track = answer ? *answer
-                              : (cell->hitTestForEvent(event, frame, this) &
-                                 CellHitTrackableArea) != 0;
+    const bool track =
+        answer ? *answer : (cell->hitTestForEvent(event, frame, this) & CellHitTrackableArea) != 0;
     if (!track)
         return false;
     if (!cell->trackMouse(event, frame, this, true))
@@ -1018,8 +1014,7 @@ bool TableView::tryToPerform(std::string_view action, Object* sender) {
 }
 
 bool TableView::respondsToAction(std::string_view action) const {
-    return action == "selectAll:" || action == "deselectAll:" ||
-           Control::respondsToAction(action);
+    return action == "selectAll:" || action == "deselectAll:" || Control::respondsToAction(action);
 }
 
 // Editing.

@@ -80,8 +80,8 @@ public:
                                                 long /*row*/, TableViewDropOperation /*op*/) {
         return DragOperationNone;
     }
-    virtual bool tableViewAcceptDrop(TableView& /*tableView*/, DraggingInfo& /*info*/,
-                                     long /*row*/, TableViewDropOperation /*op*/) {
+    virtual bool tableViewAcceptDrop(TableView& /*tableView*/, DraggingInfo& /*info*/, long /*row*/,
+                                     TableViewDropOperation /*op*/) {
         return false;
     }
 };

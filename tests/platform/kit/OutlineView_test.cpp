@@ -1,10 +1,9 @@
+#include "platform/kit/KitTestSupport.h"
+#include "platform/kit/ListViewTestSupport.h"
 #include "platform/kit/OutlineView.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TextView.h"
-
-#include "platform/kit/KitTestSupport.h"
-#include "platform/kit/ListViewTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -88,8 +87,8 @@ public:
         pasteboard.setStringForType(nameOf(items.front()), "test.node");
         return true;
     }
-    DragOperation outlineViewValidateDrop(OutlineView& outline, DraggingInfo&,
-                                          const OutlineItem&, long) override {
+    DragOperation outlineViewValidateDrop(OutlineView& outline, DraggingInfo&, const OutlineItem&,
+                                          long) override {
         if (retarget)
             outline.setDropItem(retarget->first, retarget->second);
         return platform::DragOperationGeneric;
@@ -194,9 +193,8 @@ TEST_F(OutlineViewTest, ExpandingAndCollapsingShowsChildrenAtTheirLevels) {
     outline->collapseItem(tree.work, true);
     outline->expandItem(tree.work);
     EXPECT_EQ(visibleRows(), (Rows{"Friends", "Work", " Carl", " Dana", "Zed"}));
-    EXPECT_EQ(tree.calls, (Rows{"expanded Work", "expanded Dana", "collapsed Work",
-                                "expanded Work", "collapsed Dana", "collapsed Work",
-                                "expanded Work"}));
+    EXPECT_EQ(tree.calls, (Rows{"expanded Work", "expanded Dana", "collapsed Work", "expanded Work",
+                                "collapsed Dana", "collapsed Work", "expanded Work"}));
 
     outline->expandItem(nullptr, true);
     EXPECT_EQ(outline->numberOfRows(), 8);
@@ -226,8 +224,8 @@ TEST_F(OutlineViewTest, DisclosureTrianglesAreClicked) {
     Input::click(*window, on);
     EXPECT_EQ(outline->numberOfRows(), 3);
     // With Option the descendants open too.
-    const Point work = outline->convertPointToView(outline->frameOfOutlineCellAtRow(1).center(),
-                                                   nullptr);
+    const Point work =
+        outline->convertPointToView(outline->frameOfOutlineCellAtRow(1).center(), nullptr);
     Input::click(*window, work, platform::AlternateKeyMask);
     EXPECT_EQ(visibleRows(), (Rows{"Friends", "Work", " Carl", " Dana", "  Eve", "Zed"}));
     // Next to the triangle a click selects.
@@ -353,9 +351,9 @@ TEST_F(OutlineViewTest, DropsNameTheirItemAndChildIndex) {
     Input::drag(*window, rowPoint(2), rowPoint(6, 60, 0.95));
     tree.retarget = std::make_pair(OutlineItem(tree.friends), 0L);
     Input::drag(*window, rowPoint(2), rowPoint(6));
-    EXPECT_EQ(tree.drops, (std::vector<std::pair<std::string, long>>{
-                              {"Ann->Work", -1}, {"Ann->Work", 1}, {"Bob->(root)", 3},
-                              {"Bob->Friends", 0}}));
+    EXPECT_EQ(tree.drops,
+              (std::vector<std::pair<std::string, long>>{
+                  {"Ann->Work", -1}, {"Ann->Work", 1}, {"Bob->(root)", 3}, {"Bob->Friends", 0}}));
     EXPECT_EQ(outline->dropRow(), -1);
 }
 

@@ -1,9 +1,8 @@
 #include "platform/graphics/Image.h"
 #include "platform/kit/ClipView.h"
-#include "platform/kit/ScrollView.h"
-
 #include "platform/kit/KitTestSupport.h"
 #include "platform/kit/ListViewTestSupport.h"
+#include "platform/kit/ScrollView.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -14,8 +13,8 @@ namespace {
 using namespace kittest;
 using platform::ClipView;
 using platform::Color;
-using platform::ScrollView;
 using platform::Scroller;
+using platform::ScrollView;
 
 // A document that writes down every rectangle it is asked to draw.
 class Canvas : public View {
@@ -130,9 +129,9 @@ TEST_F(ScrollViewTest, PagesKeepTheOverlapInSight) {
     // The clip view is 135 points high; a page is that less the 10-point overlap.
     const double top = 1000 - 135;
     const Case cases[] = {
-        {true, 0, true, 125},     {true, 125, true, 250},      {true, 250, false, 125},
-        {true, 60, false, 0},     {true, top, true, top},      {false, top, true, top - 125},
-        {false, 0, false, 125},   {false, 0, true, 0},         {false, top - 60, false, top},
+        {true, 0, true, 125},   {true, 125, true, 250}, {true, 250, false, 125},
+        {true, 60, false, 0},   {true, top, true, top}, {false, top, true, top - 125},
+        {false, 0, false, 125}, {false, 0, true, 0},    {false, top - 60, false, top},
     };
     for (const Case& c : cases) {
         setDocument({400, 1000}, c.flipped);
@@ -142,9 +141,8 @@ TEST_F(ScrollViewTest, PagesKeepTheOverlapInSight) {
             EXPECT_TRUE(scroll->tryToPerform("pageDown:", nullptr));
         else
             EXPECT_TRUE(scroll->tryToPerform("pageUp:", nullptr));
-        EXPECT_EQ(scrollY(), c.expected)
-            << (c.flipped ? "flipped" : "unflipped") << " from " << c.start
-            << (c.down ? " down" : " up");
+        EXPECT_EQ(scrollY(), c.expected) << (c.flipped ? "flipped" : "unflipped") << " from "
+                                         << c.start << (c.down ? " down" : " up");
     }
     scroll->setPageScroll(35);
     scroll->contentView()->scrollToPoint({0, 0});

@@ -1,13 +1,12 @@
 #include "platform/graphics/Image.h"
 #include "platform/kit/ButtonCell.h"
+#include "platform/kit/KitTestSupport.h"
+#include "platform/kit/ListViewTestSupport.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TableHeaderView.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextView.h"
-
-#include "platform/kit/KitTestSupport.h"
-#include "platform/kit/ListViewTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -99,12 +98,8 @@ public:
     bool editable = true;
     TableView* table = nullptr;
 
-    void tableViewSelectionDidChange(const Notification&) override {
-        calls.push_back("changed");
-    }
-    void tableViewSelectionIsChanging(const Notification&) override {
-        calls.push_back("changing");
-    }
+    void tableViewSelectionDidChange(const Notification&) override { calls.push_back("changed"); }
+    void tableViewSelectionIsChanging(const Notification&) override { calls.push_back("changing"); }
     bool tableViewShouldSelectRow(TableView&, long row) override { return !refused.count(row); }
     std::optional<double> tableViewHeightOfRow(TableView&, long row) override {
         return height ? height(row) : std::nullopt;
@@ -193,13 +188,12 @@ TEST_F(TableViewTest, RowAndColumnGeometry) {
         long column;
     };
     const Hit hits[] = {
-        {{0, 0}, 0, 0},       {{102.9, 18.99}, 0, 0}, {{103, 19}, 1, 1},    {{185.9, 1899}, 99, 1},
-        {{186, 1900}, -1, -1}, {{50, -1}, -1, 0},     {{-1, 50}, -1, -1},
+        {{0, 0}, 0, 0},        {{102.9, 18.99}, 0, 0}, {{103, 19}, 1, 1},  {{185.9, 1899}, 99, 1},
+        {{186, 1900}, -1, -1}, {{50, -1}, -1, 0},      {{-1, 50}, -1, -1},
     };
     for (const Hit& hit : hits) {
         EXPECT_EQ(table->rowAtPoint(hit.point), hit.row) << hit.point.x << "," << hit.point.y;
-        EXPECT_EQ(table->columnAtPoint(hit.point), hit.column)
-            << hit.point.x << "," << hit.point.y;
+        EXPECT_EQ(table->columnAtPoint(hit.point), hit.column) << hit.point.x << "," << hit.point.y;
     }
     EXPECT_EQ(table->rowsInRect({0, 10, 10, 30}), (RowRange{0, 3}));
     EXPECT_EQ(table->rowsInRect({0, 19, 10, 19}), (RowRange{1, 1}));
@@ -234,7 +228,8 @@ TEST_F(TableViewTest, FillsItsClipViewAndFollowsTheRowCount) {
     EXPECT_EQ(scroll->verticalLineScroll(), 19);
     // The header band sits above the clip view.
     ASSERT_NE(table->headerView(), nullptr);
-    EXPECT_EQ(table->headerView()->superview()->frame().minY(), scroll->contentView()->frame().maxY());
+    EXPECT_EQ(table->headerView()->superview()->frame().minY(),
+              scroll->contentView()->frame().maxY());
     table->setHeaderView(nullptr);
     EXPECT_EQ(scroll->contentView()->frame().height(), 200);
 }
@@ -546,9 +541,9 @@ TEST_F(TableViewTest, HighlightFollowsFocusAndRowsAlternate) {
     EXPECT_TRUE(near(pixel(2), stripes[0]));
     // Past the last row the stripes go on.
     const Point below = table->convertPointToView({250, 3 * 19 + 9}, nullptr);
-    EXPECT_TRUE(near(window->snapshot()->colorAt(static_cast<int>(below.x),
-                                                 static_cast<int>(below.y)),
-                     stripes[1]));
+    EXPECT_TRUE(
+        near(window->snapshot()->colorAt(static_cast<int>(below.x), static_cast<int>(below.y)),
+             stripes[1]));
     window->makeFirstResponder(nullptr);
     EXPECT_TRUE(near(pixel(1), Color::secondarySelectedControlColor()));
 }
@@ -564,8 +559,9 @@ public:
         const RowRange rows = rowsInRect(visibleRect());
         covered = rows;
         addTrackingArea(std::make_shared<platform::TrackingArea>(
-            visibleRect(), platform::TrackingMouseEnteredAndExited | platform::TrackingMouseMoved |
-                               platform::TrackingActiveAlways,
+            visibleRect(),
+            platform::TrackingMouseEnteredAndExited | platform::TrackingMouseMoved |
+                platform::TrackingActiveAlways,
             this));
     }
     void mouseMoved(const Event& event) override {
