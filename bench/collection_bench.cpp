@@ -13,7 +13,6 @@
 #include "widgets/QXGradient.h"
 
 #include <benchmark/benchmark.h>
-
 #include <memory>
 #include <string>
 

@@ -101,7 +101,8 @@ void QXCollectionView::deleteItem(const std::shared_ptr<QXCollectionViewItem>& i
     layoutViews();
 }
 
-std::shared_ptr<QXCollectionViewItem> QXCollectionView::findItemWithTag(std::string_view tag) const {
+std::shared_ptr<QXCollectionViewItem>
+QXCollectionView::findItemWithTag(std::string_view tag) const {
     for (const auto& item : _objects)
         if (item->itemTag() == tag)
             return item;

@@ -89,9 +89,7 @@ public:
     std::shared_ptr<QXCollectionViewItem> findItemWithTag(std::string_view tag) const;
     std::int32_t indexOfItem(const QXCollectionViewItem* item) const;
     std::shared_ptr<QXCollectionViewItem> itemAtIndex(long index) const;
-    const std::vector<std::shared_ptr<QXCollectionViewItem>>& viewItems() const {
-        return _objects;
-    }
+    const std::vector<std::shared_ptr<QXCollectionViewItem>>& viewItems() const { return _objects; }
     void makeKeyItem(const QXCollectionViewItem* item);
 
     void showItem(const std::shared_ptr<QXCollectionViewItem>& item, bool visible);

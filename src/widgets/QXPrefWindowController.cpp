@@ -30,7 +30,8 @@ double toolbarStripHeight(const Window& window) {
 
 void registerPreferencesInterfaceDefinition() {
     platform::InterfaceDefinition::registerDefinition(
-        std::string(QXPrefWindowController::nibName()), [](platform::InterfaceDefinitionLoad& load) {
+        std::string(QXPrefWindowController::nibName()),
+        [](platform::InterfaceDefinitionLoad& load) {
             auto window = platform::make<Window>(
                 Rect(0, 0, 480, 300), platform::TitledWindowMask | platform::ClosableWindowMask |
                                           platform::MiniaturizableWindowMask);
@@ -269,10 +270,8 @@ QXPrefWindowController::toolbarSelectableItemIdentifiers(platform::Toolbar& /*to
     return _prefIdentifiers;
 }
 
-std::shared_ptr<platform::ToolbarItem>
-QXPrefWindowController::toolbarItemForItemIdentifier(platform::Toolbar& /*toolbar*/,
-                                                     const std::string& identifier,
-                                                     bool /*willBeInserted*/) {
+std::shared_ptr<platform::ToolbarItem> QXPrefWindowController::toolbarItemForItemIdentifier(
+    platform::Toolbar& /*toolbar*/, const std::string& identifier, bool /*willBeInserted*/) {
     auto pane = paneWithIdentifier(identifier);
     return pane ? pane->representedObject() : nullptr;
 }

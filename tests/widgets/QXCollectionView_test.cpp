@@ -1,11 +1,9 @@
+#include "platform/foundation/RunLoop.h"
+#include "platform/kit/Pasteboard.h"
 #include "widgets/QXCollectionView.h"
 #include "widgets/QXCollectionViewItem.h"
 
-#include "platform/foundation/RunLoop.h"
-#include "platform/kit/Pasteboard.h"
-
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,25 +82,35 @@ struct LayoutCase {
 // Bounds 300 x 200 throughout; margins are (left, right, top, bottom).
 const QXMargin kMargin{5, 7, 3, 2};
 const std::vector<LayoutCase> kLayoutCases = {
-    {"topDownStart", 1, {{{100, 40}, kMargin, 0}, {{50, 10}, {}, 0}},
+    {"topDownStart",
+     1,
+     {{{100, 40}, kMargin, 0}, {{50, 10}, {}, 0}},
      {{5, 157, 100, 40}, {0, 145, 50, 10}}},
     {"topDownCentreIgnoresMargins", 1, {{{100, 40}, kMargin, 1}}, {{100, 157, 100, 40}}},
     {"topDownEnd", 1, {{{100, 40}, kMargin, 2}}, {{193, 157, 100, 40}}},
-    {"topDownFill", 1, {{{100, 40}, kMargin, 3}, {{50, 10}, {}, 7}},
+    {"topDownFill",
+     1,
+     {{{100, 40}, kMargin, 3}, {{50, 10}, {}, 7}},
      {{5, 157, 288, 40}, {0, 145, 300, 10}}},
-    {"topDownHiddenTakesNoRoom", 1,
+    {"topDownHiddenTakesNoRoom",
+     1,
      {{{100, 40}, {}, 0}, {{80, 30}, kMargin, 0, true}, {{60, 20}, {}, 0}},
      {{0, 160, 100, 40}, {5, 127, 80, 30}, {0, 140, 60, 20}}},
-    {"leftToRightStart", 0, {{{100, 40}, kMargin, 0}, {{50, 10}, {}, 0}},
+    {"leftToRightStart",
+     0,
+     {{{100, 40}, kMargin, 0}, {{50, 10}, {}, 0}},
      {{5, 2, 100, 40}, {112, 0, 50, 10}}},
     {"leftToRightCentre", 0, {{{100, 41}, kMargin, 1}}, {{5, 79.5, 100, 41}}},
     {"leftToRightEnd", 0, {{{100, 40}, kMargin, 2}}, {{5, 157, 100, 40}}},
     {"leftToRightFill", 0, {{{100, 40}, kMargin, 3}}, {{5, 2, 100, 195}}},
-    {"leftToRightHiddenTakesNoRoom", 0,
+    {"leftToRightHiddenTakesNoRoom",
+     0,
      {{{100, 40}, {}, 0}, {{80, 30}, kMargin, 0, true}, {{60, 20}, {}, 0}},
      {{0, 0, 100, 40}, {105, 2, 80, 30}, {100, 0, 60, 20}}},
     // Any layout but top-down stacks left to right.
-    {"otherLayoutIsLeftToRight", 5, {{{100, 40}, {}, 0}, {{60, 20}, {}, 0}},
+    {"otherLayoutIsLeftToRight",
+     5,
+     {{{100, 40}, {}, 0}, {{60, 20}, {}, 0}},
      {{0, 0, 100, 40}, {100, 0, 60, 20}}},
 };
 
@@ -255,9 +263,8 @@ protected:
 };
 
 TEST_F(AnimatedCollectionTest, RemovalFadesOutThenEndsAsAnImmediateRemoval) {
-    const auto expected = expectedAfter([this](QXCollectionView& view, Item&) {
-        view.removeItem(view.findItemWithTag("middle"));
-    });
+    const auto expected = expectedAfter(
+        [this](QXCollectionView& view, Item&) { view.removeItem(view.findItemWithTag("middle")); });
     collection->setAnimate(true);
     const auto real = middle->view();
     collection->removeItem(middle);

@@ -1,11 +1,10 @@
 #include "QXBaseWindowTestSupport.h"
-#include "widgets/QXPrefWindowController.h"
-
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/InterfaceDefinition.h"
 #include "platform/kit/Toolbar.h"
 #include "platform/kit/ToolbarItem.h"
+#include "widgets/QXPrefWindowController.h"
 
 #include <string>
 #include <vector>
@@ -36,8 +35,7 @@ class JournalPane : public QXPrefPane {
 public:
     JournalPane(std::string name, double height, std::vector<std::string>& journal,
                 bool pinnedToTop = true)
-        : name_(std::move(name)), journal_(journal),
-          view_(make<View>(Rect(0, 0, 200, height))) {
+        : name_(std::move(name)), journal_(journal), view_(make<View>(Rect(0, 0, 200, height))) {
         if (pinnedToTop)
             view_->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
     }
@@ -73,9 +71,8 @@ public:
                               std::make_shared<platform::Image>(Size(32, 32)));
     }
     void add(const PaneSpec& spec, std::vector<std::string>& journal) {
-        panes.emplace_back(spec,
-                           std::make_shared<JournalPane>(spec.label, spec.height, journal,
-                                                         spec.pinnedToTop));
+        panes.emplace_back(spec, std::make_shared<JournalPane>(spec.label, spec.height, journal,
+                                                               spec.pinnedToTop));
     }
     std::vector<std::pair<PaneSpec, std::shared_ptr<JournalPane>>> panes;
 };
@@ -87,9 +84,9 @@ protected:
         platform::setLogSink([this](std::string_view line) { log.emplace_back(line); });
         platform::InterfaceDefinition::registerDefinition(
             "TestPreferences", [](platform::InterfaceDefinitionLoad& load) {
-                auto window = make<TitledWindow>(Rect(0, 0, 480, 300),
-                                                 platform::TitledWindowMask |
-                                                     platform::ClosableWindowMask);
+                auto window =
+                    make<TitledWindow>(Rect(0, 0, 480, 300),
+                                       platform::TitledWindowMask | platform::ClosableWindowMask);
                 window->setTitle("Preferences");
                 load.addTopLevelObject(window);
                 if (auto* owner = dynamic_cast<QXPrefWindowController*>(load.owner()))
@@ -151,8 +148,8 @@ TEST_F(PrefWindowTest, SwitchingPanesFitsTheHeightAndKeepsTheTopEdge) {
         double windowHeight;
     };
     const Step steps[] = {
-        {"Audio", false, 198},   {"Devices", true, 528}, {"Advanced", false, 158},
-        {"General", true, 378},  {"Devices", false, 528},
+        {"Audio", false, 198},  {"Devices", true, 528},  {"Advanced", false, 158},
+        {"General", true, 378}, {"Devices", false, 528},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.identifier);
@@ -190,7 +187,7 @@ TEST_F(PrefWindowTest, OpeningOnAPaneFromAMenu) {
     controller->showWindow(nullptr);
     controller->displayViewWithIdentifier("Devices", true);
     const std::vector<std::string> expected = {
-        "General viewWillShow", "General viewDidShow",   "General viewWillHide",
+        "General viewWillShow",  "General viewDidShow", "General viewWillHide",
         "General commitEditing", "General viewDidHide", "Devices viewWillShow",
         "Devices viewDidShow",
     };
@@ -256,7 +253,7 @@ TEST_F(PrefWindowTest, ASheetOnTheWindowEndsWhenThePaneChanges) {
     auto sheet = make<Window>(Rect(0, 0, 200, 100), platform::TitledWindowMask);
     int code = -1;
     platform::WindowServer::shared().beginSheet(*sheet, *controller->window(),
-                                               [&code](int returnCode) { code = returnCode; });
+                                                [&code](int returnCode) { code = returnCode; });
     ASSERT_EQ(controller->window()->attachedSheet(), sheet.get());
     controller->displayViewWithIdentifier("Audio", false);
     EXPECT_EQ(code, 0);
