@@ -283,4 +283,28 @@ void Application::stopHandlingTerminationSignals() {
     signalWatcher_.reset();
 }
 
+DockTile& Application::dockTile() {
+    if (!dockTile_)
+        dockTile_ = std::make_unique<DockTile>();
+    return *dockTile_;
+}
+
+std::shared_ptr<Image> Application::applicationIconImage() const {
+    if (!dockTile_)
+        dockTile_ = std::make_unique<DockTile>();
+    return dockTile_->applicationIconImage();
+}
+
+void Application::setApplicationIconImage(std::shared_ptr<Image> image) {
+    dockTile().setApplicationIconImage(std::move(image));
+}
+
+int Application::requestUserAttention(RequestUserAttentionType type) {
+    return dockTile().requestUserAttention(type);
+}
+
+void Application::cancelUserAttentionRequest(int request) {
+    dockTile().cancelUserAttentionRequest(request);
+}
+
 } // namespace platform

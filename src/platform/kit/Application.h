@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Object.h"
+#include "platform/kit/DockTile.h"
 #include "platform/kit/Responder.h"
 #include "platform/kit/WindowServer.h"
 
@@ -140,6 +141,14 @@ public:
     bool tryToPerform(std::string_view action, Object* sender) override;
     bool respondsToAction(std::string_view action) const override;
 
+    // The application's launcher tile, and the original's calls that reach it: the icon image
+    // shown for the application and the requests for the user's attention.
+    DockTile& dockTile();
+    std::shared_ptr<Image> applicationIconImage() const;
+    void setApplicationIconImage(std::shared_ptr<Image> image);
+    int requestUserAttention(RequestUserAttentionType type);
+    void cancelUserAttentionRequest(int request);
+
     // Turns SIGINT and SIGTERM into terminate() on the main run loop, so the delegate gets
     // its say and the process ends through the ordinary road.
     void handleTerminationSignals();
@@ -162,6 +171,7 @@ private:
 
     struct SignalWatcher;
     std::unique_ptr<SignalWatcher> signalWatcher_;
+    mutable std::unique_ptr<DockTile> dockTile_;
 };
 
 } // namespace platform

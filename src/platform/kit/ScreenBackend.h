@@ -50,6 +50,10 @@ public:
     // The pointer's shape changed (Cursor::set).
     virtual void cursorChanged(const Cursor& /*cursor*/) {}
 
+    // The application's tile (kit/DockTile.h) composed a new picture; a desktop backend shows
+    // it as the icon of the application's windows. Null: no picture.
+    virtual void applicationIconChanged(std::shared_ptr<Image> /*icon*/) {}
+
     // The source the main run loop waits on for input, or nullptr.
     virtual RunLoopSource* runLoopSource() { return nullptr; }
     // The pointer in screen coordinates, as the backend last saw it.

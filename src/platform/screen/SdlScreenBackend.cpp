@@ -134,6 +134,8 @@ struct SdlScreenBackend::Impl {
     bool firstPaintDone = false;
     // The general pasteboard's link to the clipboard while this backend runs SDL.
     PasteboardBackend* clipboard = nullptr;
+    // The application's tile picture, the icon of windows without one of their own.
+    std::shared_ptr<Image> applicationIcon;
 
     // Coordinates.
     double rootBottom() const { return mainBounds.y + mainBounds.h; }
@@ -224,8 +226,8 @@ bool SdlScreenBackend::Impl::createSdlWindow(Window& window, Record& rec) {
     rec.style = style;
     byId[rec.id] = &window;
     applyProperties(window, rec);
-    if (rec.icon)
-        if (SDL_Surface* surface = surfaceFromImage(*rec.icon)) {
+    if (const auto& icon = rec.icon ? rec.icon : applicationIcon)
+        if (SDL_Surface* surface = surfaceFromImage(*icon)) {
             SDL_SetWindowIcon(rec.sdl, surface);
             SDL_FreeSurface(surface);
         }
@@ -844,6 +846,19 @@ void SdlScreenBackend::setWindowIcon(Window& window, std::shared_ptr<Image> icon
         SDL_SetWindowIcon(rec.sdl, surface);
         SDL_FreeSurface(surface);
     }
+}
+
+void SdlScreenBackend::applicationIconChanged(std::shared_ptr<Image> icon) {
+    impl_->applicationIcon = std::move(icon);
+    if (!impl_->applicationIcon)
+        return;
+    SDL_Surface* surface = surfaceFromImage(*impl_->applicationIcon);
+    if (!surface)
+        return;
+    for (auto& [window, rec] : impl_->records)
+        if (rec.sdl && !rec.icon)
+            SDL_SetWindowIcon(rec.sdl, surface);
+    SDL_FreeSurface(surface);
 }
 
 void SdlScreenBackend::setFirstPaintHandler(FirstPaintHandler handler) {

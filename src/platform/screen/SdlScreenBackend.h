@@ -43,6 +43,9 @@ public:
     // The icon the desktop shows for the window (task bar, switcher); the Dock-tile stand-in
     // draws its badge into the main window's icon and sets it here. Null clears it.
     void setWindowIcon(Window& window, std::shared_ptr<Image> icon);
+    // The application's tile picture becomes the icon of every window that has none of its
+    // own, those made later included.
+    void applicationIconChanged(std::shared_ptr<Image> icon) override;
 
     // Runs once, right after the first window's pixels reached the X server.
     using FirstPaintHandler = std::function<void(Window& window)>;
