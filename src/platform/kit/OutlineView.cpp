@@ -220,7 +220,14 @@ void OutlineView::expandItem(const OutlineItem& item, bool expandChildren) {
         return;
     }
     long row = rowForItem(item);
-    if (row < 0 || !rows_[static_cast<std::size_t>(row)].expandable)
+    if (row < 0) {
+        // Out of sight: it opens when its parent does.
+        if (isExpandable(item) && !isItemExpanded(item) &&
+            (!delegate_ || delegate_->outlineViewShouldExpandItem(*this, item)))
+            expanded_[item.get()] = item;
+        return;
+    }
+    if (!rows_[static_cast<std::size_t>(row)].expandable)
         return;
     const long level = rows_[static_cast<std::size_t>(row)].level;
     if (!isItemExpanded(item)) {

@@ -182,8 +182,9 @@ public:
     OutlineItem parentForItem(const OutlineItem& item) const;
     bool isExpandable(const OutlineItem& item) const;
     bool isItemExpanded(const OutlineItem& item) const;
-    // Shows the item's children (and, with expandChildren, their descendants'). The null item
-    // stands for every top-level item.
+    // Shows the item's children (and, with expandChildren, their descendants'); an item out
+    // of sight is only marked, and opens with its parent. The null item stands for every
+    // top-level item.
     virtual void expandItem(const OutlineItem& item, bool expandChildren = false);
     virtual void collapseItem(const OutlineItem& item, bool collapseChildren = false);
 

@@ -196,6 +196,12 @@ TEST_F(OutlineViewTest, ExpandingAndCollapsingShowsChildrenAtTheirLevels) {
     EXPECT_EQ(tree.calls, (Rows{"expanded Work", "expanded Dana", "collapsed Work", "expanded Work",
                                 "collapsed Dana", "collapsed Work", "expanded Work"}));
 
+    // An item out of sight opens when its parent does.
+    outline->collapseItem(tree.work);
+    outline->expandItem(tree.dana);
+    outline->expandItem(tree.work);
+    EXPECT_EQ(visibleRows(), (Rows{"Friends", "Work", " Carl", " Dana", "  Eve", "Zed"}));
+
     outline->expandItem(nullptr, true);
     EXPECT_EQ(outline->numberOfRows(), 8);
     outline->collapseItem(nullptr, true);
