@@ -10,6 +10,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "support/Localization.h"
+#include "support/ValueTransformers.h"
 #include "widgets/QXValueTransformers.h"
 
 #include <cstdlib>
@@ -106,6 +107,9 @@ void AppController::registerTransformers() {
     // the code that uses them. The presence-message transformers reach the contact stacks
     // through the translators these two singletons register on first use.
     QXValueTransformers::registerTransformers();
+    // The presence helpers draw the brand's icon set; they find it through this one.
+    platform::ValueTransformer::setValueTransformer(
+        std::make_shared<PresenceStatusIconTransformer>(brandDict()), "PresenceStatusIconTransformer");
     ContactOperations::instance();
     PabContactOperations::instance();
 }
