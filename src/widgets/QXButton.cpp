@@ -1,6 +1,7 @@
 #include "widgets/QXButton.h"
 
 #include "platform/kit/View.h"
+#include "support/ConvertObjectIntoSubclass.h"
 
 #include <utility>
 
@@ -18,11 +19,11 @@ std::shared_ptr<QXButton> QXButton::initWithCoder(const platform::Rect& frame,
 }
 
 void QXButton::convertPlainCell() {
-    const std::shared_ptr<platform::Cell> old = sharedCell();
-    if (auto converted = convertPlainButtonCell<QXButtonCell>(old)) {
-        converted->setKeyEquivalent(old->keyEquivalent());
-        setCell(std::move(converted));
-    }
+    if (qxCell())
+        return;
+    const std::string key = cell()->keyEquivalent();
+    if (auto converted = ConvertCellOfControl<QXButtonCell, platform::ButtonCell>(*this))
+        converted->setKeyEquivalent(key);
 }
 
 QXButtonCell* QXButton::qxCell() const { return dynamic_cast<QXButtonCell*>(cell()); }

@@ -4,8 +4,8 @@
 #include "platform/graphics/Compositing.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/graphics/TextLayout.h"
 #include "platform/kit/View.h"
+#include "support/TextExtensions.h"
 
 #include <cmath>
 #include <optional>
@@ -22,13 +22,6 @@ using platform::Size;
 namespace {
 
 enum class DrawState { Disabled, Pressed, PointerOver, Plain };
-
-// Height of the text laid out at `width`, as the attributed-string extension measures it.
-double textHeightForWidth(const AttributedString& text, double width) {
-    if (text.empty())
-        return 0;
-    return platform::TextLayout(text, width).usedRect().height();
-}
 
 // One piece of the nine-part slicing: the part of `source` at `origin` of `size`, copied into
 // an image of its own, or nothing when the piece has no area.
@@ -238,7 +231,7 @@ void QXButtonCell::drawScalableImage(const Rect& frame, platform::View* controlV
         grey.foregroundColor = Color::darkGrayColor();
         title.addAttributes(grey, {0, title.length()});
     }
-    const double h = textHeightForWidth(title, frame.width());
+    const double h = OrvantaExtensions::heightForWidth(title, frame.width());
     // Measured from the top edge of the control; the frame's own y is not added.
     const double offset = ((frame.height() - std::trunc(h)) - 3) * 0.5;
     const bool flipped = controlView && controlView->isFlipped();

@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <string>
-#include <typeinfo>
 
 // Drawing types of QXButtonCell, above the platform's own button types (0 to 500).
 inline constexpr int QXButtonTypePlatform = 500;
@@ -85,16 +84,3 @@ private:
     platform::Point _topLeftPoint;
     platform::Point _bottomRightPoint;
 };
-
-// The original re-typed a cell that an interface definition made as a plain platform button
-// cell into the button's own cell class. Here the subclass is built from the plain cell's
-// state and set up by its initialize; cells of any other class are left alone (nullptr).
-template <class CellClass>
-std::shared_ptr<CellClass> convertPlainButtonCell(const std::shared_ptr<platform::Cell>& cell) {
-    if (!cell || typeid(*cell) != typeid(platform::ButtonCell))
-        return nullptr;
-    auto converted =
-        std::make_shared<CellClass>(static_cast<const platform::ButtonCell&>(*cell));
-    converted->initialize();
-    return converted;
-}
