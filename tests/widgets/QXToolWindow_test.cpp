@@ -275,6 +275,24 @@ TEST_F(QXToolWindowTest, ReplacingFollowsTheAnchorWithTheSameSize) {
     EXPECT_EQ(window->contentView()->frame(), Rect(0, 0, 180, 100));
 }
 
+TEST_F(QXToolWindowTest, AnAutoBubbleDrawsItsArrowOnTheSideItWasPlaced) {
+    auto window = makeToolWindow(kAutoBubble, {200, 100});
+    window->showForWindow(nullptr, {700, 450});
+    auto right = window->snapshot();
+    ASSERT_TRUE(right);
+    // Arrow on the left, pointing at the anchor; the body fills the right-hand side.
+    EXPECT_GT(right->colorAt(4, 49).alphaComponent(), 0.9);
+    EXPECT_LT(right->colorAt(4, 60).alphaComponent(), 0.02);
+    EXPECT_GT(right->colorAt(195, 60).alphaComponent(), 0.9);
+
+    window->updatePositionForWindow(nullptr, {1400, 450}, false);
+    auto left = window->snapshot();
+    ASSERT_TRUE(left);
+    EXPECT_GT(left->colorAt(195, 49).alphaComponent(), 0.9);
+    EXPECT_LT(left->colorAt(195, 60).alphaComponent(), 0.02);
+    EXPECT_GT(left->colorAt(4, 60).alphaComponent(), 0.9);
+}
+
 TEST_F(QXToolWindowTest, OnlyTheDropdownNeverBecomesKey) {
     for (int type : {kDropdown, kPopup, kToast, kBubble, kAutoBubble}) {
         auto window = makeToolWindow(type, {200, 100});
