@@ -34,6 +34,7 @@ AppController::AppController() : _logoutReason(StartupService::LogoutReason::use
 }
 
 AppController::~AppController() {
+    detachToastService();
     StartupService::instance().removeDelegate(this);
     auto& application = platform::Application::sharedApplication();
     if (application.delegate() == this) {

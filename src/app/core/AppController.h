@@ -17,6 +17,7 @@
 
 class MainAppWindow;
 class DeferredCommand;
+class ToastWindowController;
 namespace platform {
 class Alert;
 }
@@ -29,6 +30,7 @@ class AppController : public platform::Object,
                       public platform::ApplicationDelegate,
                       public OVStartupServicePro,
                       public OVPhoneServicePro,
+                      public OVToastServicePro,
                       public OVE911ProvisionPro,
                       public OVE911AddressConfirmationPro,
                       public platform::BITCrashReportManagerDelegate {
@@ -104,18 +106,50 @@ public:
     void updateToolbar();
 
     const std::vector<bool>& toastSlots() const { return _toastSlots; }
+
+    // Toasts. The engine's toast service announces and takes back toasts; the controller
+    // decides from the alert settings whether to show each, gives it a free slot and hides
+    // the timed ones. A toast that finds every slot taken waits for the next free one.
+    void toastAdded(const std::shared_ptr<Toast>& toast) override;
+    void toastRemoved(const std::shared_ptr<Toast>& toast) override;
+    void timerHideToastCallback(const std::shared_ptr<Toast>& toast);
+    // A contact changed: toasts of contacts no longer in a group (or, with the personal
+    // address book, without a presence) close.
+    void updateToasts();
+    // Listens to the engine's toast service, reading the phone status from its status
+    // service; detaching stops listening, drops waiting toasts and closes the shown ones.
+    void attachToastService(std::shared_ptr<ToastService> toastService,
+                            std::shared_ptr<PhoneStatusService> phoneStatusService);
+    void detachToastService();
+    const std::vector<std::shared_ptr<ToastWindowController>>& toastWindowControllers() const {
+        return _toastWindowControllers;
+    }
+    // The toasts waiting for a free slot, in the order they came.
+    std::vector<std::shared_ptr<Toast>> waitingToasts() const;
     bool dialPadVisibleBeforeHide() const { return _dialPadVisibleBeforeHide; }
 
 private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
     void registerTransformers();
+    // Shows `toast` in `slot` (taken from now on) and closes the one it replaces.
+    void showToast(const std::shared_ptr<Toast>& toast, int slot, double duration,
+                   const std::shared_ptr<ToastWindowController>& replaced);
+    // Frees the controller's slot, lets it go and gives the slot to a waiting toast.
+    void dropToastWindowController(ToastWindowController& controller, bool closeWindow);
+    void showWaitingToasts();
 
     MainAppWindow* _appWindow = nullptr;
 
     std::optional<platform::Value> _brandDictionary;
     std::vector<bool> _toastSlots;
-    std::vector<std::shared_ptr<platform::Object>> _toastWindowControllers;
+    std::vector<std::shared_ptr<ToastWindowController>> _toastWindowControllers;
+    struct WaitingToast {
+        std::shared_ptr<Toast> toast;
+        double duration = 0;
+    };
+    std::vector<WaitingToast> _waitingToasts;
+    std::vector<std::shared_ptr<platform::Timer>> _toastHideTimers;
     std::vector<std::shared_ptr<platform::Object>> _presenceRequests;
     std::vector<std::shared_ptr<platform::Object>> _fileTransferRequests;
     bool _forceShutDown = false;

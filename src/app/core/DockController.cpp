@@ -186,10 +186,14 @@ void DockController::setMode(std::string_view mode) {
     _mode = std::string(mode);
 }
 
+platform::Window* DockController::mainWindow() {
+    return mainWindowLookup() ? mainWindowLookup()()
+                              : platform::Application::sharedApplication().mainWindow();
+}
+
 void DockController::applicationAlert() {
     auto& application = platform::Application::sharedApplication();
-    platform::Window* mainWindow =
-        mainWindowLookup() ? mainWindowLookup()() : application.mainWindow();
+    platform::Window* mainWindow = DockController::mainWindow();
     if (application.isActive() && mainWindow && !mainWindow->isVisible()) {
         mainWindow->orderFront(nullptr);
     }

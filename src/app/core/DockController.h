@@ -104,6 +104,8 @@ public:
     // How the controller finds the main window, which the window's owner installs; without
     // one the application's main window is used.
     static void setMainWindowLookup(std::function<platform::Window*()> lookup);
+    // The main window as that lookup finds it (nullptr for none).
+    static platform::Window* mainWindow();
 
     // Only sharedDockController makes one.
     explicit DockController(Key key);
