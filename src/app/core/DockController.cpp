@@ -22,6 +22,8 @@ constexpr unsigned maximumCount = 99;
 unsigned cumulativeTotal = 0;
 
 std::unique_ptr<DockController>& sharedHolder() {
+    // The main loop holds the controller's timer, so it must be made first and go last.
+    platform::RunLoop::main();
     static std::unique_ptr<DockController> controller;
     return controller;
 }
