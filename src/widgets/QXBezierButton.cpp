@@ -26,13 +26,15 @@ QXBezierButtonCell* QXBezierButton::bezierCell() const {
     return dynamic_cast<QXBezierButtonCell*>(cell());
 }
 
-#define BEZIER_LOOK(Type, getter, setter)                                                     \
-    Type QXBezierButton::getter() const { return bezierCell() ? bezierCell()->getter() : Type{}; } \
-    void QXBezierButton::setter(Type value) {                                                  \
-        if (QXBezierButtonCell* c = bezierCell()) {                                            \
-            c->setter(std::move(value));                                                       \
-            setNeedsDisplay(true);                                                             \
-        }                                                                                      \
+#define BEZIER_LOOK(Type, getter, setter)                                                          \
+    Type QXBezierButton::getter() const {                                                          \
+        return bezierCell() ? bezierCell()->getter() : Type{};                                     \
+    }                                                                                              \
+    void QXBezierButton::setter(Type value) {                                                      \
+        if (QXBezierButtonCell* c = bezierCell()) {                                                \
+            c->setter(std::move(value));                                                           \
+            setNeedsDisplay(true);                                                                 \
+        }                                                                                          \
     }
 
 BEZIER_LOOK(std::shared_ptr<QXOutlinePath>, shape, setShape)

@@ -22,8 +22,7 @@ constexpr const char* kNormalGradient =
     "linear@-90.0:c(0.59,0.59,0.59,1.0)@0.0,c(0.86,0.86,0.86,1.0)@1.0";
 constexpr const char* kPressedGradient = "linear@90.0:c(0.39,0.39,0.39,1.0)@0.0,c(0.58,0.58,0.58,"
                                          "1.0)@0.22,c(0.60,0.60,0.60,1.0)@1.0";
-constexpr const char* kTransparentGradient =
-    "linear@-90.0:c(1,1,1,0.1)@0.0,c(0.9,0.9,0.9,0.1)@1.0";
+constexpr const char* kTransparentGradient = "linear@-90.0:c(1,1,1,0.1)@0.0,c(0.9,0.9,0.9,0.1)@1.0";
 constexpr Color kBuiltInBorder = QXBezierBuiltInBorderColor;
 constexpr Color kBuiltInFont = QXBezierBuiltInFontColor;
 
@@ -82,8 +81,7 @@ QXBezierContentLayout QXBezierLayoutContent(const platform::ButtonCell& cell,
                                             const Rect& title) {
     QXBezierContentLayout layout;
     layout.titleRect = title;
-    if (!image || !image->isValid() ||
-        cell.imagePosition() == platform::CellImagePosition::NoImage)
+    if (!image || !image->isValid() || cell.imagePosition() == platform::CellImagePosition::NoImage)
         return layout;
     double w = image->size().width, h = image->size().height;
     if (!(w > 0) || !(h > 0))
@@ -245,7 +243,9 @@ void QXBezierButtonCell::setFontColor(std::optional<Color> color) {
     redrawControl();
 }
 
-const QXBezierButtonDefaults& QXBezierButtonCell::defaults() { return bezierDefaults(); }
+const QXBezierButtonDefaults& QXBezierButtonCell::defaults() {
+    return bezierDefaults();
+}
 
 void QXBezierButtonCell::setDefaultShape(std::shared_ptr<QXOutlinePath> shape) {
     if (bezierDefaults().shape != shape)
@@ -275,7 +275,9 @@ void QXBezierButtonCell::setDefaultFontColor(std::optional<Color> color) {
     bezierDefaults().fontColor = color;
 }
 
-void QXBezierButtonCell::setDefaultShowBorder(bool flag) { bezierDefaults().showBorder = flag; }
+void QXBezierButtonCell::setDefaultShowBorder(bool flag) {
+    bezierDefaults().showBorder = flag;
+}
 
 QXOutlinePath* QXBezierButtonCell::effectiveShape() const {
     return _shape ? _shape.get() : bezierDefaults().shape.get();
@@ -301,8 +303,7 @@ void QXBezierButtonCell::drawWithFrame(const Rect& cellFrame, platform::View* co
     drawInteriorWithFrame(cellFrame, controlView);
 }
 
-void QXBezierButtonCell::drawInteriorWithFrame(const Rect& cellFrame,
-                                               platform::View* controlView) {
+void QXBezierButtonCell::drawInteriorWithFrame(const Rect& cellFrame, platform::View* controlView) {
     BezierPath path = BezierPath::bezierPathWithRect(cellFrame);
     if (QXOutlinePath* shape = effectiveShape()) {
         shape->setFrame(cellFrame);
@@ -312,8 +313,8 @@ void QXBezierButtonCell::drawInteriorWithFrame(const Rect& cellFrame,
         QXBezierFillTransparent(path);
         return;
     }
-    QXGradient* face = isHighlighted() && isEnabled() ? effectivePressedGradient()
-                                                      : effectiveNormalGradient();
+    QXGradient* face =
+        isHighlighted() && isEnabled() ? effectivePressedGradient() : effectiveNormalGradient();
     if (face)
         face->drawInBezierPath(path);
     if (isBordered() && bezierDefaults().showBorder) {
@@ -327,7 +328,8 @@ void QXBezierButtonCell::drawInteriorWithFrame(const Rect& cellFrame,
     const Rect content = cellFrame.insetBy(3, 2);
     const std::shared_ptr<platform::Image>& picture =
         isHighlighted() && alternateImage() ? alternateImage() : image();
-    const QXBezierContentLayout layout = QXBezierLayoutContent(*this, picture.get(), content, content);
+    const QXBezierContentLayout layout =
+        QXBezierLayoutContent(*this, picture.get(), content, content);
     if (layout.drawsImage)
         drawImage(*picture, layout.imageRect, controlView);
     if (imagePosition() != platform::CellImagePosition::ImageOnly)
@@ -346,6 +348,10 @@ Rect QXBezierButtonCell::drawTitle(const AttributedString& title, const Rect& fr
     return QXBezierDrawTitle(title, frame, effectiveFontColor());
 }
 
-void QXBezierButtonCell::mouseEntered(const platform::Event& /*event*/) { _mouseOver = true; }
+void QXBezierButtonCell::mouseEntered(const platform::Event& /*event*/) {
+    _mouseOver = true;
+}
 
-void QXBezierButtonCell::mouseExited(const platform::Event& /*event*/) { _mouseOver = false; }
+void QXBezierButtonCell::mouseExited(const platform::Event& /*event*/) {
+    _mouseOver = false;
+}

@@ -27,15 +27,15 @@ QXBezierComboButtonCell* QXBezierComboButton::comboCell() const {
     return dynamic_cast<QXBezierComboButtonCell*>(cell());
 }
 
-#define COMBO_LOOK(Type, getter, setter)                                                      \
-    Type QXBezierComboButton::getter() const {                                                 \
-        return comboCell() ? comboCell()->getter() : Type{};                                   \
-    }                                                                                          \
-    void QXBezierComboButton::setter(Type value) {                                             \
-        if (QXBezierComboButtonCell* c = comboCell()) {                                        \
-            c->setter(std::move(value));                                                       \
-            setNeedsDisplay(true);                                                             \
-        }                                                                                      \
+#define COMBO_LOOK(Type, getter, setter)                                                           \
+    Type QXBezierComboButton::getter() const {                                                     \
+        return comboCell() ? comboCell()->getter() : Type{};                                       \
+    }                                                                                              \
+    void QXBezierComboButton::setter(Type value) {                                                 \
+        if (QXBezierComboButtonCell* c = comboCell()) {                                            \
+            c->setter(std::move(value));                                                           \
+            setNeedsDisplay(true);                                                                 \
+        }                                                                                          \
     }
 
 COMBO_LOOK(std::shared_ptr<QXOutlinePath>, shape, setShape)

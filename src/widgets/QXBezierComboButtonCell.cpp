@@ -86,7 +86,9 @@ void QXBezierComboButtonCell::setFontColor(std::optional<Color> color) {
     redrawControl();
 }
 
-const QXBezierButtonDefaults& QXBezierComboButtonCell::defaults() { return comboDefaults(); }
+const QXBezierButtonDefaults& QXBezierComboButtonCell::defaults() {
+    return comboDefaults();
+}
 
 void QXBezierComboButtonCell::setDefaultShape(std::shared_ptr<QXOutlinePath> shape) {
     if (comboDefaults().shape != shape)
@@ -121,7 +123,9 @@ void QXBezierComboButtonCell::setDefaultFontColor(std::optional<Color> color) {
     comboDefaults().fontColor = color;
 }
 
-void QXBezierComboButtonCell::setDefaultShowBorder(bool flag) { comboDefaults().showBorder = flag; }
+void QXBezierComboButtonCell::setDefaultShowBorder(bool flag) {
+    comboDefaults().showBorder = flag;
+}
 
 QXOutlinePath* QXBezierComboButtonCell::effectiveShape() const {
     return _shape ? _shape.get() : comboDefaults().shape.get();
@@ -169,8 +173,8 @@ void QXBezierComboButtonCell::drawInteriorWithFrame(const Rect& cellFrame,
         QXBezierFillTransparent(face);
         return;
     }
-    QXGradient* faceGradient = _mouseClickedButton && isEnabled() ? effectivePressedGradient()
-                                                                   : effectiveNormalGradient();
+    QXGradient* faceGradient =
+        _mouseClickedButton && isEnabled() ? effectivePressedGradient() : effectiveNormalGradient();
     if (faceGradient)
         faceGradient->drawInBezierPath(face);
 
@@ -228,6 +232,10 @@ Rect QXBezierComboButtonCell::drawTitle(const AttributedString& title, const Rec
     return QXBezierDrawTitle(title, frame, effectiveFontColor());
 }
 
-void QXBezierComboButtonCell::mouseEntered(const platform::Event& /*event*/) { _mouseOver = true; }
+void QXBezierComboButtonCell::mouseEntered(const platform::Event& /*event*/) {
+    _mouseOver = true;
+}
 
-void QXBezierComboButtonCell::mouseExited(const platform::Event& /*event*/) { _mouseOver = false; }
+void QXBezierComboButtonCell::mouseExited(const platform::Event& /*event*/) {
+    _mouseOver = false;
+}

@@ -26,7 +26,9 @@ void QXButton::convertPlainCell() {
         converted->setKeyEquivalent(key);
 }
 
-QXButtonCell* QXButton::qxCell() const { return dynamic_cast<QXButtonCell*>(cell()); }
+QXButtonCell* QXButton::qxCell() const {
+    return dynamic_cast<QXButtonCell*>(cell());
+}
 
 void QXButton::setHighlightImage(std::shared_ptr<platform::Image> image) {
     if (QXButtonCell* c = qxCell()) {
@@ -50,7 +52,9 @@ std::shared_ptr<platform::Image> QXButton::disabledImage() const {
     return qxCell() ? qxCell()->disabledImage() : nullptr;
 }
 
-void QXButton::setButtonType(int type) { Button::setButtonType(type); }
+void QXButton::setButtonType(int type) {
+    Button::setButtonType(type);
+}
 
 int QXButton::buttonType() const {
     return qxCell() ? qxCell()->buttonType() : QXButtonTypePlatform;

@@ -216,11 +216,10 @@ void QXButtonCell::drawScalableImage(const Rect& frame, platform::View* controlV
         const auto bottomLeft = slice(*source, Point(0, 0), Size(left, bottom));
         const auto bottomEdge = slice(*source, Point(tl.x, 0), Size(centre, bottom));
         const auto bottomRight = slice(*source, Point(br.x, 0), Size(right, bottom));
-        platform::DrawNinePartImage(frame, topLeft.get(), topEdge.get(), topRight.get(),
-                                    leftEdge.get(), centreFill.get(), rightEdge.get(),
-                                    bottomLeft.get(), bottomEdge.get(), bottomRight.get(),
-                                    CompositingOperation::SourceOver, 1.0,
-                                    controlView && controlView->isFlipped());
+        platform::DrawNinePartImage(
+            frame, topLeft.get(), topEdge.get(), topRight.get(), leftEdge.get(), centreFill.get(),
+            rightEdge.get(), bottomLeft.get(), bottomEdge.get(), bottomRight.get(),
+            CompositingOperation::SourceOver, 1.0, controlView && controlView->isFlipped());
     }
 
     AttributedString title = attributedTitle();

@@ -61,8 +61,8 @@ QXImageButton::QXImageButton(const Rect& frame) : Button(frame) {
     QXImageButton::initialize();
 }
 
-std::shared_ptr<QXImageButton> QXImageButton::initWithCoder(const Rect& frame,
-                                                          std::shared_ptr<platform::Cell> decodedCell) {
+std::shared_ptr<QXImageButton>
+QXImageButton::initWithCoder(const Rect& frame, std::shared_ptr<platform::Cell> decodedCell) {
     auto button = std::make_shared<QXImageButton>(frame);
     if (decodedCell)
         button->setCell(std::move(decodedCell));

@@ -158,8 +158,8 @@ void QXImageButtonCell::drawWithFrame(const Rect& cellFrame, platform::View* con
         }
         const Rect bounds = badge.bounds();
         const platform::Size size = _badgeText.size();
-        _badgeText.drawAtPoint(Point(bounds.midX() - size.width * 0.5,
-                                     bounds.midY() - size.height * 0.5));
+        _badgeText.drawAtPoint(
+            Point(bounds.midX() - size.width * 0.5, bounds.midY() - size.height * 0.5));
     }
 }
 

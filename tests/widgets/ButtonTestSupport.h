@@ -57,12 +57,12 @@ inline ::testing::AssertionResult near(const Color& actual, const Color& expecte
                                std::abs(actual.alphaComponent() - expected.alphaComponent())});
     if (d <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actual.description() << " is not within "
-                                         << tolerance << " of " << expected.description();
+    return ::testing::AssertionFailure() << actual.description() << " is not within " << tolerance
+                                         << " of " << expected.description();
 }
 
 // The pixels of one drawing of a view: the backdrop, then the view over it, read with (0, 0)
-// the bottom-left pixel.
+// the bottom-left pixel of the view's frame.
 class Picture {
 public:
     Picture(platform::View& view, Size size) {
@@ -72,6 +72,8 @@ public:
             platform::ContextScope scope(*context);
             context->setFillColor(kBackdrop);
             context->fillRect(Rect(Point(), context->size()));
+            // The view's frame origin at the picture's origin.
+            context->translate(-view.frame().origin.x, -view.frame().origin.y);
             view.drawHierarchy(view.frame());
             context->flush();
         }
@@ -184,8 +186,8 @@ protected:
         platform::RunLoop::resetMain(clock);
         platform::setScreenBackend(nullptr);
         platform::WindowServer::shared().reset();
-        window = platform::make<platform::Window>(Rect(100, 100, 300, 200),
-                                                  platform::TitledWindowMask);
+        window =
+            platform::make<platform::Window>(Rect(100, 100, 300, 200), platform::TitledWindowMask);
         window->setContentView(std::make_shared<platform::View>(Rect(0, 0, 300, 200)));
         window->makeKeyAndOrderFront(nullptr);
         input = std::make_unique<EventInjector>(*window);

@@ -44,10 +44,40 @@ const std::vector<std::string> keys = {
 };
 
 const std::vector<std::string> tokens = {
-    "[",   "]",     "]",    ",",       ",",     ",",      " ",      "\t",    "-",
-    "+",   ".",     "0",    "1",       "0.5",   "40",     "-3",     "1e39",  "-1e39",
-    "1e-45", "nan", "inf",  "0x1p3",   "99999999999999999999999", "linear@", "radial@(",
-    "@",   ":",     "c(",   ")",       "é",     "日本",   "\xff",   "\xc3",  std::string(1, '\0'),
+    "[",
+    "]",
+    "]",
+    ",",
+    ",",
+    ",",
+    " ",
+    "\t",
+    "-",
+    "+",
+    ".",
+    "0",
+    "1",
+    "0.5",
+    "40",
+    "-3",
+    "1e39",
+    "-1e39",
+    "1e-45",
+    "nan",
+    "inf",
+    "0x1p3",
+    "99999999999999999999999",
+    "linear@",
+    "radial@(",
+    "@",
+    ":",
+    "c(",
+    ")",
+    "é",
+    "日本",
+    "\xff",
+    "\xc3",
+    std::string(1, '\0'),
 };
 
 std::size_t iterations() {
@@ -206,8 +236,8 @@ TEST(ImageButtonPropertyFuzz, RandomPropertyStringsNeverBreakTheButton) {
         for (const auto& color : {c.dsBorderColor(), c.osBorderColor(), c.fsBorderColor(),
                                   c.psBorderColor(), c.hsBorderColor(), c.badgeColor()})
             ASSERT_TRUE(finiteColor(color));
-        for (float f : {c.dsFraction(), c.osFraction(), c.fsFraction(), c.psFraction(),
-                        c.hsFraction()})
+        for (float f :
+             {c.dsFraction(), c.osFraction(), c.fsFraction(), c.psFraction(), c.hsFraction()})
             ASSERT_TRUE(std::isfinite(f));
         if (!c.fsGradient() || !c.osGradient())
             ++gradientsGone;

@@ -1,5 +1,4 @@
 #include "ButtonTestSupport.h"
-
 #include "platform/graphics/TextLayout.h"
 #include "platform/kit/MenuItem.h"
 #include "widgets/QXBezierButton.h"
@@ -212,23 +211,44 @@ TEST(QXBezierLayout, ImageScalingAndPositionTable) {
         Rect titleRect;
     } cases[] = {
         // Down: 40 x 10 fits; 200 x 50 -> width 94, height 23.5 -> height 20, width 80.
-        {{40, 10}, ImageScaling::ProportionallyDown, CellImagePosition::ImageLeft,
-         {3, 2, 40, 10}, {43, 2, 54, 20}},
-        {{200, 50}, ImageScaling::ProportionallyDown, CellImagePosition::ImageRight,
-         {17, 2, 80, 20}, {3, 2, 14, 20}},
+        {{40, 10},
+         ImageScaling::ProportionallyDown,
+         CellImagePosition::ImageLeft,
+         {3, 2, 40, 10},
+         {43, 2, 54, 20}},
+        {{200, 50},
+         ImageScaling::ProportionallyDown,
+         CellImagePosition::ImageRight,
+         {17, 2, 80, 20},
+         {3, 2, 14, 20}},
         // Up or down: 40 x 10 -> 94 x 23.5 -> 80 x 20.
-        {{40, 10}, ImageScaling::ProportionallyUpOrDown, CellImagePosition::ImageOnly,
-         {10, 2, 80, 20}, {3, 2, 94, 20}},
+        {{40, 10},
+         ImageScaling::ProportionallyUpOrDown,
+         CellImagePosition::ImageOnly,
+         {10, 2, 80, 20},
+         {3, 2, 94, 20}},
         // Up or down with a tall image: 10 x 40 -> 94 x 376 -> 5 x 20.
-        {{10, 40}, ImageScaling::ProportionallyUpOrDown, CellImagePosition::ImageOverlaps,
-         {47.5, 2, 5, 20}, {3, 2, 94, 20}},
+        {{10, 40},
+         ImageScaling::ProportionallyUpOrDown,
+         CellImagePosition::ImageOverlaps,
+         {47.5, 2, 5, 20},
+         {3, 2, 94, 20}},
         // None cuts the rectangle.
-        {{200, 5}, ImageScaling::None, CellImagePosition::ImageBelow,
-         {3, 2, 94, 5}, {3, 7, 94, 15}},
-        {{10, 8}, ImageScaling::AxesIndependently, CellImagePosition::ImageAbove,
-         {3, 2, 94, 20}, {3, 2, 94, 0}},
-        {{10, 8}, ImageScaling::None, CellImagePosition::ImageAbove,
-         {45, 14, 10, 8}, {3, 2, 94, 12}},
+        {{200, 5},
+         ImageScaling::None,
+         CellImagePosition::ImageBelow,
+         {3, 2, 94, 5},
+         {3, 7, 94, 15}},
+        {{10, 8},
+         ImageScaling::AxesIndependently,
+         CellImagePosition::ImageAbove,
+         {3, 2, 94, 20},
+         {3, 2, 94, 0}},
+        {{10, 8},
+         ImageScaling::None,
+         CellImagePosition::ImageAbove,
+         {45, 14, 10, 8},
+         {3, 2, 94, 12}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.image.width << "x" << c.image.height << " scaling "

@@ -1,5 +1,4 @@
 #include "ButtonTestSupport.h"
-
 #include "platform/foundation/Log.h"
 #include "platform/kit/MenuItem.h"
 #include "widgets/QXBezierComboButton.h"
@@ -130,8 +129,8 @@ TEST_F(QXBezierComboDrawingTest, TheTitleNeverReachesUnderTheMenuPart) {
     for (int y = 0; y < 24; ++y) {
         for (int x = 0; x < 120; ++x) {
             const Color c = p.fromTop(x, y);
-            const bool text = c.redComponent() < 0.4 && c.greenComponent() < 0.4 &&
-                              c.blueComponent() < 0.4;
+            const bool text =
+                c.redComponent() < 0.4 && c.greenComponent() < 0.4 && c.blueComponent() < 0.4;
             if (text && x < 97)
                 left = true;
             if (x >= 98 && x < 104) {
@@ -195,7 +194,7 @@ TEST_F(QXBezierComboEventsTest, TheFaceActsAndTheMenuPartOpensTheMenu) {
         int menus;
     } cases[] = {
         {20.5, 1, 1, 0}, {120, 1, 1, 0}, {120.5, 1, 0, 1}, {139.5, 1, 0, 1},
-        {60, 2, 1, 0},    {60, 3, 0, 0},   {130, 2, 0, 0},        {130, 3, 0, 0},
+        {60, 2, 1, 0},   {60, 3, 0, 0},  {130, 2, 0, 0},   {130, 3, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "x " << c.x << " clicks " << c.clicks);

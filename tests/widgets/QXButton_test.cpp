@@ -1,5 +1,4 @@
 #include "ButtonTestSupport.h"
-
 #include "platform/graphics/TextLayout.h"
 #include "platform/kit/PopUpButtonCell.h"
 #include "widgets/QXButton.h"
@@ -130,8 +129,7 @@ protected:
     Color outside() { return Picture(*button, Size(40, 20)).at(30, 10); }
     static bool between(const Color& c, double low, double high) {
         return c.redComponent() >= low && c.redComponent() <= high &&
-               std::abs(c.redComponent() - c.blueComponent()) < 0.02 &&
-               c.alphaComponent() > 0.98;
+               std::abs(c.redComponent() - c.blueComponent()) < 0.02 && c.alphaComponent() > 0.98;
     }
 
     std::shared_ptr<QXButton> button;
@@ -167,7 +165,7 @@ TEST_F(QXImageTypeButtonTest, AStatesOwnImageIsDrawnUntinted) {
         bool enabled, highlighted, over;
         Color expected;
     } cases[] = {
-        {true, false, false, kGrey}, {true, true, false, kRed},   {true, true, true, kRed},
+        {true, false, false, kGrey}, {true, true, false, kRed},  {true, true, true, kRed},
         {true, false, true, kGreen}, {false, true, true, kBlue},
     };
     for (const auto& c : cases) {
@@ -381,8 +379,8 @@ TEST_F(QXButtonEventsTest, TheKeyEquivalentClicksTheButton) {
     button->setTarget(&target);
     button->setAction("ok:");
     add(button);
-    EXPECT_TRUE(button->performKeyEquivalent(
-        Event::keyEvent(EventType::KeyDown, "\r", 0, window.get())));
+    EXPECT_TRUE(
+        button->performKeyEquivalent(Event::keyEvent(EventType::KeyDown, "\r", 0, window.get())));
     EXPECT_EQ(target.actions, std::vector<std::string>{"ok:"});
 }
 

@@ -1,5 +1,4 @@
 #include "ButtonTestSupport.h"
-
 #include "platform/foundation/Value.h"
 #include "widgets/QXImageButton.h"
 #include "widgets/QXImageButtonCell.h"
@@ -36,8 +35,8 @@ TEST(QXImageButton, StartsWithTheDefaultLook) {
     EXPECT_FLOAT_EQ(c->dsFraction(), 0.4f);
     for (float f : {c->osFraction(), c->fsFraction(), c->psFraction(), c->hsFraction()})
         EXPECT_FLOAT_EQ(f, 0.9f);
-    for (const auto& g : {c->dsGradient(), c->osGradient(), c->fsGradient(), c->psGradient(),
-                          c->hsGradient()}) {
+    for (const auto& g :
+         {c->dsGradient(), c->osGradient(), c->fsGradient(), c->psGradient(), c->hsGradient()}) {
         ASSERT_NE(g, nullptr);
         EXPECT_EQ(g->numberOfColorStops(), 2u);
         EXPECT_FLOAT_EQ(g->angle(), -75.0f);
@@ -97,10 +96,10 @@ TEST(QXImageButton, PropertyStrings) {
              EXPECT_EQ(b.frame(), Rect(5, 6, 20, 20));
              EXPECT_EQ(c.margins(), (QXMargin{3, 3, 3, 3}));
          }},
-        {"BORDER[ 2 ]", [](QXImageButton&, QXImageButtonCell& c) {
-             EXPECT_FLOAT_EQ(c.borderWidth(), 2);
-         }},
-        {"onstatebordercolor[1,0,0]", [defaultOn](QXImageButton&, QXImageButtonCell& c) {
+        {"BORDER[ 2 ]",
+         [](QXImageButton&, QXImageButtonCell& c) { EXPECT_FLOAT_EQ(c.borderWidth(), 2); }},
+        {"onstatebordercolor[1,0,0]",
+         [defaultOn](QXImageButton&, QXImageButtonCell& c) {
              EXPECT_EQ(c.osBorderColor(), defaultOn);
          }},
         {"OnStateBorderColor[1,0,0,0.5]hoverstatebordercolor[0,1,0,1]",
@@ -166,7 +165,8 @@ TEST(QXImageButton, PropertyStrings) {
          }},
         {"size[-5,10]",
          [](QXImageButton& b, QXImageButtonCell&) { EXPECT_EQ(b.frame().size, Size(20, 20)); }},
-        {"", [](QXImageButton& b, QXImageButtonCell& c) {
+        {"",
+         [](QXImageButton& b, QXImageButtonCell& c) {
              EXPECT_EQ(b.frame(), Rect(5, 6, 20, 20));
              EXPECT_FLOAT_EQ(c.borderWidth(), 1);
              EXPECT_NE(c.fsGradient(), nullptr);
@@ -258,9 +258,9 @@ TEST_F(QXImageButtonDrawingTest, AStrokeOnlyAboveATenthOfAPoint) {
 
 TEST_F(QXImageButtonDrawingTest, TheFaceCoversTheInnerHalfOfTheBorder) {
     // A face inset by 5 points, so that both halves of a 4-point border are on the picture.
-    button->setShape(Value(std::vector<Value>{Value("m p(5,5) a(0,0)"), Value("l p(-5,5) a(1,0)"),
-                                              Value("l p(-5,-5) a(1,1)"),
-                                              Value("l p(5,-5) a(0,1)")}));
+    button->setShape(
+        Value(std::vector<Value>{Value("m p(5,5) a(0,0)"), Value("l p(-5,5) a(1,0)"),
+                                 Value("l p(-5,-5) a(1,1)"), Value("l p(5,-5) a(0,1)")}));
     button->setProperties("border[4]offstatebordercolor[1,0,0,1]"
                           "offstategradient[linear@0:c(0,1,0,1)@0,c(0,1,0,1)@1]");
     // The line runs at x 5.5: red from 3.5 out, green from 5.5 in.
@@ -394,8 +394,8 @@ TEST_F(QXImageButtonEventsTest, ThePressFollowsThePointerOutAndBack) {
     EXPECT_TRUE(button->cell()->isHighlighted());
     input->dragged(Point(150, 150));
     input->mouseUp(Point(150, 150));
-    EXPECT_EQ(listener.log, (std::vector<std::string>{"pressed", "released", "pressed", "released",
-                                                      "released"}));
+    EXPECT_EQ(listener.log,
+              (std::vector<std::string>{"pressed", "released", "pressed", "released", "released"}));
     EXPECT_TRUE(target.actions.empty());
     EXPECT_EQ(button->state(), platform::OffState);
     EXPECT_FALSE(button->cell()->isHighlighted());
@@ -406,9 +406,8 @@ TEST_F(QXImageButtonEventsTest, WithoutATargetTheReleaseStillCountsAsSent) {
     button->setTarget(nullptr);
     // A responder on the chain that would answer the action must not get it.
     ActionRecorder chain;
-    platform::WindowServer::shared().setChainTail([&] {
-        return std::vector<platform::ActionTarget*>{&chain};
-    });
+    platform::WindowServer::shared().setChainTail(
+        [&] { return std::vector<platform::ActionTarget*>{&chain}; });
     input->click(Point(30, 30));
     platform::WindowServer::shared().setChainTail({});
     EXPECT_EQ(listener.log, (std::vector<std::string>{"pressed", "released sent"}));
