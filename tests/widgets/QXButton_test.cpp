@@ -115,6 +115,22 @@ TEST(QXButton, AButtonFromAnInterfaceDefinitionGetsItsOwnCellAndKeepsItsKey) {
     EXPECT_EQ(other->cell(), popUpCell.get());
 }
 
+TEST(QXButtonPlatformType, TheBezelShowsOnlyWhileThePointerIsInside) {
+    auto button = buttonOfType(platform::MomentaryPushInButton, Rect(0, 0, 80, 24));
+    button->setTitle("");
+    button->setBordered(true);
+    ASSERT_EQ(button->buttonType(), 500);
+    const Picture away(*button, Size(80, 24));
+    EXPECT_FALSE(away.differsFrom(
+        Picture(*std::make_shared<platform::View>(Rect(0, 0, 80, 24)), Size(80, 24))));
+    button->cell()->mouseEntered(Event());
+    EXPECT_TRUE(button->qxCell()->mouseOver());
+    EXPECT_TRUE(Picture(*button, Size(80, 24)).differsFrom(away));
+    button->cell()->mouseExited(Event());
+    button->highlight(true);
+    EXPECT_TRUE(Picture(*button, Size(80, 24)).differsFrom(away));
+}
+
 // The image button (501): a half-opaque image so that the tint's reach can be seen.
 class QXImageTypeButtonTest : public ::testing::Test {
 protected:

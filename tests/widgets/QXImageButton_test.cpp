@@ -244,6 +244,34 @@ protected:
     QXImageButtonCell* cell = nullptr;
 };
 
+TEST_F(QXImageButtonDrawingTest, TheFaceFollowsTheState) {
+    button->setProperties("border[0]"
+                          "disabledgradient[linear@0:c(1,0,0,1)@0,c(1,0,0,1)@1]"
+                          "onstategradient[linear@0:c(0,1,0,1)@0,c(0,1,0,1)@1]"
+                          "offstategradient[linear@0:c(0,0,1,1)@0,c(0,0,1,1)@1]"
+                          "pressedstategradient[linear@0:c(1,1,0,1)@0,c(1,1,0,1)@1]"
+                          "hoverstategradient[linear@0:c(1,0,1,1)@0,c(1,0,1,1)@1]");
+    const struct {
+        bool enabled, pressed, on, over;
+        Color face;
+    } cases[] = {
+        {true, false, false, false, Color(0, 0, 1, 1)},
+        {true, false, false, true, Color(1, 0, 1, 1)},
+        {true, false, true, false, Color(0, 1, 0, 1)},
+        {true, false, true, true, Color(0, 1, 0, 1)},
+        {true, true, true, true, Color(1, 1, 0, 1)},
+        {false, true, true, true, Color(1, 0, 0, 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.enabled << c.pressed << c.on << c.over);
+        cell->setEnabled(c.enabled);
+        cell->setHighlighted(c.pressed);
+        cell->setState(c.on ? platform::OnState : platform::OffState);
+        cell->setMouseOver(c.over);
+        EXPECT_TRUE(near(picture().fromTop(20, 15), c.face));
+    }
+}
+
 TEST_F(QXImageButtonDrawingTest, AStrokeOnlyAboveATenthOfAPoint) {
     button->setProperties("offstatebordercolor[1,0,0,1]border[0.1]");
     EXPECT_TRUE(near(picture().fromTop(20, 0), kBackdrop, 0.005));
