@@ -65,11 +65,13 @@ void QXHiddenTableView::updateTrackingAreas() {
             if (!visible.containsRect(frame))
                 continue;
             Value info;
-            info.setObject(kColumnKey, Value(std::static_pointer_cast<platform::Object>(columns[c])));
+            info.setObject(kColumnKey,
+                           Value(std::static_pointer_cast<platform::Object>(columns[c])));
             info.setObject(kRowKey, Value(row));
             addTrackingArea(std::make_shared<platform::TrackingArea>(
-                frame, platform::TrackingMouseEnteredAndExited | platform::TrackingActiveInActiveApp,
-                this, std::move(info)));
+                frame,
+                platform::TrackingMouseEnteredAndExited | platform::TrackingActiveInActiveApp, this,
+                std::move(info)));
         }
     }
 }

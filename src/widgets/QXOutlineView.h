@@ -57,7 +57,9 @@ public:
     void setSendActionOnEnter(bool flag) { _sendActionOnEnter = flag; }
 
     const std::shared_ptr<QXGradient>& rowGradient() const { return _rowGradient; }
-    void setRowGradient(std::shared_ptr<QXGradient> gradient) { _rowGradient = std::move(gradient); }
+    void setRowGradient(std::shared_ptr<QXGradient> gradient) {
+        _rowGradient = std::move(gradient);
+    }
     const std::shared_ptr<QXGradient>& alternateRowGradient() const { return _altRowGradient; }
     void setAlternateRowGradient(std::shared_ptr<QXGradient> gradient) {
         _altRowGradient = std::move(gradient);
@@ -66,9 +68,7 @@ public:
     void setSelectedRowGradient(std::shared_ptr<QXGradient> gradient) {
         _selectedGradient = std::move(gradient);
     }
-    const std::shared_ptr<QXGradient>& inactiveRowGradient() const {
-        return _inactiveSelGradient;
-    }
+    const std::shared_ptr<QXGradient>& inactiveRowGradient() const { return _inactiveSelGradient; }
     void setInactiveRowGradient(std::shared_ptr<QXGradient> gradient) {
         _inactiveSelGradient = std::move(gradient);
     }

@@ -27,7 +27,8 @@ void QXRowHover::setTrackMouseOver(platform::TableView& view, bool flag) {
         const platform::Point location =
             view.convertPointFromView(window->mouseLocationOutsideOfEventStream(), nullptr);
         window->setAcceptsMouseMovedEvents(true);
-        inside = view.mouseInRect(location, view.bounds());
+        // The part in sight: a pointer beside a scrolled table is over rows it cannot see.
+        inside = view.mouseInRect(location, view.visibleRect());
     }
     _mouseOverView = inside;
     _trackingArea = std::make_shared<platform::TrackingArea>(

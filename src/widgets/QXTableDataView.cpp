@@ -23,8 +23,9 @@ constexpr const char* kSectionGradient =
     "linear@-90.0:c(0.59,0.59,0.69,1.0)@0.0,c(0.49,0.49,0.59,1.0)@1.0";
 constexpr const char* kBackgroundGradient =
     "linear@90.0:c(0.59,0.59,0.59,1.0)@0.0,c(0.86,0.86,0.86,1.0)@1.0";
-constexpr const char* kColumnHeaderGradient = "linear@90.0:c(0.89,0.89,0.92,1.0)@0.0,c(0.69,0.69,0.72,"
-                                              "1.0)@0.5,c(0.89,0.89,0.92,1.0)@1.0";
+constexpr const char* kColumnHeaderGradient =
+    "linear@90.0:c(0.89,0.89,0.92,1.0)@0.0,c(0.69,0.69,0.72,"
+    "1.0)@0.5,c(0.89,0.89,0.92,1.0)@1.0";
 // The fixed height a section band and a row count for in the data height.
 constexpr float kDataUnit = 20;
 constexpr const char* kScrolledAction = "scrolled:";
@@ -202,8 +203,8 @@ float QXTableDataView::sizeColumnsToFit(float width) {
         for (const auto& column : _columns) {
             if (column->isHidden())
                 continue;
-            const bool movable = grow ? column->maxWidth() > column->width()
-                                      : column->width() > column->minWidth();
+            const bool movable =
+                grow ? column->maxWidth() > column->width() : column->width() > column->minWidth();
             float w = column->width() + (movable ? share : 0.0f);
             w = std::min(w, column->maxWidth());
             w = std::max(w, column->minWidth());

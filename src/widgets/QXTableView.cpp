@@ -129,7 +129,8 @@ void QXTableView::keyDown(const Event& event) {
         case platform::DeleteCharacter:
         case platform::DeleteFunctionKey:
             if (const long row = selectedRow(); row >= 0)
-                if (QXTableViewDelegate* d = qxDelegate(); d && d->tableViewShouldDeleteRow(*this, row))
+                if (QXTableViewDelegate* d = qxDelegate();
+                    d && d->tableViewShouldDeleteRow(*this, row))
                     return;
             break;
         case platform::PageUpFunctionKey:

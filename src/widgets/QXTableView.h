@@ -63,9 +63,7 @@ public:
     void setAlternateRowGradient(std::shared_ptr<QXGradient> gradient);
     const std::shared_ptr<QXGradient>& selectedRowGradient() const { return _selectedGradient; }
     void setSelectedRowGradient(std::shared_ptr<QXGradient> gradient);
-    const std::shared_ptr<QXGradient>& inactiveRowGradient() const {
-        return _inactiveSelGradient;
-    }
+    const std::shared_ptr<QXGradient>& inactiveRowGradient() const { return _inactiveSelGradient; }
     void setInactiveRowGradient(std::shared_ptr<QXGradient> gradient);
 
     void updateTrackingAreas() override;
