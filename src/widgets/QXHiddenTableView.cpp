@@ -64,14 +64,17 @@ void QXHiddenTableView::updateTrackingAreas() {
             frame.size.width = cell->cellSize().width;
             if (!visible.containsRect(frame))
                 continue;
+            const bool hovered = _hoveredCell && _hoveredCell->first == columns[c].get() &&
+                                 _hoveredCell->second == row;
             Value info;
             info.setObject(kColumnKey,
                            Value(std::static_pointer_cast<platform::Object>(columns[c])));
             info.setObject(kRowKey, Value(row));
             addTrackingArea(std::make_shared<platform::TrackingArea>(
                 frame,
-                platform::TrackingMouseEnteredAndExited | platform::TrackingActiveInActiveApp, this,
-                std::move(info)));
+                platform::TrackingMouseEnteredAndExited | platform::TrackingActiveInActiveApp |
+                    (hovered ? platform::TrackingAssumeInside : 0u),
+                this, std::move(info)));
         }
     }
 }
@@ -88,6 +91,10 @@ void QXHiddenTableView::reportHover(const Event& event, bool inside) {
     const Value info = event.userData();
     auto* column = dynamic_cast<platform::TableColumn*>(info[kColumnKey].object().get());
     const long row = static_cast<long>(info[kRowKey].integerValue());
+    if (inside)
+        _hoveredCell.emplace(column, row);
+    else
+        _hoveredCell.reset();
     platform::TableViewDataSource* source = dataSource();
     if (!source)
         return;
