@@ -1,3 +1,5 @@
+#include "app/core/EntryRequests.h"
+#include "app/core/InstanceChannel.h"
 #include "app/core/MainMenu.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -5,12 +7,15 @@
 #include "platform/screen/ScreenSelection.h"
 
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 void printUsage() {
-    platform::Log("Usage: lumiq [--headless] [--bundle DIR]");
+    platform::Log("Usage: lumiq [--headless] [--bundle DIR] "
+                  "[LINK | --dial NUMBER [--video] | --end-call [CALL-ID]]");
 }
 
 } // namespace
@@ -20,6 +25,7 @@ int main(int argc, char** argv) {
     // names another.
     const char* bundle = std::getenv("LUMIQ_BUNDLE");
     bool headless = false;
+    std::vector<std::string> entryArguments;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--headless") {
@@ -30,12 +36,23 @@ int main(int argc, char** argv) {
             printUsage();
             return EXIT_SUCCESS;
         } else {
-            platform::Logf("Unknown argument %@", std::string(argument));
-            printUsage();
-            return EXIT_FAILURE;
+            entryArguments.emplace_back(argument);
         }
     }
+    // A link or a script command: the instance already running gets it, else this one does
+    // once it has launched.
+    auto entryRequest = entry::requestFromArguments(entryArguments);
+    if (!entryRequest.error.empty()) {
+        platform::Log(entryRequest.error);
+        printUsage();
+        return EXIT_FAILURE;
+    }
     platform::Bundle::setMainBundlePath(bundle && *bundle ? bundle : LUMIQ_RESOURCES_DIR);
+    if (entryRequest.request) {
+        if (auto status = entry::handOverToRunningInstance(*entryRequest.request)) {
+            return *status;
+        }
+    }
 
     // Real windows when a display is there, off-screen ones otherwise.
     platform::installScreenBackend(headless);
@@ -47,8 +64,10 @@ int main(int argc, char** argv) {
         platform::Log("FATAL ERROR: the main menu cannot be loaded");
         return EXIT_FAILURE;
     }
+    auto entryChannel = entry::listenForRequests(std::move(entryRequest.request));
     application.run();
     const int status = application.exitStatus();
+    entryChannel.reset();
     // The application's objects go before the engine and the run loop they talk to.
     platform::Application::resetSharedApplication();
     return status;

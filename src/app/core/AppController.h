@@ -13,10 +13,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class MainAppWindow;
 class DeferredCommand;
+class ScriptCommand;
+struct URLEntryResult;
 class ToastWindowController;
 namespace platform {
 class Alert;
@@ -104,6 +107,19 @@ public:
 
     // Forwards to the toolbar.
     void updateToolbar();
+
+    // Links and script commands from other programs (AppController_URLEntry.cpp). A link
+    // becomes a deferred command kept in deferredCommand; a refused one answers its reason.
+    URLEntryResult getUrl(std::string_view url);
+    // A request handed over by another start of the program: {"event": "GURL", "url": ...}
+    // or {"command": ..., "directParameter": ..., "arguments": {...}}. The answer holds
+    // "result", or "refused" with the reason.
+    platform::Value handleEntryRequest(const platform::Value& request);
+    platform::Value handleTestScriptCommand(ScriptCommand* command);
+    bool applicationDelegateHandlesKey(platform::Application& sender, std::string_view key);
+    bool applicationShouldOpenUntitledFile(platform::Application& sender);
+    // Reopening the application shows the main window when it is hidden; answers NO.
+    bool applicationOpenUntitledFile(platform::Application& sender);
 
     const std::vector<bool>& toastSlots() const { return _toastSlots; }
 
