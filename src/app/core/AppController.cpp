@@ -168,10 +168,13 @@ void AppController::applicationDidUnhide(const platform::Notification& /*notific
     }
 }
 
-void AppController::applicationWillTerminate(const platform::Notification& /*notification*/) {}
+void AppController::applicationWillTerminate(const platform::Notification& /*notification*/) {
+    saveMainWindowSettings();
+}
 
 void AppController::ovssInitCompleted() {
     platform::Log("Engine initialisation completed");
+    startSignIn();
 }
 
 void AppController::ovssInitFailed(const std::string& reason) {

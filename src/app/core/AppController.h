@@ -18,6 +18,7 @@
 
 class MainAppWindow;
 class DeferredCommand;
+class LoginController;
 class ScriptCommand;
 struct URLEntryResult;
 class ToastWindowController;
@@ -74,6 +75,11 @@ public:
     void ovssInitFailed(const std::string& reason) override;
 
     MainAppWindow* mainWindow() const { return _appWindow; }
+    // The main menu's interface definition hands the window over (it keeps it alive).
+    void setMainWindow(MainAppWindow* window) { _appWindow = window; }
+    // The sign-in view's controller while signing in is possible, else null.
+    const std::shared_ptr<LoginController>& loginController() const { return _loginController; }
+    bool isLoggedOut() const { return _loggedOut; }
     std::shared_ptr<PresenceService> presenceService() const { return _presenceService; }
     std::shared_ptr<LoginProfileItem> loginProfile() const { return _loginProfile; }
     StartupService::LogoutReason logoutReason() const { return _logoutReason; }
@@ -148,6 +154,11 @@ private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
     void registerTransformers();
+    // The sign-in step of the engine's initialisation: the login view, or the splash view
+    // when the product signs in without one.
+    void startSignIn();
+    // The main window's place and size, kept for the next start.
+    void saveMainWindowSettings();
     // Shows `toast` in `slot` (taken from now on) and closes the one it replaces.
     void showToast(const std::shared_ptr<Toast>& toast, int slot, double duration,
                    const std::shared_ptr<ToastWindowController>& replaced);
@@ -205,4 +216,5 @@ private:
     platform::Value::Array _participantsToAdd;
     bool _dialPadVisibleBeforeHide = false;
     std::shared_ptr<platform::Alert> _quitAlert;
+    std::shared_ptr<LoginController> _loginController;
 };

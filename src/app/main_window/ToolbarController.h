@@ -1,6 +1,9 @@
 #pragma once
 
 #include "platform/foundation/Object.h"
+#include "platform/kit/View.h"
+
+#include <memory>
 
 // The main window's toolbar strip. Only what the application core calls of it so far; its
 // buttons come with the main window.
@@ -13,6 +16,11 @@ public:
     void updateToolbar();
     int updateCount() const { return updateCount_; }
 
+    // The toolbar strip, an outlet set by the interface definition "ToolbarView".
+    const std::shared_ptr<platform::View>& theView() const { return theView_; }
+    void setTheView(std::shared_ptr<platform::View> view) { theView_ = std::move(view); }
+
 private:
     int updateCount_ = 0;
+    std::shared_ptr<platform::View> theView_;
 };
