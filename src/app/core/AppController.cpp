@@ -35,6 +35,7 @@ AppController::AppController() : _logoutReason(StartupService::LogoutReason::use
 
 AppController::~AppController() {
     detachToastService();
+    detachPhoneStatusMessage();
     StartupService::instance().removeDelegate(this);
     auto& application = platform::Application::sharedApplication();
     if (application.delegate() == this) {

@@ -2,6 +2,7 @@
 
 #include "app/hosted/E911AddressConfirmationController.h"
 #include "app/hosted/E911ProvisioningController.h"
+#include "engine/AccountService.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
@@ -34,6 +35,8 @@ class AppController : public platform::Object,
                       public platform::ApplicationDelegate,
                       public OVStartupServicePro,
                       public OVPhoneServicePro,
+                      public OVAccountServicePro,
+                      public OVAccountPro,
                       public OVToastServicePro,
                       public OVE911ProvisionPro,
                       public OVE911AddressConfirmationPro,
@@ -150,10 +153,23 @@ public:
     std::vector<std::shared_ptr<Toast>> waitingToasts() const;
     bool dialPadVisibleBeforeHide() const { return _dialPadVisibleBeforeHide; }
 
+    // The phone's and the accounts' state as the message under the call entry, with links to
+    // the account preferences and a retry (AppController_PhoneStatus.cpp). The ready message
+    // clears itself after a while through hideMessageAreaDelayCallback.
+    void updatePhoneStatusMessage();
+    void hideMessageAreaDelayCallback(platform::Timer& timer);
+    const std::shared_ptr<platform::Timer>& hideStatusMessageTimer() const {
+        return _hideStatusMessageTimer;
+    }
+    bool hibernationSuspend() const { return _hibernationSuspend; }
+    void setHibernationSuspend(bool flag) { _hibernationSuspend = flag; }
+
 private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
     void registerTransformers();
+    // Stops the status message's timer and listening to the accounts; run at teardown.
+    void detachPhoneStatusMessage();
     // The sign-in step of the engine's initialisation: the login view, or the splash view
     // when the product signs in without one.
     void startSignIn();
