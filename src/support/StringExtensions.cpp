@@ -197,20 +197,71 @@ bool launchDetached(const std::vector<std::string>& argv) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void openInFinder(const std::string& path) {
+bool launchAndWait(const std::vector<std::string>& argv) {
+    if (argv.empty())
+        return false;
+    const std::optional<std::string> program = findProgram(argv.front());
+    if (!program)
+        return false;
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        const int devNull = ::open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            ::dup2(devNull, STDIN_FILENO);
+            if (devNull != STDIN_FILENO)
+                ::close(devNull);
+        }
+        ::execv(program->c_str(), args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+namespace {
+
+// The opener's arguments for an existing path, or nothing.
+std::optional<std::vector<std::string>> openerArguments(const std::string& path) {
     std::error_code error;
     if (path.empty() || !std::filesystem::exists(path, error))
-        return;
+        return std::nullopt;
     // Absolute, so that the opener can take the path neither for an option ("-x") nor for an
     // address ("name:rest").
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
     if (error)
+        return std::nullopt;
+    return std::vector<std::string>{"xdg-open", absolute.string()};
+}
+
+} // namespace
+
+bool openAndWait(const std::string& path) {
+    const auto argv = openerArguments(path);
+    if (!argv)
+        return false;
+    return launcher() ? launcher()(*argv) : launchAndWait(*argv);
+}
+
+void openInFinder(const std::string& path) {
+    const auto argv = openerArguments(path);
+    if (!argv)
         return;
-    const std::vector<std::string> argv{"xdg-open", absolute.string()};
     if (launcher())
-        launcher()(argv);
+        launcher()(*argv);
     else
-        launchDetached(argv);
+        launchDetached(*argv);
 }
 
 } // namespace OrvantaExtensions

@@ -32,4 +32,12 @@ bool launchDetached(const std::vector<std::string>& argv);
 // are ignored.
 void openInFinder(const std::string& path);
 
+// Runs a program with exactly these arguments (never through a shell, standard input empty)
+// and waits until it ends. Answers whether it could be started and exited with status 0.
+bool launchAndWait(const std::vector<std::string>& argv);
+// The desktop's opener run on the file, waited for. Goes through the replaceable launcher like
+// openInFinder. Answers whether the opener reported success; false without running anything
+// when nothing exists at the path.
+bool openAndWait(const std::string& path);
+
 } // namespace OrvantaExtensions

@@ -103,6 +103,30 @@ TEST_F(OpenInFinderTest, OnlyExistingPathsAbsoluteSoNeverAnOption) {
     EXPECT_EQ(calls[1][1], (tmp / "http:evil").string());
 }
 
+TEST_F(OpenInFinderTest, OpenAndWaitAnswersTheOpenersResultAndSkipsMissingFiles) {
+    const fs::path file = tmp / "package.img";
+    foundation_test::writeFile(file, "x");
+    EXPECT_TRUE(ext::openAndWait(file.string()));
+    EXPECT_FALSE(ext::openAndWait((tmp / "missing.img").string()));
+    EXPECT_FALSE(ext::openAndWait(""));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0], (std::vector<std::string>{"xdg-open", file.string()}));
+
+    ext::setDesktopLauncher([](const std::vector<std::string>&) { return false; });
+    EXPECT_FALSE(ext::openAndWait(file.string())) << "an opener that fails";
+}
+
+// Waiting gives the program's own verdict, and the program has ended when the call returns.
+TEST(DesktopLauncher, LaunchAndWaitReturnsWhenTheProgramHasEndedWithItsResult) {
+    TempDir tmp;
+    const fs::path made = tmp / "made";
+    EXPECT_TRUE(ext::launchAndWait({"touch", made.string()}));
+    EXPECT_TRUE(fs::exists(made));
+    EXPECT_FALSE(ext::launchAndWait({"false"}));
+    EXPECT_FALSE(ext::launchAndWait({"no-such-program-for-lumiq-tests"}));
+    EXPECT_FALSE(ext::launchAndWait({}));
+}
+
 // The real launcher passes arguments verbatim: `touch` creates exactly the file named, and
 // nothing in the name is run.
 TEST(DesktopLauncher, RunsTheProgramWithTheArgumentsAsGiven) {
