@@ -1,0 +1,370 @@
+#include "platform/web/HTMLDocument.h"
+
+#include <cctype>
+#include <cstring>
+#include <libxml/HTMLparser.h>
+#include <libxml/HTMLtree.h>
+#include <libxml/tree.h>
+#include <libxml/uri.h>
+#include <libxml/xpath.h>
+
+namespace platform {
+
+namespace {
+
+constexpr int kParseOptions =
+    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+
+const xmlChar* xml(const std::string& text) {
+    return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+// Takes ownership of a string libxml2 allocated.
+std::string take(xmlChar* text) {
+    if (!text)
+        return {};
+    std::string result(reinterpret_cast<const char*>(text));
+    xmlFree(text);
+    return result;
+}
+
+bool isElement(const xmlNode* node) {
+    return node && node->type == XML_ELEMENT_NODE;
+}
+
+bool equalsIgnoringCase(std::string_view a, const xmlChar* b) {
+    const char* text = reinterpret_cast<const char*>(b);
+    if (!text || std::strlen(text) != a.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(text[i])))
+            return false;
+    return true;
+}
+
+template <class Visit> bool walkElements(xmlNode* node, Visit&& visit) {
+    for (; node; node = node->next) {
+        if (!isElement(node))
+            continue;
+        if (visit(node))
+            return true;
+        if (walkElements(node->children, visit))
+            return true;
+    }
+    return false;
+}
+
+void removeChildren(xmlNode* node) {
+    xmlNode* child = node->children;
+    while (child) {
+        xmlNode* next = child->next;
+        xmlUnlinkNode(child);
+        xmlFreeNode(child);
+        child = next;
+    }
+}
+
+std::string dumpNode(xmlDoc* doc, xmlNode* node) {
+    xmlBuffer* buffer = xmlBufferCreate();
+    if (!buffer)
+        return {};
+    htmlNodeDump(buffer, doc, node);
+    std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
+                       static_cast<std::size_t>(xmlBufferLength(buffer)));
+    xmlBufferFree(buffer);
+    return result;
+}
+
+htmlDocPtr parseHTML(std::string_view html, const std::string& baseURL) {
+    if (html.empty())
+        return nullptr;
+    return htmlReadMemory(html.data(), static_cast<int>(html.size()),
+                          baseURL.empty() ? nullptr : baseURL.c_str(), "UTF-8", kParseOptions);
+}
+
+HTMLDocument* owningDocument(const xmlNode* node) {
+    return node && node->doc ? static_cast<HTMLDocument*>(node->doc->_private) : nullptr;
+}
+
+void ignoreXPathError(void*, xmlError*) {}
+
+} // namespace
+
+void HTMLDocument::DocDeleter::operator()(_xmlDoc* doc) const {
+    xmlFreeDoc(doc);
+}
+
+HTMLDocument::~HTMLDocument() = default;
+
+std::unique_ptr<HTMLDocument> HTMLDocument::parse(std::string_view html, std::string baseURL) {
+    auto document = std::make_unique<HTMLDocument>(ConstructionTag{});
+    document->baseURL_ = std::move(baseURL);
+    htmlDocPtr doc = parseHTML(html, document->baseURL_);
+    if (!doc || !xmlDocGetRootElement(doc)) {
+        if (doc)
+            xmlFreeDoc(doc);
+        static constexpr std::string_view empty = "<html><body></body></html>";
+        doc = parseHTML(empty, document->baseURL_);
+    }
+    doc->_private = document.get();
+    document->doc_.reset(doc);
+    return document;
+}
+
+DOMElement HTMLDocument::documentElement() const {
+    return DOMElement(xmlDocGetRootElement(doc_.get()));
+}
+
+DOMElement HTMLDocument::body() const {
+    xmlNode* found = nullptr;
+    walkElements(xmlDocGetRootElement(doc_.get()), [&](xmlNode* node) {
+        if (equalsIgnoringCase("body", node->name)) {
+            found = node;
+            return true;
+        }
+        return false;
+    });
+    return found ? DOMElement(found) : documentElement();
+}
+
+DOMElement HTMLDocument::getElementById(std::string_view id) const {
+    xmlNode* found = nullptr;
+    const std::string key(id);
+    walkElements(xmlDocGetRootElement(doc_.get()), [&](xmlNode* node) {
+        xmlChar* value = xmlGetProp(node, BAD_CAST "id");
+        const bool match = value && key == reinterpret_cast<const char*>(value);
+        xmlFree(value);
+        if (match)
+            found = node;
+        return match;
+    });
+    return DOMElement(found);
+}
+
+std::vector<DOMElement> HTMLDocument::getElementsByTagName(std::string_view tagName) const {
+    std::vector<DOMElement> result;
+    walkElements(xmlDocGetRootElement(doc_.get()), [&](xmlNode* node) {
+        if (tagName == "*" || equalsIgnoringCase(tagName, node->name))
+            result.push_back(DOMElement(node));
+        return false;
+    });
+    return result;
+}
+
+std::vector<DOMElement> HTMLDocument::evaluateXPath(std::string_view expression) const {
+    std::vector<DOMElement> result;
+    xmlXPathContext* context = xmlXPathNewContext(doc_.get());
+    if (!context)
+        return result;
+    context->error = ignoreXPathError;
+    const std::string text(expression);
+    xmlXPathObject* object = xmlXPathEvalExpression(xml(text), context);
+    if (object && object->type == XPATH_NODESET && object->nodesetval) {
+        for (int i = 0; i < object->nodesetval->nodeNr; ++i)
+            if (isElement(object->nodesetval->nodeTab[i]))
+                result.push_back(DOMElement(object->nodesetval->nodeTab[i]));
+    }
+    xmlXPathFreeObject(object);
+    xmlXPathFreeContext(context);
+    return result;
+}
+
+std::string HTMLDocument::title() const {
+    const std::vector<DOMElement> titles = getElementsByTagName("title");
+    if (titles.empty())
+        return {};
+    std::string collapsed;
+    for (char c : titles.front().textContent()) {
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            if (!collapsed.empty() && collapsed.back() != ' ')
+                collapsed += ' ';
+        } else {
+            collapsed += c;
+        }
+    }
+    if (!collapsed.empty() && collapsed.back() == ' ')
+        collapsed.pop_back();
+    return collapsed;
+}
+
+std::string HTMLDocument::serialize() const {
+    xmlChar* memory = nullptr;
+    int size = 0;
+    htmlDocDumpMemory(doc_.get(), &memory, &size);
+    if (!memory)
+        return {};
+    std::string result(reinterpret_cast<const char*>(memory), static_cast<std::size_t>(size));
+    xmlFree(memory);
+    return result;
+}
+
+std::string HTMLDocument::resolveURL(std::string_view reference) const {
+    const std::string ref(reference);
+    if (baseURL_.empty())
+        return ref;
+    std::string resolved = take(xmlBuildURI(xml(ref), xml(baseURL_)));
+    return resolved.empty() ? ref : resolved;
+}
+
+std::string DOMElement::tagName() const {
+    if (!node_ || !node_->name)
+        return {};
+    std::string name(reinterpret_cast<const char*>(node_->name));
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+bool DOMElement::hasAttribute(std::string_view name) const {
+    return node_ && xmlHasProp(node_, xml(std::string(name))) != nullptr;
+}
+
+std::string DOMElement::getAttribute(std::string_view name) const {
+    if (!node_)
+        return {};
+    return take(xmlGetProp(node_, xml(std::string(name))));
+}
+
+void DOMElement::setAttribute(std::string_view name, std::string_view value) {
+    if (!node_)
+        return;
+    xmlSetProp(node_, xml(std::string(name)), xml(std::string(value)));
+    changed();
+}
+
+void DOMElement::removeAttribute(std::string_view name) {
+    if (!node_)
+        return;
+    if (xmlAttr* attribute = xmlHasProp(node_, xml(std::string(name)))) {
+        xmlRemoveProp(attribute);
+        changed();
+    }
+}
+
+std::string DOMElement::textContent() const {
+    return node_ ? take(xmlNodeGetContent(node_)) : std::string();
+}
+
+void DOMElement::setInnerText(std::string_view text) {
+    if (!node_)
+        return;
+    removeChildren(node_);
+    // A text node keeps the characters as they are; xmlNodeSetContent would read entities.
+    const std::string content(text);
+    if (!content.empty())
+        xmlAddChild(node_,
+                    xmlNewDocTextLen(node_->doc, xml(content), static_cast<int>(content.size())));
+    changed();
+}
+
+std::string DOMElement::innerHTML() const {
+    std::string result;
+    if (!node_)
+        return result;
+    for (xmlNode* child = node_->children; child; child = child->next)
+        result += dumpNode(node_->doc, child);
+    return result;
+}
+
+void DOMElement::setInnerHTML(std::string_view html) {
+    if (!node_)
+        return;
+    removeChildren(node_);
+    // The fragment is parsed as a document of its own and its body's nodes copied over, which
+    // repairs a broken fragment the way the parser repairs a page.
+    const std::string page = "<html><body>" + std::string(html) + "</body></html>";
+    std::unique_ptr<HTMLDocument> fragment = HTMLDocument::parse(page);
+    xmlNode* fragmentBody = fragment->body().node();
+    for (xmlNode* child = fragmentBody ? fragmentBody->children : nullptr; child;
+         child = child->next) {
+        if (xmlNode* copy = xmlDocCopyNode(child, node_->doc, 1))
+            xmlAddChild(node_, copy);
+    }
+    changed();
+}
+
+std::string DOMElement::outerHTML() const {
+    return node_ ? dumpNode(node_->doc, node_) : std::string();
+}
+
+DOMElement DOMElement::parentElement() const {
+    return node_ && isElement(node_->parent) ? DOMElement(node_->parent) : DOMElement();
+}
+
+std::vector<DOMElement> DOMElement::children() const {
+    std::vector<DOMElement> result;
+    if (!node_)
+        return result;
+    for (xmlNode* child = node_->children; child; child = child->next)
+        if (isElement(child))
+            result.push_back(DOMElement(child));
+    return result;
+}
+
+DOMElement DOMElement::appendChild(std::string_view tagName) {
+    if (!node_)
+        return {};
+    xmlNode* child = xmlNewDocNode(node_->doc, nullptr, xml(std::string(tagName)), nullptr);
+    if (!child)
+        return {};
+    xmlAddChild(node_, child);
+    changed();
+    return DOMElement(child);
+}
+
+void DOMElement::appendText(std::string_view text) {
+    if (!node_ || text.empty())
+        return;
+    const std::string content(text);
+    // xmlAddChild merges adjacent text nodes, freeing the new one: nothing to keep.
+    xmlAddChild(node_,
+                xmlNewDocTextLen(node_->doc, xml(content), static_cast<int>(content.size())));
+    changed();
+}
+
+void DOMElement::remove() {
+    if (!node_)
+        return;
+    HTMLDocument* document = owningDocument(node_);
+    xmlUnlinkNode(node_);
+    xmlFreeNode(node_);
+    node_ = nullptr;
+    if (document && document->changeHandler_)
+        document->changeHandler_();
+}
+
+void DOMElement::changed() const {
+    HTMLDocument* document = owningDocument(node_);
+    if (document && document->changeHandler_)
+        document->changeHandler_();
+}
+
+std::string percentDecoded(std::string_view text) {
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int high = hex(text[i + 1]);
+            const int low = hex(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                result += static_cast<char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return result;
+}
+
+} // namespace platform

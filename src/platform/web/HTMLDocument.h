@@ -1,0 +1,119 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// libxml2's node and document records, named here only so that handles can point at them.
+struct _xmlNode;
+struct _xmlDoc;
+
+namespace platform {
+
+class HTMLDocument;
+
+// An element of an HTML document. It is a handle, not an owner: it stays valid while its node
+// is part of the document, and removing a node (remove, setInnerText on an ancestor) leaves
+// handles to it and its descendants dangling, as raw DOM pointers would be. An empty handle
+// answers empty texts and empty lists and ignores changes.
+class DOMElement {
+public:
+    DOMElement() = default;
+    explicit operator bool() const { return node_ != nullptr; }
+    friend bool operator==(const DOMElement&, const DOMElement&) = default;
+
+    // The tag in lower case ("div").
+    std::string tagName() const;
+    bool hasAttribute(std::string_view name) const;
+    // The attribute's value, "" when it is missing.
+    std::string getAttribute(std::string_view name) const;
+    void setAttribute(std::string_view name, std::string_view value);
+    void removeAttribute(std::string_view name);
+
+    // All text below the element, concatenated, as the DOM's textContent.
+    std::string textContent() const;
+    // Replaces the element's children with one text node holding `text` as it is: markup in it
+    // stays characters.
+    void setInnerText(std::string_view text);
+    // The element's children serialised as HTML.
+    std::string innerHTML() const;
+    // Replaces the children with the nodes of an HTML fragment.
+    void setInnerHTML(std::string_view html);
+    std::string outerHTML() const;
+
+    DOMElement parentElement() const;
+    std::vector<DOMElement> children() const;
+    // A new element with that tag as the last child; the new element's handle.
+    DOMElement appendChild(std::string_view tagName);
+    void appendText(std::string_view text);
+    // Takes the element (and everything below it) out of the document and frees it.
+    void remove();
+
+    _xmlNode* node() const { return node_; }
+
+private:
+    friend class HTMLDocument;
+    explicit DOMElement(_xmlNode* node) : node_(node) {}
+    void changed() const;
+    _xmlNode* node_ = nullptr;
+};
+
+// An HTML document parsed with libxml2's forgiving HTML parser (it repairs what browsers
+// repair: missing html, head and body, unclosed tags), read as UTF-8, never touching the
+// network. The document owns its nodes; the interface reads and edits it through DOMElement
+// handles, and whoever shows it hears every edit through the change handler.
+class HTMLDocument {
+public:
+    ~HTMLDocument();
+    HTMLDocument(const HTMLDocument&) = delete;
+    HTMLDocument& operator=(const HTMLDocument&) = delete;
+
+    // Never fails: text that is not HTML at all becomes the text of a body, and empty text an
+    // empty document. `baseURL` is where relative references point from.
+    static std::unique_ptr<HTMLDocument> parse(std::string_view html, std::string baseURL = {});
+
+    const std::string& baseURL() const { return baseURL_; }
+    // The html element.
+    DOMElement documentElement() const;
+    // The body element (the document element when there is none).
+    DOMElement body() const;
+    // The first element in document order whose id is `id`.
+    DOMElement getElementById(std::string_view id) const;
+    // Elements with the tag (ignoring case) in document order; "*" matches all.
+    std::vector<DOMElement> getElementsByTagName(std::string_view tagName) const;
+    // The elements an XPath expression selects (nodes that are not elements are skipped; an
+    // invalid expression selects nothing).
+    std::vector<DOMElement> evaluateXPath(std::string_view expression) const;
+    // The title element's text, blanks collapsed.
+    std::string title() const;
+    // The whole document as HTML.
+    std::string serialize() const;
+    // `reference` resolved against the base URL (RFC 3986); the reference itself when there
+    // is no base or it cannot be resolved.
+    std::string resolveURL(std::string_view reference) const;
+
+    // Called after every change made through a DOMElement of this document.
+    void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
+
+    // Only parse makes documents; the tag keeps the constructor out of others' reach.
+    struct ConstructionTag {
+        explicit ConstructionTag() = default;
+    };
+    explicit HTMLDocument(ConstructionTag) {}
+
+private:
+    friend class DOMElement;
+    struct DocDeleter {
+        void operator()(_xmlDoc* doc) const;
+    };
+    std::unique_ptr<_xmlDoc, DocDeleter> doc_;
+    std::string baseURL_;
+    std::function<void()> changeHandler_;
+};
+
+// Decodes %XX escapes (a malformed escape stays as it is).
+std::string percentDecoded(std::string_view text);
+
+} // namespace platform

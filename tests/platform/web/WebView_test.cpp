@@ -1,0 +1,234 @@
+#include "platform/foundation/TestSupport.h"
+#include "platform/kit/KitTestSupport.h"
+#include "platform/kit/ScrollView.h"
+#include "platform/web/WebView.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+using kittest::KitTest;
+using platform::EventType;
+using platform::Point;
+using platform::Rect;
+using platform::RunLoop;
+using platform::WebError;
+using platform::WebErrorCode;
+using platform::WebNavigationAction;
+using platform::WebPolicyDecision;
+using platform::WebView;
+
+// Writes down what the view tells its delegates and answers as told.
+class RecordingDelegate : public platform::WebFrameLoadDelegate,
+                          public platform::WebPolicyDelegate {
+public:
+    void webViewDidFinishLoad(WebView&, const std::string& url) override {
+        finished.push_back(url);
+    }
+    void webViewDidFailLoad(WebView&, const WebError& error) override { failed.push_back(error); }
+    WebPolicyDecision
+    webViewDecidePolicyForNavigationAction(WebView&, const WebNavigationAction& action) override {
+        navigations.push_back(action);
+        return navigationDecision;
+    }
+    WebPolicyDecision webViewDecidePolicyForNewWindowAction(WebView&,
+                                                            const WebNavigationAction& action,
+                                                            const std::string&) override {
+        newWindows.push_back(action);
+        return WebPolicyDecision::Ignore;
+    }
+
+    std::vector<std::string> finished;
+    std::vector<WebError> failed;
+    std::vector<WebNavigationAction> navigations;
+    std::vector<WebNavigationAction> newWindows;
+    WebPolicyDecision navigationDecision = WebPolicyDecision::Use;
+};
+
+class WebViewTest : public KitTest {
+protected:
+    void SetUp() override {
+        KitTest::SetUp();
+        window = makeWindow({100, 100, 400, 300});
+        webView = platform::make<WebView>(Rect{0, 0, 400, 300});
+        window->contentView()->addSubview(webView);
+        webView->setFrameLoadDelegate(&delegate);
+        webView->setPolicyDelegate(&delegate);
+    }
+    void TearDown() override {
+        webView.reset();
+        window.reset();
+        KitTest::TearDown();
+    }
+
+    std::string writePage(const std::string& name, const std::string& html) {
+        const std::filesystem::path path = tmp / name;
+        std::ofstream(path) << html;
+        return "file://" + path.string();
+    }
+
+    const platform::WebLinkArea& link(const std::string& urlEnd) {
+        static const platform::WebLinkArea none;
+        areas = webView->linkAreas();
+        for (const auto& area : areas)
+            if (area.url.ends_with(urlEnd))
+                return area;
+        ADD_FAILURE() << "no link to " << urlEnd;
+        return none;
+    }
+
+    // A click in the middle of a link's first line, through the window.
+    void click(const platform::WebLinkArea& area) {
+        ASSERT_FALSE(area.rects.empty());
+        const Point inWindow = webView->convertPointToView(area.rects.front().center(), nullptr);
+        mouse(EventType::LeftMouseDown, *window, inWindow);
+        mouse(EventType::LeftMouseUp, *window, inWindow);
+    }
+
+    foundation_test::TempDir tmp;
+    std::shared_ptr<platform::Window> window;
+    std::shared_ptr<WebView> webView;
+    RecordingDelegate delegate;
+    std::vector<platform::WebLinkArea> areas;
+};
+
+TEST_F(WebViewTest, DrawsTheTextAsParagraphs) {
+    webView->loadHTMLString(R"(<html><head><title>T</title><style>p{color:red}</style>
+        <script>alert(1)</script></head><body>
+        <h1>  Heading </h1>
+        <p>Some   spread
+           out <b>bold</b>text.<br>Next line</p>
+        <ul><li>one</li><li>two</li></ul>
+        <pre>a  b
+c</pre></body></html>)");
+    EXPECT_EQ(webView->renderedText(), "Heading\nSome spread out boldtext.\nNext line\n"
+                                       "\u2022 one\n\u2022 two\na  b\nc");
+}
+
+TEST_F(WebViewTest, LoadsLocalPagesAndReportsOnALaterPass) {
+    const std::string url = writePage("page.html", "<p>Hello</p>");
+    webView->loadURL(url);
+    EXPECT_EQ(webView->renderedText(), "Hello");
+    EXPECT_TRUE(delegate.finished.empty()) << "the delegate hears nothing inside loadURL";
+    RunLoop::main().runUntilIdle();
+    EXPECT_EQ(delegate.finished, std::vector<std::string>{url});
+    EXPECT_EQ(webView->mainFrameURL(), url);
+}
+
+TEST_F(WebViewTest, PagesThatCannotLoadFailAndKeepThePageShown) {
+    webView->loadHTMLString("<p>kept</p>");
+    struct Case {
+        std::string url;
+        WebErrorCode code;
+    };
+    const Case cases[] = {
+        {"https://ads.example.com/banner?user=1", WebErrorCode::UnsupportedURL},
+        {"http://example.com/", WebErrorCode::UnsupportedURL},
+        {"mailto:someone@example.com", WebErrorCode::UnsupportedURL},
+        {"file://" + (tmp / "missing.html").string(), WebErrorCode::FileDoesNotExist},
+        {"file://otherhost/etc/hosts", WebErrorCode::FileDoesNotExist},
+        {(tmp / "missing.html").string(), WebErrorCode::FileDoesNotExist},
+    };
+    for (const Case& c : cases) {
+        delegate.failed.clear();
+        webView->loadURL(c.url);
+        RunLoop::main().runUntilIdle();
+        ASSERT_EQ(delegate.failed.size(), 1u) << c.url;
+        EXPECT_EQ(delegate.failed[0].code, c.code) << c.url;
+        EXPECT_FALSE(delegate.failed[0].localizedDescription.empty());
+        EXPECT_EQ(webView->renderedText(), "kept") << c.url;
+    }
+    EXPECT_TRUE(delegate.finished.size() == 1) << "only the string load finished";
+}
+
+TEST_F(WebViewTest, NoReportReachesADelegateAfterTheViewIsGone) {
+    webView->loadURL("https://example.com/");
+    window->contentView()->subviews().back()->removeFromSuperview();
+    webView.reset();
+    RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(delegate.failed.empty());
+}
+
+TEST_F(WebViewTest, ALinkForANewWindowGoesToThePolicyDelegateOnly) {
+    const std::string url = writePage(
+        "ad.html", R"(<p>Visit <a href="https://shop.example.com/offer" target="_blank">our
+        shop</a> or <a href="next.html">the next page</a>.</p>)");
+    const std::string next = writePage("next.html", "<h2>Next</h2>");
+    webView->loadURL(url);
+
+    const auto& shop = link("/offer");
+    EXPECT_EQ(shop.targetName, "_blank");
+    click(shop);
+    ASSERT_EQ(delegate.newWindows.size(), 1u);
+    EXPECT_EQ(delegate.newWindows[0].url, "https://shop.example.com/offer");
+    EXPECT_EQ(delegate.newWindows[0].navigationType, platform::WebNavigationType::LinkClicked);
+    EXPECT_TRUE(delegate.navigations.empty());
+    EXPECT_EQ(webView->mainFrameURL(), url) << "an ignored new window loads nothing here";
+
+    // A press on one link and a release on another follows neither.
+    const Point down = webView->convertPointToView(link("/offer").rects.front().center(), nullptr);
+    const Point up = webView->convertPointToView(link("next.html").rects.front().center(), nullptr);
+    mouse(EventType::LeftMouseDown, *window, down);
+    mouse(EventType::LeftMouseUp, *window, up);
+    EXPECT_EQ(delegate.newWindows.size(), 1u);
+    EXPECT_TRUE(delegate.navigations.empty());
+
+    delegate.navigationDecision = WebPolicyDecision::Ignore;
+    click(link("next.html"));
+    ASSERT_EQ(delegate.navigations.size(), 1u);
+    EXPECT_EQ(delegate.navigations[0].url, next) << "resolved against the page";
+    EXPECT_EQ(webView->mainFrameURL(), url);
+
+    delegate.navigationDecision = WebPolicyDecision::Use;
+    click(link("next.html"));
+    EXPECT_EQ(webView->mainFrameURL(), next);
+    EXPECT_EQ(webView->renderedText(), "Next");
+}
+
+TEST_F(WebViewTest, ClicksBesideLinksFollowNothing) {
+    webView->loadHTMLString(R"(<p>Plain words then <a href="file:///x.html">a link</a></p>)");
+    const Rect first = link("x.html").rects.front();
+    for (Point p : {Point{first.minX() - 40, first.midY()}, Point{first.maxX() + 60, first.midY()},
+                    Point{first.midX(), first.maxY() + 40}}) {
+        const Point inWindow = webView->convertPointToView(p, nullptr);
+        mouse(EventType::LeftMouseDown, *window, inWindow);
+        mouse(EventType::LeftMouseUp, *window, inWindow);
+    }
+    EXPECT_TRUE(delegate.navigations.empty());
+}
+
+TEST_F(WebViewTest, DomEditsChangeWhatIsShown) {
+    webView->loadHTMLString(R"(<div id="log"><p>first</p></div>)");
+    platform::HTMLDocument& document = webView->mainFrameDocument();
+    platform::DOMElement line = document.getElementById("log").appendChild("p");
+    line.appendText("second ");
+    line.appendChild("a").setAttribute("href", "file:///more.html");
+    EXPECT_TRUE(webView->linkAreas().empty()) << "a link without text has nothing to click";
+    document.getElementById("log").children()[1].children()[0].setInnerText("more");
+    EXPECT_EQ(webView->renderedText(), "first\nsecond more");
+    EXPECT_EQ(webView->linkAreas().size(), 1u);
+}
+
+TEST_F(WebViewTest, LinksAreDrawnBlueAndLongPagesScroll) {
+    std::string html = R"(<p><a href="file:///x.html">LINKLINK</a></p>)";
+    for (int i = 0; i < 60; ++i)
+        html += "<p>line " + std::to_string(i) + "</p>";
+    webView->loadHTMLString(html);
+    const Rect inWindow = webView->convertRectToView(link("x.html").rects.front(), nullptr);
+    const platform::WindowPixels pixels = window->backingPixels();
+    bool blue = false;
+    for (int x = int(inWindow.minX()); x < int(inWindow.maxX()); ++x) {
+        const int row = pixels.height - int(inWindow.midY());
+        const auto* p = reinterpret_cast<const std::uint32_t*>(pixels.data + row * pixels.stride);
+        const std::uint32_t argb = p[x];
+        if ((argb & 0xff) > 0x80 && ((argb >> 16) & 0xff) < 0x40)
+            blue = true;
+    }
+    EXPECT_TRUE(blue);
+    platform::View* document = webView->scrollView()->documentView();
+    EXPECT_GT(document->frame().height(), 300 * 2);
+    EXPECT_LE(document->frame().width(), 400);
+}
+
+} // namespace
