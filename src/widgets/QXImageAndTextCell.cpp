@@ -127,9 +127,10 @@ void QXImageAndTextCell::drawWithFrame(const Rect& cellFrame, platform::View* co
 void QXImageAndTextCell::drawInteriorWithFrame(const Rect& cellFrame,
                                                platform::View* /*controlView*/) {
     const platform::AttributedString text = attributedStringValue();
-    if (text.empty())
+    const Rect titleRect = titleRectForBounds(cellFrame);
+    if (text.empty() || titleRect.isEmpty())
         return;
-    text.drawInRect(titleRectForBounds(cellFrame));
+    text.drawInRect(titleRect);
 }
 
 platform::CellHitResult QXImageAndTextCell::hitTestForEvent(const platform::Event& event,
