@@ -65,6 +65,9 @@ QXSearchField::QXSearchField(const Rect& frame) : QXTextField(frame) {
 QXSearchField::~QXSearchField() {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     if (_dataView) {
+        // The table goes with the field; it must not ask its data source anything on the way
+        // (an owner going away may already be gone).
+        _dataView->setDataSource(nullptr);
         if (_dataView->delegate() == this)
             _dataView->setDelegate(nullptr);
         if (_dataView->target() == this)

@@ -19,6 +19,26 @@ Rect usableFrame(const Rect& frame, platform::View* controlView) {
 
 } // namespace
 
+Rect QXTextFieldCell::editingFrame(const Rect& frame, platform::View* controlView) const {
+    auto* field = dynamic_cast<QXTextField*>(controlView);
+    if (!field)
+        return frame;
+    Rect area = field->textAreaForFrame(frame);
+    if (field->radius() <= 0) {
+        area.origin.x -= 1;
+        return area;
+    }
+    // A rounded field draws its own text 3.5 points into the text area and 3 points down; the
+    // editor goes where that text was, so the text does not jump when editing starts.
+    const Rect drawn(area.minX() + 3.5, area.minY() + 3, area.width() - 5, area.height() - 3);
+    const Rect probe(0, 0, 100, 100);
+    const Rect title = titleRectForBounds(probe);
+    return Rect(drawn.minX() - (title.minX() - probe.minX()),
+                drawn.minY() - (title.minY() - probe.minY()),
+                drawn.width() + (probe.width() - title.width()),
+                drawn.height() + (probe.height() - title.height()));
+}
+
 void QXTextFieldCell::drawInteriorWithFrame(const Rect& cellFrame, platform::View* controlView) {
     TextFieldCell::drawInteriorWithFrame(usableFrame(cellFrame, controlView), controlView);
 }
@@ -29,7 +49,7 @@ void QXTextFieldCell::editWithFrame(const Rect& frame, platform::View* controlVi
                                     const platform::Event* event) {
     // Selecting through the base keeps the text area from being applied a second time by our
     // own selectWithFrame.
-    TextFieldCell::selectWithFrame(usableFrame(frame, controlView), controlView, editor, delegate,
+    TextFieldCell::selectWithFrame(editingFrame(frame, controlView), controlView, editor, delegate,
                                    stringValue().size(), 0);
     if (event && event->type() == platform::EventType::LeftMouseDown)
         editor.mouseDown(*event);
@@ -39,13 +59,8 @@ void QXTextFieldCell::selectWithFrame(const Rect& frame, platform::View* control
                                       platform::TextView& editor,
                                       platform::TextViewDelegate* delegate,
                                       std::size_t selectionStart, std::size_t selectionLength) {
-    Rect area = frame;
-    if (dynamic_cast<QXTextField*>(controlView)) {
-        area = usableFrame(frame, controlView);
-        area.origin.x -= 1;
-    }
-    TextFieldCell::selectWithFrame(area, controlView, editor, delegate, selectionStart,
-                                   selectionLength);
+    TextFieldCell::selectWithFrame(editingFrame(frame, controlView), controlView, editor, delegate,
+                                   selectionStart, selectionLength);
 }
 
 void QXTextFieldCell::resetCursorRect(const Rect& cellFrame, platform::View* controlView) {

@@ -26,4 +26,9 @@ public:
                          platform::TextView& editor, platform::TextViewDelegate* delegate,
                          std::size_t selectionStart, std::size_t selectionLength) override;
     void resetCursorRect(const platform::Rect& cellFrame, platform::View* controlView) override;
+
+private:
+    // Where the field editor goes: the text area, 1 point to the left; in a rounded field, over
+    // the text the field draws itself.
+    platform::Rect editingFrame(const platform::Rect& frame, platform::View* controlView) const;
 };

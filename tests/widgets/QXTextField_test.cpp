@@ -210,6 +210,39 @@ TEST_F(QXTextFieldTest, EditingHappensInsideTheTextArea) {
     EXPECT_LT(editor->frame().maxX(), field->rightButtonAreaForFrame(field->bounds()).minX());
 }
 
+TEST_F(QXTextFieldTest, ARoundedFieldsTextStaysPutWhenEditingStarts) {
+    auto field = addField(Rect(20, 200, 200, 24));
+    field->setBezeled(false);
+    field->setRadius(8);
+    field->setStringValue("Hello");
+    // The first column with ink in the field's part of the content view, and the top row of
+    // the first letter's ink (the caret, further right, does not count).
+    const auto inkStart = [&] {
+        Picture picture(*content, content->frame().size);
+        const auto ink = [&](int x, int y) {
+            const Color c = picture.fromTop(x, y);
+            return c.redComponent() < 0.5 && c.greenComponent() < 0.5 && c.blueComponent() < 0.5;
+        };
+        int left = picture.width(), top = picture.height();
+        for (int y = 300 - 224 + 3; y < 300 - 200 - 3; ++y)
+            for (int x = 20 + 9; x < 20 + 150; ++x)
+                if (ink(x, y))
+                    left = std::min(left, x);
+        for (int y = 300 - 224 + 3; y < 300 - 200 - 3; ++y)
+            for (int x = left; x < left + 3; ++x)
+                if (ink(x, y))
+                    top = std::min(top, y);
+        return std::make_pair(left, top);
+    };
+    const auto drawn = inkStart();
+    window->makeFirstResponder(field.get());
+    ASSERT_NE(field->currentEditor(), nullptr);
+    field->currentEditor()->setSelectedRange({5, 0});
+    const auto edited = inkStart();
+    EXPECT_NEAR(edited.first, drawn.first, 1);
+    EXPECT_NEAR(edited.second, drawn.second, 1);
+}
+
 TEST_F(QXTextFieldTest, EscapeAlwaysClearsAndGivesUpTheFocusOnlyWhenAsked) {
     for (const bool resign : {false, true}) {
         SCOPED_TRACE(resign);
