@@ -316,6 +316,24 @@ TEST_F(QXSearchFieldTest, ADoubleClickOnARowTellsTheDelegateAndSendsTheAction) {
     EXPECT_EQ(window->firstResponder(), field->currentEditor());
 }
 
+TEST_F(QXSearchFieldTest, AFieldGoingAwayClosesItsListAndAsksItsDataSourceNothing) {
+    class Counting : public platform::TableViewDataSource {
+    public:
+        int asked = 0;
+        long numberOfRowsInTableView(platform::TableView&) override { return ++asked, 3; }
+    } counting;
+    field->setDataSource(&counting);
+    field->tryShowSuggestions(true);
+    ASSERT_TRUE(dropdown().isVisible());
+    const int before = counting.asked;
+    std::weak_ptr<platform::Window> list = dropdown().sharedWindow();
+    field->removeFromSuperview();
+    owner.field = nullptr;
+    field.reset();
+    EXPECT_EQ(counting.asked, before);
+    EXPECT_TRUE(list.expired());
+}
+
 TEST_F(QXSearchFieldTest, NonASCIITextFiltersAndSizesTheListByWholeCharacters) {
     owner.names = {"Zoë Ångström", "Zoltán", "Zoë Brontë"};
     input->type("Zo");
