@@ -458,6 +458,9 @@ void WindowServer::endSheet(Window& sheet, int returnCode) {
         return;
     if (parent.delegate())
         parent.delegate()->windowDidEndSheet(parent);
+    // An end handler may have begun the next sheet itself; then nothing waits to be begun.
+    if (parent.attachedSheet())
+        return;
     if (keyWindow_ == &sheet || !keyWindow_)
         parent.makeKeyWindow();
     auto waiting = std::find_if(sheets_.begin(), sheets_.end(),

@@ -86,6 +86,23 @@ TEST_F(SheetTest, ASecondSheetWaitsForTheFirst) {
     EXPECT_EQ(codes, (std::vector<int>{0, 2}));
 }
 
+TEST_F(SheetTest, AnEndHandlerMayBeginTheNextSheetOnTheSameParent) {
+    // A sheet begun from the first one's end handler is attached at once; it must not be
+    // taken for a waiting sheet, begun a second time and lost.
+    auto second = make<Panel>(Rect(0, 0, 100, 50), platform::TitledWindowMask);
+    std::vector<int> codes;
+    auto& server = WindowServer::shared();
+    server.beginSheet(*sheet, *parent, [&](int c) {
+        codes.push_back(c);
+        server.beginSheet(*second, *parent, [&](int c2) { codes.push_back(c2 + 10); });
+    });
+    server.endSheet(*sheet, 0);
+    EXPECT_EQ(parent->attachedSheet(), second.get());
+    server.endSheet(*second, 1);
+    EXPECT_EQ(parent->attachedSheet(), nullptr);
+    EXPECT_EQ(codes, (std::vector<int>{0, 11}));
+}
+
 TEST_F(SheetTest, DestroyingASheetOrItsParentDetachesWithoutCompletion) {
     int calls = 0;
     WindowServer::shared().beginSheet(*sheet, *parent, [&](int) { ++calls; });
