@@ -1,5 +1,8 @@
 #include "engine/OVContactManager.h"
 
+#include "engine/ContactStore.h"
+#include "platform/foundation/Log.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -150,8 +153,9 @@ std::shared_ptr<OVEntity> OVContactManager::groupNamed(const std::string& name) 
     return group;
 }
 
-void OVContactManager::loadContacts(const std::vector<ContactConfig>& contacts,
-                                    const std::string& ungroupedGroupName) {
+std::vector<std::shared_ptr<OVEntity>>
+OVContactManager::addContacts(const std::vector<ContactConfig>& contacts,
+                              const std::string& ungroupedGroupName) {
     std::vector<std::shared_ptr<OVEntity>> added;
     for (const auto& config : contacts) {
         auto contact = std::make_shared<OVEntity>(
@@ -168,6 +172,15 @@ void OVContactManager::loadContacts(const std::vector<ContactConfig>& contacts,
         }
         added.push_back(std::move(contact));
     }
+    return added;
+}
+
+void OVContactManager::loadContacts(const std::vector<ContactConfig>& contacts,
+                                    const std::string& ungroupedGroupName) {
+    const auto added = addContacts(contacts, ungroupedGroupName);
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        meta_[added[i].get()] = ContactMeta{0, true, contacts[i].groups};
+    }
     if (!added.empty()) {
         notifyDelegates([&](OVContactManagerPro& d) { d.ContactsAdded(added); });
     }
@@ -176,7 +189,197 @@ void OVContactManager::loadContacts(const std::vector<ContactConfig>& contacts,
 void OVContactManager::clear() {
     const auto removed = allContacts();
     root_ = std::make_shared<OVEntity>(0, OVEntity::Type::typeGroup, "");
+    meta_.clear();
+    session_.reset();
+    store_.reset();
     if (!removed.empty()) {
         notifyDelegates([&](OVContactManagerPro& d) { d.ContactsRemoved(removed); });
     }
+}
+
+OVContactManager::~OVContactManager() = default;
+
+ContactConfig OVContactManager::configFor(const ContactRecord& record,
+                                          bool presenceSubscription) const {
+    ContactConfig config;
+    config.displayName = record.displayName;
+    config.groups = record.groups;
+    for (const auto& [name, value] : record.fields) {
+        config.fields.emplace(name, value);
+    }
+    // A provisioned contact with one of the addresses brings the network's presence.
+    config.presenceStatus =
+        presenceSubscription ? OVPresenceStatus::statusOffline : OVPresenceStatus::statusNone;
+    if (presenceSubscription && session_) {
+        for (const auto& [address, presence] : session_->provisionedPresence) {
+            const bool shared =
+                std::any_of(record.fields.begin(), record.fields.end(), [&](const auto& field) {
+                    return contact_files::roleOfField(field.first) == std::string_view("address") &&
+                           OVEntity::sameAddress(field.second, address);
+                });
+            if (shared) {
+                config.presenceStatus = presence.first;
+                config.presenceMessage = presence.second;
+                break;
+            }
+        }
+    }
+    return config;
+}
+
+void OVContactManager::loadSession(const std::string& owner,
+                                   const std::vector<ContactConfig>& provisioned,
+                                   const std::string& ungroupedGroupName,
+                                   const std::optional<std::filesystem::path>& storeFile) {
+    clear();
+    Session session{owner, ungroupedGroupName, {}};
+    for (const auto& config : provisioned) {
+        for (const auto& [name, value] : config.fields) {
+            session.provisionedPresence.emplace(
+                value, std::make_pair(config.presenceStatus, config.presenceMessage));
+        }
+    }
+    session_ = std::move(session);
+
+    if (storeFile) {
+        store_ = std::make_unique<ContactStore>();
+        if (auto error = store_->open(*storeFile)) {
+            platform::Logf("Contacts: the store cannot be used, the list stays in memory: %@",
+                           *error);
+            store_.reset();
+        }
+    }
+    if (store_ && !store_->hasList(owner)) {
+        std::vector<ContactStore::NewContact> seed;
+        for (const auto& config : provisioned) {
+            ContactRecord record;
+            record.displayName = config.displayName;
+            record.groups = config.groups;
+            for (const auto& [name, value] : config.fields) {
+                record.fields.emplace_back(name, value);
+            }
+            seed.push_back({std::move(record), true});
+        }
+        if (auto error = store_->write(owner, seed, false)) {
+            platform::Logf("Contacts: the store cannot be seeded, the list stays in memory: %@",
+                           *error);
+            store_.reset();
+        }
+    }
+    if (!store_) {
+        loadContacts(provisioned, ungroupedGroupName);
+        return;
+    }
+    const auto stored = store_->contacts(owner);
+    std::vector<ContactConfig> configs;
+    configs.reserve(stored.size());
+    for (const auto& contact : stored) {
+        configs.push_back(configFor(contact.record, contact.presenceSubscription));
+    }
+    const auto added = addContacts(configs, ungroupedGroupName);
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        meta_[added[i].get()] =
+            ContactMeta{stored[i].id, stored[i].presenceSubscription, stored[i].record.groups};
+    }
+    if (!added.empty()) {
+        notifyDelegates([&](OVContactManagerPro& d) { d.ContactsAdded(added); });
+    }
+}
+
+namespace {
+
+// Two records name the same contact when name and fields agree, in whatever order.
+bool sameContact(const ContactRecord& a, const ContactRecord& b) {
+    if (a.displayName != b.displayName || a.fields.size() != b.fields.size()) {
+        return false;
+    }
+    auto left = a.fields;
+    auto right = b.fields;
+    std::sort(left.begin(), left.end());
+    std::sort(right.begin(), right.end());
+    return left == right;
+}
+
+} // namespace
+
+std::variant<int, std::string>
+OVContactManager::importRecords(const std::vector<ContactRecord>& records, bool eraseExisting,
+                                std::optional<bool> presenceSubscription) {
+    if (!session_) {
+        return std::string("no user is signed in");
+    }
+    std::vector<ContactRecord> present;
+    if (!eraseExisting) {
+        present = contactRecords();
+    }
+    std::vector<ContactStore::NewContact> add;
+    for (const auto& record : records) {
+        const auto same = [&](const ContactRecord& other) { return sameContact(record, other); };
+        if (std::any_of(present.begin(), present.end(), same) ||
+            std::any_of(add.begin(), add.end(),
+                        [&](const auto& entry) { return same(entry.record); })) {
+            continue;
+        }
+        const bool hasAddress =
+            std::any_of(record.fields.begin(), record.fields.end(), [](const auto& field) {
+                return contact_files::roleOfField(field.first) == std::string_view("address");
+            });
+        add.push_back({record, presenceSubscription.value_or(hasAddress)});
+    }
+    std::vector<long long> ids;
+    if (store_) {
+        if (auto error = store_->write(session_->owner, add, eraseExisting, &ids)) {
+            return "the contact store cannot be written: " + *error;
+        }
+    }
+    if (eraseExisting) {
+        const auto removed = allContacts();
+        for (const auto& group : root_->entities()) {
+            for (const auto& contact : group->entities()) {
+                group->removeEntity(contact);
+            }
+        }
+        meta_.clear();
+        if (!removed.empty()) {
+            notifyDelegates([&](OVContactManagerPro& d) { d.ContactsRemoved(removed); });
+        }
+    }
+    std::vector<ContactConfig> configs;
+    for (const auto& entry : add) {
+        configs.push_back(configFor(entry.record, entry.presenceSubscription));
+    }
+    const auto added = addContacts(configs, session_->ungroupedGroupName);
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        meta_[added[i].get()] = ContactMeta{i < ids.size() ? ids[i] : 0,
+                                            add[i].presenceSubscription, add[i].record.groups};
+    }
+    if (!added.empty()) {
+        notifyDelegates([&](OVContactManagerPro& d) { d.ContactsAdded(added); });
+    }
+    return static_cast<int>(added.size());
+}
+
+std::vector<ContactRecord> OVContactManager::contactRecords() const {
+    std::vector<ContactRecord> records;
+    for (const auto& contact : allContacts()) {
+        ContactRecord record;
+        record.displayName = contact->displayName();
+        for (const auto& field : contact->fields()) {
+            record.fields.emplace_back(field->name(), field->valueStr());
+        }
+        if (auto found = meta_.find(contact.get()); found != meta_.end()) {
+            record.groups = found->second.groups;
+        } else {
+            for (const auto& parent : contact->parentEntities()) {
+                record.groups.push_back(parent->displayName());
+            }
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+bool OVContactManager::presenceSubscription(const OVEntity& contact) const {
+    auto found = meta_.find(&contact);
+    return found == meta_.end() || found->second.presenceSubscription;
 }

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "engine/ContactFileFormats.h"
 #include "engine/DelegateList.h"
 #include "engine/EngineBackend.h"
 #include "engine/OVConstants.h"
 #include "engine/OVObject.h"
 
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
+class ContactStore;
 class EngineContext;
 class OVEntity;
 
@@ -140,6 +146,7 @@ public:
 class OVContactManager : public platform::Object, public DelegatingService<OVContactManagerPro> {
 public:
     explicit OVContactManager(std::shared_ptr<EngineContext> context = nullptr);
+    ~OVContactManager() override;
 
     std::shared_ptr<OVEntity> getVeyraRoot() const { return root_; }
     // Every contact, each once, in the order of the groups.
@@ -154,9 +161,47 @@ public:
                       const std::string& ungroupedGroupName);
     void clear();
 
+    // Engine side: the session of `owner`. With a store file (the engine's database) the
+    // contacts are the owner's stored list, seeded from `provisioned` the first time; without
+    // one, or when the file cannot be used, `provisioned` alone, kept in memory. Provisioned
+    // contacts bring the presence the network reports for their addresses.
+    void loadSession(const std::string& owner, const std::vector<ContactConfig>& provisioned,
+                     const std::string& ungroupedGroupName,
+                     const std::optional<std::filesystem::path>& storeFile);
+    // Whether a session's contacts are loaded (from loadSession until clear).
+    bool hasSession() const { return session_.has_value(); }
+    // Adds contacts to the store and the list, all or nothing, after removing the present
+    // ones when `eraseExisting`. A record equal to a contact already there (name and fields)
+    // is skipped. The subscription: forced on or off, or (nullopt) on for contacts with an
+    // address. Answers the number added, or why nothing was.
+    std::variant<int, std::string> importRecords(const std::vector<ContactRecord>& records,
+                                                 bool eraseExisting,
+                                                 std::optional<bool> presenceSubscription);
+    // Every contact as a record, in the order of allContacts.
+    std::vector<ContactRecord> contactRecords() const;
+    // Whether the contact's presence is watched (imported without subscription it is not).
+    bool presenceSubscription(const OVEntity& contact) const;
+
 private:
+    struct ContactMeta {
+        long long storeId = 0;
+        bool presenceSubscription = true;
+        // The groups as stored; a contact in none shows in the ungrouped group.
+        std::vector<std::string> groups;
+    };
+    struct Session {
+        std::string owner;
+        std::string ungroupedGroupName;
+        std::map<std::string, std::pair<OVPresenceStatus, std::string>> provisionedPresence;
+    };
     std::shared_ptr<OVEntity> groupNamed(const std::string& name);
+    std::vector<std::shared_ptr<OVEntity>> addContacts(const std::vector<ContactConfig>& contacts,
+                                                       const std::string& ungroupedGroupName);
+    ContactConfig configFor(const ContactRecord& record, bool presenceSubscription) const;
     std::shared_ptr<EngineContext> context_;
     std::shared_ptr<OVEntity> root_;
     long long nextUniqueId_ = 1;
+    std::optional<Session> session_;
+    std::unique_ptr<ContactStore> store_;
+    std::map<const OVEntity*, ContactMeta> meta_;
 };

@@ -50,7 +50,7 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       notificationService_(std::make_shared<NotificationService>(context_)),
       mucListService_(std::make_shared<MUCListService>()),
       dialPlanService_(std::make_shared<DialPlanService>()),
-      contactImporterExporter_(std::make_shared<OVContactImporterExporter>()),
+      contactImporterExporter_(std::make_shared<OVContactImporterExporter>(context_)),
       autoUpdater_(std::make_shared<AutoUpdater>(context_)) {}
 
 std::string PhoneService::getUserSettingFolder() const {
@@ -227,7 +227,13 @@ void PhoneService::startSession(const std::string& loginName) {
             ungrouped = arguments->upgroupedGrouopName;
         }
     }
-    contactManager_->loadContacts(backend->contactsFor(loginName), ungrouped);
+    // The contacts live in the engine's database next to its other facts.
+    std::optional<std::filesystem::path> contactStoreFile;
+    if (auto* startup = context_->startup(); startup && startup->store().isOpen()) {
+        contactStoreFile = startup->store().file();
+    }
+    contactManager_->loadSession(loginName, backend->contactsFor(loginName), ungrouped,
+                                 contactStoreFile);
     presenceService_->resetSession();
     for (const auto& config : backend->accountsFor(loginName)) {
         accountService_->addAccount(config);

@@ -6,6 +6,7 @@
 #include "engine/FileTransferService.h"
 #include "engine/NotificationService.h"
 #include "engine/OVConnectService.h"
+#include "engine/OVContactImporterExporter.h"
 #include "engine/OVContactManager.h"
 #include "engine/OVDeskphoneService.h"
 #include "engine/OVIMService.h"
@@ -160,17 +161,3 @@ public:
     virtual ~OVDialPlanServicePro() = default;
 };
 class DialPlanService : public platform::Object, public DelegatingService<OVDialPlanServicePro> {};
-
-class OVContactImporterExporterPro {
-public:
-    virtual ~OVContactImporterExporterPro() = default;
-    virtual void ovieSuccess(int /*count*/) {}
-    virtual void ovieFailure() {}
-};
-class OVContactImporterExporter : public platform::Object,
-                                  public DelegatingService<OVContactImporterExporterPro> {
-public:
-    static constexpr int formatCSV = 0;
-    static constexpr int formatVCard = 1;
-    static constexpr int formatMACADR = 3;
-};

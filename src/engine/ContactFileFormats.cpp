@@ -1,0 +1,997 @@
+#include "engine/ContactFileFormats.h"
+
+#include "engine/OVConstants.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <map>
+
+namespace {
+
+using contact_files::fieldFirstName;
+using contact_files::fieldLastName;
+using contact_files::fieldOrganization;
+
+constexpr std::array<std::string_view, 10> kAddressFields = {
+    OVFieldNames::fieldSoftphone, OVFieldNames::fieldJidAddr,   OVFieldNames::fieldHomeNum,
+    OVFieldNames::fieldWorkNum,   OVFieldNames::fieldMobileNum, OVFieldNames::fieldEmailAddr,
+    OVFieldNames::fieldFaxNum,    OVFieldNames::fieldPagerNum,  OVFieldNames::fieldWebAddr,
+    OVFieldNames::fieldOtherAddr};
+
+std::string lowercase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return result;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && lowercase(a) == lowercase(b);
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// Length of the UTF-8 sequence starting at text[i], or 0 when it is not valid there.
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned min = 0;
+    unsigned code = 0;
+    if (lead < 0x80) {
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, min = 0x80, code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, min = 0x800, code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, min = 0x10000, code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+// Walks physical lines: "\r\n", "\n" and a lone "\r" each end one.
+std::vector<std::string_view> physicalLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || text[i] == '\r') {
+            lines.push_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
+// ---- CSV ------------------------------------------------------------------------------------
+
+// What a CSV column holds: a field, the display name or the groups.
+struct ColumnTarget {
+    enum class Kind { displayName, field, groups } kind = Kind::field;
+    std::string_view field;
+};
+
+constexpr std::string_view kDisplayNameColumn = "Display Name";
+constexpr std::string_view kGroupsColumn = "Groups";
+
+// The columns written, in order, with the field each holds.
+const std::vector<std::pair<std::string_view, std::string_view>>& csvFieldColumns() {
+    static const std::vector<std::pair<std::string_view, std::string_view>> columns = {
+        {"First Name", fieldFirstName},
+        {"Last Name", fieldLastName},
+        {"Organization", fieldOrganization},
+        {"Softphone", OVFieldNames::fieldSoftphone},
+        {"IM Address", OVFieldNames::fieldJidAddr},
+        {"Work Phone", OVFieldNames::fieldWorkNum},
+        {"Home Phone", OVFieldNames::fieldHomeNum},
+        {"Mobile Phone", OVFieldNames::fieldMobileNum},
+        {"Fax", OVFieldNames::fieldFaxNum},
+        {"Pager", OVFieldNames::fieldPagerNum},
+        {"Email", OVFieldNames::fieldEmailAddr},
+        {"Web Page", OVFieldNames::fieldWebAddr},
+        {"Other", OVFieldNames::fieldOtherAddr},
+    };
+    return columns;
+}
+
+// A header's name reduced to lower-case letters and digits, so that "E-mail Address",
+// "email_address" and "EmailAddress" meet.
+std::string columnKey(std::string_view header) {
+    std::string key;
+    for (char c : header) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u)) {
+            key.push_back(static_cast<char>(std::tolower(u)));
+        } else if (u >= 0x80) {
+            key.push_back(c);
+        }
+    }
+    return key;
+}
+
+std::optional<ColumnTarget> columnTarget(std::string_view header) {
+    using Kind = ColumnTarget::Kind;
+    static const std::map<std::string, ColumnTarget> targets = [] {
+        std::map<std::string, ColumnTarget> map;
+        const auto add = [&](std::initializer_list<std::string_view> names, ColumnTarget target) {
+            for (auto name : names) {
+                map.emplace(columnKey(name), target);
+            }
+        };
+        add({kDisplayNameColumn, "Name", "Full Name", "FN"}, {Kind::displayName, {}});
+        add({kGroupsColumn, "Group", "Categories"}, {Kind::groups, {}});
+        for (const auto& [title, field] : csvFieldColumns()) {
+            add({title, field}, {Kind::field, field});
+        }
+        add({"Given Name"}, {Kind::field, fieldFirstName});
+        add({"Surname", "Family Name"}, {Kind::field, fieldLastName});
+        add({"Organisation", "Company"}, {Kind::field, fieldOrganization});
+        add({"SIP", "SIP Address", "SIP URI"}, {Kind::field, OVFieldNames::fieldSoftphone});
+        add({"JID", "Jabber", "XMPP", "IM"}, {Kind::field, OVFieldNames::fieldJidAddr});
+        add({"Business Phone", "Work"}, {Kind::field, OVFieldNames::fieldWorkNum});
+        add({"Home"}, {Kind::field, OVFieldNames::fieldHomeNum});
+        add({"Mobile", "Cell", "Cell Phone"}, {Kind::field, OVFieldNames::fieldMobileNum});
+        add({"Fax Number", "Business Fax", "Home Fax"}, {Kind::field, OVFieldNames::fieldFaxNum});
+        add({"E-mail", "E-mail Address", "Email Address", "Mail"},
+            {Kind::field, OVFieldNames::fieldEmailAddr});
+        add({"Web", "Website", "URL"}, {Kind::field, OVFieldNames::fieldWebAddr});
+        add({"Other Phone"}, {Kind::field, OVFieldNames::fieldOtherAddr});
+        return map;
+    }();
+    auto found = targets.find(columnKey(header));
+    if (found == targets.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+struct CSVRow {
+    int line = 0;
+    std::vector<std::string> fields;
+};
+
+// Splits the whole text into rows after RFC 4180. Quoted fields may hold delimiters, doubled
+// quotes and line breaks; a quote in an unquoted field or text after a closing quote is an
+// error, so that a damaged file is reported instead of read into shifted columns.
+std::variant<std::vector<CSVRow>, ContactFileError> splitCSV(std::string_view text,
+                                                             char delimiter) {
+    std::vector<CSVRow> rows;
+    CSVRow row;
+    std::string field;
+    int line = 1;
+    row.line = 1;
+    bool quoted = false;       // inside a quoted field
+    bool wasQuoted = false;    // the field being read was quoted and is closed
+    bool fieldStarted = false; // anything of this field has been read
+    int quoteLine = 0;
+
+    const auto endField = [&] {
+        row.fields.push_back(std::move(field));
+        field.clear();
+        wasQuoted = false;
+        fieldStarted = false;
+    };
+    const auto endRow = [&] {
+        endField();
+        // A row that is one empty unquoted field is a blank line.
+        if (!(row.fields.size() == 1 && row.fields[0].empty())) {
+            rows.push_back(std::move(row));
+        }
+        row = CSVRow{};
+    };
+
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool lineBreak = c == '\n' || c == '\r';
+        const std::size_t breakLength =
+            c == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+        if (quoted) {
+            if (c == '"') {
+                if (i + 1 < text.size() && text[i + 1] == '"') {
+                    field.push_back('"');
+                    ++i;
+                } else {
+                    quoted = false;
+                    wasQuoted = true;
+                }
+            } else if (lineBreak) {
+                field.push_back('\n');
+                i += breakLength - 1;
+                ++line;
+            } else {
+                field.push_back(c);
+            }
+            continue;
+        }
+        if (c == delimiter) {
+            endField();
+        } else if (lineBreak) {
+            i += breakLength - 1;
+            endRow();
+            ++line;
+            row.line = line;
+        } else if (wasQuoted) {
+            return ContactFileError{line, "text follows the closing quote of a field"};
+        } else if (c == '"') {
+            if (fieldStarted) {
+                return ContactFileError{line, "a quote inside a field that is not quoted"};
+            }
+            quoted = true;
+            quoteLine = line;
+            fieldStarted = true;
+        } else {
+            field.push_back(c);
+            fieldStarted = true;
+        }
+    }
+    if (quoted) {
+        return ContactFileError{quoteLine, "the quoted field that begins here is never closed"};
+    }
+    if (fieldStarted || wasQuoted || !row.fields.empty()) {
+        endRow();
+    }
+    return rows;
+}
+
+// The delimiter of the header row: the one of comma, semicolon and tab that occurs most often
+// outside quotes (comma when none does).
+char sniffDelimiter(std::string_view text) {
+    std::size_t comma = 0, semicolon = 0, tab = 0;
+    bool quoted = false;
+    for (char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == '\n' || c == '\r')) {
+            break;
+        } else if (!quoted) {
+            comma += c == ',';
+            semicolon += c == ';';
+            tab += c == '\t';
+        }
+    }
+    if (semicolon > comma && semicolon >= tab) {
+        return ';';
+    }
+    if (tab > comma && tab > semicolon) {
+        return '\t';
+    }
+    return ',';
+}
+
+// Groups in one CSV cell: names separated by ";", a ";" or "\" inside a name escaped by "\".
+std::string joinGroups(const std::vector<std::string>& groups) {
+    std::string joined;
+    for (const auto& group : groups) {
+        if (!joined.empty()) {
+            joined.push_back(';');
+        }
+        for (char c : group) {
+            if (c == ';' || c == '\\') {
+                joined.push_back('\\');
+            }
+            joined.push_back(c);
+        }
+    }
+    return joined;
+}
+
+std::vector<std::string> splitGroups(std::string_view text, char separator) {
+    std::vector<std::string> groups;
+    std::string current;
+    const auto flush = [&] {
+        auto name = trimmed(current);
+        if (!name.empty() && std::find(groups.begin(), groups.end(), name) == groups.end()) {
+            groups.push_back(std::move(name));
+        }
+        current.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            current.push_back(text[++i]);
+        } else if (text[i] == separator) {
+            flush();
+        } else {
+            current.push_back(text[i]);
+        }
+    }
+    flush();
+    return groups;
+}
+
+std::string csvQuoted(std::string_view value) {
+    const bool needsQuotes = value.find_first_of(",\"\r\n;\t") != std::string_view::npos ||
+                             (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+    if (!needsQuotes) {
+        return std::string(value);
+    }
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '"') {
+            quoted.push_back('"');
+        }
+        quoted.push_back(c);
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+// ---- vCard ----------------------------------------------------------------------------------
+
+struct LogicalLine {
+    int line = 0;
+    std::string text;
+    // Where each folded piece starts in `text`, and its physical line.
+    std::vector<std::pair<std::size_t, int>> pieces;
+
+    int lineAt(std::size_t offset) const {
+        int found = line;
+        for (const auto& [start, number] : pieces) {
+            if (start <= offset) {
+                found = number;
+            }
+        }
+        return found;
+    }
+};
+
+// Offset of the first byte that is not UTF-8, if any.
+std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto length = utf8SequenceLength(text, i);
+        if (length == 0) {
+            return i;
+        }
+        i += length;
+    }
+    return std::nullopt;
+}
+
+// The byte-level checks that come before lines: a UTF-8 byte-order mark is dropped, UTF-16
+// and NUL characters are refused.
+std::optional<ContactFileError> prepareBytes(std::string& text) {
+    if (text.size() >= 2 &&
+        ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'))) {
+        return ContactFileError{1, "the file is UTF-16; only UTF-8 can be read"};
+    }
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
+        text.erase(0, 3);
+    }
+    if (const auto nul = text.find('\0'); nul != std::string::npos) {
+        const auto lines = physicalLines(std::string_view(text).substr(0, nul));
+        return ContactFileError{static_cast<int>(std::max<std::size_t>(lines.size(), 1)),
+                                "the file holds a NUL character; it is not text"};
+    }
+    return std::nullopt;
+}
+
+bool declaresQuotedPrintable(std::string_view text) {
+    const auto colon = text.find(':');
+    const auto head = lowercase(text.substr(0, colon));
+    return head.find("quoted-printable") != std::string::npos;
+}
+
+// Joins folded lines (a line starting with a space or tab continues the one before) and the
+// soft line breaks of quoted-printable values (a line ending in "=").
+std::vector<LogicalLine> unfold(std::string_view text) {
+    std::vector<LogicalLine> logical;
+    int number = 0;
+    bool continueSoftBreak = false;
+    for (auto line : physicalLines(text)) {
+        ++number;
+        if (continueSoftBreak && !logical.empty()) {
+            logical.back().pieces.emplace_back(logical.back().text.size(), number);
+            logical.back().text.append(line);
+        } else if (!line.empty() && (line[0] == ' ' || line[0] == '\t') && !logical.empty()) {
+            logical.back().pieces.emplace_back(logical.back().text.size(), number);
+            logical.back().text.append(line.substr(1));
+        } else {
+            logical.push_back({number, std::string(line), {}});
+        }
+        auto& current = logical.back().text;
+        continueSoftBreak =
+            !current.empty() && current.back() == '=' && declaresQuotedPrintable(current);
+        if (continueSoftBreak) {
+            current.pop_back();
+        }
+    }
+    return logical;
+}
+
+struct Property {
+    std::string name;                                           // upper case, without its group
+    std::map<std::string, std::vector<std::string>> parameters; // lower-case names and values
+    std::string value;
+};
+
+// Splits "item1.TEL;TYPE=work,voice;PREF=1:+1 555" into its name, parameters and value.
+// Parameter values may be quoted; a bare parameter (vCard 2.1 "TEL;CELL") is a TYPE.
+std::optional<Property> parseProperty(std::string_view text) {
+    Property property;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] != ';' && text[i] != ':') {
+        ++i;
+    }
+    if (i == text.size()) {
+        return std::nullopt;
+    }
+    std::string name(text.substr(0, i));
+    if (const auto dot = name.rfind('.'); dot != std::string::npos) {
+        name = name.substr(dot + 1);
+    }
+    for (char& c : name) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    property.name = trimmed(name);
+    while (i < text.size() && text[i] == ';') {
+        ++i;
+        std::string parameter;
+        bool quoted = false;
+        while (i < text.size() && (quoted || (text[i] != ';' && text[i] != ':'))) {
+            if (text[i] == '"') {
+                quoted = !quoted;
+            } else {
+                parameter.push_back(text[i]);
+            }
+            ++i;
+        }
+        const auto equals = parameter.find('=');
+        const std::string key =
+            equals == std::string::npos ? "type" : lowercase(trimmed(parameter.substr(0, equals)));
+        const std::string values =
+            equals == std::string::npos ? parameter : parameter.substr(equals + 1);
+        std::size_t start = 0;
+        while (start <= values.size()) {
+            auto comma = values.find(',', start);
+            if (comma == std::string::npos) {
+                comma = values.size();
+            }
+            auto value = lowercase(trimmed(std::string_view(values).substr(start, comma - start)));
+            if (!value.empty()) {
+                property.parameters[key].push_back(std::move(value));
+            }
+            start = comma + 1;
+        }
+    }
+    if (i >= text.size() || text[i] != ':') {
+        return std::nullopt;
+    }
+    property.value = std::string(text.substr(i + 1));
+    return property;
+}
+
+bool hasParameter(const Property& property, std::string_view key, std::string_view value) {
+    auto found = property.parameters.find(std::string(key));
+    return found != property.parameters.end() &&
+           std::find(found->second.begin(), found->second.end(), value) != found->second.end();
+}
+
+std::string decodeQuotedPrintable(std::string_view text) {
+    std::string decoded;
+    const auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '=' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
+            hex(text[i + 2]) >= 0) {
+            decoded.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
+            i += 2;
+        } else {
+            decoded.push_back(text[i]);
+        }
+    }
+    return decoded;
+}
+
+// Splits a value at unescaped separators and undoes the escapes of each part: "\n" and "\N"
+// are line breaks, "\\", "\,", "\;" and "\:" the character itself.
+std::vector<std::string> splitEscaped(std::string_view value, char separator) {
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            if (next == 'n' || next == 'N') {
+                parts.back().push_back('\n');
+            } else if (next == '\\' || next == ',' || next == ';' || next == ':') {
+                parts.back().push_back(next);
+            } else {
+                parts.back().push_back('\\');
+                parts.back().push_back(next);
+            }
+        } else if (separator != 0 && c == separator) {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(c);
+        }
+    }
+    return parts;
+}
+
+std::string unescaped(std::string_view value) {
+    return splitEscaped(value, 0).front();
+}
+
+std::string escaped(std::string_view value) {
+    std::string result;
+    for (char c : value) {
+        switch (c) {
+        case '\\':
+            result += "\\\\";
+            break;
+        case ',':
+            result += "\\,";
+            break;
+        case ';':
+            result += "\\;";
+            break;
+        case '\n':
+            result += "\\n";
+            break;
+        case '\r':
+            break;
+        default:
+            result.push_back(c);
+        }
+    }
+    return result;
+}
+
+// Folds a content line at 75 octets, never inside a UTF-8 sequence; each continuation line
+// starts with a space.
+void appendFolded(std::string& out, std::string_view line) {
+    constexpr std::size_t limit = 75;
+    std::size_t used = 0;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        std::size_t length = utf8SequenceLength(line, i);
+        if (length == 0) {
+            length = 1;
+        }
+        if (used + length > limit) {
+            out += "\r\n ";
+            used = 1;
+        }
+        out.append(line.substr(i, length));
+        used += length;
+        i += length;
+    }
+    out += "\r\n";
+}
+
+// The field a TEL property goes to, from its types.
+std::string_view telephoneField(const Property& property) {
+    const auto is = [&](std::string_view type) { return hasParameter(property, "type", type); };
+    if (is("fax")) {
+        return OVFieldNames::fieldFaxNum;
+    }
+    if (is("pager")) {
+        return OVFieldNames::fieldPagerNum;
+    }
+    if (is("cell") || is("mobile") || is("iphone")) {
+        return OVFieldNames::fieldMobileNum;
+    }
+    if (is("work")) {
+        return OVFieldNames::fieldWorkNum;
+    }
+    if (is("home")) {
+        return OVFieldNames::fieldHomeNum;
+    }
+    return OVFieldNames::fieldOtherAddr;
+}
+
+constexpr std::string_view kSoftphoneProperty = "X-LUMIQ-SOFTPHONE";
+constexpr std::string_view kOtherProperty = "X-LUMIQ-OTHER";
+
+// Adds one property of a card to the record being built.
+void applyProperty(const Property& property, ContactRecord& record, bool& haveFN) {
+    std::string value = property.value;
+    if (hasParameter(property, "encoding", "quoted-printable")) {
+        value = decodeQuotedPrintable(value);
+    }
+    const auto& name = property.name;
+    if (name == "FN") {
+        record.displayName = unescaped(value);
+        haveFN = true;
+    } else if (name == "N") {
+        auto parts = splitEscaped(value, ';');
+        parts.resize(std::max<std::size_t>(parts.size(), 2));
+        record.assignField(fieldLastName, parts[0]);
+        record.assignField(fieldFirstName, parts[1]);
+    } else if (name == "ORG") {
+        record.assignField(fieldOrganization, splitEscaped(value, ';').front());
+    } else if (name == "TEL") {
+        auto number = unescaped(value);
+        if (startsWithIgnoringCase(number, "tel:")) {
+            number = number.substr(4);
+        }
+        record.assignField(telephoneField(property), std::move(number));
+    } else if (name == "EMAIL") {
+        auto address = unescaped(value);
+        if (startsWithIgnoringCase(address, "mailto:")) {
+            address = address.substr(7);
+        }
+        record.assignField(OVFieldNames::fieldEmailAddr, std::move(address));
+    } else if (name == "IMPP") {
+        auto address = unescaped(value);
+        if (startsWithIgnoringCase(address, "xmpp:")) {
+            record.assignField(OVFieldNames::fieldJidAddr, address.substr(5));
+        } else if (startsWithIgnoringCase(address, "sip:") ||
+                   startsWithIgnoringCase(address, "sips:")) {
+            if (!record.field(OVFieldNames::fieldSoftphone)) {
+                record.assignField(OVFieldNames::fieldSoftphone, std::move(address));
+            }
+        } else {
+            record.assignField(OVFieldNames::fieldOtherAddr, std::move(address));
+        }
+    } else if (name == "X-JABBER") {
+        record.assignField(OVFieldNames::fieldJidAddr, unescaped(value));
+    } else if (name == kSoftphoneProperty || name == "X-SIP") {
+        // The softphone address written by us is exact; it replaces an IMPP form read before.
+        std::erase_if(record.fields,
+                      [](const auto& f) { return f.first == OVFieldNames::fieldSoftphone; });
+        record.assignField(OVFieldNames::fieldSoftphone, unescaped(value));
+    } else if (name == kOtherProperty) {
+        record.assignField(OVFieldNames::fieldOtherAddr, unescaped(value));
+    } else if (name == "URL") {
+        record.assignField(OVFieldNames::fieldWebAddr, unescaped(value));
+    } else if (name == "CATEGORIES") {
+        for (auto& group : splitEscaped(value, ',')) {
+            auto trimmedGroup = trimmed(group);
+            if (!trimmedGroup.empty() && std::find(record.groups.begin(), record.groups.end(),
+                                                   trimmedGroup) == record.groups.end()) {
+                record.groups.push_back(std::move(trimmedGroup));
+            }
+        }
+    }
+}
+
+} // namespace
+
+const std::string* ContactRecord::field(std::string_view name) const {
+    for (const auto& [fieldName, value] : fields) {
+        if (fieldName == name) {
+            return &value;
+        }
+    }
+    return nullptr;
+}
+
+void ContactRecord::assignField(std::string_view name, std::string value) {
+    if (value.empty()) {
+        return;
+    }
+    if (!field(name)) {
+        fields.emplace_back(std::string(name), std::move(value));
+    } else if (!field(OVFieldNames::fieldOtherAddr) &&
+               contact_files::roleOfField(name) == std::string_view("address")) {
+        fields.emplace_back(std::string(OVFieldNames::fieldOtherAddr), std::move(value));
+    }
+}
+
+std::string ContactFileError::description() const {
+    return line > 0 ? "line " + std::to_string(line) + ": " + message : message;
+}
+
+namespace contact_files {
+
+std::string_view roleOfField(std::string_view fieldName) {
+    if (fieldName == fieldFirstName || fieldName == fieldLastName) {
+        return "name";
+    }
+    if (std::find(kAddressFields.begin(), kAddressFields.end(), fieldName) !=
+        kAddressFields.end()) {
+        return "address";
+    }
+    return "property";
+}
+
+std::string fallbackDisplayName(const ContactRecord& record) {
+    std::string name;
+    for (auto part : {fieldFirstName, fieldLastName}) {
+        if (const auto* value = record.field(part); value && !value->empty()) {
+            name += (name.empty() ? "" : " ") + *value;
+        }
+    }
+    if (!name.empty()) {
+        return name;
+    }
+    if (const auto* organization = record.field(fieldOrganization)) {
+        return *organization;
+    }
+    for (const auto& [fieldName, value] : record.fields) {
+        if (roleOfField(fieldName) == std::string_view("address") && !value.empty()) {
+            return value;
+        }
+    }
+    return {};
+}
+
+std::optional<ContactFileError> prepareText(std::string& text) {
+    if (auto error = prepareBytes(text)) {
+        return error;
+    }
+    if (const auto bad = firstInvalidUtf8(text)) {
+        const auto lines = physicalLines(std::string_view(text).substr(0, *bad));
+        // The bad byte is on the line after the last complete one.
+        const bool atLineStart = *bad == 0 || text[*bad - 1] == '\n' || text[*bad - 1] == '\r';
+        const int line = static_cast<int>(lines.size()) + (atLineStart || lines.empty() ? 1 : 0);
+        return ContactFileError{line, "the text is not valid UTF-8"};
+    }
+    return std::nullopt;
+}
+
+ContactParseResult parseCSV(std::string text, std::string_view delimiterText) {
+    if (auto error = prepareText(text)) {
+        return *error;
+    }
+    const char delimiter = delimiterText.empty() ? sniffDelimiter(text) : delimiterText.front();
+    auto split = splitCSV(text, delimiter);
+    if (auto* error = std::get_if<ContactFileError>(&split)) {
+        return *error;
+    }
+    auto& rows = std::get<std::vector<CSVRow>>(split);
+    if (rows.empty()) {
+        return ContactFileError{0, "the file is empty"};
+    }
+    const CSVRow& header = rows.front();
+    std::vector<std::optional<ColumnTarget>> columns;
+    bool known = false;
+    for (const auto& title : header.fields) {
+        columns.push_back(columnTarget(trimmed(title)));
+        known = known || columns.back().has_value();
+    }
+    if (!known) {
+        return ContactFileError{header.line, "the header row names no known column (such as \"" +
+                                                 std::string(kDisplayNameColumn) +
+                                                 "\" or \"Email\")"};
+    }
+    std::vector<ContactRecord> records;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const CSVRow& row = rows[r];
+        if (row.fields.size() > header.fields.size()) {
+            return ContactFileError{row.line, "the row has " + std::to_string(row.fields.size()) +
+                                                  " fields, the header " +
+                                                  std::to_string(header.fields.size())};
+        }
+        ContactRecord record;
+        for (std::size_t c = 0; c < row.fields.size(); ++c) {
+            if (!columns[c]) {
+                continue;
+            }
+            const std::string& value = row.fields[c];
+            switch (columns[c]->kind) {
+            case ColumnTarget::Kind::displayName:
+                if (record.displayName.empty()) {
+                    record.displayName = value;
+                }
+                break;
+            case ColumnTarget::Kind::groups:
+                for (auto& group : splitGroups(value, ';')) {
+                    if (std::find(record.groups.begin(), record.groups.end(), group) ==
+                        record.groups.end()) {
+                        record.groups.push_back(std::move(group));
+                    }
+                }
+                break;
+            case ColumnTarget::Kind::field:
+                record.assignField(columns[c]->field, value);
+                break;
+            }
+        }
+        if (record.displayName.empty()) {
+            record.displayName = fallbackDisplayName(record);
+        }
+        // A row with neither a name nor a field is no contact.
+        if (record.displayName.empty() && record.fields.empty()) {
+            continue;
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+std::string writeCSV(const std::vector<ContactRecord>& records) {
+    const auto& columns = csvFieldColumns();
+    std::string out = csvQuoted(kDisplayNameColumn);
+    for (const auto& [title, field] : columns) {
+        out += "," + csvQuoted(title);
+    }
+    out += "," + csvQuoted(kGroupsColumn) + "\r\n";
+    for (const auto& record : records) {
+        out += csvQuoted(record.displayName);
+        for (const auto& [title, field] : columns) {
+            const auto* value = record.field(field);
+            out += "," + csvQuoted(value ? *value : std::string());
+        }
+        out += "," + csvQuoted(joinGroups(record.groups)) + "\r\n";
+    }
+    return out;
+}
+
+ContactParseResult parseVCard(std::string text) {
+    if (auto error = prepareBytes(text)) {
+        return *error;
+    }
+    std::vector<ContactRecord> records;
+    std::optional<ContactRecord> card;
+    int cardLine = 0;
+    bool haveFN = false;
+    // UTF-8 is checked after unfolding: some writers fold inside a character.
+    for (const auto& logical : unfold(text)) {
+        if (const auto bad = firstInvalidUtf8(logical.text)) {
+            return ContactFileError{logical.lineAt(*bad), "the text is not valid UTF-8"};
+        }
+        if (trimmed(logical.text).empty()) {
+            continue;
+        }
+        auto property = parseProperty(logical.text);
+        if (!property) {
+            return ContactFileError{logical.line, "the line has no \":\" between name and value"};
+        }
+        if (property->name == "BEGIN") {
+            if (!equalsIgnoringCase(trimmed(property->value), "VCARD")) {
+                if (card) {
+                    continue; // an object embedded in a card: only its frame is ignored
+                }
+                return ContactFileError{logical.line, "BEGIN:VCARD was expected"};
+            }
+            if (card) {
+                return ContactFileError{logical.line, "a card begins before the one on line " +
+                                                          std::to_string(cardLine) + " has ended"};
+            }
+            card.emplace();
+            cardLine = logical.line;
+            haveFN = false;
+            continue;
+        }
+        if (!card) {
+            return ContactFileError{logical.line, "the line is outside BEGIN:VCARD and END:VCARD"};
+        }
+        if (property->name == "END") {
+            if (!equalsIgnoringCase(trimmed(property->value), "VCARD")) {
+                continue;
+            }
+            if (!haveFN || card->displayName.empty()) {
+                card->displayName = fallbackDisplayName(*card);
+            }
+            if (!card->displayName.empty() || !card->fields.empty()) {
+                records.push_back(std::move(*card));
+            }
+            card.reset();
+            continue;
+        }
+        if (property->name == "VERSION") {
+            const auto version = trimmed(property->value);
+            if (version != "2.1" && version != "3.0" && version != "4.0") {
+                return ContactFileError{logical.line, "vCard version " + version +
+                                                          " is not supported (2.1, 3.0, 4.0)"};
+            }
+            continue;
+        }
+        applyProperty(*property, *card, haveFN);
+    }
+    if (card) {
+        return ContactFileError{cardLine, "the card that begins here has no END:VCARD"};
+    }
+    if (records.empty() && text.find_first_not_of(" \t\r\n") == std::string::npos) {
+        return ContactFileError{0, "the file is empty"};
+    }
+    return records;
+}
+
+std::string writeVCard(const ContactRecord& record) {
+    std::string out;
+    const auto line = [&](std::string_view text) { appendFolded(out, text); };
+    const auto value = [&](std::string_view field) {
+        const auto* found = record.field(field);
+        return found ? *found : std::string();
+    };
+    line("BEGIN:VCARD");
+    line("VERSION:3.0");
+    line("FN:" + escaped(record.displayName));
+    line("N:" + escaped(value(fieldLastName)) + ";" + escaped(value(fieldFirstName)) + ";;;");
+    const std::pair<std::string_view, std::string_view> lines[] = {
+        {fieldOrganization, "ORG"},
+        {OVFieldNames::fieldWorkNum, "TEL;TYPE=WORK,VOICE"},
+        {OVFieldNames::fieldHomeNum, "TEL;TYPE=HOME,VOICE"},
+        {OVFieldNames::fieldMobileNum, "TEL;TYPE=CELL"},
+        {OVFieldNames::fieldFaxNum, "TEL;TYPE=FAX"},
+        {OVFieldNames::fieldPagerNum, "TEL;TYPE=PAGER"},
+        {OVFieldNames::fieldEmailAddr, "EMAIL;TYPE=INTERNET"},
+        {OVFieldNames::fieldWebAddr, "URL"},
+        {OVFieldNames::fieldOtherAddr, kOtherProperty},
+    };
+    for (const auto& [field, property] : lines) {
+        if (const auto* found = record.field(field)) {
+            line(std::string(property) + ":" + escaped(*found));
+        }
+    }
+    if (const auto* jid = record.field(OVFieldNames::fieldJidAddr)) {
+        line("IMPP:xmpp:" + escaped(*jid));
+    }
+    if (const auto* softphone = record.field(OVFieldNames::fieldSoftphone)) {
+        // Other programs read the SIP address as IMPP; the exact value, with or without its
+        // scheme, travels in a property of our own.
+        if (startsWithIgnoringCase(*softphone, "sip:") ||
+            startsWithIgnoringCase(*softphone, "sips:")) {
+            line("IMPP:" + escaped(*softphone));
+        }
+        line(std::string(kSoftphoneProperty) + ":" + escaped(*softphone));
+    }
+    if (!record.groups.empty()) {
+        std::string categories;
+        for (const auto& group : record.groups) {
+            categories += (categories.empty() ? "" : ",") + escaped(group);
+        }
+        line("CATEGORIES:" + categories);
+    }
+    line("END:VCARD");
+    return out;
+}
+
+std::string vCardFileName(const ContactRecord& record) {
+    std::string name;
+    for (std::size_t i = 0; i < record.displayName.size();) {
+        auto length = utf8SequenceLength(record.displayName, i);
+        if (length == 0) {
+            length = 1;
+        }
+        const auto c = static_cast<unsigned char>(record.displayName[i]);
+        if (length == 1 && (c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ':')) {
+            name.push_back('_');
+        } else if (name.size() + length <= 120) {
+            name.append(record.displayName, i, length);
+        }
+        i += length;
+    }
+    name = trimmed(name);
+    // A name of dots alone would be the folder itself or its parent, or hidden.
+    while (!name.empty() && name.front() == '.') {
+        name.erase(0, 1);
+    }
+    if (name.empty()) {
+        name = "contact";
+    }
+    return name + ".vcf";
+}
+
+} // namespace contact_files

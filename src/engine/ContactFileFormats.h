@@ -1,0 +1,76 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+// A contact as the import and export files carry it: the display name, fields by their field
+// name ("firstName", "softphone", "mobile" ...), one value a name, and the groups it is in.
+struct ContactRecord {
+    std::string displayName;
+    std::vector<std::pair<std::string, std::string>> fields;
+    std::vector<std::string> groups;
+
+    // The value of a field, or nullptr when the record has none.
+    const std::string* field(std::string_view name) const;
+    // Sets the field when the record has no value of that name yet; a second value goes to
+    // "other" when that is still free and is dropped otherwise, since a contact holds one
+    // value a field. Empty values are ignored.
+    void assignField(std::string_view name, std::string value);
+
+    friend bool operator==(const ContactRecord&, const ContactRecord&) = default;
+};
+
+// Where and why a file could not be read. The line is 1-based, 0 when it is not known.
+struct ContactFileError {
+    int line = 0;
+    std::string message;
+
+    // "line 7: a quoted field is never closed" (the message alone without a line).
+    std::string description() const;
+};
+
+using ContactParseResult = std::variant<std::vector<ContactRecord>, ContactFileError>;
+
+namespace contact_files {
+
+// Field names besides the address fields of OVFieldNames.
+inline constexpr std::string_view fieldFirstName = "firstName";
+inline constexpr std::string_view fieldLastName = "lastName";
+inline constexpr std::string_view fieldOrganization = "organization";
+
+// How the store classes a field: "name" for the name parts, "address" for the ten address
+// fields, "property" for anything else.
+std::string_view roleOfField(std::string_view fieldName);
+
+// A display name for a record that came without one: first and last name, else the
+// organisation, else the first address; "" when the record holds nothing.
+std::string fallbackDisplayName(const ContactRecord& record);
+
+// Checks that the text is UTF-8 without NUL characters and drops a leading byte-order mark;
+// on failure the error names the line of the first bad byte.
+std::optional<ContactFileError> prepareText(std::string& text);
+
+// CSV after RFC 4180: a header row naming the columns (recognised without regard to case,
+// spaces and punctuation, with the usual aliases), quoted fields with doubled quotes,
+// delimiters and line breaks inside quotes, CRLF or LF line ends. `delimiter` is one
+// character; empty picks comma, semicolon or tab from the header row. Unknown columns are
+// ignored, blank rows skipped; a row longer than the header is an error.
+ContactParseResult parseCSV(std::string text, std::string_view delimiter = {});
+// The header row and one row a contact, comma-separated, CRLF line ends, UTF-8.
+std::string writeCSV(const std::vector<ContactRecord>& records);
+
+// vCard 2.1, 3.0 and 4.0: one or more cards, folded lines, escapes, TYPE parameters in every
+// spelling, quoted-printable values of 2.1. Everything between BEGIN:VCARD and END:VCARD that
+// maps to no field is skipped.
+ContactParseResult parseVCard(std::string text);
+// One vCard 3.0 card, lines folded at 75 octets, CRLF line ends.
+std::string writeVCard(const ContactRecord& record);
+// A file name for the contact's card: its display name made safe for a file name, or
+// "contact" when nothing of it is left, with ".vcf".
+std::string vCardFileName(const ContactRecord& record);
+
+} // namespace contact_files
