@@ -402,12 +402,16 @@ private:
     TextAttributes currentAttributes() const {
         TextAttributes attributes;
         std::string name = "Helvetica";
-        const int font = state_.font >= 0 ? state_.font : defaultFont_;
-        if (auto found = fonts_.find(font); found != fonts_.end() && !found->second.empty())
+        const int fontNumber = state_.font >= 0 ? state_.font : defaultFont_;
+        if (auto found = fonts_.find(fontNumber); found != fonts_.end() && !found->second.empty())
             name = found->second;
-        attributes.font = Font::fontWithName(name, state_.halfPoints / 2.0)
-                              .fontWithBold(state_.bold)
-                              .fontWithItalic(state_.italic);
+        // A face named bold ("Helvetica-Bold") stays bold without \b.
+        Font font = Font::fontWithName(name, state_.halfPoints / 2.0);
+        if (state_.bold)
+            font = font.fontWithBold(true);
+        if (state_.italic)
+            font = font.fontWithItalic(true);
+        attributes.font = font;
         if (state_.color > 0 && static_cast<std::size_t>(state_.color) < colors_.size() &&
             colors_[state_.color])
             attributes.foregroundColor = *colors_[state_.color];

@@ -83,6 +83,13 @@ three})",
         EXPECT_EQ(read(c.rtf).string(), c.text) << c.rtf;
 }
 
+TEST(RTFReader, AFaceNamedBoldStaysBoldUntilAnotherFontIsChosen) {
+    const AttributedString text =
+        read(R"({\rtf1{\fonttbl\f0 Helvetica;\f1 Helvetica-Bold;}\f1 Title\par\f0 Body})");
+    EXPECT_TRUE(text.attributesAtIndex(at(text, "Title")).effectiveFont().isBold());
+    EXPECT_FALSE(text.attributesAtIndex(at(text, "Body")).effectiveFont().isBold());
+}
+
 TEST(RTFReader, HyperlinkFieldsBecomeLinks) {
     const AttributedString text = read(
         R"({\rtf1 See {\field{\*\fldinst{HYPERLINK "https://example.com/a b"}}{\fldrslt \ul the site}} now.})");

@@ -184,6 +184,7 @@ private:
             "hr",   "figure",  "figcaption", "body",   "html"};
         const bool isBlock = blocks.contains(tag);
         if (tag == "br") {
+            dropTrailingSpace();
             appendRaw("\n", style);
             return;
         }
@@ -215,13 +216,14 @@ private:
             if (tag == "li")
                 appendRaw("\u2022 ", style);
         } else if (tag == "td" || tag == "th") {
-            pendingSpace_ = true;
+            separate(style);
         }
         walkChildren(node, style);
         if (isBlock)
             flush();
     }
 
+    // Runs of blanks become one space, kept with the text before them; none starts a line.
     void appendText(std::string_view text, const Style& style) {
         if (style.preformatted) {
             appendRaw(text, style);
@@ -229,28 +231,35 @@ private:
         }
         std::string collapsed;
         for (char c : text) {
-            if (std::isspace(static_cast<unsigned char>(c))) {
-                pendingSpace_ = true;
+            if (!std::isspace(static_cast<unsigned char>(c))) {
+                collapsed += c;
                 continue;
             }
-            if (pendingSpace_ && !(current_.text.empty() && collapsed.empty()) &&
-                !endsWithBreak(collapsed))
+            const char last = !collapsed.empty()       ? collapsed.back()
+                              : !current_.text.empty() ? current_.text.string().back()
+                                                       : '\n';
+            if (last != ' ' && last != '\n')
                 collapsed += ' ';
-            pendingSpace_ = false;
-            collapsed += c;
         }
-        appendRaw(collapsed, style, false);
+        appendRaw(collapsed, style);
     }
 
-    bool endsWithBreak(const std::string& pending) const {
-        if (!pending.empty())
-            return pending.back() == '\n';
-        return !current_.text.empty() && current_.text.string().back() == '\n';
+    void separate(const Style& style) { appendText(" ", style); }
+
+    // A line never ends in the space that separated it from what followed.
+    void dropTrailingSpace() {
+        const std::string& text = current_.text.string();
+        if (text.empty() || text.back() != ' ')
+            return;
+        const std::size_t length = text.size() - 1;
+        current_.text.deleteCharactersInRange({length, 1});
+        for (LinkSpan& link : current_.links)
+            if (link.range.end() > length)
+                link.range.length = link.range.location < length ? length - link.range.location : 0;
+        std::erase_if(current_.links, [](const LinkSpan& link) { return link.range.length == 0; });
     }
 
-    void appendRaw(std::string_view text, const Style& style, bool resetSpace = true) {
-        if (resetSpace)
-            pendingSpace_ = false;
+    void appendRaw(std::string_view text, const Style& style) {
         if (text.empty())
             return;
         if (current_.text.empty()) {
@@ -281,7 +290,6 @@ private:
     }
 
     void flush() {
-        pendingSpace_ = false;
         std::string text = current_.text.string();
         while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
             text.pop_back();
@@ -307,7 +315,6 @@ private:
     std::vector<Block> blocks_;
     Block current_;
     TextAlignment currentAlignment_ = TextAlignment::Natural;
-    bool pendingSpace_ = false;
 };
 
 } // namespace
@@ -370,10 +377,20 @@ public:
             if (block.links.empty() || point.y < block.y || point.y > block.y + block.height)
                 continue;
             const Point local{point.x - kMargin, point.y - block.y};
-            const std::size_t index = block.layout.characterIndexForPoint(local);
-            if (index >= block.text.length() ||
-                !block.layout.rectForCharacterAtIndex(index).containsPoint(local))
-                return std::nullopt;
+            // The layout answers the nearest caret place, which is after the character when
+            // the point is in its right half: the character hit is that one or the one before.
+            std::size_t index = block.layout.characterIndexForPoint(local);
+            const auto contains = [&](std::size_t i) {
+                return i < block.text.length() &&
+                       block.layout.rectForCharacterAtIndex(i).containsPoint(local);
+            };
+            if (!contains(index)) {
+                if (index == 0)
+                    return std::nullopt;
+                index = characterStart(block.text.string(), index - 1);
+                if (!contains(index))
+                    return std::nullopt;
+            }
             for (std::size_t l = 0; l < block.links.size(); ++l) {
                 const TextRange range = block.links[l].range;
                 if (index >= range.location && index < range.end())

@@ -186,16 +186,36 @@ TEST_F(WebViewTest, ALinkForANewWindowGoesToThePolicyDelegateOnly) {
     EXPECT_EQ(webView->renderedText(), "Next");
 }
 
-TEST_F(WebViewTest, ClicksBesideLinksFollowNothing) {
+TEST_F(WebViewTest, ClicksAnywhereOnALinkFollowItAndBesideItNothing) {
     webView->loadHTMLString(R"(<p>Plain words then <a href="file:///x.html">a link</a></p>)");
+    delegate.navigationDecision = WebPolicyDecision::Ignore;
     const Rect first = link("x.html").rects.front();
-    for (Point p : {Point{first.minX() - 40, first.midY()}, Point{first.maxX() + 60, first.midY()},
-                    Point{first.midX(), first.maxY() + 40}}) {
+    const auto clickAt = [&](Point p) {
         const Point inWindow = webView->convertPointToView(p, nullptr);
         mouse(EventType::LeftMouseDown, *window, inWindow);
         mouse(EventType::LeftMouseUp, *window, inWindow);
-    }
+    };
+    for (Point p : {Point{first.minX() - 40, first.midY()}, Point{first.maxX() + 60, first.midY()},
+                    Point{first.midX(), first.maxY() + 40}})
+        clickAt(p);
     EXPECT_TRUE(delegate.navigations.empty());
+    // Every part of every character, the right halves included.
+    std::size_t expected = 0;
+    for (double x = first.minX() + 0.5; x < first.maxX(); x += 1.0) {
+        clickAt({x, first.midY()});
+        EXPECT_EQ(delegate.navigations.size(), ++expected) << "at x " << x;
+    }
+}
+
+TEST_F(WebViewTest, TheSpaceBeforeALinkIsNotPartOfIt) {
+    webView->loadHTMLString(R"(<p>two.   <a href="file:///x.html">Buy</a> <br> next</p>)");
+    EXPECT_EQ(webView->renderedText(), "two. Buy\nnext");
+    platform::TextAttributes body;
+    body.font = platform::Font::fontWithName("Helvetica", 13);
+    const double before = platform::sizeWithAttributes("two. ", body).width;
+    const Rect linkRect = link("x.html").rects.front();
+    EXPECT_NEAR(linkRect.minX() - webView->linkAreas().front().rects.front().minX(), 0, 0.01);
+    EXPECT_GE(linkRect.minX() - 8, before - 0.5) << "8 is the page margin";
 }
 
 TEST_F(WebViewTest, DomEditsChangeWhatIsShown) {
