@@ -4,6 +4,7 @@
 #include "engine/StartupService.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
@@ -13,6 +14,7 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Scroller.h"
 #include "platform/kit/TextField.h"
+#include "platform/kit/WindowServer.h"
 #include "support/RTFReader.h"
 
 #include <algorithm>
@@ -25,6 +27,10 @@ using platform::Size;
 namespace {
 
 std::shared_ptr<AboutPanelController>& sharedController() {
+    // Made first, the main loop and the window server outlive the shared controller, whose
+    // windows and timer they hold.
+    platform::RunLoop::main();
+    platform::WindowServer::shared();
     static std::shared_ptr<AboutPanelController> controller;
     return controller;
 }

@@ -3,7 +3,9 @@
 #include "app/core/AppController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/kit/Window.h"
+#include "platform/kit/WindowServer.h"
 #include "support/Localization.h"
 #include "support/StringExtensions.h"
 
@@ -12,6 +14,10 @@
 namespace {
 
 std::shared_ptr<AdvertismentWindowController>& sharedController() {
+    // Made first, the main loop and the window server outlive the shared controller, whose
+    // windows and timer they hold.
+    platform::RunLoop::main();
+    platform::WindowServer::shared();
     static std::shared_ptr<AdvertismentWindowController> controller;
     return controller;
 }
