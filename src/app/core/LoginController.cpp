@@ -995,6 +995,10 @@ void LoginController::applyFieldState(TextField* field, TextField* label, int st
     const bool hidden = QXisHiddenState().transformedValue(Value(state)).boolValue();
     const bool enabled = QXisEnabledState().transformedValue(Value(state)).boolValue();
     if (field) {
+        // Disabling a field ends its editing without taking the typed text, so the text is
+        // taken first.
+        if (!enabled)
+            field->validateEditing();
         field->setHidden(hidden);
         field->setEnabled(enabled);
     }
@@ -1129,9 +1133,12 @@ void LoginController::configureMiddleModule() {
         setPasswordState(kStateHidden);
     } else if (busy) {
         for (TextField* field : {static_cast<TextField*>(_password.get()), _username.get(),
-                                 _authName.get(), _displayName.get(), _server.get()})
-            if (field)
+                                 _authName.get(), _displayName.get(), _server.get()}) {
+            if (field) {
+                field->validateEditing();
                 field->setEnabled(false);
+            }
+        }
         setPasswordState(kStateReadOnly);
     } else {
         setPasswordState(kStateEditable);

@@ -48,6 +48,8 @@ std::shared_ptr<platform::Cell> SecureTextFieldCell::copy() const {
 void SecureTextFieldCell::drawInteriorWithFrame(const Rect& cellFrame,
                                                 platform::View* controlView) {
     platform::TextFieldCell masked(*this);
+    // The copy must not ask the field to redraw: it is drawing already.
+    masked.setControlView(nullptr);
     masked.setStringValue(SecureTextField::bulletsFor(stringValue()));
     masked.drawInteriorWithFrame(cellFrame, controlView);
 }

@@ -455,8 +455,12 @@ void MainAppWindow::keyDown(const platform::Event& event) {
             target->tryToPerform(action, this);
         return;
     }
-    // Plain keys that no view took are dropped without a beep: the phone window has no use
-    // for them and typing into it must not sound an alarm.
+    // The platform offered every key to the views' key equivalents before it reached the
+    // window (Return presses the default button); the kit does that only for Command and
+    // Control, so the offer is made here.
+    if (platform::View* root = rootView(); root && root->performKeyEquivalent(event))
+        return;
+    // Other plain keys are dropped without a beep: the phone window has no use for them.
 }
 
 platform::View* MainAppWindow::fieldEditor(bool createFlag, platform::Object* client) {
