@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 using platform::Color;
 using platform::Rect;
@@ -47,39 +46,4 @@ void LevelIndicator::drawRect(const Rect& /*dirtyRect*/) {
     context->fillRect(filled);
     context->setStrokeColor(Color(0.55, 0.55, 0.55, 1));
     platform::BezierPath::strokeRect(track);
-}
-
-void ProgressIndicator::startAnimation(platform::Object* /*sender*/) {
-    if (_animating)
-        return;
-    _animating = true;
-    setNeedsDisplay(true);
-}
-
-void ProgressIndicator::stopAnimation(platform::Object* /*sender*/) {
-    if (!_animating)
-        return;
-    _animating = false;
-    setNeedsDisplay(true);
-}
-
-void ProgressIndicator::drawRect(const Rect& /*dirtyRect*/) {
-    platform::GraphicsContext* context = platform::GraphicsContext::currentContext();
-    if (!context || !_animating)
-        return;
-    const Rect b = bounds();
-    const double cx = b.midX();
-    const double cy = b.midY();
-    const double outer = std::min(b.width(), b.height()) / 2 - 1;
-    const double inner = outer * 0.45;
-    constexpr int kSpokes = 12;
-    for (int i = 0; i < kSpokes; ++i) {
-        const double angle = std::numbers::pi / 2 - i * 2 * std::numbers::pi / kSpokes;
-        platform::BezierPath spoke;
-        spoke.moveToPoint({cx + inner * std::cos(angle), cy + inner * std::sin(angle)});
-        spoke.lineToPoint({cx + outer * std::cos(angle), cy + outer * std::sin(angle)});
-        spoke.setLineWidth(std::max(1.0, outer / 5));
-        context->setStrokeColor(Color(0.2, 0.2, 0.2, 1.0 - 0.7 * i / kSpokes));
-        spoke.stroke();
-    }
 }

@@ -25,19 +25,3 @@ private:
     double _maxValue = 1;
     double _value = 0;
 };
-
-// A spinning indicator of work under way. It shows only while animating; the spokes are
-// drawn still, since the work it marks is short and a redraw timer would keep the loop busy.
-class ProgressIndicator : public platform::View {
-public:
-    explicit ProgressIndicator(const platform::Rect& frame = {}) : View(frame) {}
-
-    void startAnimation(platform::Object* sender);
-    void stopAnimation(platform::Object* sender);
-    bool isAnimating() const { return _animating; }
-
-    void drawRect(const platform::Rect& dirtyRect) override;
-
-private:
-    bool _animating = false;
-};

@@ -14,6 +14,7 @@
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/PopUpButton.h"
+#include "platform/kit/ProgressIndicator.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
 #include "support/Localization.h"
@@ -233,8 +234,10 @@ struct LoginController::Builder {
         c._autoLoginMessage = makeLabel(Rect(20, passwordBottom - 5 - 17, kWidth - 40, 17), "", 11);
         c._autoLoginLevel = std::make_shared<LevelIndicator>(
             Rect(20, c._autoLoginMessage->frame().minY() - 5 - 10, kWidth - 40, 10));
-        c._loginProgressIndicator = std::make_shared<ProgressIndicator>(
+        c._loginProgressIndicator = std::make_shared<platform::ProgressIndicator>(
             Rect(kWidth / 2 - 8, passwordBottom - 15 - 16, 16, 16));
+        c._loginProgressIndicator->setStyle(platform::ProgressIndicatorStyle::Spinning);
+        c._loginProgressIndicator->setDisplayedWhenStopped(false);
         c._loginStatusMessage =
             makeLabel(Rect(kWidth / 2 + 5 - 50, passwordBottom - 15 - 16 - 10 - 17, 100, 17), "",
                       11, platform::TextAlignment::Center);

@@ -18,7 +18,6 @@
 #include <vector>
 
 class LevelIndicator;
-class ProgressIndicator;
 class QXButton;
 class QXButtonCell;
 class QXCollectionWindow;
@@ -26,6 +25,7 @@ class SecureTextField;
 namespace platform {
 class Button;
 class PopUpButton;
+class ProgressIndicator;
 class TextField;
 class Timer;
 } // namespace platform
@@ -186,7 +186,9 @@ public:
     platform::Button* loginButton() const;
     platform::Button* forgotPasswordButton() const;
     LevelIndicator* autoLoginLevel() const { return _autoLoginLevel.get(); }
-    ProgressIndicator* loginProgressIndicator() const { return _loginProgressIndicator.get(); }
+    platform::ProgressIndicator* loginProgressIndicator() const {
+        return _loginProgressIndicator.get();
+    }
     platform::TextField* autoLoginMessage() const { return _autoLoginMessage.get(); }
     platform::TextField* loginStatusMessage() const { return _loginStatusMessage.get(); }
     QXViewLayoutManager& layoutManager() { return _layoutManager; }
@@ -235,7 +237,7 @@ private:
     std::shared_ptr<QXButton> _forgotPasswordButton;
     QXButtonCell* _forgotPasswordButtonCell = nullptr;
     std::shared_ptr<LevelIndicator> _autoLoginLevel;
-    std::shared_ptr<ProgressIndicator> _loginProgressIndicator;
+    std::shared_ptr<platform::ProgressIndicator> _loginProgressIndicator;
     std::shared_ptr<platform::TextField> _autoLoginMessage;
     std::shared_ptr<platform::TextField> _loginStatusMessage;
     // The text of the no-login part.

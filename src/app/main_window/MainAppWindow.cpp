@@ -2,7 +2,6 @@
 
 #include "app/calls/CallModuleController.h"
 #include "app/core/AppController.h"
-#include "app/core/Indicators.h"
 #include "app/core/SecureTextField.h"
 #include "app/main_window/AdvertisementModuleController.h"
 #include "app/main_window/DialpadWindowController.h"
@@ -19,6 +18,7 @@
 #include "platform/kit/ImageView.h"
 #include "platform/kit/InterfaceDefinition.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/ProgressIndicator.h"
 #include "support/BrandText.h"
 #include "support/Localization.h"
 #include "support/Notifications.h"
@@ -153,10 +153,10 @@ std::shared_ptr<MainAppWindow> MainAppWindow::makeFromInterfaceDefinition() {
     window->setSplashScreenView(splash);
 
     auto importing = platform::make<QXContentView>(Rect(0, 0, 340, 120));
-    auto spinner = std::make_shared<ProgressIndicator>(Rect(154, 44, 32, 32));
+    auto spinner = std::make_shared<platform::ProgressIndicator>(Rect(154, 44, 32, 32));
+    spinner->setStyle(platform::ProgressIndicatorStyle::Spinning);
     spinner->setAutoresizingMask(platform::ViewMinXMargin | platform::ViewMaxXMargin |
                                  platform::ViewMinYMargin | platform::ViewMaxYMargin);
-    spinner->startAnimation(nullptr);
     importing->addSubview(spinner);
     window->setImportingView(importing);
 
