@@ -24,10 +24,13 @@
 #include "support/Notifications.h"
 #include "support/ValueTransformers.h"
 #include "widgets/QXBaseFrameView.h"
+#include "widgets/QXBezierButtonCell.h"
+#include "widgets/QXBezierComboButtonCell.h"
 #include "widgets/QXContentView.h"
 #include "widgets/QXGradient.h"
 #include "widgets/QXOutlinePath.h"
 #include "widgets/QXPartitionView.h"
+#include "widgets/QXScalableButton.h"
 #include "widgets/QXToolBar.h"
 
 #include <cmath>
@@ -113,6 +116,43 @@ std::shared_ptr<platform::View> moduleViewNamed(std::string_view name) {
     if (name == "advertisement")
         return AdvertisementModuleController::sharedController().theView();
     return nullptr;
+}
+
+// The brand's class-wide button defaults. A key the brand leaves out keeps the built-in value
+// rather than an empty shape or a translucent grey.
+void applyButtonDefaults(const platform::Value& buttons) {
+    if (const platform::Value& shape = buttons["defaultShape"]; shape.isArray()) {
+        auto path = std::make_shared<QXOutlinePath>(QXOutlinePath::initFromArray(shape));
+        QXBezierComboButtonCell::setDefaultShape(path);
+        QXBezierButtonCell::setDefaultShape(path);
+    }
+    if (const platform::Value& shape = buttons["defaultShapeRight"]; shape.isArray())
+        QXBezierComboButtonCell::setDefaultShapeRight(
+            std::make_shared<QXOutlinePath>(QXOutlinePath::initFromArray(shape)));
+    if (auto gradient =
+            QXGradient::gradientFromString(buttons["defaultPressedGradient"].string())) {
+        QXBezierComboButtonCell::setDefaultPressedGradient(gradient);
+        QXBezierButtonCell::setDefaultPressedGradient(gradient);
+    }
+    if (auto gradient = QXGradient::gradientFromString(buttons["defaultNormalGradient"].string())) {
+        QXBezierComboButtonCell::setDefaultNormalGradient(gradient);
+        QXBezierButtonCell::setDefaultNormalGradient(gradient);
+    }
+    if (const std::string* text = buttons["defaultBorderColor"].string()) {
+        const platform::Color color = colorWithRGBAfromString(*text);
+        QXBezierComboButtonCell::setDefaultBorderColor(color);
+        QXBezierButtonCell::setDefaultBorderColor(color);
+    }
+    if (const std::string* text = buttons["defaultFontColor"].string()) {
+        const platform::Color color = colorWithRGBAfromString(*text);
+        QXBezierComboButtonCell::setDefaultFontColor(color);
+        QXBezierButtonCell::setDefaultFontColor(color);
+        QXScalableButton::setDefaultFontColor(color);
+    }
+    if (const platform::Value& show = buttons["showBorder"]; !show.isNull()) {
+        QXBezierComboButtonCell::setDefaultShowBorder(show.boolValue());
+        QXBezierButtonCell::setDefaultShowBorder(show.boolValue());
+    }
 }
 
 void registerToolbarViewDefinition() {
@@ -234,6 +274,7 @@ void MainAppWindow::assembleFromBrand(const platform::Value& brand) {
         setBkgPath(std::make_shared<QXOutlinePath>(QXOutlinePath::initFromArray(path)));
 
     setExcludedFromWindowsMenu(true);
+    applyButtonDefaults(brand["Buttons"]);
 
     _logoView = LogoView::initOnView(*frameView(), brand["Logo"]);
 

@@ -5,9 +5,12 @@
 #include "platform/kit/Control.h"
 #include "platform/kit/ValueTransformer.h"
 #include "support/Notifications.h"
+#include "widgets/QXBezierButtonCell.h"
+#include "widgets/QXBezierComboButtonCell.h"
 #include "widgets/QXContentView.h"
 #include "widgets/QXFrameView.h"
 #include "widgets/QXPartitionView.h"
+#include "widgets/QXScalableButton.h"
 
 #include <cstdlib>
 
@@ -186,6 +189,41 @@ TEST_F(MainWindowTest, BrandVariantsOfModulesMarginAndPath) {
         EXPECT_EQ(window.logoView()->frame().size, Size()) << "no logo in the brand";
         EXPECT_EQ(window.currentViewName(), "login") << c.name;
     }
+}
+
+TEST_F(MainWindowTest, TheBrandSetsTheButtonClassesDefaults) {
+    struct Restore {
+        ~Restore() {
+            for (auto set : {&QXBezierButtonCell::setDefaultShowBorder,
+                             &QXBezierComboButtonCell::setDefaultShowBorder})
+                set(true);
+            QXBezierButtonCell::setDefaultBorderColor(std::nullopt);
+            QXBezierComboButtonCell::setDefaultBorderColor(std::nullopt);
+            QXBezierButtonCell::setDefaultFontColor(std::nullopt);
+            QXBezierComboButtonCell::setDefaultFontColor(std::nullopt);
+            QXScalableButton::setDefaultFontColor(std::nullopt);
+        }
+    } restore;
+    QXBezierButtonCell::setDefaultFontColor(Color(0, 1, 0, 1));
+    startOver(bundleWith([](Value& brand, Value&) {
+        Value buttons = brand["Buttons"];
+        buttons.setObject("defaultBorderColor", Value("(1,0,0,1)"));
+        buttons.setObject("showBorder", Value(false));
+        buttons.removeObjectForKey("defaultFontColor");
+        brand.setObject("Buttons", buttons);
+    }));
+    launch();
+    for (const QXBezierButtonDefaults* d :
+         {&QXBezierButtonCell::defaults(), &QXBezierComboButtonCell::defaults()}) {
+        EXPECT_EQ(d->borderColor, Color(1, 0, 0, 1));
+        EXPECT_FALSE(d->showBorder);
+        EXPECT_NE(d->shape, nullptr);
+        EXPECT_NE(d->normalGradient, nullptr);
+        EXPECT_NE(d->pressedGradient, nullptr);
+    }
+    EXPECT_NE(QXBezierComboButtonCell::defaults().shapeRight, nullptr);
+    EXPECT_EQ(QXBezierButtonCell::defaults().fontColor, Color(0, 1, 0, 1))
+        << "a key the brand leaves out changes nothing";
 }
 
 TEST_F(MainWindowTest, TheProductNameReplacesThePlaceholderInTheMainMenu) {
