@@ -23,6 +23,7 @@ class LoginController;
 class ScriptCommand;
 struct URLEntryResult;
 class ToastWindowController;
+class ContactImportExportController;
 namespace platform {
 class Alert;
 }
@@ -164,6 +165,12 @@ public:
     bool hibernationSuspend() const { return _hibernationSuspend; }
     void setHibernationSuspend(bool flag) { _hibernationSuspend = flag; }
 
+    // Contact import and export sheets (AppController_ContactImport.cpp): the actions of the
+    // menus and the contact lists, and the controller that runs the sheets.
+    void importContacts(platform::Object* sender);
+    void exportContacts(platform::Object* sender);
+    ContactImportExportController& contactImportExportController();
+
 private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
@@ -222,6 +229,7 @@ private:
     E911ProvisioningController* _e911ProvisioningController = nullptr;
     E911AddressConfirmationController* _e911AddressConfirmationController = nullptr;
     std::shared_ptr<OVContactImporterExporter> _contactImporterExporter;
+    std::shared_ptr<ContactImportExportController> _contactImportExportController;
     std::shared_ptr<LoginProfileItem> _loginProfile;
     std::shared_ptr<OVConnectService> _connectService;
     std::string _selfPresenceMessage;

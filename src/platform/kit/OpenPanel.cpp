@@ -323,10 +323,14 @@ void SavePanel::beginSheetModalForWindow(Window& window, CompletionHandler handl
     asSheet_ = true;
     running_ = true;
     chosen_.clear();
-    // The sheet keeps the panel alive until its handler has run.
-    auto keep = sharedWindow();
+    // The owner keeps the panel while it is shown; a panel that went away with its parent
+    // hears nothing more.
+    std::weak_ptr<Window> weak = sharedWindow();
     WindowServer::shared().beginSheet(
-        *this, window, [this, keep, handler = std::move(handler)](int code) {
+        *this, window, [this, weak, handler = std::move(handler)](int code) {
+            if (weak.expired()) {
+                return;
+            }
             // Ended from outside (a sheet tracker): that is a cancel.
             const int result = code == FileHandlingPanelOKButton ? FileHandlingPanelOKButton
                                                                  : FileHandlingPanelCancelButton;

@@ -48,7 +48,8 @@ public:
     const std::filesystem::path& filename() const { return chosen_; }
 
     // Shows the panel as a sheet on `window`; the handler hears OK or Cancel after the panel
-    // has left the screen.
+    // has left the screen. The caller keeps the panel until then, and lets it go no earlier
+    // than the next pass of the main loop: the handler runs inside the panel's own call.
     void beginSheetModalForWindow(Window& window, CompletionHandler handler);
     // Shows the panel application-modally and answers OK or Cancel.
     int runModal();
