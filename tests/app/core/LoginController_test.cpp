@@ -438,5 +438,70 @@ TEST_F(LoginTest, ThePasswordIsNeverDrawnNorCopied) {
         "before");
 }
 
+TEST_F(LoginTest, AProfileWithoutSignInShowsTheSplashAndSendsAfterTwoSeconds) {
+    useProfiles({profile(1, "NO_LOGIN")});
+    SignInRecorder recorder;
+    MainAppWindow& window = launch();
+    EXPECT_EQ(window.currentViewName(), "splash");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(login().parentWindow(), nullptr) << "nothing to take out of the window later";
+    runFor(1.9);
+    EXPECT_EQ(recorder.started, 0);
+    runFor(0.2);
+    EXPECT_EQ(recorder.started, 1);
+    runFor(1);
+    EXPECT_EQ(recorder.succeeded.size(), 1u);
+}
+
+TEST_F(LoginTest, AProfileUpdateReadsTheProfilesAgain) {
+    const struct {
+        const char* name;
+        Value::Array profiles;
+        std::string message;
+        bool sentAgain;
+    } cases[] = {
+        {"three profiles: the second is chosen and the user decides",
+         {profile(1, "BUILTIN"), profile(2, "MANUAL"), profile(3, "LOCAL")},
+         "Your provider changed the way you sign in.",
+         false},
+        {"two profiles: the request goes out again at once",
+         {profile(1, "BUILTIN"), profile(2, "MANUAL")},
+         "",
+         true},
+    };
+    for (const auto& c : cases) {
+        useProfiles(c.profiles);
+        launch();
+        login().loginFailed("an older error");
+        login().setLoggingIn(true);
+        login().profileUpdated(c.message);
+        EXPECT_EQ(login().profilesMenu()->indexOfSelectedItem(), 1) << c.name;
+        EXPECT_EQ(engine().loggingIn(), c.sentAgain) << c.name;
+        EXPECT_EQ(login().loggingIn(), c.sentAgain) << c.name;
+        EXPECT_EQ(login().profilesMenu()->isHidden(), c.sentAgain) << c.name;
+        if (c.message.empty()) {
+            EXPECT_EQ(login().errorMsg()->stringValue(), "") << c.name;
+        } else {
+            EXPECT_EQ(login().primaryMsg()->stringValue(), c.message) << c.name;
+        }
+    }
+}
+
+TEST_F(LoginTest, TheLinksOpenTheBrandsAddresses) {
+    std::vector<std::string> opened;
+    LoginController::setURLOpener([&](const std::string& url) { opened.push_back(url); });
+    launch();
+    ASSERT_FALSE(login().helpButton()->isHidden()) << "the brand names a help address";
+    ASSERT_FALSE(login().forgotPasswordButton()->isHidden());
+    login().loginFailed("Wrong password");
+    click(*login().forgotPasswordButton());
+    click(*login().helpButton());
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].rfind("https://accounts.orvanta.example/reset?user=", 0), 0u) << opened[0];
+    EXPECT_EQ(opened[1], "https://help.orvanta.example/lumiq/en-US/signin.html");
+    EXPECT_EQ(login().errorMsg()->stringValue(), "");
+    EXPECT_TRUE(login().errorMsg()->isHidden());
+}
+
 } // namespace
 } // namespace app_test
