@@ -19,6 +19,8 @@ public:
     virtual void networkChanged(bool up) = 0;
     virtual void systemSleep(bool suspended) = 0;
     virtual void accountStatusReported(int accountID, const AccountAnswer& answer) = 0;
+    // The server withdrew the account from the session (a provisioning change).
+    virtual void accountWithdrawn(int accountID) = 0;
     virtual void voiceMailCountReported(int count) = 0;
     virtual void noticeReceived(Notification::Type type, const std::string& extraInfo) = 0;
 
@@ -34,6 +36,8 @@ public:
     virtual void chatInvitationReceived(const std::string& roomAddress, const std::string& address,
                                         const std::string& displayName,
                                         const std::string& message) = 0;
+    // The other party left the one-to-one chat with the address.
+    virtual void chatEndedByRemote(const std::string& address) = 0;
     virtual void presenceChanged(const std::string& address, OVPresenceStatus status,
                                  const std::string& message) = 0;
     virtual void presenceRequested(const std::string& address, const std::string& displayName,

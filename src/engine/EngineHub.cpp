@@ -49,6 +49,18 @@ void EngineHub::accountStatusReported(int accountID, const AccountAnswer& answer
     }
 }
 
+void EngineHub::accountWithdrawn(int accountID) {
+    auto phone = context_->phone();
+    auto service = phone && context_->started() ? phone->getAccountService() : nullptr;
+    auto account = service ? service->account(accountID) : nullptr;
+    if (!account) {
+        return;
+    }
+    account->cancelPendingRequest();
+    account->applyStatus(OVAccountStatus::statusShutdown);
+    service->removeAccount(account);
+}
+
 void EngineHub::voiceMailCountReported(int count) {
     if (auto phone = context_->phone(); phone && context_->started()) {
         phone->getAccountService()->setNewVoiceMailCount(count);
@@ -95,6 +107,14 @@ void EngineHub::chatInvitationReceived(const std::string& roomAddress, const std
     if (auto phone = context_->phone(); phone && context_->started()) {
         phone->getIMService()->receiveInvitation(
             std::make_shared<ChatInvitation>(context_, roomAddress, address, displayName, message));
+    }
+}
+
+void EngineHub::chatEndedByRemote(const std::string& address) {
+    auto phone = context_->phone();
+    auto session = phone ? phone->getIMService()->findSession(address, false) : nullptr;
+    if (session) {
+        session->terminate();
     }
 }
 

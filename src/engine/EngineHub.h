@@ -17,6 +17,7 @@ public:
     void networkChanged(bool up) override;
     void systemSleep(bool suspended) override;
     void accountStatusReported(int accountID, const AccountAnswer& answer) override;
+    void accountWithdrawn(int accountID) override;
     void voiceMailCountReported(int count) override;
     void noticeReceived(Notification::Type type, const std::string& extraInfo) override;
 
@@ -30,6 +31,7 @@ public:
     void chatInvitationReceived(const std::string& roomAddress, const std::string& address,
                                 const std::string& displayName,
                                 const std::string& message) override;
+    void chatEndedByRemote(const std::string& address) override;
     void presenceChanged(const std::string& address, OVPresenceStatus status,
                          const std::string& message) override;
     void presenceRequested(const std::string& address, const std::string& displayName,

@@ -12,7 +12,7 @@ class AutoUpdater;
 class EngineContext;
 
 // Callbacks of the auto-update dialog model.
-class OVAutoUpdateDialogModelPro : public OVModelPro {
+class OVAutoUpdateDialogModelPro : public virtual OVModelPro {
 public:
     virtual void ovmdCloseRequested() {}
 };

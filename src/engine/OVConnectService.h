@@ -64,7 +64,7 @@ private:
 };
 
 // Callbacks of the hosted-service account model.
-class OVConnectAccountModelPro : public OVModelPro {
+class OVConnectAccountModelPro : public virtual OVModelPro {
 public:
     virtual void ovmdConnectAccountPropertyChanged(const std::string& /*propertyName*/) {}
     virtual void ovmdConnectAccountFocusRequested(const std::string& /*propertyName*/) {}

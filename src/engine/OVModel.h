@@ -7,7 +7,8 @@
 #include <string_view>
 
 // Callbacks of every view model: a property changed, named as the model names it. Models
-// with more callbacks extend this protocol.
+// with more callbacks extend this protocol virtually, so that one listener (the application
+// controller) can answer several kinds of model and still be a plain OVModelPro.
 class OVModelPro {
 public:
     virtual ~OVModelPro() = default;

@@ -18,7 +18,7 @@ private:
 
 // Callbacks of the window service: the engine wants a model shown. The interface tells the
 // kinds apart by the model's class (hosted-service set-up, auto-update dialog, web address).
-class OVWindowServicePro : public OVModelPro {
+class OVWindowServicePro : public virtual OVModelPro {
 public:
     virtual void ovmdWindowServiceOnShow(const std::shared_ptr<OVModel>& /*model*/) {}
 };

@@ -89,6 +89,11 @@ void Scenario::failNextRegistration(std::string_view accountName, OVAccountFailu
     }
 }
 
+void Scenario::accountRemoved(std::string_view accountName) {
+    const int id = accountID(accountName);
+    send([id](EngineEvents& e) { e.accountWithdrawn(id); });
+}
+
 void Scenario::voiceMail(int newMessages) {
     send([newMessages](EngineEvents& e) { e.voiceMailCountReported(newMessages); });
 }
@@ -133,6 +138,10 @@ void Scenario::chatInvitation(std::string roomAddress, std::string address, std:
           displayName = std::move(displayName), message = std::move(message)](EngineEvents& e) {
         e.chatInvitationReceived(roomAddress, address, displayName, message);
     });
+}
+
+void Scenario::chatEnded(std::string address) {
+    send([address = std::move(address)](EngineEvents& e) { e.chatEndedByRemote(address); });
 }
 
 void Scenario::presenceChange(std::string address, OVPresenceStatus status, std::string message) {

@@ -45,6 +45,8 @@ public:
     // The account's next registration fails so.
     void failNextRegistration(std::string_view accountName, OVAccountFailureCause cause,
                               int sipFailureCode = 0);
+    // The server takes the account out of the session.
+    void accountRemoved(std::string_view accountName);
     void voiceMail(int newMessages);
     void notice(Notification::Type type, std::string extraInfo = {});
 
@@ -59,6 +61,8 @@ public:
                          bool viaSms = false);
     void chatInvitation(std::string roomAddress, std::string address, std::string displayName,
                         std::string message = {});
+    // The other party leaves the one-to-one chat.
+    void chatEnded(std::string address);
     void presenceChange(std::string address, OVPresenceStatus status, std::string message = {});
     void presenceRequest(std::string address, std::string displayName,
                          std::string inviteMessage = {}, std::string_view accountName = {});
