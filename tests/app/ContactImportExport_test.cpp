@@ -273,6 +273,21 @@ TEST_F(ContactSheetsTest, TheAddressBookIsHandedToItsImportWindow) {
     EXPECT_EQ(sheets().resultAlert(), nullptr) << "a result nobody waits for shows nothing";
 }
 
+TEST_F(ContactSheetsTest, ASheetAskedForTwiceBehindAnotherComesOnce) {
+    sheets().contactsExported(false, 0);
+    Alert* alert = alertShown();
+    ASSERT_NE(alert, nullptr);
+    sheets().importContacts(nullptr);
+    sheets().importContacts(nullptr);
+    EXPECT_EQ(attached(), alert->window()) << "the import sheet waits behind the alert";
+    alert->pressButtonForTesting(0);
+    ASSERT_EQ(attached(), sheets().contactImportSheet());
+    sheets().contactImportCancel(nullptr);
+    EXPECT_EQ(attached(), nullptr) << "and is not begun a second time";
+    sheets().importContacts(nullptr);
+    EXPECT_EQ(attached(), sheets().contactImportSheet()) << "it opens again once ended";
+}
+
 TEST_F(ContactSheetsTest, ExportingCardsToAFolderChosenWithBrowse) {
     sheets().exportContacts(nullptr);
     ASSERT_EQ(attached(), sheets().contactExportSheet());

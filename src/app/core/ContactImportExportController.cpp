@@ -274,9 +274,11 @@ void ContactImportExportController::reopenLater(Action action) {
 
 void ContactImportExportController::importContacts(platform::Object* /*sender*/) {
     platform::Window* window = sheetWindow();
-    if (_owner.isLoggedOut() || !window || _contactImportSheet->isSheet()) {
+    // A sheet waits while another is on the window; it is begun only once meanwhile.
+    if (_owner.isLoggedOut() || !window || _importSheetBegun) {
         return;
     }
+    _importSheetBegun = true;
     const long tag = importFormatTag();
     _importButton->setEnabled(!_importLocationTextField->stringValue().empty() ||
                               tag == kTagAddressBook);
@@ -353,6 +355,7 @@ void ContactImportExportController::contactImportCancel(platform::Object* /*send
 void ContactImportExportController::contactImportSheetDidEnd(platform::Window& sheet,
                                                              int returnCode,
                                                              void* /*contextInfo*/) {
+    _importSheetBegun = false;
     SheetsTracker::sharedController().deRegisterSheet(&sheet, &_owner);
     sheet.orderOut(nullptr);
     if (returnCode < 1) {
@@ -382,9 +385,10 @@ void ContactImportExportController::contactImportSheetDidEnd(platform::Window& s
 
 void ContactImportExportController::exportContacts(platform::Object* /*sender*/) {
     platform::Window* window = sheetWindow();
-    if (_owner.isLoggedOut() || !window || _contactExportSheet->isSheet()) {
+    if (_owner.isLoggedOut() || !window || _exportSheetBegun) {
         return;
     }
+    _exportSheetBegun = true;
     _exportButton->setEnabled(true);
     if (_exportFileTextField->stringValue().empty()) {
         const bool csv = exportFormatTag() == kTagCSV;
@@ -471,6 +475,7 @@ std::string ContactImportExportController::exportFilePath() const {
 void ContactImportExportController::contactExportSheetDidEnd(platform::Window& sheet,
                                                              int returnCode,
                                                              void* /*contextInfo*/) {
+    _exportSheetBegun = false;
     SheetsTracker::sharedController().deRegisterSheet(&sheet, &_owner);
     sheet.orderOut(nullptr);
     if (returnCode < 1) {

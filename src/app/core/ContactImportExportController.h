@@ -141,6 +141,9 @@ private:
     std::shared_ptr<platform::Button> _exportBrowseButton;
     bool _importing = false;
     bool _exporting = false;
+    // Begun and not yet ended (on the window, or waiting behind another sheet).
+    bool _importSheetBegun = false;
+    bool _exportSheetBegun = false;
 
     std::shared_ptr<platform::OpenPanel> _filePanel;
     std::shared_ptr<platform::Alert> _overwriteAlert;
