@@ -3,7 +3,10 @@
 #include "app/core/MainMenu.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
+#include "platform/kit/Alert.h"
 #include "platform/kit/Application.h"
+#include "platform/kit/Panel.h"
+#include "platform/kit/WindowServer.h"
 #include "platform/screen/ScreenSelection.h"
 
 #include <cstdlib>
@@ -56,6 +59,17 @@ int main(int argc, char** argv) {
 
     // Real windows when a display is there, off-screen ones otherwise.
     platform::installScreenBackend(headless);
+    if (headless) {
+        // Nobody can answer an application-modal alert off screen: its texts go to the log
+        // and it ends as if its first button had been pressed, so the program never waits
+        // for ever. Sheets stay up; they block nothing but their window.
+        platform::Alert::setPresentationHook([](platform::Alert& alert) {
+            if (alert.window() && alert.window()->isSheet())
+                return;
+            platform::Logf("Alert: %@ - %@", alert.messageText(), alert.informativeText());
+            platform::WindowServer::shared().stopModalWithCode(platform::AlertFirstButtonReturn);
+        });
+    }
 
     registerMainMenuInterfaceDefinition();
     auto& application = platform::Application::sharedApplication();

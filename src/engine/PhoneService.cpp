@@ -22,6 +22,23 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Copies a property-list dictionary into the settings tree: a dictionary is a block, anything
+// else a committed leaf value.
+void applyDefaults(SettingBlock& block, const platform::Value& values) {
+    const auto* entries = values.dictionary();
+    if (!entries) {
+        return;
+    }
+    for (const auto& [name, value] : *entries) {
+        auto child = block.sub(name);
+        if (value.isDictionary()) {
+            applyDefaults(*child, value);
+        } else {
+            child->setValue(value, true);
+        }
+    }
+}
+
 } // namespace
 
 PhoneService::PhoneService() : PhoneService(std::make_shared<EngineContext>()) {}
@@ -51,7 +68,15 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       mucListService_(std::make_shared<MUCListService>()),
       dialPlanService_(std::make_shared<DialPlanService>()),
       contactImporterExporter_(std::make_shared<OVContactImporterExporter>(context_)),
-      autoUpdater_(std::make_shared<AutoUpdater>(context_)) {}
+      autoUpdater_(std::make_shared<AutoUpdater>(context_)) {
+    // The product's defaults ("engine/settings-defaults.plist" of the main bundle) are what a
+    // new user starts with; without them every switch would read off.
+    const auto defaults = platform::Bundle::mainBundle().resourcePath() / "engine" /
+                          "settings-defaults.plist";
+    if (auto values = platform::Value::readPropertyListFile(defaults)) {
+        applyDefaults(*preferenceSettings_, *values);
+    }
+}
 
 std::string PhoneService::getUserSettingFolder() const {
     if (userSettingFolder_) {

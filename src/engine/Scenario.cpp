@@ -39,6 +39,10 @@ void Scenario::failNextLogin(OVLoginFailureReason reason, std::string message) {
     }
 }
 
+void Scenario::failNextStart(std::string reason) {
+    engine_.failNextStart(std::move(reason));
+}
+
 void Scenario::updateProfileOnNextLogin(std::string message) {
     if (auto* net = network()) {
         LoginAnswer answer;

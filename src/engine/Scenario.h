@@ -31,6 +31,8 @@ public:
     // Sign-in: how the server answers the next request, whatever its credentials.
     void failNextLogin(OVLoginFailureReason reason, std::string message = {});
     void updateProfileOnNextLogin(std::string message);
+    // Start: the next start of the session fails with the reason.
+    void failNextStart(std::string reason = "The session could not be started.");
 
     // The session.
     void serverForcedLogout(OVLogoutReason reason = OVLogoutReason::serverForced);

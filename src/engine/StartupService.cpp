@@ -216,6 +216,12 @@ void StartupService::start(std::string loginName) {
             self.notifyDelegates([](OVStartupServicePro& d) { d.ovssStartCompleted(); });
             return;
         }
+        if (self.failNextStart_) {
+            const std::string reason = std::move(*self.failNextStart_);
+            self.failNextStart_.reset();
+            self.notifyDelegates([&](OVStartupServicePro& d) { d.ovssStartFailed(reason); });
+            return;
+        }
         if (!loginName.empty()) {
             self.phoneService_->setUserName(loginName);
         }

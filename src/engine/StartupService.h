@@ -113,6 +113,8 @@ public:
     // Engine side: the server asks for a logout; the system goes to sleep or wakes.
     void requestLogout(LogoutReason reason);
     void setHibernating(bool suspended);
+    // Engine side: the next start answers ovssStartFailed with the reason instead of starting.
+    void failNextStart(std::string reason) { failNextStart_ = std::move(reason); }
 
     const EngineStore& store() const { return store_; }
 
@@ -138,6 +140,7 @@ private:
     unsigned loginGeneration_ = 0;
     bool started_ = false;
     bool hibernating_ = false;
+    std::optional<std::string> failNextStart_;
 };
 
 // Callbacks of the startup service, in the order of the start-up road. Every one is optional.

@@ -15,7 +15,15 @@ public:
 
     // The module's view, made on first use; its height is the module's starting height.
     std::shared_ptr<platform::View> theView();
+    // Takes the engine's services into use once the engine has started; counted so far.
+    void setup() { ++_setupCount; }
+    int setupCount() const { return _setupCount; }
+    // Listens to the conversation service once the main view is up; counted so far.
+    void setupServices() { ++_setupServicesCount; }
+    int setupServicesCount() const { return _setupServicesCount; }
 
 private:
     std::shared_ptr<platform::View> _theView;
+    int _setupCount = 0;
+    int _setupServicesCount = 0;
 };

@@ -34,6 +34,7 @@ AppController::AppController() : _logoutReason(StartupService::LogoutReason::use
 }
 
 AppController::~AppController() {
+    tearDownSignIn();
     detachToastService();
     detachPhoneStatusMessage();
     StartupService::instance().removeDelegate(this);
@@ -171,20 +172,6 @@ void AppController::applicationDidUnhide(const platform::Notification& /*notific
 
 void AppController::applicationWillTerminate(const platform::Notification& /*notification*/) {
     saveMainWindowSettings();
-}
-
-void AppController::ovssInitCompleted() {
-    platform::Log("Engine initialisation completed");
-    startSignIn();
-}
-
-void AppController::ovssInitFailed(const std::string& reason) {
-    // Without its store the engine can neither sign in nor keep anything, and nothing else
-    // would ever leave the splash view: quit, and say so in the exit status.
-    platform::Logf("Engine initialisation failed: %@", reason);
-    auto& application = platform::Application::sharedApplication();
-    application.setExitStatus(EXIT_FAILURE);
-    application.terminate(this);
 }
 
 void AppController::updateToolbar() {

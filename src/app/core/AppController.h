@@ -11,6 +11,7 @@
 #include "platform/system/BITHockeyManager.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,7 +19,9 @@
 #include <vector>
 
 class MainAppWindow;
+class ConnectVideoController;
 class DeferredCommand;
+struct MainMenuOutlets;
 class LoginController;
 class ScriptCommand;
 struct URLEntryResult;
@@ -26,7 +29,12 @@ class ToastWindowController;
 class ContactImportExportController;
 namespace platform {
 class Alert;
-}
+class Menu;
+class MenuItem;
+} // namespace platform
+class OVAutoUpdateModel;
+class OVConnectAccountModel;
+class OVWindowService;
 
 // The application's delegate and its one hub: the main menu's interface definition makes it,
 // and every other part of the program reaches the engine's services, the brand dictionary
@@ -77,6 +85,155 @@ public:
 
     void ovssInitCompleted() override;
     void ovssInitFailed(const std::string& reason) override;
+
+    // Sign-in hand-over and engine start (AppController_SignIn.cpp): the engine's answers take
+    // the main window from the login or splash view through sign-in, the intro video, the
+    // engine's start, contact migration and the emergency-address steps to the main view.
+    void ovssLoginStarted() override;
+    void ovssLoginCancelled() override;
+    void ovssLoginProfileUpdated(const std::string& message) override;
+    void ovssLoginSucceeded(const std::string& userName) override;
+    void ovssLoginFailed(StartupService::LoginFailureReason reason,
+                         const std::string& message) override;
+    void ovssStartCompleted() override;
+    void ovssStartFailed(const std::string& reason) override;
+    void contactMigrationComplete() override;
+    void userNameUpdated() override;
+    void e911AddressConfirmationSucceed(bool succeeded) override;
+    void e911DisclaimerSucceed(bool accepted) override;
+    void e911provisioningSucceed(bool succeeded) override;
+    void doe911ThenLaunchApp();
+    void launchMain();
+    // The intro video has ended: the engine starts with the signed-in name.
+    void videoFinishedPlaying(platform::Object* sender);
+    // The diagnostic-logging notice, 2 s after the engine was asked to start while logging
+    // runs, and the user's answer to it.
+    void displayLoggingMessage(platform::Timer& timer);
+    void loggingMessageDidEnd(platform::Alert& alert, int returnCode);
+    // Takes the account, messaging, toast, presence and file-transfer services into use once
+    // the main view is up, and restores the user's last own presence.
+    void prepareAccounts();
+    // Shows the troubleshooting window on its diagnostics pane while the engine runs.
+    void openTroubleshootingDiagnosticsTab(platform::Object* sender);
+    // The main menu's items that the feature switches show and hide (MainMenu.h).
+    void setMenuOutlets(const MainMenuOutlets& outlets);
+    MainMenuOutlets menuOutlets() const;
+    // Opens addresses with the desktop (the disclaimer's answers); tests replace it.
+    using URLOpener = std::function<void(const std::string&)>;
+    static void setURLOpener(URLOpener opener);
+
+    // Logout and quit, as far as the sign-in road needs them (AppController_Logout.cpp): a
+    // forced logout and quitting close every open sheet first and take the services down.
+    void ovssLogoutRequested(StartupService::LogoutReason reason) override;
+    void ovssLogoutStarted(StartupService::LogoutReason reason) override;
+    void ovssLogoutComplete() override;
+    void ovssStopped() override;
+    platform::TerminateReply applicationShouldTerminate(platform::Application& sender) override;
+    void logout(platform::Object* sender);
+    void shutdown();
+    bool isForceShutDown() const { return _forceShutDown; }
+    bool isLoggedIn() const { return _loggedIn; }
+    bool loginEnabled() const { return _loginEnabled; }
+    bool loginStateChanged() const { return _loginStateChanged; }
+    E911ProvisioningController* e911ProvisioningController() const {
+        return _e911ProvisioningController;
+    }
+    E911AddressConfirmationController* e911AddressConfirmationController() const {
+        return _e911AddressConfirmationController;
+    }
+
+    MainAppWindow* mainWindow() const { return _appWindow; }
+    // The main menu's interface definition hands the window over (it keeps it alive).
+    void setMainWindow(MainAppWindow* window) { _appWindow = window; }
+    // The sign-in view's controller while signing in is possible, else null.
+    const std::shared_ptr<LoginController>& loginController() const { return _loginController; }
+    bool isLoggedOut() const { return _loggedOut; }
+    std::shared_ptr<PresenceService> presenceService() const { return _presenceService; }
+    std::shared_ptr<LoginProfileItem> loginProfile() const { return _loginProfile; }
+    StartupService::LogoutReason logoutReason() const { return _logoutReason; }
+    void setLogoutReason(StartupService::LogoutReason reason) { _logoutReason = reason; }
+    platform::Alert* quitAlert() const { return _quitAlert.get(); }
+    bool isAppTerminating() const { return _appIsTerminating; }
+    void setAppShouldBeTerminating(bool terminating) { _appIsTerminating = terminating; }
+    void setRestart(bool restart) { _restart = restart; }
+    std::shared_ptr<PhoneService> phoneService() const { return _phoneService; }
+    void setPhoneService(std::shared_ptr<PhoneService> phoneService) {
+        _phoneService = std::move(phoneService);
+    }
+    std::shared_ptr<DeferredCommand> deferredCommand() const { return _deferredCommand; }
+    void setDeferredCommand(std::shared_ptr<DeferredCommand> command) {
+        _deferredCommand = std::move(command);
+    }
+    const std::string& conversationServiceAvailabilityMessage() const {
+        return _conversationServiceAvailabilityMessage;
+    }
+    void setConversationServiceAvailabilityMessage(std::string message) {
+        _conversationServiceAvailabilityMessage = std::move(message);
+    }
+    const std::string& groupChatInvitationMessage() const { return _groupChatInvitationMessage; }
+    void setGroupChatInvitationMessage(std::string message) {
+        _groupChatInvitationMessage = std::move(message);
+    }
+    const platform::Value::Array& participantsToAdd() const { return _participantsToAdd; }
+    void setParticipantsToAdd(platform::Value::Array participants) {
+        _participantsToAdd = std::move(participants);
+    }
+
+    // Forwards to the toolbar.
+    void updateToolbar();
+
+    // Links and script commands from other programs (AppController_URLEntry.cpp). A link
+    // becomes a deferred command kept in deferredCommand; a refused one answers its reason.
+    URLEntryResult getUrl(std::string_view url);
+    // A request handed over by another start of the program: {"event": "GURL", "url": ...}
+    // or {"command": ..., "directParameter": ..., "arguments": {...}}. The answer holds
+    // "result", or "refused" with the reason.
+    platform::Value handleEntryRequest(const platform::Value& request);
+    platform::Value handleTestScriptCommand(ScriptCommand* command);
+    bool applicationDelegateHandlesKey(platform::Application& sender, std::string_view key);
+    bool applicationShouldOpenUntitledFile(platform::Application& sender);
+    // Reopening the application shows the main window when it is hidden; answers NO.
+    bool applicationOpenUntitledFile(platform::Application& sender);
+
+    const std::vector<bool>& toastSlots() const { return _toastSlots; }
+
+    // Toasts. The engine's toast service announces and takes back toasts; the controller
+    // decides from the alert settings whether to show each, gives it a free slot and hides
+    // the timed ones. A toast that finds every slot taken waits for the next free one.
+    void toastAdded(const std::shared_ptr<Toast>& toast) override;
+    void toastRemoved(const std::shared_ptr<Toast>& toast) override;
+    void timerHideToastCallback(const std::shared_ptr<Toast>& toast);
+    // A contact changed: toasts of contacts no longer in a group (or, with the personal
+    // address book, without a presence) close.
+    void updateToasts();
+    // Listens to the engine's toast service, reading the phone status from its status
+    // service; detaching stops listening, drops waiting toasts and closes the shown ones.
+    void attachToastService(std::shared_ptr<ToastService> toastService,
+                            std::shared_ptr<PhoneStatusService> phoneStatusService);
+    void detachToastService();
+    const std::vector<std::shared_ptr<ToastWindowController>>& toastWindowControllers() const {
+        return _toastWindowControllers;
+    }
+    // The toasts waiting for a free slot, in the order they came.
+    std::vector<std::shared_ptr<Toast>> waitingToasts() const;
+    bool dialPadVisibleBeforeHide() const { return _dialPadVisibleBeforeHide; }
+
+    // The phone's and the accounts' state as the message under the call entry, with links to
+    // the account preferences and a retry (AppController_PhoneStatus.cpp). The ready message
+    // clears itself after a while through hideMessageAreaDelayCallback.
+    void updatePhoneStatusMessage();
+    void hideMessageAreaDelayCallback(platform::Timer& timer);
+    const std::shared_ptr<platform::Timer>& hideStatusMessageTimer() const {
+        return _hideStatusMessageTimer;
+    }
+    bool hibernationSuspend() const { return _hibernationSuspend; }
+    void setHibernationSuspend(bool flag) { _hibernationSuspend = flag; }
+
+    // Contact import and export sheets (AppController_ContactImport.cpp): the actions of the
+    // menus and the contact lists, and the controller that runs the sheets.
+    void importContacts(platform::Object* sender);
+    void exportContacts(platform::Object* sender);
+    ContactImportExportController& contactImportExportController();
 
     MainAppWindow* mainWindow() const { return _appWindow; }
     // The main menu's interface definition hands the window over (it keeps it alive).
@@ -185,11 +342,45 @@ private:
     // Shows `toast` in `slot` (taken from now on) and closes the one it replaces.
     void showToast(const std::shared_ptr<Toast>& toast, int slot, double duration,
                    const std::shared_ptr<ToastWindowController>& replaced);
+    // The menu items of the feature switches, set once the engine has initialised.
+    void adjustMenusForFeatures();
+    // After sign-in: the login name, the intro video or the engine's start.
+    void startEngine();
+    // The phone cannot run: the application quits with a failure status.
+    void quitAfterFailure();
+    // Run at teardown: the sheets the controller began end, timers stop, and nothing the
+    // sign-in road set up can call back into the controller any more.
+    void tearDownSignIn();
+    // Every engine service and model the controller holds is let go, listening stopped.
+    void releaseEngineServices();
     // Frees the controller's slot, lets it go and gives the slot to a waiting toast.
     void dropToastWindowController(ToastWindowController& controller, bool closeWindow);
     void showWaitingToasts();
 
     MainAppWindow* _appWindow = nullptr;
+    std::shared_ptr<platform::Menu> _viewMenu;
+    std::shared_ptr<platform::Menu> _windowMenu;
+    std::shared_ptr<platform::MenuItem> _toolbarMenuItem;
+    std::shared_ptr<platform::MenuItem> _imArchiveMenuItem;
+    std::shared_ptr<platform::MenuItem> _chatRoomListMenuItem;
+    std::shared_ptr<platform::MenuItem> _workgroupMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibCheckUpdateMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibOnlineSupportMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibHelpSeparatorMenuItem;
+    std::shared_ptr<platform::Menu> _actionMenu;
+    std::shared_ptr<platform::Menu> _contactMenu;
+    std::shared_ptr<platform::Menu> _appMenu;
+    std::shared_ptr<platform::Menu> _applicationMenu;
+    std::shared_ptr<platform::MenuItem> _ibLogoutMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibConnectServiceMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibServerConferenceMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibContactMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibActionsMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibQuitMenuItem;
+    std::shared_ptr<platform::MenuItem> _ibUpdateAvailableMenuItem;
+    std::shared_ptr<platform::Menu> _ibUpdateAvailableMenu;
+    std::shared_ptr<platform::Menu> _helpMenu;
+    std::shared_ptr<platform::MenuItem> _ibSendFeedbackMenuItem;
 
     std::optional<platform::Value> _brandDictionary;
     std::vector<bool> _toastSlots;
@@ -232,6 +423,21 @@ private:
     std::shared_ptr<ContactImportExportController> _contactImportExportController;
     std::shared_ptr<LoginProfileItem> _loginProfile;
     std::shared_ptr<OVConnectService> _connectService;
+    std::shared_ptr<OVConnectAccountModel> _connectAccountModel;
+    std::shared_ptr<OVWindowService> _windowService;
+    std::shared_ptr<ConnectVideoController> _connectVideoController;
+    std::shared_ptr<OVAutoUpdateModel> _autoUpdateModel;
+    // The one-shot timer of the diagnostic-logging notice, stopped when the controller goes.
+    std::shared_ptr<platform::Timer> _loggingMessageTimer;
+    std::string _selfPresenceMessage;
+    std::string _conversationServiceAvailabilityMessage;
+    std::shared_ptr<platform::Timer> _hideStatusMessageTimer;
+    std::shared_ptr<DeferredCommand> _deferredCommand;
+    std::string _groupChatInvitationMessage;
+    platform::Value::Array _participantsToAdd;
+    bool _dialPadVisibleBeforeHide = false;
+    std::shared_ptr<platform::Alert> _quitAlert;
+    std::shared_ptr<LoginController> _loginController;
     std::string _selfPresenceMessage;
     std::string _conversationServiceAvailabilityMessage;
     std::shared_ptr<platform::Timer> _hideStatusMessageTimer;

@@ -1,5 +1,7 @@
 #include "app/main_window/PrimaryModuleController.h"
 
+#include "support/PresenceExtensions.h"
+
 namespace {
 
 std::unique_ptr<PrimaryModuleController>& sharedInstance() {
@@ -26,4 +28,12 @@ std::shared_ptr<platform::View> PrimaryModuleController::theView() {
         _theView->setAutoresizingMask(platform::ViewWidthSizable);
     }
     return _theView;
+}
+
+std::optional<std::string> PrimaryModuleController::getPresenceMessage(int status) const {
+    // The presence menu offers the statuses from available (0) to offline (7), each titled
+    // with its status text.
+    if (status < 0 || status > 7)
+        return std::nullopt;
+    return OrvantaExtensions::string(static_cast<OVPresenceStatus>(status));
 }

@@ -5,6 +5,8 @@
 #include "platform/kit/View.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 // The main window's primary module (call entry field, own presence, message area). So far only
@@ -17,6 +19,12 @@ public:
 
     // The module's view, made on first use; its height is the module's starting height.
     std::shared_ptr<platform::View> theView();
+    // Takes the engine's services into use once the engine has started; counted so far.
+    void setup() { ++_setupCount; }
+    int setupCount() const { return _setupCount; }
+    // The title of the presence menu item of that status, none for a status it has no item
+    // for.
+    std::optional<std::string> getPresenceMessage(int status) const;
 
     // The message area under the call entry (PrimaryModuleController_MessageArea.cpp): the
     // text shown there, an empty text hiding the area. Its links carry action names.
@@ -30,4 +38,5 @@ public:
 private:
     std::shared_ptr<platform::View> _theView;
     platform::AttributedString _statusMessage;
+    int _setupCount = 0;
 };

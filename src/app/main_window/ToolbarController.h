@@ -4,6 +4,7 @@
 #include "platform/kit/View.h"
 
 #include <memory>
+#include <string>
 
 // The main window's toolbar strip. Only what the application core calls of it so far; its
 // buttons come with the main window.
@@ -15,6 +16,12 @@ public:
     // Recomputes every toolbar button's visibility, state and badge.
     void updateToolbar();
     int updateCount() const { return updateCount_; }
+    // Builds the toolbar's buttons once the engine has started; counted so far.
+    void setupToolbar() { ++setupCount_; }
+    int setupCount() const { return setupCount_; }
+    // The user's name shown in the toolbar when presence is on.
+    void setDisplayName(std::string name) { displayName_ = std::move(name); }
+    const std::string& displayName() const { return displayName_; }
 
     // The toolbar strip, an outlet set by the interface definition "ToolbarView".
     const std::shared_ptr<platform::View>& theView() const { return theView_; }
@@ -22,5 +29,7 @@ public:
 
 private:
     int updateCount_ = 0;
+    int setupCount_ = 0;
+    std::string displayName_;
     std::shared_ptr<platform::View> theView_;
 };

@@ -1,0 +1,94 @@
+#include "app/preferences/PrefsWindowController.h"
+
+#include "engine/StartupService.h"
+#include "platform/graphics/Font.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/View.h"
+#include "platform/kit/Window.h"
+#include "platform/kit/WindowServer.h"
+#include "support/Localization.h"
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<PrefsWindowController>& sharedInstance() {
+    static std::unique_ptr<PrefsWindowController> controller;
+    return controller;
+}
+
+bool featureOn(std::string_view name) {
+    const auto features = StartupService::instance().featuresService();
+    return features && features->featureAvailable(name);
+}
+
+// A pane whose settings are not built yet: its title on an otherwise empty view.
+class PlaceholderPane : public QXPrefPane {
+public:
+    explicit PlaceholderPane(std::string title) : title_(std::move(title)) {}
+    std::shared_ptr<platform::View> view() override {
+        if (!view_) {
+            view_ = platform::make<platform::View>(platform::Rect(0, 0, 480, 260));
+            view_->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
+            auto label = std::make_shared<platform::TextField>(platform::Rect(20, 210, 440, 24));
+            label->setEditable(false);
+            label->setSelectable(false);
+            label->setBezeled(false);
+            label->setBordered(false);
+            label->setDrawsBackground(false);
+            label->setFont(platform::Font::boldSystemFontOfSize(13));
+            label->setStringValue(title_);
+            view_->addSubview(label);
+        }
+        return view_;
+    }
+
+private:
+    std::string title_;
+    std::shared_ptr<platform::View> view_;
+};
+
+} // namespace
+
+PrefsWindowController& PrefsWindowController::sharedPreferncesWindowController() {
+    auto& shared = sharedInstance();
+    if (!shared)
+        shared = std::make_unique<PrefsWindowController>();
+    return *shared;
+}
+
+bool PrefsWindowController::sharedControllerExists() {
+    return sharedInstance() != nullptr;
+}
+
+void PrefsWindowController::releaseSharedController() {
+    if (auto& shared = sharedInstance()) {
+        shared->close();
+        shared.reset();
+    }
+}
+
+void PrefsWindowController::setupToolbar() {
+    setHorizontalResize(true);
+    auto add = [this](const std::string& identifier, const std::string& label) {
+        addViewController(std::make_shared<PlaceholderPane>(label), identifier, label);
+    };
+    if (featureOn("account_settings"))
+        add("Accounts", QXLS("msg.preferences.accounts.caption", "Accounts"));
+    add("Devices", QXLS("msg.preferences.devices.caption", "Devices"));
+    if (featureOn("transfersEnabled"))
+        add("QuickTransfer", QXLS("msg.preferences.quicktransfer.caption", "Quick Transfer"));
+    add("Advanced", QXLS("msg.preferences.advanced.caption", "Advanced"));
+}
+
+void PrefsWindowController::close() {
+    if (!isWindowLoaded())
+        return;
+    platform::Window* window = this->window();
+    if (window->delegate() == this)
+        window->setDelegate(nullptr);
+    if (platform::Window* sheet = window->attachedSheet())
+        platform::WindowServer::shared().endSheet(*sheet, 0);
+    hideCurrentView();
+    window->close();
+}
