@@ -322,12 +322,6 @@ public:
     bool hibernationSuspend() const { return _hibernationSuspend; }
     void setHibernationSuspend(bool flag) { _hibernationSuspend = flag; }
 
-    // Contact import and export sheets (AppController_ContactImport.cpp): the actions of the
-    // menus and the contact lists, and the controller that runs the sheets.
-    void importContacts(platform::Object* sender);
-    void exportContacts(platform::Object* sender);
-    ContactImportExportController& contactImportExportController();
-
 private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
