@@ -14,6 +14,7 @@
 namespace platform {
 
 class Application;
+class Menu;
 
 // The answer to a request to quit: Cancel keeps running, Now quits, Later makes the
 // application wait (in the modal-panel run-loop mode) for replyToApplicationShouldTerminate.
@@ -62,6 +63,9 @@ public:
     virtual TerminateReply applicationShouldTerminate(Application& /*sender*/) {
         return TerminateReply::Now;
     }
+    // The menu of the application's launcher icon, made afresh each time it opens; null for
+    // none.
+    virtual std::shared_ptr<Menu> applicationDockMenu(Application& /*sender*/) { return nullptr; }
 };
 
 // The one application object: it launches, runs the main run loop, hides, activates and
