@@ -235,93 +235,6 @@ public:
     void exportContacts(platform::Object* sender);
     ContactImportExportController& contactImportExportController();
 
-    MainAppWindow* mainWindow() const { return _appWindow; }
-    // The main menu's interface definition hands the window over (it keeps it alive).
-    void setMainWindow(MainAppWindow* window) { _appWindow = window; }
-    // The sign-in view's controller while signing in is possible, else null.
-    const std::shared_ptr<LoginController>& loginController() const { return _loginController; }
-    bool isLoggedOut() const { return _loggedOut; }
-    std::shared_ptr<PresenceService> presenceService() const { return _presenceService; }
-    std::shared_ptr<LoginProfileItem> loginProfile() const { return _loginProfile; }
-    StartupService::LogoutReason logoutReason() const { return _logoutReason; }
-    void setLogoutReason(StartupService::LogoutReason reason) { _logoutReason = reason; }
-    platform::Alert* quitAlert() const { return _quitAlert.get(); }
-    bool isAppTerminating() const { return _appIsTerminating; }
-    void setAppShouldBeTerminating(bool terminating) { _appIsTerminating = terminating; }
-    void setRestart(bool restart) { _restart = restart; }
-    std::shared_ptr<PhoneService> phoneService() const { return _phoneService; }
-    void setPhoneService(std::shared_ptr<PhoneService> phoneService) {
-        _phoneService = std::move(phoneService);
-    }
-    std::shared_ptr<DeferredCommand> deferredCommand() const { return _deferredCommand; }
-    void setDeferredCommand(std::shared_ptr<DeferredCommand> command) {
-        _deferredCommand = std::move(command);
-    }
-    const std::string& conversationServiceAvailabilityMessage() const {
-        return _conversationServiceAvailabilityMessage;
-    }
-    void setConversationServiceAvailabilityMessage(std::string message) {
-        _conversationServiceAvailabilityMessage = std::move(message);
-    }
-    const std::string& groupChatInvitationMessage() const { return _groupChatInvitationMessage; }
-    void setGroupChatInvitationMessage(std::string message) {
-        _groupChatInvitationMessage = std::move(message);
-    }
-    const platform::Value::Array& participantsToAdd() const { return _participantsToAdd; }
-    void setParticipantsToAdd(platform::Value::Array participants) {
-        _participantsToAdd = std::move(participants);
-    }
-
-    // Forwards to the toolbar.
-    void updateToolbar();
-
-    // Links and script commands from other programs (AppController_URLEntry.cpp). A link
-    // becomes a deferred command kept in deferredCommand; a refused one answers its reason.
-    URLEntryResult getUrl(std::string_view url);
-    // A request handed over by another start of the program: {"event": "GURL", "url": ...}
-    // or {"command": ..., "directParameter": ..., "arguments": {...}}. The answer holds
-    // "result", or "refused" with the reason.
-    platform::Value handleEntryRequest(const platform::Value& request);
-    platform::Value handleTestScriptCommand(ScriptCommand* command);
-    bool applicationDelegateHandlesKey(platform::Application& sender, std::string_view key);
-    bool applicationShouldOpenUntitledFile(platform::Application& sender);
-    // Reopening the application shows the main window when it is hidden; answers NO.
-    bool applicationOpenUntitledFile(platform::Application& sender);
-
-    const std::vector<bool>& toastSlots() const { return _toastSlots; }
-
-    // Toasts. The engine's toast service announces and takes back toasts; the controller
-    // decides from the alert settings whether to show each, gives it a free slot and hides
-    // the timed ones. A toast that finds every slot taken waits for the next free one.
-    void toastAdded(const std::shared_ptr<Toast>& toast) override;
-    void toastRemoved(const std::shared_ptr<Toast>& toast) override;
-    void timerHideToastCallback(const std::shared_ptr<Toast>& toast);
-    // A contact changed: toasts of contacts no longer in a group (or, with the personal
-    // address book, without a presence) close.
-    void updateToasts();
-    // Listens to the engine's toast service, reading the phone status from its status
-    // service; detaching stops listening, drops waiting toasts and closes the shown ones.
-    void attachToastService(std::shared_ptr<ToastService> toastService,
-                            std::shared_ptr<PhoneStatusService> phoneStatusService);
-    void detachToastService();
-    const std::vector<std::shared_ptr<ToastWindowController>>& toastWindowControllers() const {
-        return _toastWindowControllers;
-    }
-    // The toasts waiting for a free slot, in the order they came.
-    std::vector<std::shared_ptr<Toast>> waitingToasts() const;
-    bool dialPadVisibleBeforeHide() const { return _dialPadVisibleBeforeHide; }
-
-    // The phone's and the accounts' state as the message under the call entry, with links to
-    // the account preferences and a retry (AppController_PhoneStatus.cpp). The ready message
-    // clears itself after a while through hideMessageAreaDelayCallback.
-    void updatePhoneStatusMessage();
-    void hideMessageAreaDelayCallback(platform::Timer& timer);
-    const std::shared_ptr<platform::Timer>& hideStatusMessageTimer() const {
-        return _hideStatusMessageTimer;
-    }
-    bool hibernationSuspend() const { return _hibernationSuspend; }
-    void setHibernationSuspend(bool flag) { _hibernationSuspend = flag; }
-
 private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
@@ -423,15 +336,6 @@ private:
     std::shared_ptr<OVAutoUpdateModel> _autoUpdateModel;
     // The one-shot timer of the diagnostic-logging notice, stopped when the controller goes.
     std::shared_ptr<platform::Timer> _loggingMessageTimer;
-    std::string _selfPresenceMessage;
-    std::string _conversationServiceAvailabilityMessage;
-    std::shared_ptr<platform::Timer> _hideStatusMessageTimer;
-    std::shared_ptr<DeferredCommand> _deferredCommand;
-    std::string _groupChatInvitationMessage;
-    platform::Value::Array _participantsToAdd;
-    bool _dialPadVisibleBeforeHide = false;
-    std::shared_ptr<platform::Alert> _quitAlert;
-    std::shared_ptr<LoginController> _loginController;
     std::string _selfPresenceMessage;
     std::string _conversationServiceAvailabilityMessage;
     std::shared_ptr<platform::Timer> _hideStatusMessageTimer;
