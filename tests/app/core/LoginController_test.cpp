@@ -130,7 +130,8 @@ TEST_F(LoginTest, TheRememberedPasswordSurvivesARestartOnlyEncrypted) {
     runFor(LoginController::kLoginDelay);
     runFor(1.0);
     ASSERT_EQ(recorder.succeeded, std::vector<std::string>{"alice"});
-    login().loginSucceeded();
+    // The application controller hands the success to the login view, which remembers the
+    // values before the engine starts and the view goes.
 
     const Value& stored = defaults().objectForKey("login.last_value.password");
     ASSERT_TRUE(stored.isData());
