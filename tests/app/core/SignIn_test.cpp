@@ -189,6 +189,31 @@ TEST_F(SignInTest, OpenSheetsAreClosedBeforeAForcedLogout) {
     EXPECT_EQ(view(), "mainView");
 }
 
+TEST_F(SignInTest, QuittingClosesOpenSheetsThenStopsTheEngine) {
+    launch();
+    signIn("alice", "wonderland");
+    letTheEngineAnswer();
+    ASSERT_TRUE(engine().started());
+
+    int creator = 0;
+    std::vector<std::string> ended;
+    auto alert = platform::Alert::alert();
+    alert->beginSheetModalForWindow(window(), [&](int code) {
+        ended.push_back(std::string(engine().started() ? "while started" : "after the stop") +
+                        (code == platform::RunStoppedResponse ? ", stopped" : ""));
+    });
+    SheetsTracker::sharedController().registerSheet(alert->window()->sharedWindow(), &creator);
+
+    app().terminate(nullptr);
+
+    EXPECT_EQ(ended, std::vector<std::string>{"while started, stopped"});
+    EXPECT_TRUE(app().isTerminated()) << "the engine's stop lets the application go";
+    EXPECT_EQ(app().exitStatus(), 0);
+    EXPECT_FALSE(engine().started());
+    EXPECT_TRUE(controller().isForceShutDown());
+    EXPECT_EQ(view(), "splash");
+}
+
 TEST_F(SignInTest, TheMenusFollowTheFeatureSwitches) {
     using Item = std::shared_ptr<platform::MenuItem> MainMenuOutlets::*;
     const struct {
