@@ -477,6 +477,9 @@ void WindowServer::registerWindow(Window* window) {
 }
 
 void WindowServer::unregisterWindow(Window* window) {
+    // Dropped sheet records may hold the last reference to a sheet's owner, whose windows then
+    // unregister too; they are destroyed here last, once the lists are consistent again.
+    std::vector<SheetRecord> dropped;
     std::erase(all_, window);
     std::erase(order_, window);
     std::erase(hiddenOnDeactivate_, window);
@@ -495,9 +498,14 @@ void WindowServer::unregisterWindow(Window* window) {
             r.sheet->sheetParent_ = nullptr;
         }
     }
-    std::erase_if(sheets_, [window](const SheetRecord& r) {
-        return r.sheet == window || r.parent == window;
-    });
+    for (auto it = sheets_.begin(); it != sheets_.end();) {
+        if (it->sheet == window || it->parent == window) {
+            dropped.push_back(std::move(*it));
+            it = sheets_.erase(it);
+        } else {
+            ++it;
+        }
+    }
     if (keyWindow_ == window)
         keyWindow_ = nullptr;
     if (mainWindow_ == window)

@@ -75,6 +75,24 @@ TEST_F(AlertTest, SheetKeepsItsAlertAliveAndEndedFromOutsideAnswersStopped) {
     EXPECT_TRUE(weak.expired());
 }
 
+TEST_F(AlertTest, ClosingTheParentReleasesASheetOnlyItHeld) {
+    // The sheet record holds the last reference to the alert; dropping it destroys the
+    // alert's panel while the parent is being unregistered.
+    std::weak_ptr<Alert> weak;
+    bool called = false;
+    {
+        auto alert = twoButtons();
+        weak = alert;
+        alert->beginSheetModalForWindow(*window, [&](int) { called = true; });
+    }
+    ASSERT_FALSE(weak.expired());
+    window.reset();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_FALSE(called);
+    for (platform::Window* w : WindowServer::shared().windows())
+        EXPECT_NE(w, nullptr);
+}
+
 TEST_F(AlertTest, RunModalAnswersTheClickedButton) {
     struct Case {
         std::function<void(Alert&)> answer;
