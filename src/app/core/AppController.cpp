@@ -37,6 +37,7 @@ AppController::~AppController() {
     tearDownSignIn();
     detachToastService();
     detachPhoneStatusMessage();
+    detachEventHubServices();
     StartupService::instance().removeDelegate(this);
     auto& application = platform::Application::sharedApplication();
     if (application.delegate() == this) {

@@ -3,9 +3,11 @@
 #include "app/hosted/E911AddressConfirmationController.h"
 #include "app/hosted/E911ProvisioningController.h"
 #include "engine/AccountService.h"
+#include "engine/OVWindowService.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/Geometry.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/InterfaceDefinition.h"
 #include "platform/system/BITHockeyManager.h"
@@ -19,6 +21,7 @@
 #include <vector>
 
 class MainAppWindow;
+class IMWindowController;
 class ConnectVideoController;
 class DeferredCommand;
 struct MainMenuOutlets;
@@ -49,6 +52,17 @@ class AppController : public platform::Object,
                       public OVToastServicePro,
                       public OVE911ProvisionPro,
                       public OVE911AddressConfirmationPro,
+                      public OVPhoneStatusServicePro,
+                      public OVPresenceServicePro,
+                      public OVIMServicePro,
+                      public OVFileTransferServicePro,
+                      public OVNotificationServicePro,
+                      public OVConversationServicePro,
+                      public OVDeskphoneServicePro,
+                      public OVConnectServicePro,
+                      public OVConnectAccountModelPro,
+                      public OVWindowServicePro,
+                      public OVVideoServicePro,
                       public platform::BITCrashReportManagerDelegate {
 public:
     // The number of toast slots; a toast takes a free one while it is on screen.
@@ -235,6 +249,81 @@ public:
     void exportContacts(platform::Object* sender);
     ContactImportExportController& contactImportExportController();
 
+    // The engine event hub (AppController_EventHub.cpp): the controller answers the engine's
+    // application-wide callbacks and hands each event to the window it concerns.
+    // attachEventHubServices takes the services it listens to from the phone service (each
+    // kept in its field, the controller its delegate); detachEventHubServices lets them go
+    // again: delegate removed, released, field cleared.
+    void attachEventHubServices();
+    void detachEventHubServices();
+
+    // Menu and toolbar commands passed on to the primary module, the conversation service, the
+    // hosted-service account model and the main window.
+    void toggleDialpad(platform::Object* sender);
+    void toggleSpeakerPhone(platform::Object* sender);
+    void toggleVideo(platform::Object* sender);
+    void toggleDeskphone(platform::Object* sender);
+    void voiceMailPressed(platform::Object* sender);
+    void missedCallsPressed(platform::Object* sender);
+    void presenceChanged(platform::Object* sender);
+    void toggleAnonymousCalling(platform::Object* sender);
+    void toggleAutoAnswer(platform::Object* sender);
+    void toggleLettersToNumbers(platform::Object* sender);
+    void startFocusConference(platform::Object* sender);
+    void findFriends(platform::Object* sender);
+    void showToolBarCallback(platform::Object* sender);
+    // The hosted-service command: sign out (closing every chat window) unless it came from the
+    // toolbar, else sign in or sign up as the account model offers.
+    void connectionServiceOperation(platform::Object* sender);
+    // Runs one of the commands above by its action name ("toggleDialpad:"); false for others.
+    bool performEventHubAction(std::string_view action, platform::Object* sender);
+
+    const std::string& selfPresenceMessage() const { return _selfPresenceMessage; }
+    // Removes and answers the oldest waiting presence request; null when none waits.
+    std::shared_ptr<PresenceRequest> nextPresenceRequest();
+    std::size_t waitingPresenceRequestCount() const { return _presenceRequests.size(); }
+    // Open chat windows' controllers and their sessions, file-transfer windows' controllers.
+    const std::vector<std::shared_ptr<platform::Object>>& imWindowControllers() const {
+        return _imWindowControllers;
+    }
+    const std::vector<std::shared_ptr<platform::Object>>& imSessions() const { return _imSessions; }
+    const std::vector<std::shared_ptr<platform::Object>>& fileTransferRequests() const {
+        return _fileTransferRequests;
+    }
+    // A chat window closed: unless a forced shutdown is under way its controller leaves the
+    // register, and goes on the next run-loop pass (the call comes from its own window).
+    void removeIMWindowController(IMWindowController* controller);
+    // A transfer ended: unless shutting down, its window's controller is let go.
+    void fileTransferCompleted(const std::shared_ptr<FileTransferRequest>& request);
+
+    void imSessionAdded(const std::shared_ptr<IMSession>& session) override;
+    void imSessionRemoved(const std::shared_ptr<IMSession>& session) override;
+    void existingIMSession(const std::shared_ptr<IMSession>& session) override;
+    void newChatInvitation(const std::shared_ptr<ChatInvitation>& invitation) override;
+    void selfPresenceUpdated(const std::shared_ptr<OVSelfPresence>& presence) override;
+    void presenceRequest(const std::shared_ptr<PresenceRequest>& request) override;
+    void accountAdded(const std::shared_ptr<OVAccount>& account) override;
+    void accountRemoved(const std::shared_ptr<OVAccount>& account) override;
+    void accountStatusChanged(const std::shared_ptr<OVAccount>& account,
+                              OVAccountStatus status) override;
+    void voiceMailUpdate() override;
+    void phoneStatusChange(const std::shared_ptr<OVPhoneStatus>& status) override;
+    void ovsaAvailabilityChanged(const std::shared_ptr<OVServiceAvailability>& service) override;
+    void speakerEnabledChanged(bool enabled) override;
+    void micMutedChanged(bool muted) override;
+    void speakerOutputLevelChanged(int percent) override;
+    void microphoneInputLevelChanged(int percent) override;
+    void incomingFileTransfer(const std::shared_ptr<FileTransferRequest>& request) override;
+    void outgoingFileTransfer(const std::shared_ptr<FileTransferRequest>& request) override;
+    void ovnsNewNotification(const std::shared_ptr<Notification>& notification) override;
+    void ovdsStatusChanged(OVDeskphoneStatus status) override;
+    void ovcsIsConnected(bool connected) override;
+    void ovcsIsSignedIn(bool signedIn) override;
+    void ovcsWebTokenChanged() override;
+    void ovmdWindowServiceOnShow(const std::shared_ptr<OVModel>& model) override;
+    void ovvsIncomingVideoCallAccepted() override;
+    void ovvsVideoRequestedByRemote() override;
+
 private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
@@ -345,4 +434,10 @@ private:
     bool _dialPadVisibleBeforeHide = false;
     std::shared_ptr<platform::Alert> _quitAlert;
     std::shared_ptr<LoginController> _loginController;
+    // Where the next chat window's top left goes; back to the zero point when none is open.
+    platform::Point _imWindowCascadePoint;
+    // The number of new voicemails last reported.
+    int _lastVoiceMailCount = 0;
+    // Brings a hidden toolbar back shortly after the voicemail count changed.
+    std::shared_ptr<platform::Timer> _showToolbarTimer;
 };

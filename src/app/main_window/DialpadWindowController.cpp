@@ -1,5 +1,7 @@
 #include "app/main_window/DialpadWindowController.h"
 
+#include "engine/StartupService.h"
+
 #include <memory>
 
 namespace {
@@ -33,4 +35,9 @@ void DialpadWindowController::showWindow(platform::Object* /*sender*/) {
 
 void DialpadWindowController::close() {
     visible_ = false;
+}
+
+std::shared_ptr<PhoneStatusService> DialpadWindowController::phoneStatusService() const {
+    const auto phone = StartupService::instance().phoneService();
+    return phone ? phone->getPhoneStatusService() : nullptr;
 }

@@ -18,8 +18,12 @@ public:
     // Takes the engine's services into use once the engine has started; counted so far.
     void setup() { ++_setupCount; }
     int setupCount() const { return _setupCount; }
+    // Rebuilds the function tabs after the web tab's address changed; counted so far.
+    void reloadTabs() { ++_reloadTabsCount; }
+    int reloadTabsCount() const { return _reloadTabsCount; }
 
 private:
     std::shared_ptr<platform::View> _theView;
+    int _reloadTabsCount = 0;
     int _setupCount = 0;
 };

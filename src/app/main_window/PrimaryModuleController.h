@@ -8,6 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class ConversationService;
+class OVSelfPresence;
 
 // The main window's primary module (call entry field, own presence, message area). So far only
 // the view the main window stacks under the brand module name "primary".
@@ -35,8 +39,34 @@ public:
     // again, "configureDeskphone" opens the device preferences. False for other names.
     bool statusMessageLinkClicked(std::string_view action);
 
+    // Toolbar and menu commands of the module (its controls come with the main window); so far
+    // each is recorded by its action name, in order. The last three are spelled so.
+    void toggleDialpad(platform::Object* sender);
+    void toggleSpeakerPhone(platform::Object* sender);
+    void toggleVideo(platform::Object* sender);
+    void toggleDeskphone(platform::Object* sender);
+    void voiceMailPressed(platform::Object* sender);
+    void missedCallsPressed(platform::Object* sender);
+    void presenceChanged(platform::Object* sender);
+    void togglAnonymousCalling(platform::Object* sender);
+    void togglAutoAnswer(platform::Object* sender);
+    void togglLettersToNumbers(platform::Object* sender);
+    const std::vector<std::string>& performedCommands() const { return _performedCommands; }
+    // The own presence changed: the presence control follows it.
+    void selfPresenceChanged(const std::shared_ptr<OVSelfPresence>& presence);
+    const std::shared_ptr<OVSelfPresence>& selfPresence() const { return _selfPresence; }
+    // The accounts changed: what depends on them is refreshed; counted so far.
+    void accountChanged() { ++_accountChangedCount; }
+    int accountChangedCount() const { return _accountChangedCount; }
+    // The engine's conversation service the module places calls through (null before the
+    // engine has one).
+    std::shared_ptr<ConversationService> conversationService() const;
+
 private:
     std::shared_ptr<platform::View> _theView;
     platform::AttributedString _statusMessage;
+    std::vector<std::string> _performedCommands;
+    std::shared_ptr<OVSelfPresence> _selfPresence;
+    int _accountChangedCount = 0;
     int _setupCount = 0;
 };
