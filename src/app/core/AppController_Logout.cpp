@@ -24,7 +24,8 @@ bool featureOn(std::string_view name) {
     return features && features->featureAvailable(name);
 }
 
-template <class Pro> void stopListening(DelegatingService<Pro>* service, AppController* controller) {
+template <class Pro>
+void stopListening(DelegatingService<Pro>* service, AppController* controller) {
     if constexpr (std::is_convertible_v<AppController*, Pro*>) {
         if (service)
             service->removeDelegate(controller);
@@ -132,7 +133,8 @@ void AppController::ovssStopped() {
         application.replyToApplicationShouldTerminate(true);
 }
 
-platform::TerminateReply AppController::applicationShouldTerminate(platform::Application& /*sender*/) {
+platform::TerminateReply
+AppController::applicationShouldTerminate(platform::Application& /*sender*/) {
     // A sign-in under way must end (or be cancelled) before the application can go.
     if (_loginEnabled && _loginStateChanged && !_loggedIn && !_loggedOut)
         return platform::TerminateReply::Cancel;

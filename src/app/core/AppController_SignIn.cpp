@@ -62,7 +62,8 @@ template <class Pro> void listenTo(DelegatingService<Pro>* service, AppControlle
             service->setDelegate(controller);
     }
 }
-template <class Pro> void stopListening(DelegatingService<Pro>* service, AppController* controller) {
+template <class Pro>
+void stopListening(DelegatingService<Pro>* service, AppController* controller) {
     if constexpr (std::is_convertible_v<AppController*, Pro*>) {
         if (service)
             service->removeDelegate(controller);
@@ -75,8 +76,8 @@ void openWithDesktop(const std::string& url) {
         return;
     const char* argv[] = {"xdg-open", url.c_str(), nullptr};
     pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv),
-                     environ) != 0) {
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) !=
+        0) {
         platform::Logf("Could not open %@", url);
         return;
     }
@@ -173,9 +174,9 @@ void AppController::ovssInitCompleted() {
     adjustMenusForFeatures();
     startSignIn();
     // The main window saves its place when it first closes; until then this is a first run.
-    if (_phoneService &&
-        platform::UserDefaults::standardUserDefaults().objectForKey("mainPhone.locationTopLeft")
-            .isNull())
+    if (_phoneService && platform::UserDefaults::standardUserDefaults()
+                             .objectForKey("mainPhone.locationTopLeft")
+                             .isNull())
         _phoneService->makeUsTheDefaultPhoneApplication();
 }
 
@@ -364,7 +365,8 @@ void AppController::loggingMessageDidEnd(platform::Alert& alert, int returnCode)
 void AppController::openTroubleshootingDiagnosticsTab(platform::Object* /*sender*/) {
     if (!StartupService::instance().started() || _forceShutDown)
         return;
-    auto& troubleshooting = TroubleshootingWindowController::sharedTroubleshootingWindowController();
+    auto& troubleshooting =
+        TroubleshootingWindowController::sharedTroubleshootingWindowController();
     troubleshooting.showWindow(this);
     troubleshooting.displayViewWithIdentifier("Diagnostics", false);
 }
@@ -569,9 +571,10 @@ void AppController::prepareAccounts() {
     if (!self)
         return;
     self->setStatus(status.isNull() ? 0 : status.intValue());
-    self->setMessage(featureOn("allow_pab")
-                         ? PabContactOperations::instance().translatePresenceMessageReverse(*message)
-                         : ContactOperations::instance().translatePresenceMessageReverse(*message));
+    self->setMessage(
+        featureOn("allow_pab")
+            ? PabContactOperations::instance().translatePresenceMessageReverse(*message)
+            : ContactOperations::instance().translatePresenceMessageReverse(*message));
     self->publish();
 }
 

@@ -33,8 +33,9 @@ E911AddressConfirmationController::~E911AddressConfirmationController() {
 
 void E911AddressConfirmationController::initWithWindow(QXCollectionWindow& window) {
     window_ = &window;
-    addHostedFlowView(window, "e911addressConfirmation",
-                      QXLS("msg.e911.confirmation.progress", "Confirming your emergency address..."));
+    addHostedFlowView(
+        window, "e911addressConfirmation",
+        QXLS("msg.e911.confirmation.progress", "Confirming your emergency address..."));
     addHostedFlowView(window, "e911disclaimer",
                       QXLS("msg.e911.disclaimer.progress", "Emergency calling disclaimer"));
 }

@@ -29,8 +29,7 @@ public:
     E911AddressConfirmationController() = default;
     ~E911AddressConfirmationController() override;
     E911AddressConfirmationController(const E911AddressConfirmationController&) = delete;
-    E911AddressConfirmationController& operator=(const E911AddressConfirmationController&) =
-        delete;
+    E911AddressConfirmationController& operator=(const E911AddressConfirmationController&) = delete;
 
     // Adds the views "e911addressConfirmation" and "e911disclaimer" to the main window and
     // keeps the window (not owned).

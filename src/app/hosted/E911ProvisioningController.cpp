@@ -42,12 +42,13 @@ void E911ProvisioningController::startE911Provisioning() {
     cancelAnswer();
     // The answer comes from the run loop, as the engine's model would give it: never from
     // inside the caller's own step.
-    answerTimer_ = platform::Timer::scheduledTimerWithTimeInterval(0, false, [this](platform::Timer&) {
-        answerTimer_.reset();
-        if (delegate_) {
-            delegate_->e911provisioningSucceed(answer_);
-        }
-    });
+    answerTimer_ =
+        platform::Timer::scheduledTimerWithTimeInterval(0, false, [this](platform::Timer&) {
+            answerTimer_.reset();
+            if (delegate_) {
+                delegate_->e911provisioningSucceed(answer_);
+            }
+        });
 }
 
 void E911ProvisioningController::stopE911Provisioning() {

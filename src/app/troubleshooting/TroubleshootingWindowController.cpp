@@ -32,10 +32,10 @@ void registerTroubleshootingInterfaceDefinition() {
     platform::InterfaceDefinition::registerDefinition(
         std::string(TroubleshootingWindowController::nibName()),
         [](platform::InterfaceDefinitionLoad& load) {
-            auto window = platform::make<platform::Window>(
-                platform::Rect(0, 0, 480, 300),
-                platform::TitledWindowMask | platform::ClosableWindowMask |
-                    platform::MiniaturizableWindowMask);
+            auto window = platform::make<platform::Window>(platform::Rect(0, 0, 480, 300),
+                                                           platform::TitledWindowMask |
+                                                               platform::ClosableWindowMask |
+                                                               platform::MiniaturizableWindowMask);
             window->setTitle(QXLS("msg.troubleshooting.title", "Troubleshooting"));
             window->setReleasedWhenClosed(false);
             load.addTopLevelObject(window);
@@ -72,7 +72,8 @@ private:
 
 } // namespace
 
-TroubleshootingWindowController& TroubleshootingWindowController::sharedTroubleshootingWindowController() {
+TroubleshootingWindowController&
+TroubleshootingWindowController::sharedTroubleshootingWindowController() {
     auto& shared = sharedInstance();
     if (!shared)
         shared = std::make_unique<TroubleshootingWindowController>();

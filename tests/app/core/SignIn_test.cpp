@@ -172,7 +172,7 @@ TEST_F(SignInTest, OpenSheetsAreClosedBeforeAForcedLogout) {
     settle();
 
     EXPECT_EQ(ended, (std::vector<std::string>{"first while started stopped",
-                                                "second while started stopped"}))
+                                               "second while started stopped"}))
         << "each sheet ends before the session goes down";
     EXPECT_EQ(window().attachedSheet(), nullptr);
     EXPECT_EQ(SheetsTracker::sharedController().creatorCount(), 0u);
@@ -264,8 +264,8 @@ TEST_F(SignInTest, TheContactsAndActionsMenusLeaveTheMenuBarWithTheirSwitches) {
         const MainMenuOutlets menus = controller().menuOutlets();
         platform::Menu* bar = platform::Menu::mainMenu();
         ASSERT_EQ(bar, menus.appMenu.get());
-        EXPECT_EQ(bar->itemWithTitle("Contacts") != nullptr, c.contactsInBar);
-        EXPECT_EQ(bar->itemWithTitle("Actions") != nullptr, c.actionsInBar);
+        EXPECT_EQ(bar->indexOfItemWithSubmenu(menus.contactMenu.get()) >= 0, c.contactsInBar);
+        EXPECT_EQ(bar->indexOfItemWithSubmenu(menus.actionMenu.get()) >= 0, c.actionsInBar);
         EXPECT_EQ(menus.ibContactMenuItem != nullptr, c.contactsInBar) << "forgotten too";
         EXPECT_EQ(menus.ibActionsMenuItem != nullptr, c.actionsInBar);
     }
@@ -383,16 +383,56 @@ TEST_F(SignInTest, TheEmergencyAddressStepsComeBeforeTheMainView) {
     } cases[] = {
         {"provisioning succeeds", false, true, false, true, true, true, "e911provision", true, {}},
         {"provisioning fails", false, true, false, false, true, true, "e911provision", false, {}},
-        {"address confirmed", true, false, false, true, true, true, "e911addressConfirmation",
-         true, {}},
-        {"address not confirmed, disclaimer accepted", true, false, false, true, false, true,
-         "e911disclaimer", true, {"https://e911.lumiq.example/disclaimer/accept?user=$username$"}},
-        {"disclaimer accepted", false, false, false, true, true, true, "e911disclaimer", true,
+        {"address confirmed",
+         true,
+         false,
+         false,
+         true,
+         true,
+         true,
+         "e911addressConfirmation",
+         true,
+         {}},
+        {"address not confirmed, disclaimer accepted",
+         true,
+         false,
+         false,
+         true,
+         false,
+         true,
+         "e911disclaimer",
+         true,
          {"https://e911.lumiq.example/disclaimer/accept?user=$username$"}},
-        {"disclaimer declined", false, false, false, true, true, false, "e911disclaimer", false,
+        {"disclaimer accepted",
+         false,
+         false,
+         false,
+         true,
+         true,
+         true,
+         "e911disclaimer",
+         true,
+         {"https://e911.lumiq.example/disclaimer/accept?user=$username$"}},
+        {"disclaimer declined",
+         false,
+         false,
+         false,
+         true,
+         true,
+         false,
+         "e911disclaimer",
+         false,
          {"https://e911.lumiq.example/disclaimer/reject?user=$username$"}},
-        {"disclaimer declined, launch anyway", false, false, true, true, true, false,
-         "e911disclaimer", true, {"https://e911.lumiq.example/disclaimer/reject?user=$username$"}},
+        {"disclaimer declined, launch anyway",
+         false,
+         false,
+         true,
+         true,
+         true,
+         false,
+         "e911disclaimer",
+         true,
+         {"https://e911.lumiq.example/disclaimer/reject?user=$username$"}},
     };
     for (const auto& c : cases) {
         startClean();
@@ -401,8 +441,7 @@ TEST_F(SignInTest, TheEmergencyAddressStepsComeBeforeTheMainView) {
                      {"use_dash_e911_provisioning", c.dashProvisioning},
                      {"disclaimer_always_launch_app", c.alwaysLaunch}});
         E911ProvisioningController::instance().setSimulatedAnswer(c.provisioned);
-        E911AddressConfirmationController::instance().setSimulatedAnswers(c.confirmed,
-                                                                          c.accepted);
+        E911AddressConfirmationController::instance().setSimulatedAnswers(c.confirmed, c.accepted);
         std::vector<std::string> opened;
         AppController::setURLOpener([&](const std::string& url) { opened.push_back(url); });
         std::vector<std::string> steps;

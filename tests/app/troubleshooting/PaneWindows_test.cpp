@@ -41,7 +41,11 @@ TEST_F(PaneWindowTest, TheFeatureSwitchesChooseThePanes) {
         std::vector<std::string> troubleshooting;
         std::vector<std::string> preferences;
     } cases[] = {
-        {true, true, true, true, {"Audio", "Video", "Devices", "Diagnostics"},
+        {true,
+         true,
+         true,
+         true,
+         {"Audio", "Video", "Devices", "Diagnostics"},
          {"Accounts", "Devices", "QuickTransfer", "Advanced"}},
         {false, false, false, false, {"Audio", "Devices"}, {"Devices", "Advanced"}},
     };
@@ -68,14 +72,15 @@ TEST_F(PaneWindowTest, TheFeatureSwitchesChooseThePanes) {
 }
 
 TEST_F(PaneWindowTest, OpenedOnAPaneAndClosedWithItsSheet) {
-    auto& troubleshooting = TroubleshootingWindowController::sharedTroubleshootingWindowController();
+    auto& troubleshooting =
+        TroubleshootingWindowController::sharedTroubleshootingWindowController();
     troubleshooting.showWindow(nullptr);
     troubleshooting.displayViewWithIdentifier("Diagnostics", false);
     EXPECT_EQ(troubleshooting.currentIdentifier(), "Diagnostics");
     platform::Window* window = troubleshooting.window();
 
-    auto sheet = platform::make<platform::Window>(platform::Rect(0, 0, 200, 80),
-                                                  platform::TitledWindowMask);
+    auto sheet =
+        platform::make<platform::Window>(platform::Rect(0, 0, 200, 80), platform::TitledWindowMask);
     int ended = 0;
     platform::WindowServer::shared().beginSheet(*sheet, *window, [&](int code) {
         EXPECT_EQ(code, 0);
