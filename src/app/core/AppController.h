@@ -136,15 +136,38 @@ public:
     using URLOpener = std::function<void(const std::string&)>;
     static void setURLOpener(URLOpener opener);
 
-    // Logout and quit, as far as the sign-in road needs them (AppController_Logout.cpp): a
-    // forced logout and quitting close every open sheet first and take the services down.
+    // Logout, quit, shutdown and relaunch (AppController_Shutdown.cpp). Both roads first ask
+    // the user to confirm when calls, chats, file transfers or recordings are active, then
+    // share one teardown; quitting waits for the engine's stop before the application goes.
+    void logout(platform::Object* sender);
+    void quit(platform::Object* sender);
+    platform::TerminateReply applicationShouldTerminate(platform::Application& sender) override;
+    // YES when nothing needs confirming; NO when a confirmation sheet is on its way (it shows
+    // on the main run loop's next pass: in the default mode for a logout, in the modal-panel
+    // mode, where a quit waits, for a quit).
+    bool applicationShouldLogout(bool isLogout);
+    // The confirmation's answer; the context holds isLogout.
+    void logoutChoiceMade(platform::Alert& alert, int returnCode,
+                          const platform::Value& contextInfo);
+    // The confirmation's informative text: the lines one below the other, a single line
+    // followed by a line break.
+    static std::string exitConfirmationText(const std::vector<std::string>& lines);
+    // Closes every window and sheet, lets every service go and stops the engine; runs once
+    // until a logout has completed.
+    void shutdown();
+    // Starts a shell that waits for this process to end and then starts the program again.
+    void relaunch();
+    // Starts the relaunching shell from its argument list ("/bin/sh" first); false when it
+    // could not be started. Tests replace it; null restores the real one.
+    using Relauncher = std::function<bool(const std::vector<std::string>& arguments)>;
+    static void setRelauncher(Relauncher relauncher);
     void ovssLogoutRequested(StartupService::LogoutReason reason) override;
     void ovssLogoutStarted(StartupService::LogoutReason reason) override;
     void ovssLogoutComplete() override;
     void ovssStopped() override;
-    platform::TerminateReply applicationShouldTerminate(platform::Application& sender) override;
-    void logout(platform::Object* sender);
-    void shutdown();
+    void ovssHibernationSuspend() override;
+    void ovssHibernationResume() override;
+    bool isRestart() const { return _restart; }
     bool isForceShutDown() const { return _forceShutDown; }
     bool isLoggedIn() const { return _loggedIn; }
     bool loginEnabled() const { return _loginEnabled; }
@@ -433,6 +456,13 @@ private:
     platform::Value::Array _participantsToAdd;
     bool _dialPadVisibleBeforeHide = false;
     std::shared_ptr<platform::Alert> _quitAlert;
+    // The teardown has begun (cleared with _forceShutDown when a logout completes), so that
+    // a second request to shut down returns at once.
+    bool _shuttingDown = false;
+    // The engine was asked to stop and has not yet answered.
+    bool _engineStopPending = false;
+    // Lets answers that arrive after the controller has gone (a deferred sheet) find out.
+    std::shared_ptr<bool> _shutdownToken = std::make_shared<bool>(true);
     std::shared_ptr<LoginController> _loginController;
     // Where the next chat window's top left goes; back to the zero point when none is open.
     platform::Point _imWindowCascadePoint;
