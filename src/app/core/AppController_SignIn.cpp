@@ -523,6 +523,9 @@ void AppController::launchMain() {
                                 platform::Value(platform::Value::Dictionary{
                                     {std::string(ApplicationReady), platform::Value(true)}}));
     prepareAccounts();
+    // The application-wide engine events (messaging, presence, devices, transfers, notices,
+    // hosted service, video) reach their windows from here on.
+    attachEventHubServices();
 
     _autoUpdateModel = OVAutoUpdateModel::create();
     listenTo(_autoUpdateModel.get(), this);
