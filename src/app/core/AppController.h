@@ -10,6 +10,8 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/InterfaceDefinition.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/Responder.h"
 #include "platform/system/BITHockeyManager.h"
 
 #include <filesystem>
@@ -63,7 +65,9 @@ class AppController : public platform::Object,
                       public OVConnectAccountModelPro,
                       public OVWindowServicePro,
                       public OVVideoServicePro,
-                      public platform::BITCrashReportManagerDelegate {
+                      public platform::BITCrashReportManagerDelegate,
+                      public platform::ActionTarget,
+                      public platform::MenuDelegate {
 public:
     // The number of toast slots; a toast takes a free one while it is on screen.
     static constexpr std::size_t toastSlotCount = 50;
@@ -135,6 +139,8 @@ public:
     // Opens addresses with the desktop (the disclaimer's answers); tests replace it.
     using URLOpener = std::function<void(const std::string&)>;
     static void setURLOpener(URLOpener opener);
+    // Opens the address with that opener.
+    static void openURL(const std::string& url);
 
     // Logout, quit, shutdown and relaunch (AppController_Shutdown.cpp). Both roads first ask
     // the user to confirm when calls, chats, file transfers or recordings are active, then
@@ -347,6 +353,70 @@ public:
     void ovvsIncomingVideoCallAccepted() override;
     void ovvsVideoRequestedByRemote() override;
 
+    // The main, context and Dock menus (AppController_Menus.cpp): the controller rebuilds the
+    // dynamic menus as their delegate, validates every item that reaches it by its action,
+    // builds the Dock menu on demand and answers the menu commands by action name.
+    // adoptMenus makes it the delegate of the menus it rebuilds and hides the update item.
+    void adoptMenus();
+    void menuNeedsUpdate(platform::Menu& menu) override;
+    void menuWillOpen(platform::Menu& menu) override;
+    std::optional<bool> validateMenuItem(platform::MenuItem& item) override;
+    bool tryToPerform(std::string_view action, platform::Object* sender) override;
+    bool respondsToAction(std::string_view action) const override;
+    std::shared_ptr<platform::Menu> applicationDockMenu(platform::Application& sender) override;
+    // The auto-update model changed: the "Update available..." item follows it.
+    void ovmdPropertyChanged(const std::string& propertyName) override;
+    // The sheet attached to the main window, or null.
+    platform::Window* mainWnidowAttachedSheet() const;
+    // The application menu's share item once made (it is kept for the application's life).
+    platform::MenuItem* shareMenuItem() const;
+
+    // Menu commands (AppController_Menus.cpp).
+    void openPreferencesWindow(platform::Object* sender);
+    void openTroubleshootingWindow(platform::Object* sender);
+    void openTroubleshootingAudioTab(platform::Object* sender);
+    void openPreferenceDeviceTab(platform::Object* sender);
+    void openPreferenceAccountTab(platform::Object* sender);
+    void openFeedbackWindow(platform::Object* sender);
+    void openABoutPanel(platform::Object* sender);
+    void openInviteFriendsWindow(platform::Object* sender);
+    void openIMArchiveWindow(platform::Object* sender);
+    void openChatRoomListWindow(platform::Object* sender);
+    void openWorkgroupWindow(platform::Object* sender);
+    void answerIncomingCall(platform::Object* sender);
+    void declineIncomingCall(platform::Object* sender);
+    void placeCall(platform::Object* sender);
+    void redial(platform::Object* sender);
+    void hangUpOrEndTransferActiveCall(platform::Object* sender);
+    void toggleHoldActiveCall(platform::Object* sender);
+    void performTransferActiveCall(platform::Object* sender);
+    void toggleMicMute(platform::Object* sender);
+    void muteMicFromDock(platform::Object* sender);
+    void endCallFromDock(platform::Object* sender);
+    void pullFromMobile(platform::Object* sender);
+    void volumeChanged(platform::Object* sender);
+    void makeTestCall(platform::Object* sender);
+    void retryAccounts(platform::Object* sender);
+    void softphoneHelp(platform::Object* sender);
+    void launchUrl(platform::Object* sender);
+    void checkForUpdates(platform::Object* sender);
+    void alwaysOnTop(platform::Object* sender);
+    // Brings the main window forward as key window.
+    void showMainWindow(platform::Object* sender);
+    // Brings every visible window of the application forward, the main window last.
+    void arrangeInFront(platform::Object* sender);
+
+    // The register of open chat windows, for the chat windows' own questions.
+    IMWindowController* lookupIMWindowControllerByIMSession(
+        const std::shared_ptr<IMSession>& session) const;
+    IMWindowController* lookupIMWindowControllerByContact(const platform::Object* contact) const;
+    IMWindowController* lookupIMWindowControllerByGroupChatId(std::string_view groupChatId) const;
+    platform::Window* currentKeyIMWindow() const;
+    // A key chat window is brought forward and the answer is NO; otherwise YES.
+    bool shouldOrderIMWindowFront() const;
+    // NO while a chat window or the main window is key.
+    bool shouldOrderWindowFront() const;
+
 private:
     // The engine initialisation of the launch, also run again after every logout.
     void initializeEngine();
@@ -470,4 +540,8 @@ private:
     int _lastVoiceMailCount = 0;
     // Brings a hidden toolbar back shortly after the voicemail count changed.
     std::shared_ptr<platform::Timer> _showToolbarTimer;
+    // The menus the controller is the delegate of and the share item; letting go of it stops
+    // the menus from calling back into a controller that has gone.
+    struct MenuAdoption;
+    std::shared_ptr<MenuAdoption> _menuAdoption;
 };

@@ -113,6 +113,10 @@ void AppController::setURLOpener(URLOpener opener) {
     urlOpener() = opener ? std::move(opener) : URLOpener(openWithDesktop);
 }
 
+void AppController::openURL(const std::string& url) {
+    urlOpener()(url);
+}
+
 void AppController::setMenuOutlets(const MainMenuOutlets& outlets) {
     _appMenu = outlets.appMenu;
     _applicationMenu = outlets.applicationMenu;

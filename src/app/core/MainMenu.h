@@ -37,8 +37,8 @@ struct MainMenuOutlets {
 };
 
 // Builds the menu bar of the main menu's interface definition: the application, Contacts,
-// Actions, View, Window and Help menus with the items the controller adjusts. The titles that
-// name the product carry "NewApplication", which the main window replaces.
+// Actions, Calls, View, Window and Help menus with the items the controller adjusts. The titles
+// that name the product carry "NewApplication", which the main window replaces.
 MainMenuOutlets makeMainMenu();
 
 // Registers the main menu's interface definition, "MainMenu": it makes the application

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Object.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/View.h"
 
 #include <memory>
@@ -21,6 +22,10 @@ public:
     // Rebuilds the function tabs after the web tab's address changed; counted so far.
     void reloadTabs() { ++_reloadTabsCount; }
     int reloadTabsCount() const { return _reloadTabsCount; }
+
+    // Appends the function tabs' show and hide items to the menu and answers it; the tabs come
+    // with the module, so nothing is appended yet.
+    platform::Menu& appendMenu(platform::Menu& menu) { return menu; }
 
 private:
     std::shared_ptr<platform::View> _theView;

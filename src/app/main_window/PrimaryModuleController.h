@@ -62,7 +62,20 @@ public:
     // engine has one).
     std::shared_ptr<ConversationService> conversationService() const;
 
+    // Calls what the call entry field holds, or the last number again (the field comes with
+    // the main window's module); so far each request is counted.
+    void callParticipant(platform::Object* participant);
+    void redial(platform::Object* sender);
+    int callRequests() const { return _callRequests; }
+    int redialRequests() const { return _redialRequests; }
+    // Whether the custom-presence sheet is on the screen.
+    bool customPresenceSheetVisible() const { return _customPresenceSheetVisible; }
+    void setCustomPresenceSheetVisible(bool visible) { _customPresenceSheetVisible = visible; }
+
 private:
+    int _callRequests = 0;
+    int _redialRequests = 0;
+    bool _customPresenceSheetVisible = false;
     std::shared_ptr<platform::View> _theView;
     platform::AttributedString _statusMessage;
     std::vector<std::string> _performedCommands;

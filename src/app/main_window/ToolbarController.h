@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Object.h"
+#include "platform/kit/PopUpButton.h"
 #include "platform/kit/View.h"
 
 #include <memory>
@@ -23,6 +24,11 @@ public:
     void setDisplayName(std::string name) { displayName_ = std::move(name); }
     const std::string& displayName() const { return displayName_; }
 
+    // The presence pop-up button, made on first use: its menu offers the own presence
+    // statuses, each item's tag the status number (an item the product does not offer is
+    // hidden). Its items come from the brand with the toolbar's buttons.
+    platform::PopUpButton& status();
+
     // The toolbar strip, an outlet set by the interface definition "ToolbarView".
     const std::shared_ptr<platform::View>& theView() const { return theView_; }
     void setTheView(std::shared_ptr<platform::View> view) { theView_ = std::move(view); }
@@ -32,4 +38,5 @@ private:
     int setupCount_ = 0;
     std::string displayName_;
     std::shared_ptr<platform::View> theView_;
+    std::shared_ptr<platform::PopUpButton> status_;
 };

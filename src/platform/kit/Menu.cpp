@@ -538,6 +538,9 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
 
     // Opens `menu` with its top-left corner at `corner` as the next level.
     const auto open = [&tracking](Menu& menu, Point corner) {
+        // The menu counts as tracked from here on, so that its delegate can end the tracking
+        // (cancelTracking) while it is about to open.
+        menu.tracking_ = tracking;
         if (menu.delegate_)
             menu.delegate_->menuNeedsUpdate(menu);
         menu.update();

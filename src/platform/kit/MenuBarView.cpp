@@ -100,9 +100,9 @@ MenuBarView::Layout MenuBarView::layout() const {
         }
     }
     if (overflowing)
-        out.slots.push_back(
-            {SlotKind::Overflow, nullptr, {b.maxX() - chevronWidth, b.minY(), chevronWidth,
-                                           b.height()}});
+        out.slots.push_back({SlotKind::Overflow,
+                             nullptr,
+                             {b.maxX() - chevronWidth, b.minY(), chevronWidth, b.height()}});
     return out;
 }
 

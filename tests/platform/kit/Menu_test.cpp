@@ -271,6 +271,33 @@ TEST_F(MenuTest, SubmenuOpensOnHoverAndItsItemIsChosen) {
     EXPECT_EQ(sub->trackingWindow(), nullptr);
 }
 
+TEST_F(MenuTest, ASubmenusDelegateCanEndTheTrackingAsTheSubmenuOpens) {
+    // A submenu that starts a command when pointed at, and closes every menu.
+    class Closer : public platform::MenuDelegate {
+    public:
+        void menuWillOpen(Menu& m) override {
+            opened = true;
+            m.cancelTracking();
+        }
+        bool opened = false;
+    } closer;
+    auto sub = std::make_shared<Menu>("Sub");
+    sub->setDelegate(&closer);
+    auto holder = menu->insertItemWithTitle("More", "", "", 0);
+    menu->setSubmenu(sub, holder.get());
+    Menu::setTrackingHook([&](Menu& m) {
+        post(EventType::MouseMoved, m.trackingWindow(), rowCentre(m, holder.get()));
+        // Would choose Open if the tracking went on.
+        post(EventType::LeftMouseUp, m.trackingWindow(), rowCentre(m, open.get()));
+    });
+    EXPECT_FALSE(menu->popUpMenuPositioningItem(nullptr, {50, 150}, window->contentView()));
+    EXPECT_TRUE(closer.opened);
+    EXPECT_TRUE(chain.performed.empty());
+    EXPECT_FALSE(menu->isTracking());
+    EXPECT_EQ(WindowServer::shared().orderedWindows().size(), 1u);
+    sub->setDelegate(nullptr);
+}
+
 TEST_F(MenuTest, HiddenItemsTakeNoRowAndHideTheirSubmenus) {
     const double full = menu->size().height;
     save->setHidden(true);
