@@ -117,6 +117,7 @@ constexpr std::array kCommands = {
     CommandEntry{"showMainWindow:", &AppController::showMainWindow},
     CommandEntry{"arrangeInFront:", &AppController::arrangeInFront},
     CommandEntry{"logout:", &AppController::logout},
+    CommandEntry{"quit:", &AppController::quit},
     CommandEntry{"importContacts:", &AppController::importContacts},
     CommandEntry{"exportContacts:", &AppController::exportContacts},
 };
@@ -421,7 +422,7 @@ std::optional<bool> AppController::validateMenuItem(platform::MenuItem& item) {
 // The responder chain.
 
 bool AppController::respondsToAction(std::string_view action) const {
-    if (action == "quit:" || isWindowCommand(action))
+    if (isWindowCommand(action))
         return true;
     for (const auto& entry : kCommands)
         if (entry.action == action)
@@ -431,10 +432,6 @@ bool AppController::respondsToAction(std::string_view action) const {
 }
 
 bool AppController::tryToPerform(std::string_view action, platform::Object* sender) {
-    if (action == "quit:") {
-        platform::Application::sharedApplication().terminate(sender);
-        return true;
-    }
     if (action == "performMiniaturize:" || action == "performZoom:") {
         platform::Window* window = platform::Application::sharedApplication().keyWindow();
         if (!window)
