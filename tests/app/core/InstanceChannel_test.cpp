@@ -243,6 +243,39 @@ TEST_F(TwoInstancesTest, ASecondStartHandsLinksAndCommandsToTheFirstAndEnds) {
         << "the socket goes with its instance";
 }
 
+TEST_F(TwoInstancesTest, ALinkHandedToARunningProgramIsCalledOnceItsEngineHasStarted) {
+    // A bundle whose profile needs no sign-in, so the first program starts its engine by
+    // itself and the handed-over link can become a call.
+    const fs::path bundle = tmp / "bundle";
+    fs::copy(LUMIQ_RESOURCES_DIR, bundle, fs::copy_options::recursive);
+    const fs::path features = bundle / "engine" / "features.plist";
+    auto switches = Value::readPropertyListFile(features);
+    ASSERT_TRUE(switches);
+    switches->setObject("loginEnabled", Value(false));
+    ASSERT_TRUE(switches->writePropertyListFile(features));
+    const auto startWithBundle = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {LUMIQ_BINARY_DIR "/bin/lumiq", "--headless"});
+        return std::make_unique<app_test::ChildProcess>(
+            arguments,
+            std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", runtime.path().string()},
+                                               {"HOME", (tmp / "home").string()},
+                                               {"XDG_DATA_HOME", (tmp / "data").string()},
+                                               {"XDG_CONFIG_HOME", (tmp / "config").string()},
+                                               {"LUMIQ_BUNDLE", bundle.string()}});
+    };
+
+    auto first = startWithBundle({});
+    ASSERT_TRUE(first->waitForOutput("Engine initialisation completed", kTimeout))
+        << first->errorOutput();
+    auto link = startWithBundle({"sip:5551234"});
+    EXPECT_EQ(finish(*link), 0) << link->errorOutput();
+    EXPECT_TRUE(first->waitForOutput("Placing an audio call to 5551234", kTimeout))
+        << first->errorOutput();
+    // With a call up, quitting asks first and nobody is there to answer.
+    first->sendSignal(SIGKILL);
+    finish(*first);
+}
+
 TEST_F(TwoInstancesTest, WithoutARunningInstanceTheProgramStartsAndTakesTheLinkItself) {
     auto only = start({"tel:5551234"});
     ASSERT_TRUE(only->waitForOutput("Link \"tel:5551234\": audio call to 5551234", kTimeout))
