@@ -637,6 +637,10 @@ TEST_F(MenusTest, WindowCommandsOpenOnTheirPanesOnlyWhenTheStateAllows) {
 
     signIn("alice", "wonderland");
     letTheEngineAnswer();
+    // The menu's key equivalent reaches the same command.
+    screen->key(U',', platform::CommandKeyMask);
+    ASSERT_TRUE(PrefsWindowController::sharedControllerExists());
+    EXPECT_TRUE(PrefsWindowController::sharedPreferncesWindowController().window()->isVisible());
     for (const auto& [action, pane] : std::vector<std::pair<std::string, std::string>>{
              {"openPreferenceAccountTab:", "Accounts"}, {"openPreferenceDeviceTab:", "Devices"}}) {
         EXPECT_TRUE(app().sendAction(action, nullptr, nullptr));
