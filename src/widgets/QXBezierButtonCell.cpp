@@ -191,12 +191,13 @@ void QXBezierFillTransparent(const BezierPath& path) {
 
 QXBezierButtonCell::QXBezierButtonCell() = default;
 
-QXBezierButtonCell::QXBezierButtonCell(std::string title) : ButtonCell(std::move(title)) {}
+QXBezierButtonCell::QXBezierButtonCell(std::string title) : QXBezierLookCell(std::move(title)) {}
 
 QXBezierButtonCell::QXBezierButtonCell(std::shared_ptr<platform::Image> image)
-    : ButtonCell(std::move(image)) {}
+    : QXBezierLookCell(std::move(image)) {}
 
-QXBezierButtonCell::QXBezierButtonCell(const platform::ButtonCell& plain) : ButtonCell(plain) {}
+QXBezierButtonCell::QXBezierButtonCell(const platform::ButtonCell& plain)
+    : QXBezierLookCell(plain) {}
 
 std::shared_ptr<platform::Cell> QXBezierButtonCell::copy() const {
     return std::make_shared<QXBezierButtonCell>(*this);
@@ -205,6 +206,10 @@ std::shared_ptr<platform::Cell> QXBezierButtonCell::copy() const {
 void QXBezierButtonCell::initialize() {
     ButtonCell::initialize();
     bezierDefaults().buildMissing(false);
+    clearLook();
+}
+
+void QXBezierLookCell::clearLook() {
     _shape = nullptr;
     _normalState = nullptr;
     _pressedState = nullptr;
@@ -214,31 +219,31 @@ void QXBezierButtonCell::initialize() {
     _mouseOver = false;
 }
 
-void QXBezierButtonCell::setShape(std::shared_ptr<QXOutlinePath> shape) {
+void QXBezierLookCell::setShape(std::shared_ptr<QXOutlinePath> shape) {
     _shape = std::move(shape);
     redrawControl();
 }
 
-void QXBezierButtonCell::setNormalGradient(std::shared_ptr<QXGradient> gradient) {
+void QXBezierLookCell::setNormalGradient(std::shared_ptr<QXGradient> gradient) {
     _normalState = std::move(gradient);
     redrawControl();
 }
 
-void QXBezierButtonCell::setPressedGradient(std::shared_ptr<QXGradient> gradient) {
+void QXBezierLookCell::setPressedGradient(std::shared_ptr<QXGradient> gradient) {
     _pressedState = std::move(gradient);
     redrawControl();
 }
 
-void QXBezierButtonCell::setHighlightGradient(std::shared_ptr<QXGradient> gradient) {
+void QXBezierLookCell::setHighlightGradient(std::shared_ptr<QXGradient> gradient) {
     _highlightState = std::move(gradient);
 }
 
-void QXBezierButtonCell::setBorderColor(std::optional<Color> color) {
+void QXBezierLookCell::setBorderColor(std::optional<Color> color) {
     _border = color;
     redrawControl();
 }
 
-void QXBezierButtonCell::setFontColor(std::optional<Color> color) {
+void QXBezierLookCell::setFontColor(std::optional<Color> color) {
     _fontColor = color;
     redrawControl();
 }
@@ -279,24 +284,24 @@ void QXBezierButtonCell::setDefaultShowBorder(bool flag) {
     bezierDefaults().showBorder = flag;
 }
 
-QXOutlinePath* QXBezierButtonCell::effectiveShape() const {
-    return _shape ? _shape.get() : bezierDefaults().shape.get();
+QXOutlinePath* QXBezierLookCell::effectiveShape() const {
+    return _shape ? _shape.get() : lookDefaults().shape.get();
 }
 
-QXGradient* QXBezierButtonCell::effectiveNormalGradient() const {
-    return _normalState ? _normalState.get() : bezierDefaults().normalGradient.get();
+QXGradient* QXBezierLookCell::effectiveNormalGradient() const {
+    return _normalState ? _normalState.get() : lookDefaults().normalGradient.get();
 }
 
-QXGradient* QXBezierButtonCell::effectivePressedGradient() const {
-    return _pressedState ? _pressedState.get() : bezierDefaults().pressedGradient.get();
+QXGradient* QXBezierLookCell::effectivePressedGradient() const {
+    return _pressedState ? _pressedState.get() : lookDefaults().pressedGradient.get();
 }
 
-Color QXBezierButtonCell::effectiveBorderColor() const {
-    return _border.value_or(bezierDefaults().borderColor.value_or(kBuiltInBorder));
+Color QXBezierLookCell::effectiveBorderColor() const {
+    return _border.value_or(lookDefaults().borderColor.value_or(kBuiltInBorder));
 }
 
-Color QXBezierButtonCell::effectiveFontColor() const {
-    return _fontColor.value_or(bezierDefaults().fontColor.value_or(kBuiltInFont));
+Color QXBezierLookCell::effectiveFontColor() const {
+    return _fontColor.value_or(lookDefaults().fontColor.value_or(kBuiltInFont));
 }
 
 void QXBezierButtonCell::drawWithFrame(const Rect& cellFrame, platform::View* controlView) {

@@ -54,22 +54,10 @@ void QXBezierVeil(const platform::BezierPath& path);
 // The faint face of a transparent bezier cell.
 void QXBezierFillTransparent(const platform::BezierPath& path);
 
-// The cell of QXBezierButton: a face outline filled with a gradient (normal, or pressed while
-// held), an optional border, an image and a title. Every look field left unset falls back to
-// the class-wide default.
-class QXBezierButtonCell : public platform::ButtonCell {
+// The look both bezier cells keep: face outline, gradients, border and font colours, each
+// falling back to the class-wide defaults the concrete cell names.
+class QXBezierLookCell : public platform::ButtonCell {
 public:
-    QXBezierButtonCell();
-    explicit QXBezierButtonCell(std::string title);
-    explicit QXBezierButtonCell(std::shared_ptr<platform::Image> image);
-    // Re-typing a plain button cell; the look fields start empty.
-    explicit QXBezierButtonCell(const platform::ButtonCell& plain);
-    QXBezierButtonCell(const QXBezierButtonCell& other) = default;
-    std::shared_ptr<platform::Cell> copy() const override;
-
-    // Builds the class defaults still missing, then clears the cell's own look.
-    void initialize() override;
-
     const std::shared_ptr<QXOutlinePath>& shape() const { return _shape; }
     void setShape(std::shared_ptr<QXOutlinePath> shape);
     const std::shared_ptr<QXGradient>& normalGradient() const { return _normalState; }
@@ -85,6 +73,51 @@ public:
     void setFontColor(std::optional<platform::Color> color);
     bool mouseOver() const { return _mouseOver; }
 
+    // What drawing uses: the cell's own value, else the class default.
+    QXOutlinePath* effectiveShape() const;
+    QXGradient* effectiveNormalGradient() const;
+    QXGradient* effectivePressedGradient() const;
+    platform::Color effectiveBorderColor() const;
+    platform::Color effectiveFontColor() const;
+
+protected:
+    QXBezierLookCell() = default;
+    explicit QXBezierLookCell(std::string title) : ButtonCell(std::move(title)) {}
+    explicit QXBezierLookCell(std::shared_ptr<platform::Image> image)
+        : ButtonCell(std::move(image)) {}
+    explicit QXBezierLookCell(const platform::ButtonCell& plain) : ButtonCell(plain) {}
+    QXBezierLookCell(const QXBezierLookCell& other) = default;
+
+    // The class-wide defaults of the concrete cell.
+    virtual const QXBezierButtonDefaults& lookDefaults() const = 0;
+    // Empties the cell's own look, so every field falls back to the defaults.
+    void clearLook();
+
+    std::shared_ptr<QXOutlinePath> _shape;
+    std::shared_ptr<QXGradient> _normalState;
+    std::shared_ptr<QXGradient> _pressedState;
+    std::shared_ptr<QXGradient> _highlightState;
+    std::optional<platform::Color> _border;
+    std::optional<platform::Color> _fontColor;
+    bool _mouseOver = false;
+};
+
+// The cell of QXBezierButton: a face outline filled with a gradient (normal, or pressed while
+// held), an optional border, an image and a title. Every look field left unset falls back to
+// the class-wide default.
+class QXBezierButtonCell : public QXBezierLookCell {
+public:
+    QXBezierButtonCell();
+    explicit QXBezierButtonCell(std::string title);
+    explicit QXBezierButtonCell(std::shared_ptr<platform::Image> image);
+    // Re-typing a plain button cell; the look fields start empty.
+    explicit QXBezierButtonCell(const platform::ButtonCell& plain);
+    QXBezierButtonCell(const QXBezierButtonCell& other) = default;
+    std::shared_ptr<platform::Cell> copy() const override;
+
+    // Builds the class defaults still missing, then clears the cell's own look.
+    void initialize() override;
+
     // The class-wide defaults. A setter given what the default already is does nothing; an
     // empty value lets the next cell set up build the built-in one again.
     static const QXBezierButtonDefaults& defaults();
@@ -95,13 +128,6 @@ public:
     static void setDefaultBorderColor(std::optional<platform::Color> color);
     static void setDefaultFontColor(std::optional<platform::Color> color);
     static void setDefaultShowBorder(bool flag);
-
-    // What drawing uses: the cell's own value, else the class default.
-    QXOutlinePath* effectiveShape() const;
-    QXGradient* effectiveNormalGradient() const;
-    QXGradient* effectivePressedGradient() const;
-    platform::Color effectiveBorderColor() const;
-    platform::Color effectiveFontColor() const;
 
     void drawWithFrame(const platform::Rect& cellFrame, platform::View* controlView) override;
     void drawInteriorWithFrame(const platform::Rect& cellFrame,
@@ -114,12 +140,6 @@ public:
     void mouseEntered(const platform::Event& event) override;
     void mouseExited(const platform::Event& event) override;
 
-private:
-    std::shared_ptr<QXOutlinePath> _shape;
-    std::shared_ptr<QXGradient> _normalState;
-    std::shared_ptr<QXGradient> _pressedState;
-    std::shared_ptr<QXGradient> _highlightState;
-    std::optional<platform::Color> _border;
-    std::optional<platform::Color> _fontColor;
-    bool _mouseOver = false;
+protected:
+    const QXBezierButtonDefaults& lookDefaults() const override { return defaults(); }
 };

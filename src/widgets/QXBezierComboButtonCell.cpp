@@ -31,13 +31,13 @@ void strokeWithDefaultWidth(const BezierPath& path) {
 QXBezierComboButtonCell::QXBezierComboButtonCell() = default;
 
 QXBezierComboButtonCell::QXBezierComboButtonCell(std::string title)
-    : ButtonCell(std::move(title)) {}
+    : QXBezierLookCell(std::move(title)) {}
 
 QXBezierComboButtonCell::QXBezierComboButtonCell(std::shared_ptr<platform::Image> image)
-    : ButtonCell(std::move(image)) {}
+    : QXBezierLookCell(std::move(image)) {}
 
 QXBezierComboButtonCell::QXBezierComboButtonCell(const platform::ButtonCell& plain)
-    : ButtonCell(plain) {}
+    : QXBezierLookCell(plain) {}
 
 std::shared_ptr<platform::Cell> QXBezierComboButtonCell::copy() const {
     return std::make_shared<QXBezierComboButtonCell>(*this);
@@ -46,44 +46,9 @@ std::shared_ptr<platform::Cell> QXBezierComboButtonCell::copy() const {
 void QXBezierComboButtonCell::initialize() {
     ButtonCell::initialize();
     comboDefaults().buildMissing(true);
-    _shape = nullptr;
-    _normalState = nullptr;
-    _pressedState = nullptr;
-    _highlightState = nullptr;
-    _border.reset();
-    _fontColor.reset();
-    _mouseOver = false;
+    clearLook();
     _mouseClickedMenu = false;
     _mouseClickedButton = false;
-}
-
-void QXBezierComboButtonCell::setShape(std::shared_ptr<QXOutlinePath> shape) {
-    _shape = std::move(shape);
-    redrawControl();
-}
-
-void QXBezierComboButtonCell::setNormalGradient(std::shared_ptr<QXGradient> gradient) {
-    _normalState = std::move(gradient);
-    redrawControl();
-}
-
-void QXBezierComboButtonCell::setPressedGradient(std::shared_ptr<QXGradient> gradient) {
-    _pressedState = std::move(gradient);
-    redrawControl();
-}
-
-void QXBezierComboButtonCell::setHighlightGradient(std::shared_ptr<QXGradient> gradient) {
-    _highlightState = std::move(gradient);
-}
-
-void QXBezierComboButtonCell::setBorderColor(std::optional<Color> color) {
-    _border = color;
-    redrawControl();
-}
-
-void QXBezierComboButtonCell::setFontColor(std::optional<Color> color) {
-    _fontColor = color;
-    redrawControl();
 }
 
 const QXBezierButtonDefaults& QXBezierComboButtonCell::defaults() {
@@ -125,26 +90,6 @@ void QXBezierComboButtonCell::setDefaultFontColor(std::optional<Color> color) {
 
 void QXBezierComboButtonCell::setDefaultShowBorder(bool flag) {
     comboDefaults().showBorder = flag;
-}
-
-QXOutlinePath* QXBezierComboButtonCell::effectiveShape() const {
-    return _shape ? _shape.get() : comboDefaults().shape.get();
-}
-
-QXGradient* QXBezierComboButtonCell::effectiveNormalGradient() const {
-    return _normalState ? _normalState.get() : comboDefaults().normalGradient.get();
-}
-
-QXGradient* QXBezierComboButtonCell::effectivePressedGradient() const {
-    return _pressedState ? _pressedState.get() : comboDefaults().pressedGradient.get();
-}
-
-Color QXBezierComboButtonCell::effectiveBorderColor() const {
-    return _border.value_or(comboDefaults().borderColor.value_or(QXBezierBuiltInBorderColor));
-}
-
-Color QXBezierComboButtonCell::effectiveFontColor() const {
-    return _fontColor.value_or(comboDefaults().fontColor.value_or(QXBezierBuiltInFontColor));
 }
 
 void QXBezierComboButtonCell::drawWithFrame(const Rect& cellFrame, platform::View* controlView) {

@@ -15,7 +15,7 @@
 // The cell of QXBezierComboButton: a bezier face whose right 20 points are a menu part with a
 // separator and a triangle; whichever part is held looks pressed. Unset look fields fall back
 // to class-wide defaults of its own, apart from those of QXBezierButtonCell.
-class QXBezierComboButtonCell : public platform::ButtonCell {
+class QXBezierComboButtonCell : public QXBezierLookCell {
 public:
     QXBezierComboButtonCell();
     explicit QXBezierComboButtonCell(std::string title);
@@ -27,19 +27,6 @@ public:
     // Builds the class defaults still missing, then clears the cell's own fields.
     void initialize() override;
 
-    const std::shared_ptr<QXOutlinePath>& shape() const { return _shape; }
-    void setShape(std::shared_ptr<QXOutlinePath> shape);
-    const std::shared_ptr<QXGradient>& normalGradient() const { return _normalState; }
-    void setNormalGradient(std::shared_ptr<QXGradient> gradient);
-    const std::shared_ptr<QXGradient>& pressedGradient() const { return _pressedState; }
-    void setPressedGradient(std::shared_ptr<QXGradient> gradient);
-    const std::shared_ptr<QXGradient>& highlightGradient() const { return _highlightState; }
-    void setHighlightGradient(std::shared_ptr<QXGradient> gradient);
-    const std::optional<platform::Color>& borderColor() const { return _border; }
-    void setBorderColor(std::optional<platform::Color> color);
-    const std::optional<platform::Color>& fontColor() const { return _fontColor; }
-    void setFontColor(std::optional<platform::Color> color);
-    bool mouseOver() const { return _mouseOver; }
     void setMouseOver(bool flag) { _mouseOver = flag; }
     // Which part is held down.
     bool mouseClickedMenu() const { return _mouseClickedMenu; }
@@ -58,12 +45,6 @@ public:
     static void setDefaultFontColor(std::optional<platform::Color> color);
     static void setDefaultShowBorder(bool flag);
 
-    QXOutlinePath* effectiveShape() const;
-    QXGradient* effectiveNormalGradient() const;
-    QXGradient* effectivePressedGradient() const;
-    platform::Color effectiveBorderColor() const;
-    platform::Color effectiveFontColor() const;
-
     void drawWithFrame(const platform::Rect& cellFrame, platform::View* controlView) override;
     void drawInteriorWithFrame(const platform::Rect& cellFrame,
                                platform::View* controlView) override;
@@ -76,14 +57,10 @@ public:
     void mouseEntered(const platform::Event& event) override;
     void mouseExited(const platform::Event& event) override;
 
+protected:
+    const QXBezierButtonDefaults& lookDefaults() const override { return defaults(); }
+
 private:
-    std::shared_ptr<QXOutlinePath> _shape;
-    std::shared_ptr<QXGradient> _normalState;
-    std::shared_ptr<QXGradient> _pressedState;
-    std::shared_ptr<QXGradient> _highlightState;
-    std::optional<platform::Color> _border;
-    std::optional<platform::Color> _fontColor;
-    bool _mouseOver = false;
     bool _mouseClickedMenu = false;
     bool _mouseClickedButton = false;
 };
