@@ -253,23 +253,19 @@ const QXBezierButtonDefaults& QXBezierButtonCell::defaults() {
 }
 
 void QXBezierButtonCell::setDefaultShape(std::shared_ptr<QXOutlinePath> shape) {
-    if (bezierDefaults().shape != shape)
-        bezierDefaults().shape = std::move(shape);
+    bezierDefaults().shape = std::move(shape);
 }
 
 void QXBezierButtonCell::setDefaultNormalGradient(std::shared_ptr<QXGradient> gradient) {
-    if (bezierDefaults().normalGradient != gradient)
-        bezierDefaults().normalGradient = std::move(gradient);
+    bezierDefaults().normalGradient = std::move(gradient);
 }
 
 void QXBezierButtonCell::setDefaultPressedGradient(std::shared_ptr<QXGradient> gradient) {
-    if (bezierDefaults().pressedGradient != gradient)
-        bezierDefaults().pressedGradient = std::move(gradient);
+    bezierDefaults().pressedGradient = std::move(gradient);
 }
 
 void QXBezierButtonCell::setDefaultHighlightGradient(std::shared_ptr<QXGradient> gradient) {
-    if (bezierDefaults().highlightGradient != gradient)
-        bezierDefaults().highlightGradient = std::move(gradient);
+    bezierDefaults().highlightGradient = std::move(gradient);
 }
 
 void QXBezierButtonCell::setDefaultBorderColor(std::optional<Color> color) {

@@ -56,28 +56,23 @@ const QXBezierButtonDefaults& QXBezierComboButtonCell::defaults() {
 }
 
 void QXBezierComboButtonCell::setDefaultShape(std::shared_ptr<QXOutlinePath> shape) {
-    if (comboDefaults().shape != shape)
-        comboDefaults().shape = std::move(shape);
+    comboDefaults().shape = std::move(shape);
 }
 
 void QXBezierComboButtonCell::setDefaultShapeRight(std::shared_ptr<QXOutlinePath> shape) {
-    if (comboDefaults().shapeRight != shape)
-        comboDefaults().shapeRight = std::move(shape);
+    comboDefaults().shapeRight = std::move(shape);
 }
 
 void QXBezierComboButtonCell::setDefaultNormalGradient(std::shared_ptr<QXGradient> gradient) {
-    if (comboDefaults().normalGradient != gradient)
-        comboDefaults().normalGradient = std::move(gradient);
+    comboDefaults().normalGradient = std::move(gradient);
 }
 
 void QXBezierComboButtonCell::setDefaultPressedGradient(std::shared_ptr<QXGradient> gradient) {
-    if (comboDefaults().pressedGradient != gradient)
-        comboDefaults().pressedGradient = std::move(gradient);
+    comboDefaults().pressedGradient = std::move(gradient);
 }
 
 void QXBezierComboButtonCell::setDefaultHighlightGradient(std::shared_ptr<QXGradient> gradient) {
-    if (comboDefaults().highlightGradient != gradient)
-        comboDefaults().highlightGradient = std::move(gradient);
+    comboDefaults().highlightGradient = std::move(gradient);
 }
 
 void QXBezierComboButtonCell::setDefaultBorderColor(std::optional<Color> color) {

@@ -3,6 +3,7 @@
 #include "app/core/AppController.h"
 #include "app/core/AutoUpdateController.h"
 #include "app/core/DockController.h"
+#include "app/core/Features.h"
 #include "app/core/NotificationController.h"
 #include "app/hosted/ConnectInviteFriendsWindowController.h"
 #include "app/hosted/ConnectServiceWindowController.h"
@@ -37,11 +38,6 @@ constexpr platform::TimeInterval deskphoneMessageDuration = 7.0;
 constexpr platform::TimeInterval showToolbarDelay = 0.5;
 
 constexpr std::string_view GroupChatSessionsInvalidated = "GroupChatSessionsInvalidated";
-
-bool featureOn(std::string_view name) {
-    const auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
-}
 
 // Keeps the service in its field (the one already held wins) and listens to it.
 template <class Service>

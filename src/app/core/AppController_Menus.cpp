@@ -7,6 +7,7 @@
 #include "app/contacts/ContactOperations.h"
 #include "app/core/AboutPanelController.h"
 #include "app/core/AppController.h"
+#include "app/core/Features.h"
 #include "app/core/LoginController.h"
 #include "app/core/MainMenu.h"
 #include "app/hosted/ConnectInviteFriendsWindowController.h"
@@ -52,11 +53,6 @@ constexpr std::string_view kAlwaysOnTopKey = "mainPhone.ui.alwaysOnTop";
 // The phone status that still offers the full Dock menu although it disables the phone's
 // controls: no SIP account, where messaging and presence still work.
 constexpr int kNoSipAccountStatus = 7;
-
-bool featureOn(std::string_view name) {
-    const auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
-}
 
 bool engineStarted() {
     return StartupService::instance().started();

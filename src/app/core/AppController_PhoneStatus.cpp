@@ -1,4 +1,5 @@
 #include "app/core/AppController.h"
+#include "app/core/Features.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "engine/OVConnectService.h"
 #include "engine/PhoneService.h"
@@ -16,11 +17,6 @@ namespace {
 
 // How long the ready message stays before it clears itself.
 constexpr platform::TimeInterval readyMessageDuration = 5.0;
-
-bool featureOn(std::string_view name) {
-    const auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
-}
 
 bool isEnabledOrEnabling(const OVAccount& account) {
     return account.status() == OVAccount::statusEnabled ||

@@ -1,6 +1,7 @@
 #include "app/calls/VideoWindow.h"
 #include "app/core/AppController.h"
 #include "app/core/AutoUpdateController.h"
+#include "app/core/Features.h"
 #include "app/core/LoginController.h"
 #include "app/core/SheetsTracker.h"
 #include "app/main_window/DialpadWindowController.h"
@@ -65,11 +66,6 @@ constexpr const char* kRelaunchScript =
     "program=$2\n"
     "shift 2\n"
     "exec \"$program\" \"$@\"\n";
-
-bool featureOn(std::string_view name) {
-    const auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
-}
 
 template <class Pro>
 void stopListening(DelegatingService<Pro>* service, AppController* controller) {

@@ -1,6 +1,7 @@
 #include "app/calls/CallModuleController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/AppController.h"
+#include "app/core/Features.h"
 #include "app/core/LoginController.h"
 #include "app/core/MainMenu.h"
 #include "app/core/SheetsTracker.h"
@@ -48,11 +49,6 @@ constexpr platform::TimeInterval kLoggingMessageDelay = 2.0;
 // The return codes of the notice's three buttons.
 constexpr int kSendReport = 1000;
 constexpr int kStopLogging = 1001;
-
-bool featureOn(std::string_view name) {
-    const auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
-}
 
 // The controller becomes the delegate of each service it takes, as far as it answers that
 // service's protocol; the callbacks it does not answer yet are no-ops either way.

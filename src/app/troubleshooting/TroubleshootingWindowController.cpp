@@ -1,5 +1,7 @@
 #include "app/troubleshooting/TroubleshootingWindowController.h"
 
+#include "app/core/Features.h"
+#include "app/preferences/PlaceholderPane.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -21,11 +23,6 @@ std::unique_ptr<TroubleshootingWindowController>& sharedInstance() {
     return controller;
 }
 
-bool featureOn(std::string_view name) {
-    const auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
-}
-
 void registerTroubleshootingInterfaceDefinition() {
     if (platform::InterfaceDefinition::isRegistered(TroubleshootingWindowController::nibName()))
         return;
@@ -43,32 +40,6 @@ void registerTroubleshootingInterfaceDefinition() {
                 owner->setWindow(window);
         });
 }
-
-// A pane whose tests are not built yet: its title on an otherwise empty view.
-class PlaceholderPane : public QXPrefPane {
-public:
-    explicit PlaceholderPane(std::string title) : title_(std::move(title)) {}
-    std::shared_ptr<platform::View> view() override {
-        if (!view_) {
-            view_ = platform::make<platform::View>(platform::Rect(0, 0, 480, 260));
-            view_->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
-            auto label = std::make_shared<platform::TextField>(platform::Rect(20, 210, 440, 24));
-            label->setEditable(false);
-            label->setSelectable(false);
-            label->setBezeled(false);
-            label->setBordered(false);
-            label->setDrawsBackground(false);
-            label->setFont(platform::Font::boldSystemFontOfSize(13));
-            label->setStringValue(title_);
-            view_->addSubview(label);
-        }
-        return view_;
-    }
-
-private:
-    std::string title_;
-    std::shared_ptr<platform::View> view_;
-};
 
 } // namespace
 
