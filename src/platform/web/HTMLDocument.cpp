@@ -1,5 +1,6 @@
 #include "platform/web/HTMLDocument.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <libxml/HTMLparser.h>
@@ -95,7 +96,28 @@ void HTMLDocument::DocDeleter::operator()(_xmlDoc* doc) const {
     xmlFreeDoc(doc);
 }
 
-HTMLDocument::~HTMLDocument() = default;
+HTMLDocument::~HTMLDocument() {
+    for (xmlNode* node : detached_)
+        if (!node->parent)
+            xmlFreeNode(node);
+}
+
+DOMElement HTMLDocument::createElement(std::string_view tagName) {
+    xmlNode* node = xmlNewDocNode(doc_.get(), nullptr, xml(std::string(tagName)), nullptr);
+    if (!node)
+        return {};
+    detached_.push_back(node);
+    return DOMElement(node);
+}
+
+void HTMLDocument::forgetDetached(xmlNode* node) {
+    std::erase(detached_, node);
+}
+
+void HTMLDocument::notify(Change::Kind kind, xmlNode* node) {
+    if (changeHandler_ && DOMElement(node).isAttached())
+        changeHandler_(Change{kind, DOMElement(node)});
+}
 
 std::unique_ptr<HTMLDocument> HTMLDocument::parse(std::string_view html, std::string baseURL) {
     auto document = std::make_unique<HTMLDocument>(ConstructionTag{});
@@ -309,7 +331,8 @@ DOMElement DOMElement::appendChild(std::string_view tagName) {
     if (!child)
         return {};
     xmlAddChild(node_, child);
-    changed();
+    if (HTMLDocument* document = owningDocument(node_))
+        document->notify(HTMLDocument::Change::Kind::Appended, child);
     return DOMElement(child);
 }
 
@@ -327,17 +350,101 @@ void DOMElement::remove() {
     if (!node_)
         return;
     HTMLDocument* document = owningDocument(node_);
+    xmlNode* parent = node_->parent;
+    const bool shown = isAttached();
     xmlUnlinkNode(node_);
+    if (document)
+        document->forgetDetached(node_);
     xmlFreeNode(node_);
     node_ = nullptr;
-    if (document && document->changeHandler_)
-        document->changeHandler_();
+    if (document && shown && isElement(parent))
+        document->notify(HTMLDocument::Change::Kind::Modified, parent);
+}
+
+bool DOMElement::removeChild(DOMElement& child) {
+    if (!node_ || !child.node_ || child.node_->parent != node_)
+        return false;
+    child.remove();
+    return true;
 }
 
 void DOMElement::changed() const {
+    if (HTMLDocument* document = owningDocument(node_))
+        document->notify(HTMLDocument::Change::Kind::Modified, node_);
+}
+
+DOMElement DOMElement::firstElementChild() const {
+    for (xmlNode* child = node_ ? node_->children : nullptr; child; child = child->next)
+        if (isElement(child))
+            return DOMElement(child);
+    return {};
+}
+
+bool DOMElement::isAttached() const {
+    if (!node_ || !node_->doc)
+        return false;
+    const xmlNode* root = xmlDocGetRootElement(node_->doc);
+    for (const xmlNode* node = node_; node; node = node->parent)
+        if (node == root)
+            return true;
+    return false;
+}
+
+DOMElement DOMElement::appendChild(DOMElement child) {
+    return insertBefore(child, DOMElement());
+}
+
+DOMElement DOMElement::insertBefore(DOMElement child, DOMElement reference) {
+    if (!node_ || !child.node_ || child.node_->doc != node_->doc ||
+        (reference.node_ && reference.node_->parent != node_) || reference == child)
+        return {};
+    for (const xmlNode* node = node_; node; node = node->parent)
+        if (node == child.node_)
+            return {};
     HTMLDocument* document = owningDocument(node_);
-    if (document && document->changeHandler_)
-        document->changeHandler_();
+    xmlNode* oldParent = child.node_->parent;
+    const bool wasShown = child.isAttached();
+    xmlUnlinkNode(child.node_);
+    if (document)
+        document->forgetDetached(child.node_);
+    // xmlAddChild and xmlAddPrevSibling merge text nodes; an element is never merged.
+    if (reference.node_)
+        xmlAddPrevSibling(reference.node_, child.node_);
+    else
+        xmlAddChild(node_, child.node_);
+    if (document) {
+        if (wasShown && isElement(oldParent))
+            document->notify(HTMLDocument::Change::Kind::Modified, oldParent);
+        document->notify(reference.node_ ? HTMLDocument::Change::Kind::Modified
+                                         : HTMLDocument::Change::Kind::Appended,
+                         reference.node_ ? node_ : child.node_);
+    }
+    return child;
+}
+
+void DOMElement::scrollIntoView(bool alignTop) const {
+    HTMLDocument* document = owningDocument(node_);
+    if (document && document->scrollHandler_ && isAttached())
+        document->scrollHandler_(*this, alignTop);
+}
+
+std::optional<DOMElementPath> DOMElement::pathFromBody() const {
+    DOMElementPath path;
+    for (const xmlNode* node = node_; node; node = node->parent) {
+        if (!isElement(node))
+            return std::nullopt;
+        if (equalsIgnoringCase("body", node->name) && node->parent &&
+            equalsIgnoringCase("html", node->parent->name)) {
+            std::reverse(path.begin(), path.end());
+            return path;
+        }
+        std::size_t index = 0;
+        for (const xmlNode* sibling = node->prev; sibling; sibling = sibling->prev)
+            if (isElement(sibling))
+                ++index;
+        path.emplace_back(index, DOMElement(const_cast<xmlNode*>(node)).tagName());
+    }
+    return std::nullopt;
 }
 
 std::string percentDecoded(std::string_view text) {

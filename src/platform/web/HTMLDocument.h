@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,12 @@ struct _xmlDoc;
 namespace platform {
 
 class HTMLDocument;
+class DOMElement;
+
+// A path from the body down to an element: at each step the element's index among its
+// parent's element children and its tag. The view uses it to find the element again in what it
+// laid out.
+using DOMElementPath = std::vector<std::pair<std::size_t, std::string>>;
 
 // An element of an HTML document. It is a handle, not an owner: it stays valid while its node
 // is part of the document, and removing a node (remove, setInnerText on an ancestor) leaves
@@ -37,6 +44,9 @@ public:
     // Replaces the element's children with one text node holding `text` as it is: markup in it
     // stays characters.
     void setInnerText(std::string_view text);
+    void setTextContent(std::string_view text) { setInnerText(text); }
+    std::string className() const { return getAttribute("class"); }
+    void setClassName(std::string_view name) { setAttribute("class", name); }
     // The element's children serialised as HTML.
     std::string innerHTML() const;
     // Replaces the children with the nodes of an HTML fragment.
@@ -45,11 +55,29 @@ public:
 
     DOMElement parentElement() const;
     std::vector<DOMElement> children() const;
+    // The first element child (text before it is passed over).
+    DOMElement firstElementChild() const;
+    // Whether the element is part of the document's tree (not made by createElement and not
+    // yet inserted, nor inside such an element).
+    bool isAttached() const;
     // A new element with that tag as the last child; the new element's handle.
     DOMElement appendChild(std::string_view tagName);
+    // Moves `child` (made by createElement, or taken from where it is) to the end of this
+    // element's children. An element cannot go inside itself or another document: then
+    // nothing happens and the answer is empty.
+    DOMElement appendChild(DOMElement child);
+    // Moves `child` before `reference`, a child of this element; an empty reference appends.
+    DOMElement insertBefore(DOMElement child, DOMElement reference);
+    // Takes a child out of this element and frees it; false when it is not a child.
+    bool removeChild(DOMElement& child);
     void appendText(std::string_view text);
     // Takes the element (and everything below it) out of the document and frees it.
     void remove();
+    // Asks whoever shows the document to scroll the element into sight, its top at the top of
+    // the view (or its bottom at the bottom).
+    void scrollIntoView(bool alignTop = true) const;
+    // Where the element is below the body; nullopt when it is not under the body.
+    std::optional<DOMElementPath> pathFromBody() const;
 
     _xmlNode* node() const { return node_; }
 
@@ -94,8 +122,32 @@ public:
     // is no base or it cannot be resolved.
     std::string resolveURL(std::string_view reference) const;
 
-    // Called after every change made through a DOMElement of this document.
-    void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
+    // A new element of this document, outside its tree until it is inserted; the document
+    // frees it at the end if it never is.
+    DOMElement createElement(std::string_view tagName);
+
+    // What an edit did: `Appended` when an element went in as the last child of an element of
+    // the tree (and only that), `Modified` for any other change below `element`.
+    struct Change {
+        enum class Kind { Appended, Modified };
+        Kind kind = Kind::Modified;
+        DOMElement element;
+    };
+    // Called after every change made through a DOMElement to this document's tree (edits to
+    // elements outside it are not changes that show).
+    void setChangeHandler(std::function<void(const Change&)> handler) {
+        changeHandler_ = std::move(handler);
+    }
+    void setChangeHandler(std::function<void()> handler) {
+        if (!handler)
+            changeHandler_ = {};
+        else
+            changeHandler_ = [handler = std::move(handler)](const Change&) { handler(); };
+    }
+    // Called by scrollIntoView.
+    void setScrollHandler(std::function<void(const DOMElement&, bool alignTop)> handler) {
+        scrollHandler_ = std::move(handler);
+    }
 
     // Only parse makes documents; the tag keeps the constructor out of others' reach.
     struct ConstructionTag {
@@ -108,9 +160,15 @@ private:
     struct DocDeleter {
         void operator()(_xmlDoc* doc) const;
     };
+    void notify(Change::Kind kind, _xmlNode* node);
+    void forgetDetached(_xmlNode* node);
+
     std::unique_ptr<_xmlDoc, DocDeleter> doc_;
     std::string baseURL_;
-    std::function<void()> changeHandler_;
+    std::function<void(const Change&)> changeHandler_;
+    std::function<void(const DOMElement&, bool)> scrollHandler_;
+    // Elements createElement made that are not (yet) in the tree.
+    std::vector<_xmlNode*> detached_;
 };
 
 // Decodes %XX escapes (a malformed escape stays as it is).

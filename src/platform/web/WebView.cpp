@@ -2,32 +2,34 @@
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/graphics/AttributedString.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/graphics/TextLayout.h"
+#include "platform/graphics/Image.h"
 #include "platform/kit/ClipView.h"
 #include "platform/kit/Cursor.h"
 #include "platform/kit/Event.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/MenuItem.h"
+#include "platform/kit/Pasteboard.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/Window.h"
+#include "platform/web/HTMLSanitizer.h"
+#include "platform/web/WebPageRenderer.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <libxml/tree.h>
+#include <glib.h>
 #include <optional>
-#include <set>
 #include <sstream>
 
 namespace platform {
 
 namespace {
 
-constexpr double kMargin = 8;
-constexpr double kParagraphGap = 6;
-constexpr double kHeadingGap = 10;
-constexpr double kBodyFontSize = 13;
-constexpr Color kLinkColor{0.0, 0.0, 0.93, 1.0};
+constexpr Color kSelectionColor{0.22, 0.46, 0.84, 0.35};
+constexpr EventModifierFlags kCommandOrControl = CommandKeyMask | ControlKeyMask;
+// Pictures a page may fetch at once; more wait for a later layout to ask again.
+constexpr std::size_t kMaxImageLoads = 16;
 
 std::string lowercase(std::string_view text) {
     std::string result(text);
@@ -39,6 +41,10 @@ std::string lowercase(std::string_view text) {
 bool hasScheme(std::string_view url, std::string_view scheme) {
     return url.size() > scheme.size() && url[scheme.size()] == ':' &&
            lowercase(url.substr(0, scheme.size())) == scheme;
+}
+
+bool isNetworkURL(std::string_view url) {
+    return hasScheme(url, "http") || hasScheme(url, "https");
 }
 
 // A path as the file URL that names it, with the characters a URL cannot hold escaped.
@@ -80,384 +86,339 @@ std::string withoutFragment(std::string_view url) {
     return std::string(url.substr(0, url.find('#')));
 }
 
-std::string attribute(const xmlNode* node, const char* name) {
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    if (!value)
-        return {};
-    std::string result(reinterpret_cast<const char*>(value));
-    xmlFree(value);
+std::string escapedText(std::string_view text) {
+    std::string result;
+    for (char c : text) {
+        switch (c) {
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        case '&':
+            result += "&amp;";
+            break;
+        default:
+            result += c;
+        }
+    }
     return result;
 }
 
-// The alignment a block element asks for through its align attribute or a text-align
-// declaration in its style attribute.
-std::optional<TextAlignment> alignmentOf(const xmlNode* node, std::string_view tag) {
-    if (tag == "center")
-        return TextAlignment::Center;
-    std::string value = lowercase(attribute(node, "align"));
-    const std::string style = lowercase(attribute(node, "style"));
-    if (const std::size_t at = style.find("text-align"); at != std::string::npos) {
-        const std::size_t colon = style.find(':', at);
-        if (colon != std::string::npos) {
-            const std::size_t end = style.find(';', colon);
-            value = style.substr(colon + 1, end == std::string::npos ? end : end - colon - 1);
-            value.erase(std::remove_if(value.begin(), value.end(),
-                                       [](unsigned char c) { return std::isspace(c); }),
-                        value.end());
-        }
-    }
-    if (value == "center")
-        return TextAlignment::Center;
-    if (value == "right")
-        return TextAlignment::Right;
-    if (value == "justify")
-        return TextAlignment::Justified;
-    if (value == "left")
-        return TextAlignment::Left;
-    return std::nullopt;
+// The picture in a "data:image/...;base64," address.
+std::shared_ptr<Image> imageFromDataURL(std::string_view url) {
+    const std::size_t comma = url.find(',');
+    if (comma == std::string_view::npos ||
+        url.substr(0, comma).find(";base64") == std::string_view::npos)
+        return nullptr;
+    const std::string encoded(url.substr(comma + 1));
+    gsize length = 0;
+    guchar* bytes = g_base64_decode(encoded.c_str(), &length);
+    std::shared_ptr<Image> image =
+        bytes ? Image::imageWithData({reinterpret_cast<const std::uint8_t*>(bytes), length})
+              : nullptr;
+    g_free(bytes);
+    return image;
 }
 
-struct LinkSpan {
-    TextRange range;
-    std::string url;
-    std::string targetName;
-};
-
-struct Block {
-    AttributedString text;
-    std::vector<LinkSpan> links;
-    double gapBefore = kParagraphGap;
-    TextLayout layout;
-    double y = 0;
-    double height = 0;
-};
-
-// Turns a document's body into paragraphs of attributed text, the way a browser's block
-// layout would break it, with blanks collapsed as HTML collapses them.
-class BlockBuilder {
-public:
-    explicit BlockBuilder(const HTMLDocument& document) : document_(document) {}
-
-    std::vector<Block> build() {
-        if (xmlNode* body = document_.body().node())
-            walkChildren(body, Style{});
-        flush();
-        return std::move(blocks_);
+WebErrorCode errorCodeFor(HTTPResult::Status status) {
+    switch (status) {
+    case HTTPResult::Status::HTTPError:
+        return WebErrorCode::HTTPError;
+    case HTTPResult::Status::TimedOut:
+        return WebErrorCode::TimedOut;
+    case HTTPResult::Status::TooManyRedirects:
+        return WebErrorCode::TooManyRedirects;
+    case HTTPResult::Status::TooLarge:
+        return WebErrorCode::ResponseTooLarge;
+    case HTTPResult::Status::BadCertificate:
+        return WebErrorCode::BadServerCertificate;
+    case HTTPResult::Status::CannotFindHost:
+        return WebErrorCode::CannotFindHost;
+    case HTTPResult::Status::CannotConnect:
+        return WebErrorCode::CannotConnectToHost;
+    default:
+        return WebErrorCode::NetworkFailure;
     }
-
-private:
-    struct Style {
-        bool bold = false;
-        bool italic = false;
-        bool underline = false;
-        bool preformatted = false;
-        double size = kBodyFontSize;
-        std::string href;
-        std::string targetName;
-        TextAlignment alignment = TextAlignment::Natural;
-        double gapBefore = kParagraphGap;
-    };
-
-    void walkChildren(xmlNode* node, const Style& style) {
-        for (xmlNode* child = node->children; child; child = child->next)
-            walk(child, style);
-    }
-
-    void walk(xmlNode* node, Style style) {
-        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            if (node->content)
-                appendText(reinterpret_cast<const char*>(node->content), style);
-            return;
-        }
-        if (node->type != XML_ELEMENT_NODE)
-            return;
-        const std::string tag = lowercase(reinterpret_cast<const char*>(node->name));
-        static const std::set<std::string, std::less<>> skipped{
-            "head", "script", "style", "title", "noscript", "template", "meta", "link"};
-        if (skipped.contains(tag))
-            return;
-        static const std::set<std::string, std::less<>> blocks{
-            "p",    "div",     "h1",         "h2",     "h3",         "h4",  "h5",
-            "h6",   "li",      "ul",         "ol",     "blockquote", "pre", "table",
-            "tr",   "section", "article",    "header", "footer",     "nav", "aside",
-            "main", "center",  "address",    "dl",     "dt",         "dd",  "form",
-            "hr",   "figure",  "figcaption", "body",   "html"};
-        const bool isBlock = blocks.contains(tag);
-        if (tag == "br") {
-            dropTrailingSpace();
-            appendRaw("\n", style);
-            return;
-        }
-        if (tag == "img") {
-            appendText(attribute(node, "alt"), style);
-            return;
-        }
-        if (tag.size() == 2 && tag[0] == 'h' && tag[1] >= '1' && tag[1] <= '6') {
-            static constexpr double sizes[] = {24, 18, 15, 13, 11, 10};
-            style.bold = true;
-            style.size = sizes[tag[1] - '1'];
-            style.gapBefore = kHeadingGap;
-        } else if (tag == "b" || tag == "strong" || tag == "th") {
-            style.bold = true;
-        } else if (tag == "i" || tag == "em" || tag == "cite") {
-            style.italic = true;
-        } else if (tag == "u") {
-            style.underline = true;
-        } else if (tag == "pre") {
-            style.preformatted = true;
-        } else if (tag == "a" && xmlHasProp(node, reinterpret_cast<const xmlChar*>("href"))) {
-            style.href = document_.resolveURL(attribute(node, "href"));
-            style.targetName = attribute(node, "target");
-        }
-        if (isBlock) {
-            if (std::optional<TextAlignment> alignment = alignmentOf(node, tag))
-                style.alignment = *alignment;
-            flush();
-            if (tag == "li")
-                appendRaw("\u2022 ", style);
-        } else if (tag == "td" || tag == "th") {
-            separate(style);
-        }
-        walkChildren(node, style);
-        if (isBlock)
-            flush();
-    }
-
-    // Runs of blanks become one space, kept with the text before them; none starts a line.
-    void appendText(std::string_view text, const Style& style) {
-        if (style.preformatted) {
-            appendRaw(text, style);
-            return;
-        }
-        std::string collapsed;
-        for (char c : text) {
-            if (!std::isspace(static_cast<unsigned char>(c))) {
-                collapsed += c;
-                continue;
-            }
-            const char last = !collapsed.empty()       ? collapsed.back()
-                              : !current_.text.empty() ? current_.text.string().back()
-                                                       : '\n';
-            if (last != ' ' && last != '\n')
-                collapsed += ' ';
-        }
-        appendRaw(collapsed, style);
-    }
-
-    void separate(const Style& style) { appendText(" ", style); }
-
-    // A line never ends in the space that separated it from what followed.
-    void dropTrailingSpace() {
-        const std::string& text = current_.text.string();
-        if (text.empty() || text.back() != ' ')
-            return;
-        const std::size_t length = text.size() - 1;
-        current_.text.deleteCharactersInRange({length, 1});
-        for (LinkSpan& link : current_.links)
-            if (link.range.end() > length)
-                link.range.length = link.range.location < length ? length - link.range.location : 0;
-        std::erase_if(current_.links, [](const LinkSpan& link) { return link.range.length == 0; });
-    }
-
-    void appendRaw(std::string_view text, const Style& style) {
-        if (text.empty())
-            return;
-        if (current_.text.empty()) {
-            currentAlignment_ = style.alignment;
-            current_.gapBefore = style.gapBefore;
-        }
-        TextAttributes attributes;
-        Font font = Font::fontWithName(style.bold ? "Helvetica-Bold" : "Helvetica", style.size);
-        if (style.italic)
-            font = font.fontWithItalic(true);
-        attributes.font = font;
-        attributes.foregroundColor = style.href.empty() ? Color::blackColor() : kLinkColor;
-        if (!style.href.empty() || style.underline)
-            attributes.underlineStyle = UnderlineStyleSingle;
-        if (!style.href.empty())
-            attributes.link = style.href;
-        const std::size_t start = current_.text.length();
-        current_.text.appendAttributedString(AttributedString(std::string(text), attributes));
-        if (!style.href.empty()) {
-            const TextRange range{start, current_.text.length() - start};
-            if (!current_.links.empty() && current_.links.back().url == style.href &&
-                current_.links.back().targetName == style.targetName &&
-                current_.links.back().range.end() == start)
-                current_.links.back().range.length += range.length;
-            else
-                current_.links.push_back({range, style.href, style.targetName});
-        }
-    }
-
-    void flush() {
-        std::string text = current_.text.string();
-        while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-            text.pop_back();
-        if (!text.empty()) {
-            current_.text.deleteCharactersInRange(
-                {text.size(), current_.text.length() - text.size()});
-            ParagraphStyle paragraph;
-            paragraph.alignment = currentAlignment_;
-            TextAttributes attributes;
-            attributes.paragraphStyle = paragraph;
-            current_.text.addAttributes(attributes, {0, current_.text.length()});
-            for (LinkSpan& link : current_.links)
-                link.range.length = std::min(link.range.end(), text.size()) -
-                                    std::min(link.range.location, text.size());
-            std::erase_if(current_.links,
-                          [](const LinkSpan& link) { return link.range.length == 0; });
-            blocks_.push_back(std::move(current_));
-        }
-        current_ = Block{};
-    }
-
-    const HTMLDocument& document_;
-    std::vector<Block> blocks_;
-    Block current_;
-    TextAlignment currentAlignment_ = TextAlignment::Natural;
-};
+}
 
 } // namespace
 
-// The web view's document: the laid-out paragraphs inside the scroll view, flipped, as wide as
-// the visible area and as tall as its text.
+// The web view's page inside the scroll view: flipped, as wide as the visible area and as tall
+// as the page. It keeps the laid-out page in step with the DOM: edits are gathered and applied
+// on the next frame, an element appended at the end of a block by laying out that element only.
 class WebDocumentView : public View {
 public:
-    explicit WebDocumentView(WebView& owner) : owner_(&owner) {}
-
-    void rebuild(const HTMLDocument& document) {
-        blocks_ = BlockBuilder(document).build();
-        pressedLink_.reset();
-        relayout();
+    explicit WebDocumentView(WebView& owner) : owner_(&owner) {
+        renderer_.setImageSource(
+            [this](const std::string& url) { return owner_->imageForURL(url); });
+        renderer_.setURLResolver([this](const std::string& reference) {
+            return owner_->mainFrameDocument().resolveURL(reference);
+        });
     }
 
-    void relayout() {
-        ClipView* clip = enclosingClipView(*this);
-        const Size visible = clip ? clip->bounds().size : owner_->bounds().size;
-        const double width = std::max(1.0, visible.width - 2 * kMargin);
-        double y = kMargin;
-        for (std::size_t i = 0; i < blocks_.size(); ++i) {
-            Block& block = blocks_[i];
-            if (i > 0)
-                y += block.gapBefore;
-            block.layout = TextLayout(block.text, width);
-            block.y = y;
-            block.height = block.layout.usedRect().maxY();
-            y += block.height;
+    WebPageRenderer& renderer() { return renderer_; }
+
+    // A new document: everything is built again on the next frame.
+    void rebuild() {
+        rebuild_ = true;
+        appended_.clear();
+        pressedLink_.reset();
+        clearSelection();
+        scheduleUpdate();
+    }
+
+    void documentChanged(const HTMLDocument::Change& change) {
+        if (!rebuild_) {
+            if (change.kind == HTMLDocument::Change::Kind::Appended)
+                appended_.push_back(change.element);
+            else if (!insideAppended(change.element))
+                rebuild_ = true;
         }
-        y += kMargin;
-        setFrameSize({visible.width, std::max(y, visible.height)});
-        if (clip)
-            clip->documentViewFrameDidChange();
+        clearSelection();
+        scheduleUpdate();
+    }
+
+    // The size changed: the page is laid out again for the new width.
+    void relayout() {
+        renderer_.setNeedsLayout();
+        scheduleUpdate();
+        update();
+    }
+
+    void update() {
+        if (!updatePending_ && !rebuild_ && appended_.empty() && !renderer_.needsLayout())
+            return;
+        updatePending_ = false;
+        std::optional<Rect> changed;
+        bool whole = rebuild_;
+        if (rebuild_) {
+            renderer_.setHTML(owner_->mainFrameDocument().serialize());
+        } else {
+            for (const DOMElement& element : appended_) {
+                std::optional<DOMElementPath> path =
+                    element.parentElement() ? element.parentElement().pathFromBody() : std::nullopt;
+                WebPageRenderer::Appended result;
+                if (path)
+                    result = renderer_.appendHTML(*path, element.outerHTML());
+                if (!result.found) {
+                    // The page no longer matches its DOM: build it again.
+                    renderer_.setHTML(owner_->mainFrameDocument().serialize());
+                    whole = true;
+                    break;
+                }
+                if (result.changed)
+                    changed = changed ? changed->unionWith(*result.changed) : *result.changed;
+            }
+        }
+        rebuild_ = false;
+        appended_.clear();
+        const Size visible = visibleSize();
+        if (renderer_.needsLayout() || whole) {
+            renderer_.layout(visible.width);
+            changed.reset();
+            whole = true;
+        }
+        const Size size{visible.width, std::max(renderer_.height(), visible.height)};
+        if (size.width != frame().width() || size.height != frame().height()) {
+            setFrameSize(size);
+            if (ClipView* clip = enclosingClipView(*this))
+                clip->documentViewFrameDidChange();
+        }
         if (Window* w = window())
             w->invalidateCursorRectsForView(this);
-        setNeedsDisplay(true);
+        if (whole || !changed)
+            setNeedsDisplay(true);
+        else
+            setNeedsDisplayInRect(*changed);
     }
 
     bool isFlipped() const override { return true; }
     bool isOpaque() const override { return true; }
+    bool acceptsFirstResponder() const override { return true; }
 
     void drawRect(const Rect& dirtyRect) override {
+        update();
         GraphicsContext* context = GraphicsContext::currentContext();
         if (!context)
             return;
         context->setFillColor(Color::whiteColor());
         context->fillRect(dirtyRect);
-        for (const Block& block : blocks_) {
-            if (block.y > dirtyRect.maxY() || block.y + block.height < dirtyRect.minY())
-                continue;
-            block.layout.drawAtTopLeft({kMargin, block.y});
+        renderer_.draw(context->cairo(), dirtyRect);
+        if (hasSelection()) {
+            context->setFillColor(kSelectionColor);
+            const std::vector<WebTextRun>& runs = renderer_.textRuns();
+            const auto [first, last] = selectionRange();
+            for (std::size_t i = first; i <= last && i < runs.size(); ++i)
+                if (runs[i].rect.intersects(dirtyRect))
+                    context->fillRect(runs[i].rect);
         }
-    }
-
-    // The link under a point of this view: block and link index.
-    std::optional<std::pair<std::size_t, std::size_t>> linkAt(Point point) const {
-        for (std::size_t b = 0; b < blocks_.size(); ++b) {
-            const Block& block = blocks_[b];
-            if (block.links.empty() || point.y < block.y || point.y > block.y + block.height)
-                continue;
-            const Point local{point.x - kMargin, point.y - block.y};
-            // The layout answers the nearest caret place, which is after the character when
-            // the point is in its right half: the character hit is that one or the one before.
-            std::size_t index = block.layout.characterIndexForPoint(local);
-            const auto contains = [&](std::size_t i) {
-                return i < block.text.length() &&
-                       block.layout.rectForCharacterAtIndex(i).containsPoint(local);
-            };
-            if (!contains(index)) {
-                if (index == 0)
-                    return std::nullopt;
-                index = characterStart(block.text.string(), index - 1);
-                if (!contains(index))
-                    return std::nullopt;
-            }
-            for (std::size_t l = 0; l < block.links.size(); ++l) {
-                const TextRange range = block.links[l].range;
-                if (index >= range.location && index < range.end())
-                    return std::make_pair(b, l);
-            }
-            return std::nullopt;
-        }
-        return std::nullopt;
     }
 
     void mouseDown(const Event& event) override {
-        pressedLink_ = linkAt(convertPointFromView(event.locationInWindow(), nullptr));
+        update();
+        const Point point = convertPointFromView(event.locationInWindow(), nullptr);
+        pressedLink_ = renderer_.linkAt(point);
+        clearSelection();
+        if (!pressedLink_) {
+            anchor_ = runNear(point);
+            if (Window* w = window())
+                w->makeFirstResponder(this);
+        }
+    }
+
+    void mouseDragged(const Event& event) override {
+        if (pressedLink_ || !anchor_)
+            return;
+        focus_ = runNear(convertPointFromView(event.locationInWindow(), nullptr));
+        setNeedsDisplay(true);
     }
 
     void mouseUp(const Event& event) override {
         const auto pressed = pressedLink_;
         pressedLink_.reset();
-        if (!pressed || linkAt(convertPointFromView(event.locationInWindow(), nullptr)) != pressed)
+        if (!pressed)
             return;
-        const LinkSpan link = blocks_[pressed->first].links[pressed->second];
-        // Following the link may replace this view's blocks: work on copies.
-        owner_->followLink(link.url, link.targetName);
+        const Point point = convertPointFromView(event.locationInWindow(), nullptr);
+        if (renderer_.linkAt(point) != pressed)
+            return;
+        // Following the link may replace the page: work on copies.
+        const WebPageLink link = renderer_.links()[*pressed];
+        owner_->followLink(link.href, link.targetName);
+    }
+
+    void rightMouseDown(const Event& event) override {
+        auto keep = weak_from_this().lock();
+        const Point point = owner_->convertPointFromView(event.locationInWindow(), nullptr);
+        if (std::shared_ptr<Menu> menu = owner_->contextMenuAt(point))
+            Menu::popUpContextMenu(menu, event, this);
+    }
+
+    bool performKeyEquivalent(const Event& event) override {
+        if (event.type() == EventType::KeyDown && window() && window()->firstResponder() == this &&
+            (event.modifierFlags() & kCommandOrControl)) {
+            const std::string key = lowercase(event.charactersIgnoringModifiers());
+            if (key == "c")
+                return owner_->copySelection();
+            if (key == "a") {
+                owner_->selectAll();
+                return true;
+            }
+        }
+        return View::performKeyEquivalent(event);
+    }
+
+    bool tryToPerform(std::string_view action, Object* sender) override {
+        if (action == "copy:")
+            return owner_->copySelection();
+        if (action == "selectAll:") {
+            owner_->selectAll();
+            return true;
+        }
+        return View::tryToPerform(action, sender);
+    }
+
+    bool respondsToAction(std::string_view action) const override {
+        return action == "copy:" || action == "selectAll:" || View::respondsToAction(action);
+    }
+
+    std::optional<bool> validateMenuItem(MenuItem& item) override {
+        if (item.action() == "copy:")
+            return hasSelection();
+        return View::validateMenuItem(item);
     }
 
     void resetCursorRects() override {
-        for (const WebLinkArea& area : linkAreasInSelf())
-            for (const Rect& rect : area.rects)
+        for (const WebPageLink& link : renderer_.links())
+            for (const Rect& rect : link.rects)
                 addCursorRect(rect, Cursor::pointingHandCursor());
     }
 
-    std::string renderedText() const {
-        std::string text;
-        for (const Block& block : blocks_) {
-            if (!text.empty())
-                text += '\n';
-            text += block.text.string();
-        }
-        return text;
+    bool hasSelection() const { return anchor_ && focus_; }
+    void clearSelection() {
+        if (hasSelection())
+            setNeedsDisplay(true);
+        anchor_.reset();
+        focus_.reset();
+    }
+    void selectAll() {
+        update();
+        const std::size_t count = renderer_.textRuns().size();
+        if (count == 0)
+            return;
+        anchor_ = 0;
+        focus_ = count - 1;
+        setNeedsDisplay(true);
+    }
+    std::pair<std::size_t, std::size_t> selectionRange() const {
+        return std::minmax(*anchor_, *focus_);
+    }
+    std::string selectedText() {
+        if (!hasSelection())
+            return {};
+        const auto [first, last] = selectionRange();
+        return renderer_.textOfRuns(first, last + 1);
     }
 
-    std::vector<WebLinkArea> linkAreasInSelf() const {
-        std::vector<WebLinkArea> areas;
-        for (const Block& block : blocks_) {
-            const std::string& text = block.text.string();
-            for (const LinkSpan& link : block.links) {
-                WebLinkArea area{link.url, link.targetName, {}};
-                for (std::size_t i = link.range.location; i < link.range.end();
-                     i = characterEnd(text, i)) {
-                    if (text[i] == '\n')
-                        continue;
-                    const Rect box =
-                        block.layout.rectForCharacterAtIndex(i).offsetBy(kMargin, block.y);
-                    if (!area.rects.empty() && area.rects.back().minY() == box.minY())
-                        area.rects.back() = area.rects.back().unionWith(box);
-                    else
-                        area.rects.push_back(box);
-                }
-                areas.push_back(std::move(area));
-            }
-        }
-        return areas;
+    Size visibleSize() const {
+        ClipView* clip = enclosingClipView(*const_cast<WebDocumentView*>(this));
+        return clip ? clip->bounds().size : owner_->bounds().size;
     }
 
 private:
+    bool insideAppended(const DOMElement& element) const {
+        for (DOMElement node = element; node; node = node.parentElement())
+            if (std::find(appended_.begin(), appended_.end(), node) != appended_.end())
+                return true;
+        return false;
+    }
+
+    void scheduleUpdate() {
+        if (updatePending_)
+            return;
+        updatePending_ = true;
+        // The page's size must follow the DOM before the next frame, even where nothing draws.
+        auto self = weak_from_this();
+        RunLoop::main().performInModes(
+            [self] {
+                if (auto view = std::static_pointer_cast<WebDocumentView>(self.lock()))
+                    view->update();
+            },
+            commonModes());
+    }
+
+    // The word or blank nearest to a point, in reading order.
+    std::optional<std::size_t> runNear(Point point) {
+        const std::vector<WebTextRun>& runs = renderer_.textRuns();
+        std::optional<std::size_t> best;
+        double bestDistance = 0;
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            const Rect& r = runs[i].rect;
+            const double dx = point.x < r.minX()   ? r.minX() - point.x
+                              : point.x > r.maxX() ? point.x - r.maxX()
+                                                   : 0;
+            const double dy = point.y < r.minY()   ? r.minY() - point.y
+                              : point.y > r.maxY() ? point.y - r.maxY()
+                                                   : 0;
+            // Lines count before columns: a point beside a line picks from that line.
+            const double distance = dy * 1000 + dx;
+            if (!best || distance < bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+        return best;
+    }
+
     WebView* owner_;
-    std::vector<Block> blocks_;
-    std::optional<std::pair<std::size_t, std::size_t>> pressedLink_;
+    WebPageRenderer renderer_;
+    bool rebuild_ = true;
+    bool updatePending_ = false;
+    std::vector<DOMElement> appended_;
+    std::optional<std::size_t> pressedLink_;
+    std::optional<std::size_t> anchor_;
+    std::optional<std::size_t> focus_;
 };
 
 WebView::WebView(const Rect& frame) : View(frame), document_(HTMLDocument::parse({})) {
@@ -469,11 +430,15 @@ WebView::WebView(const Rect& frame) : View(frame), document_(HTMLDocument::parse
     addSubview(scrollView_);
     documentView_ = std::make_shared<WebDocumentView>(*this);
     scrollView_->setDocumentView(documentView_);
-    documentView_->rebuild(*document_);
+    documentView_->rebuild();
+    documentView_->update();
 }
 
 WebView::~WebView() {
-    document_->setChangeHandler({});
+    document_->setChangeHandler(std::function<void()>());
+    document_->setScrollHandler({});
+    loader_.reset();
+    imageLoaders_.clear();
 }
 
 void WebView::resizeSubviewsWithOldSize(Size oldSize) {
@@ -488,9 +453,20 @@ void WebView::loadURL(std::string_view url) {
         loadURL(fileURLFromPath(address));
         return;
     }
+    stopLoading();
+    if (address.empty())
+        return;
+    if (isNetworkURL(address)) {
+        url_ = address;
+        loader_ = std::make_unique<HTTPLoader>(address, networkOptions_,
+                                               [this, address](HTTPResult result) {
+                                                   networkLoadFinished(address, std::move(result));
+                                               });
+        return;
+    }
     if (!hasScheme(address, "file")) {
         fail(WebErrorCode::UnsupportedURL, address,
-             "The page cannot be shown: only pages on this computer can be loaded.");
+             "The page cannot be shown: only file, http and https addresses can be loaded.");
         return;
     }
     const std::optional<std::string> path = pathFromFileURL(address);
@@ -509,6 +485,31 @@ void WebView::loadURL(std::string_view url) {
     showDocument(HTMLDocument::parse(contents.str(), address), address);
 }
 
+void WebView::stopLoading() {
+    loader_.reset();
+}
+
+void WebView::networkLoadFinished(const std::string& requested, HTTPResult result) {
+    // The loader is done; keep it alive until this call ends, as it holds this completion.
+    const std::unique_ptr<HTTPLoader> finished = std::move(loader_);
+    if (result.status != HTTPResult::Status::Loaded) {
+        fail(errorCodeFor(result.status), requested, result.message, result.statusCode);
+        return;
+    }
+    const std::string type = lowercase(result.contentType.substr(0, result.contentType.find(';')));
+    std::string html;
+    if (type.empty() || type == "text/html" || type == "application/xhtml+xml")
+        html = HTMLSanitizer::sanitizeDocument(result.body, HTMLSanitizer::Policy::Page);
+    else if (type.starts_with("text/"))
+        html = "<html><body><pre>" + escapedText(result.body) + "</pre></body></html>";
+    else {
+        fail(WebErrorCode::CannotShowContent, requested,
+             "The page's content (" + type + ") cannot be shown.");
+        return;
+    }
+    showDocument(HTMLDocument::parse(html, result.url), result.url);
+}
+
 void WebView::loadBundlePage(std::string_view name) {
     const std::optional<std::filesystem::path> path =
         Bundle::mainBundle().pathForResource(name, "html");
@@ -520,21 +521,38 @@ void WebView::loadBundlePage(std::string_view name) {
 }
 
 void WebView::loadHTMLString(std::string_view html, std::string baseURL) {
+    stopLoading();
     std::string url = baseURL;
     showDocument(HTMLDocument::parse(html, std::move(baseURL)), std::move(url));
 }
 
 void WebView::reload() {
-    if (hasScheme(url_, "file"))
+    if (hasScheme(url_, "file") || isNetworkURL(url_))
         loadURL(std::string(url_));
 }
 
 void WebView::showDocument(std::unique_ptr<HTMLDocument> document, std::string url) {
-    document_->setChangeHandler({});
+    document_->setChangeHandler(std::function<void()>());
+    document_->setScrollHandler({});
     document_ = std::move(document);
     url_ = std::move(url);
-    document_->setChangeHandler([this] { documentView_->rebuild(*document_); });
-    documentView_->rebuild(*document_);
+    imageLoaders_.clear();
+    document_->setChangeHandler(
+        [this](const HTMLDocument::Change& change) { documentView_->documentChanged(change); });
+    document_->setScrollHandler([this](const DOMElement& element, bool alignTop) {
+        updateLayout();
+        const std::optional<DOMElementPath> path = element.pathFromBody();
+        const std::optional<Rect> rect =
+            path ? documentView_->renderer().rectOfElement(*path) : std::nullopt;
+        if (!rect)
+            return;
+        const double visible = documentView_->visibleSize().height;
+        const double most = std::max(0.0, documentView_->frame().height() - visible);
+        const double y = alignTop ? rect->minY() : rect->maxY() - visible;
+        scrollView_->contentView()->scrollToPoint({0, std::clamp(y, 0.0, most)});
+    });
+    documentView_->rebuild();
+    documentView_->update();
     scrollView_->contentView()->scrollToPoint({0, 0});
     const std::string finished = url_;
     reportLater([this, finished](WebFrameLoadDelegate& delegate) {
@@ -542,8 +560,36 @@ void WebView::showDocument(std::unique_ptr<HTMLDocument> document, std::string u
     });
 }
 
-void WebView::fail(WebErrorCode code, const std::string& url, std::string description) {
-    WebError error{code, url, std::move(description)};
+std::shared_ptr<Image> WebView::imageForURL(const std::string& url) {
+    if (auto it = images_.find(url); it != images_.end())
+        return it->second;
+    if (hasScheme(url, "data"))
+        return images_[url] = imageFromDataURL(url);
+    if (!url.empty() && (url.front() == '/' || hasScheme(url, "file"))) {
+        const std::optional<std::string> path =
+            url.front() == '/' ? std::optional<std::string>(url) : pathFromFileURL(url);
+        return images_[url] = path ? Image::imageWithContentsOfFile(*path) : nullptr;
+    }
+    if (isNetworkURL(url) && !imageLoaders_.contains(url) &&
+        imageLoaders_.size() < kMaxImageLoads) {
+        imageLoaders_[url] =
+            std::make_unique<HTTPLoader>(url, networkOptions_, [this, url](HTTPResult result) {
+                const std::unique_ptr<HTTPLoader> done = std::move(imageLoaders_[url]);
+                imageLoaders_.erase(url);
+                const auto* bytes = reinterpret_cast<const std::uint8_t*>(result.body.data());
+                images_[url] = result.status == HTTPResult::Status::Loaded
+                                   ? Image::imageWithData({bytes, result.body.size()})
+                                   : nullptr;
+                if (images_[url])
+                    documentView_->relayout();
+            });
+    }
+    return nullptr;
+}
+
+void WebView::fail(WebErrorCode code, const std::string& url, std::string description,
+                   long httpStatusCode) {
+    WebError error{code, url, std::move(description), httpStatusCode};
     reportLater([this, error](WebFrameLoadDelegate& delegate) {
         delegate.webViewDidFailLoad(*this, error);
     });
@@ -563,6 +609,9 @@ void WebView::reportLater(std::function<void(WebFrameLoadDelegate&)> message) {
 void WebView::followLink(std::string_view href, std::string_view targetName) {
     WebNavigationAction action{WebNavigationType::LinkClicked, document_->resolveURL(href),
                                std::string(targetName)};
+    // A link whose address could run something is never followed, whoever asks.
+    if (!HTMLSanitizer::isSafeURL(action.url))
+        return;
     const std::string target = lowercase(targetName);
     const bool newWindow =
         !target.empty() && target != "_self" && target != "_top" && target != "_parent";
@@ -583,16 +632,109 @@ void WebView::followLink(std::string_view href, std::string_view targetName) {
     loadURL(action.url);
 }
 
+void WebView::updateLayout() {
+    documentView_->update();
+}
+
 std::string WebView::renderedText() const {
-    return documentView_->renderedText();
+    documentView_->update();
+    return documentView_->renderer().renderedText();
 }
 
 std::vector<WebLinkArea> WebView::linkAreas() const {
-    std::vector<WebLinkArea> areas = documentView_->linkAreasInSelf();
-    for (WebLinkArea& area : areas)
-        for (Rect& rect : area.rects)
-            rect = convertRectFromView(rect, documentView_.get());
+    documentView_->update();
+    std::vector<WebLinkArea> areas;
+    for (const WebPageLink& link : documentView_->renderer().links()) {
+        if (link.rects.empty())
+            continue;
+        WebLinkArea area{document_->resolveURL(link.href), link.targetName, {}};
+        for (const Rect& rect : link.rects)
+            area.rects.push_back(convertRectFromView(rect, documentView_.get()));
+        areas.push_back(std::move(area));
+    }
     return areas;
+}
+
+std::string WebView::selectedText() const {
+    return documentView_->selectedText();
+}
+
+void WebView::selectAll() {
+    documentView_->selectAll();
+}
+
+bool WebView::copySelection() {
+    const std::string text = documentView_->selectedText();
+    if (text.empty())
+        return false;
+    Pasteboard::generalPasteboard().writeString(text);
+    return true;
+}
+
+std::shared_ptr<Menu> WebView::contextMenuAt(Point point) {
+    updateLayout();
+    const Point inPage = documentView_->convertPointFromView(point, this);
+    WebElementInfo info;
+    if (const std::optional<std::size_t> link = documentView_->renderer().linkAt(inPage))
+        info.linkURL = document_->resolveURL(documentView_->renderer().links()[*link].href);
+    info.selectedText = documentView_->selectedText();
+
+    struct Item {
+        std::string title;
+        WebMenuItemTag tag;
+    };
+    std::vector<Item> offered;
+    if (!info.linkURL.empty()) {
+        offered.push_back({"Open Link in New Window", WebMenuItemTagOpenLinkInNewWindow});
+        offered.push_back({"Copy Link", WebMenuItemTagCopyLinkToClipboard});
+    }
+    if (!info.selectedText.empty())
+        offered.push_back({"Copy", WebMenuItemTagCopy});
+    if (info.linkURL.empty() && info.selectedText.empty())
+        offered.push_back({"Reload", WebMenuItemTagReload});
+    std::vector<std::shared_ptr<MenuItem>> items;
+    for (const Item& item : offered) {
+        auto menuItem = std::make_shared<MenuItem>(item.title, "webMenuItem:", "");
+        menuItem->setTag(item.tag);
+        menuItem->setTarget(this);
+        menuItem->setRepresentedObject(Value(info.linkURL));
+        items.push_back(std::move(menuItem));
+    }
+    if (uiDelegate_)
+        items = uiDelegate_->webViewContextMenuItemsForElement(*this, info, std::move(items));
+    if (items.empty())
+        return nullptr;
+    auto menu = std::make_shared<Menu>("Web");
+    for (auto& item : items)
+        menu->addItem(std::move(item));
+    return menu;
+}
+
+bool WebView::tryToPerform(std::string_view action, Object* sender) {
+    if (action != "webMenuItem:")
+        return View::tryToPerform(action, sender);
+    auto* item = dynamic_cast<MenuItem*>(sender);
+    if (!item)
+        return false;
+    const std::string link =
+        item->representedObject().isString() ? item->representedObject().stringValue() : "";
+    switch (item->tag()) {
+    case WebMenuItemTagOpenLinkInNewWindow:
+        followLink(link, "_blank");
+        break;
+    case WebMenuItemTagCopyLinkToClipboard:
+        Pasteboard::generalPasteboard().writeString(link);
+        break;
+    case WebMenuItemTagCopy:
+        copySelection();
+        break;
+    case WebMenuItemTagReload:
+        reload();
+        break;
+    default:
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform
