@@ -66,14 +66,17 @@ void removeChildren(xmlNode* node) {
     }
 }
 
+// The node as HTML, exactly as it is: no line breaks or indentation added, which would be
+// text the DOM does not have.
 std::string dumpNode(xmlDoc* doc, xmlNode* node) {
-    xmlBuffer* buffer = xmlBufferCreate();
-    if (!buffer)
+    xmlOutputBuffer* out = xmlAllocOutputBuffer(nullptr);
+    if (!out)
         return {};
-    htmlNodeDump(buffer, doc, node);
-    std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
-                       static_cast<std::size_t>(xmlBufferLength(buffer)));
-    xmlBufferFree(buffer);
+    htmlNodeDumpFormatOutput(out, doc, node, "UTF-8", 0);
+    xmlOutputBufferFlush(out);
+    std::string result(reinterpret_cast<const char*>(xmlOutputBufferGetContent(out)),
+                       xmlOutputBufferGetSize(out));
+    xmlOutputBufferClose(out);
     return result;
 }
 
@@ -213,7 +216,7 @@ std::string HTMLDocument::title() const {
 std::string HTMLDocument::serialize() const {
     xmlChar* memory = nullptr;
     int size = 0;
-    htmlDocDumpMemory(doc_.get(), &memory, &size);
+    htmlDocDumpMemoryFormat(doc_.get(), &memory, &size, 0);
     if (!memory)
         return {};
     std::string result(reinterpret_cast<const char*>(memory), static_cast<std::size_t>(size));

@@ -1,9 +1,9 @@
 #include "platform/web/HTMLSanitizer.h"
 
+#include "platform/web/HTMLDocument.h"
+
 #include <algorithm>
 #include <cctype>
-#include <libxml/HTMLparser.h>
-#include <libxml/HTMLtree.h>
 #include <libxml/tree.h>
 #include <set>
 #include <vector>
@@ -13,9 +13,6 @@ namespace platform {
 namespace {
 
 using Policy = HTMLSanitizer::Policy;
-
-constexpr int kParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                              HTML_PARSE_NONET | HTML_PARSE_NOIMPLIED;
 
 using Names = std::set<std::string, std::less<>>;
 
@@ -250,40 +247,6 @@ void clean(xmlNode* node, Policy policy) {
     }
 }
 
-std::string dump(xmlDoc* doc, xmlNode* node) {
-    xmlBuffer* buffer = xmlBufferCreate();
-    if (!buffer)
-        return {};
-    htmlNodeDump(buffer, doc, node);
-    std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
-                       static_cast<std::size_t>(xmlBufferLength(buffer)));
-    xmlBufferFree(buffer);
-    return result;
-}
-
-xmlNode* findElement(xmlNode* node, std::string_view tag) {
-    for (; node; node = node->next) {
-        if (node->type == XML_ELEMENT_NODE && nameOf(node) == tag)
-            return node;
-        if (xmlNode* found = findElement(node->children, tag))
-            return found;
-    }
-    return nullptr;
-}
-
-struct ParsedDoc {
-    explicit ParsedDoc(const std::string& html)
-        : doc(htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8",
-                             kParseOptions & ~HTML_PARSE_NOIMPLIED)) {}
-    ~ParsedDoc() {
-        if (doc)
-            xmlFreeDoc(doc);
-    }
-    ParsedDoc(const ParsedDoc&) = delete;
-    ParsedDoc& operator=(const ParsedDoc&) = delete;
-    xmlDoc* doc;
-};
-
 } // namespace
 
 bool HTMLSanitizer::isSafeURL(std::string_view url, bool forPicture) {
@@ -308,26 +271,17 @@ bool HTMLSanitizer::isSafeURL(std::string_view url, bool forPicture) {
 }
 
 std::string HTMLSanitizer::sanitizeFragment(std::string_view html, Policy policy) {
-    ParsedDoc parsed("<html><body>" + std::string(html) + "</body></html>");
-    if (!parsed.doc)
-        return {};
-    xmlNode* body = findElement(xmlDocGetRootElement(parsed.doc), "body");
-    if (!body)
-        return {};
-    clean(body, policy);
-    std::string result;
-    for (xmlNode* child = body->children; child; child = child->next)
-        result += dump(parsed.doc, child);
-    return result;
+    auto document = HTMLDocument::parse("<html><body>" + std::string(html) + "</body></html>");
+    DOMElement body = document->body();
+    clean(body.node(), policy);
+    return body.innerHTML();
 }
 
 std::string HTMLSanitizer::sanitizeDocument(std::string_view html, Policy policy) {
-    ParsedDoc parsed{std::string(html)};
-    if (!parsed.doc || !xmlDocGetRootElement(parsed.doc))
-        return "<html><body></body></html>";
-    xmlNode* root = xmlDocGetRootElement(parsed.doc);
+    auto document = HTMLDocument::parse(html);
+    xmlNode* root = document->documentElement().node();
     // What lies outside the root element (comments, processing instructions) goes too.
-    for (xmlNode* node = parsed.doc->children; node;) {
+    for (xmlNode* node = root->doc->children; node;) {
         xmlNode* next = node->next;
         if (node != root && node->type != XML_DTD_NODE)
             removeNode(node);
@@ -337,14 +291,7 @@ std::string HTMLSanitizer::sanitizeDocument(std::string_view html, Policy policy
         return "<html><body></body></html>";
     cleanAttributes(root, "html", policy);
     clean(root, policy);
-    xmlChar* memory = nullptr;
-    int size = 0;
-    htmlDocDumpMemory(parsed.doc, &memory, &size);
-    std::string result =
-        memory ? std::string(reinterpret_cast<const char*>(memory), static_cast<std::size_t>(size))
-               : std::string();
-    xmlFree(memory);
-    return result;
+    return document->serialize();
 }
 
 } // namespace platform

@@ -404,8 +404,9 @@ public:
         if (std::shared_ptr<Image> picture = image(bg.image.c_str(), bg.baseurl.c_str())) {
             const double w = bg.image_size.width, h = bg.image_size.height;
             if (w > 0 && h > 0) {
-                const double x0 = bg.origin_box.x + bg.position_x;
-                const double y0 = bg.origin_box.y + bg.position_y;
+                // Positions are the page's, not the box's.
+                const double x0 = bg.position_x;
+                const double y0 = bg.position_y;
                 const bool repeatX = bg.repeat == litehtml::background_repeat_repeat ||
                                      bg.repeat == litehtml::background_repeat_repeat_x;
                 const bool repeatY = bg.repeat == litehtml::background_repeat_repeat ||
@@ -593,6 +594,18 @@ struct WebPageRenderer::Impl {
                name[0] != ':';
     }
 
+    static bool containsTable(const litehtml::element::ptr& element) {
+        const char* name = element->get_tagName();
+        static constexpr std::string_view tabular[] = {
+            "table", "tr", "td", "th", "tbody", "thead", "tfoot", "caption", "col", "colgroup"};
+        if (name && std::find(std::begin(tabular), std::end(tabular), name) != std::end(tabular))
+            return true;
+        for (std::size_t i = 0; i < element->get_children_count(); ++i)
+            if (containsTable(element->get_child(static_cast<int>(i))))
+                return true;
+        return false;
+    }
+
     static litehtml::element::ptr childWithTag(const litehtml::element::ptr& parent,
                                                std::string_view tag) {
         for (std::size_t i = 0; i < parent->get_children_count(); ++i) {
@@ -719,6 +732,36 @@ WebPageRenderer::Appended WebPageRenderer::appendHTML(const DOMElementPath& pare
     const std::string text(html);
     impl_->document->append_children_from_utf8(*parent, text.c_str());
     impl_->runsValid = false;
+    // The fragment arrives as a whole parsed page (html, head, body): its body's children take
+    // its place, and are styled again where they now are (selectors and inherited values
+    // depend on the ancestors).
+    std::vector<litehtml::element::ptr> wrappers;
+    for (std::size_t i = before; i < parent->get_children_count(); ++i)
+        wrappers.push_back(parent->get_child(static_cast<int>(i)));
+    std::vector<litehtml::element::ptr> added;
+    for (const litehtml::element::ptr& wrapper : wrappers) {
+        parent->removeChild(wrapper);
+        litehtml::element::ptr body =
+            Impl::isTag(wrapper) && std::string_view(wrapper->get_tagName()) == "html"
+                ? Impl::childWithTag(wrapper, "body")
+                : wrapper;
+        if (body == wrapper) {
+            added.push_back(wrapper);
+            continue;
+        }
+        for (std::size_t i = 0; body && i < body->get_children_count(); ++i)
+            added.push_back(body->get_child(static_cast<int>(i)));
+    }
+    for (const litehtml::element::ptr& child : added) {
+        // Tables need the anonymous boxes only a whole build makes.
+        if (Impl::containsTable(child))
+            return {};
+        parent->appendChild(child);
+    }
+    for (const litehtml::element::ptr& child : added) {
+        child->refresh_styles();
+        child->parse_styles(true);
+    }
     if (needsLayout_)
         return {true, std::nullopt};
 
@@ -736,46 +779,44 @@ WebPageRenderer::Appended WebPageRenderer::appendHTML(const DOMElementPath& pare
     litehtml::element::ptr previous;
     for (std::size_t i = before; i-- > 0;) {
         litehtml::element::ptr child = parent->get_child(static_cast<int>(i));
-        if (child->skip() || child->get_display() == litehtml::display_none)
-            continue;
-        if (child->is_white_space())
+        if (child->skip() || child->get_display() == litehtml::display_none ||
+            child->is_white_space())
             continue;
         if (!isBlockFlow(*child))
             return whole();
         previous = child;
         break;
     }
-    std::vector<litehtml::element::ptr> added;
-    for (std::size_t i = before; i < parent->get_children_count(); ++i) {
-        litehtml::element::ptr child = parent->get_child(static_cast<int>(i));
-        if (child->is_white_space() || child->get_display() == litehtml::display_none)
-            continue;
+    std::erase_if(added, [](const litehtml::element::ptr& child) {
+        return child->is_white_space() || child->get_display() == litehtml::display_none;
+    });
+    for (const litehtml::element::ptr& child : added)
         if (!isBlockFlow(*child) || child->get_clear() != litehtml::clear_none)
             return whole();
-        added.push_back(child);
-    }
 
-    const int oldContentHeight = parent->get_position().height;
-    const int width = parent->get_position().width;
-    int y = previous ? previous->bottom() : 0;
-    int top = y;
-    int previousMargin = previous ? previous->margin_bottom() : 0;
-    for (const litehtml::element::ptr& child : added) {
-        child->render(0, y, width);
-        // Adjacent vertical margins collapse into the larger one.
-        const int collapse = std::min(previousMargin, child->margin_top());
-        if (collapse > 0)
-            child->get_position().y -= collapse;
-        if (child == added.front())
-            top = child->top();
-        y = child->bottom();
-        previousMargin = child->margin_bottom();
-    }
     if (added.empty())
         return {true, Rect{}};
+    // An empty parent's first child shares its top margin with it: a whole layout places it.
+    if (!previous)
+        return whole();
+    // Blocks follow one another as the whole layout places them: margins meet (the larger
+    // one kept) only between blocks without padding or border on that side.
+    const int oldContentHeight = parent->get_position().height;
+    const int width = parent->get_position().width;
+    int y = previous->bottom();
+    const int top = y;
+    litehtml::element::ptr above = previous;
+    for (const litehtml::element::ptr& child : added) {
+        child->render(0, y, width);
+        if (above->collapse_bottom_margin() && child->collapse_top_margin())
+            child->get_position().y -= std::min(above->margin_bottom(), child->margin_top());
+        y = child->bottom();
+        above = child;
+    }
     const litehtml::element::ptr& last = added.back();
-    const int newContentHeight =
-        last->bottom() - (parent->collapse_bottom_margin() ? last->margin_bottom() : 0);
+    const bool sharesBottomMargin =
+        parent->collapse_bottom_margin() && last->collapse_bottom_margin();
+    const int newContentHeight = last->bottom() - (sharesBottomMargin ? last->margin_bottom() : 0);
     const int delta = std::max(0, newContentHeight - oldContentHeight);
     parent->get_position().height += delta;
     for (litehtml::element::ptr node = parent; delta > 0 && node->have_parent();

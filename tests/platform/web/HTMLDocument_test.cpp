@@ -65,3 +65,60 @@ TEST(HTMLDocument, ResolvesReferencesAgainstItsBase) {
     EXPECT_EQ(HTMLDocument::parse("")->resolveURL("other.html"), "other.html");
     EXPECT_EQ(platform::percentDecoded("a%20b%zz%4"), "a b%zz%4");
 }
+
+TEST(HTMLDocument, ElementsMadeOutsideTheTreeJoinItWhenInserted) {
+    auto document = HTMLDocument::parse("<body><div id=paras><p id=a>a</p></div></body>");
+    std::vector<std::pair<HTMLDocument::Change::Kind, std::string>> changes;
+    document->setChangeHandler([&](const HTMLDocument::Change& change) {
+        changes.emplace_back(change.kind, change.element.tagName());
+    });
+    DOMElement paras = document->getElementById("paras");
+
+    DOMElement entry = document->createElement("div");
+    entry.setClassName("message");
+    entry.setInnerHTML("<span>hi</span> there");
+    entry.setAttribute("style", "color: red");
+    EXPECT_FALSE(entry.isAttached());
+    EXPECT_TRUE(changes.empty()) << "edits outside the tree show nowhere";
+    EXPECT_FALSE(document->getElementsByTagName("span").size());
+
+    EXPECT_EQ(paras.appendChild(entry), entry);
+    EXPECT_TRUE(entry.isAttached());
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].first, HTMLDocument::Change::Kind::Appended);
+    EXPECT_EQ(changes[0].second, "div");
+    EXPECT_EQ(paras.innerHTML(),
+              "<p id=\"a\">a</p><div class=\"message\" style=\"color: red\"><span>hi</span> "
+              "there</div>");
+
+    // Before the first child, as an archive puts older lines.
+    DOMElement older = document->createElement("p");
+    older.setTextContent("older");
+    paras.insertBefore(older, paras.firstElementChild());
+    EXPECT_EQ(paras.firstElementChild().textContent(), "older");
+    EXPECT_EQ(changes.back().first, HTMLDocument::Change::Kind::Modified);
+
+    // Moving an element of the tree is a change at both places.
+    changes.clear();
+    document->body().appendChild(paras.firstElementChild());
+    EXPECT_EQ(changes.size(), 2u);
+
+    // Refused: an element into itself or its own descendant, or a reference elsewhere.
+    EXPECT_FALSE(entry.appendChild(paras));
+    EXPECT_FALSE(entry.appendChild(entry));
+    EXPECT_FALSE(paras.insertBefore(document->createElement("p"), document->body()));
+
+    DOMElement first = paras.firstElementChild();
+    EXPECT_TRUE(paras.removeChild(first));
+    EXPECT_FALSE(first);
+    EXPECT_FALSE(paras.removeChild(entry.children()[0])) << "not a child of paras";
+    EXPECT_EQ(paras.textContent(), "hi there");
+
+    // Made and never inserted, or inserted into an element that never was: freed with the
+    // document (the leak checker would tell).
+    DOMElement lost = document->createElement("div");
+    lost.appendChild(document->createElement("span"));
+    document->createElement("p").setInnerHTML("<b>never shown</b>");
+    EXPECT_EQ(*entry.pathFromBody(), (platform::DOMElementPath{{0, "div"}, {0, "div"}}));
+    EXPECT_FALSE(lost.pathFromBody());
+}

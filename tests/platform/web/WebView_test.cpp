@@ -1,5 +1,9 @@
 #include "platform/foundation/TestSupport.h"
+#include "platform/kit/ClipView.h"
 #include "platform/kit/KitTestSupport.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/MenuItem.h"
+#include "platform/kit/Pasteboard.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/web/WebView.h"
 
@@ -249,6 +253,106 @@ TEST_F(WebViewTest, LinksAreDrawnBlueAndLongPagesScroll) {
     platform::View* document = webView->scrollView()->documentView();
     EXPECT_GT(document->frame().height(), 300 * 2);
     EXPECT_LE(document->frame().width(), 400);
+}
+
+TEST_F(WebViewTest, MessagesAppendedThroughTheDomShowOnTheNextPassAndCanBeScrolledTo) {
+    std::string page = "<style>.m{margin:6px 0}</style><div id=paras>";
+    for (int i = 0; i < 40; ++i)
+        page += "<div class=m>line " + std::to_string(i) + "</div>";
+    webView->loadHTMLString(page + "</div>");
+    platform::HTMLDocument& document = webView->mainFrameDocument();
+    platform::View* pageView = webView->scrollView()->documentView();
+    const double height = pageView->frame().height();
+
+    platform::DOMElement entry = document.createElement("div");
+    entry.setClassName("m");
+    entry.setInnerHTML("<b>newest</b> line");
+    document.getElementById("paras").appendChild(entry);
+    RunLoop::main().runUntilIdle();
+    EXPECT_GT(pageView->frame().height(), height) << "the page grew before anyone asked";
+    EXPECT_TRUE(webView->renderedText().ends_with("line 39\nnewest line"));
+
+    entry.scrollIntoView(false);
+    const Rect visible = webView->scrollView()->contentView()->bounds();
+    EXPECT_NEAR(visible.maxY(), pageView->frame().height(), 9) << "at the bottom";
+    document.getElementById("paras").firstElementChild().scrollIntoView(true);
+    EXPECT_EQ(webView->scrollView()->contentView()->bounds().minY(), 8 + 6)
+        << "the body's margin and the message's";
+
+    // Appending into a table, which the page's two readers build differently, still shows.
+    webView->loadHTMLString("<table><tr><td id=cell>a</td></tr></table>");
+    webView->mainFrameDocument().getElementById("cell").appendChild("div").appendText("b");
+    EXPECT_EQ(webView->renderedText(), "a\nb");
+}
+
+TEST_F(WebViewTest, DraggingSelectsWordsAndCopyPutsThemOnThePasteboard) {
+    platform::Pasteboard::resetAll();
+    webView->loadHTMLString("<p>alpha beta gamma</p><p>delta <a href=x>link</a></p>");
+    const auto runs = [&] {
+        // The words' places: the links give the last; the first line is at the top.
+        return webView->linkAreas();
+    }();
+    ASSERT_EQ(runs.size(), 1u);
+    const Rect linkRect = runs[0].rects.front();
+    const Point start = webView->convertPointToView({10, linkRect.midY() - 30}, nullptr);
+    const Point end = webView->convertPointToView({linkRect.minX() - 12, linkRect.midY()}, nullptr);
+    mouse(EventType::LeftMouseDown, *window, start);
+    mouse(EventType::LeftMouseDragged, *window, end);
+    mouse(EventType::LeftMouseUp, *window, end);
+    EXPECT_EQ(webView->selectedText(), "alpha beta gamma\ndelta");
+    key("c", platform::ControlKeyMask);
+    EXPECT_EQ(
+        platform::Pasteboard::generalPasteboard().stringForType(platform::PasteboardTypeString),
+        "alpha beta gamma\ndelta");
+
+    webView->selectAll();
+    EXPECT_EQ(webView->selectedText(), "alpha beta gamma\ndelta link");
+    webView->loadHTMLString("<p>new page</p>");
+    EXPECT_EQ(webView->selectedText(), "") << "a new page has nothing selected";
+    EXPECT_FALSE(webView->copySelection());
+}
+
+TEST_F(WebViewTest, TheContextMenuOffersWhatIsUnderThePointerAndTheDelegateTrimsIt) {
+    webView->loadHTMLString(R"(<p><a href="https://example.org/a">a link</a> and text</p>)");
+    const platform::WebLinkArea& area = link("/a");
+    ASSERT_FALSE(area.rects.empty());
+    const auto tags = [](const std::shared_ptr<platform::Menu>& menu) {
+        std::vector<long> result;
+        for (const auto& item : menu->itemArray())
+            result.push_back(item->tag());
+        return result;
+    };
+    std::shared_ptr<platform::Menu> menu = webView->contextMenuAt(area.rects.front().center());
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(tags(menu), (std::vector<long>{platform::WebMenuItemTagOpenLinkInNewWindow,
+                                             platform::WebMenuItemTagCopyLinkToClipboard}));
+    platform::Pasteboard::resetAll();
+    menu->itemArray()[1]->target()->tryToPerform("webMenuItem:", menu->itemArray()[1].get());
+    EXPECT_EQ(
+        platform::Pasteboard::generalPasteboard().stringForType(platform::PasteboardTypeString),
+        "https://example.org/a");
+    menu->itemArray()[0]->target()->tryToPerform("webMenuItem:", menu->itemArray()[0].get());
+    ASSERT_EQ(delegate.newWindows.size(), 1u) << "a new window goes through the policy";
+    EXPECT_EQ(delegate.newWindows[0].url, "https://example.org/a");
+
+    struct Trim : platform::WebUIDelegate {
+        std::vector<std::shared_ptr<platform::MenuItem>> webViewContextMenuItemsForElement(
+            WebView&, const platform::WebElementInfo& element,
+            std::vector<std::shared_ptr<platform::MenuItem>> items) override {
+            seen = element.linkURL;
+            std::erase_if(items, [](const auto& item) {
+                return item->tag() != platform::WebMenuItemTagCopyLinkToClipboard;
+            });
+            return items;
+        }
+        std::string seen;
+    } trim;
+    webView->setUIDelegate(&trim);
+    menu = webView->contextMenuAt(area.rects.front().center());
+    EXPECT_EQ(trim.seen, "https://example.org/a");
+    EXPECT_EQ(tags(menu), std::vector<long>{platform::WebMenuItemTagCopyLinkToClipboard});
+    EXPECT_FALSE(webView->contextMenuAt({390, 290})) << "nothing to offer away from the link";
+    webView->setUIDelegate(nullptr);
 }
 
 } // namespace
