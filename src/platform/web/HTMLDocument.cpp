@@ -224,6 +224,50 @@ std::string HTMLDocument::serialize() const {
     return result;
 }
 
+namespace {
+
+// A copy of `node` holding its children until about `budget` bytes of them are in; the last
+// child that does not fit whole is cut the same way.
+xmlNode* copyBeginning(xmlDoc* doc, xmlNode* node, std::size_t& budget, bool& complete) {
+    xmlNode* shell = xmlDocCopyNode(node, doc, 2);
+    if (!shell)
+        return nullptr;
+    for (xmlNode* child = node->children; child; child = child->next) {
+        if (budget == 0) {
+            complete = false;
+            break;
+        }
+        const std::size_t size = dumpNode(doc, child).size();
+        xmlNode* copy = size <= budget || !isElement(child)
+                            ? xmlDocCopyNode(child, doc, 1)
+                            : copyBeginning(doc, child, budget, complete);
+        budget = size <= budget ? budget - size : 0;
+        if (copy)
+            xmlAddChild(shell, copy);
+    }
+    return shell;
+}
+
+} // namespace
+
+std::string HTMLDocument::serializeBeginning(std::size_t budget, bool& complete) const {
+    complete = true;
+    xmlNode* root = xmlDocGetRootElement(doc_.get());
+    const xmlNode* bodyNode = body().node();
+    if (!root || !bodyNode || bodyNode == root)
+        return serialize();
+    xmlNode* shell = xmlDocCopyNode(root, doc_.get(), 2);
+    for (xmlNode* child = root->children; shell && child; child = child->next) {
+        xmlNode* copy = child == bodyNode ? copyBeginning(doc_.get(), child, budget, complete)
+                                          : xmlDocCopyNode(child, doc_.get(), 1);
+        if (copy)
+            xmlAddChild(shell, copy);
+    }
+    std::string result = shell ? dumpNode(doc_.get(), shell) : serialize();
+    xmlFreeNode(shell);
+    return result;
+}
+
 std::string HTMLDocument::resolveURL(std::string_view reference) const {
     const std::string ref(reference);
     if (baseURL_.empty())

@@ -118,6 +118,10 @@ public:
     std::string title() const;
     // The whole document as HTML.
     std::string serialize() const;
+    // The document as HTML with the body's content cut once about `budget` bytes of it are in
+    // (inside an element when one alone is larger), for showing the top of a long page before
+    // the rest; `complete` tells whether anything was left out.
+    std::string serializeBeginning(std::size_t budget, bool& complete) const;
     // `reference` resolved against the base URL (RFC 3986); the reference itself when there
     // is no base or it cannot be resolved.
     std::string resolveURL(std::string_view reference) const;

@@ -7,6 +7,9 @@
 #include <cairo.h>
 #include <cmath>
 #include <litehtml/litehtml.h>
+// After the library's main header, which the element headers need first.
+#include <litehtml/el_body.h>
+#include <litehtml/el_div.h>
 #include <pango/pangocairo.h>
 #include <unordered_map>
 
@@ -72,8 +75,29 @@ struct FontRecord {
     int descent = 0;
     int xHeight = 0;
     std::unordered_map<std::string, int> widths;
+    // Words as drawn, shaped once: repainting a screen reshapes nothing.
+    std::unordered_map<std::string, PangoLayout*> layouts;
+
+    PangoLayout* shaped(const char* text) {
+        constexpr std::size_t kMostLayouts = 4096;
+        if (auto it = layouts.find(text); it != layouts.end())
+            return it->second;
+        if (layouts.size() >= kMostLayouts)
+            forgetLayouts();
+        PangoLayout* made = pango_layout_new(detail::pangoContext());
+        pango_layout_set_font_description(made, description);
+        pango_layout_set_text(made, text, -1);
+        return layouts.emplace(text, made).first->second;
+    }
+
+    void forgetLayouts() {
+        for (auto& [text, made] : layouts)
+            g_object_unref(made);
+        layouts.clear();
+    }
 
     ~FontRecord() {
+        forgetLayouts();
         if (layout)
             g_object_unref(layout);
         if (description)
@@ -203,6 +227,40 @@ bool isBlockFlow(const litehtml::element& element) {
            element.get_element_position() != litehtml::element_position_fixed;
 }
 
+// Blocks with long lists of children (a transcript's log, a long page's body) paint only the
+// children whose boxes meet the area being painted: litehtml would otherwise walk every
+// descendant of every child on each of its painting passes.
+template <class Base> class CullingBlock : public Base {
+public:
+    using Base::Base;
+
+    void draw_children(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip,
+                       litehtml::draw_flag flag, int zindex) override {
+        constexpr std::size_t kCullFrom = 32;
+        if (!clip || this->m_children.size() < kCullFrom || !isBlockFlow(*this)) {
+            Base::draw_children(hdc, x, y, clip, flag, zindex);
+            return;
+        }
+        const int top = y + this->m_pos.y;
+        litehtml::elements_vector all;
+        all.reserve(this->m_children.size());
+        litehtml::elements_vector shown;
+        for (const litehtml::element::ptr& child : this->m_children) {
+            // Children out of the block flow may be anywhere: then nothing is left out.
+            if (!child->is_white_space() && child->get_display() != litehtml::display_none &&
+                !isBlockFlow(*child)) {
+                Base::draw_children(hdc, x, y, clip, flag, zindex);
+                return;
+            }
+            if (top + child->top() <= clip->bottom() && top + child->bottom() >= clip->top())
+                shown.push_back(child);
+        }
+        std::swap(this->m_children, shown);
+        Base::draw_children(hdc, x, y, clip, flag, zindex);
+        std::swap(this->m_children, shown);
+    }
+};
+
 } // namespace
 
 // The bridge litehtml draws and measures through.
@@ -295,14 +353,13 @@ public:
         auto* record = reinterpret_cast<FontRecord*>(font);
         if (!cr || !record || !text)
             return;
-        pango_layout_set_text(record->layout, text, -1);
+        PangoLayout* layout = record->shaped(text);
         const double baseline = pos.bottom() - record->descent;
-        const double layoutBaseline =
-            double(pango_layout_get_baseline(record->layout)) / PANGO_SCALE;
+        const double layoutBaseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
         cairo_save(cr);
         setColor(cr, color);
         cairo_move_to(cr, pos.x, baseline - layoutBaseline);
-        pango_cairo_show_layout(cr, record->layout);
+        pango_cairo_show_layout(cr, layout);
         const auto line = [&](double y) {
             cairo_rectangle(cr, pos.x, std::floor(y), pos.width, 1);
             cairo_fill(cr);
@@ -533,8 +590,16 @@ public:
     }
 
     std::shared_ptr<litehtml::element>
-    create_element(const char*, const litehtml::string_map&,
-                   const std::shared_ptr<litehtml::document>&) override {
+    create_element(const char* tag, const litehtml::string_map&,
+                   const std::shared_ptr<litehtml::document>& document) override {
+        const std::string_view name = tag ? tag : "";
+        if (name == "div")
+            return std::make_shared<CullingBlock<litehtml::el_div>>(document);
+        if (name == "body")
+            return std::make_shared<CullingBlock<litehtml::el_body>>(document);
+        if (name == "section" || name == "article" || name == "main" || name == "ul" ||
+            name == "ol")
+            return std::make_shared<CullingBlock<litehtml::html_tag>>(document);
         return nullptr;
     }
 

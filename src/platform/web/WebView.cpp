@@ -30,6 +30,10 @@ constexpr Color kSelectionColor{0.22, 0.46, 0.84, 0.35};
 constexpr EventModifierFlags kCommandOrControl = CommandKeyMask | ControlKeyMask;
 // Pictures a page may fetch at once; more wait for a later layout to ask again.
 constexpr std::size_t kMaxImageLoads = 16;
+// How much of a long page is shown before the rest is built: a few screens of text.
+constexpr std::size_t kBeginningBytes = 12 * 1024;
+// When the rest follows: after the first paint.
+constexpr double kRestDelay = 0.02;
 
 std::string lowercase(std::string_view text) {
     std::string result(text);
@@ -163,6 +167,7 @@ public:
     // A new document: everything is built again on the next frame.
     void rebuild() {
         rebuild_ = true;
+        showingBeginning_ = false;
         appended_.clear();
         pressedLink_.reset();
         clearSelection();
@@ -187,14 +192,27 @@ public:
         update();
     }
 
-    void update() {
+    // Brings the page up to date with the DOM. With `beginningWillDo`, a long new page is shown
+    // by its beginning first (what fills the first screens) and built whole a moment later, so
+    // that the first paint does not wait for the whole page.
+    void update(bool beginningWillDo = false) {
         if (!updatePending_ && !rebuild_ && appended_.empty() && !renderer_.needsLayout())
+            return;
+        if (rebuild_ && beginningWillDo && showingBeginning_)
             return;
         updatePending_ = false;
         std::optional<Rect> changed;
         bool whole = rebuild_;
         if (rebuild_) {
-            renderer_.setHTML(owner_->mainFrameDocument().serialize());
+            const HTMLDocument& document = owner_->mainFrameDocument();
+            std::string html = document.serialize();
+            bool complete = true;
+            if (beginningWillDo && html.size() > 2 * kBeginningBytes)
+                html = document.serializeBeginning(kBeginningBytes, complete);
+            renderer_.setHTML(html);
+            showingBeginning_ = !complete;
+            if (showingBeginning_)
+                scheduleRest();
         } else {
             for (const DOMElement& element : appended_) {
                 std::optional<DOMElementPath> path =
@@ -212,7 +230,7 @@ public:
                     changed = changed ? changed->unionWith(*result.changed) : *result.changed;
             }
         }
-        rebuild_ = false;
+        rebuild_ = showingBeginning_;
         appended_.clear();
         const Size visible = visibleSize();
         if (renderer_.needsLayout() || whole) {
@@ -239,7 +257,7 @@ public:
     bool acceptsFirstResponder() const override { return true; }
 
     void drawRect(const Rect& dirtyRect) override {
-        update();
+        update(true);
         GraphicsContext* context = GraphicsContext::currentContext();
         if (!context)
             return;
@@ -388,6 +406,14 @@ private:
             commonModes());
     }
 
+    void scheduleRest() {
+        auto self = weak_from_this();
+        RunLoop::main().performAfterDelay(kRestDelay, [self] {
+            if (auto view = std::static_pointer_cast<WebDocumentView>(self.lock()))
+                view->update();
+        });
+    }
+
     // The word or blank nearest to a point, in reading order.
     std::optional<std::size_t> runNear(Point point) {
         const std::vector<WebTextRun>& runs = renderer_.textRuns();
@@ -414,6 +440,7 @@ private:
     WebView* owner_;
     WebPageRenderer renderer_;
     bool rebuild_ = true;
+    bool showingBeginning_ = false;
     bool updatePending_ = false;
     std::vector<DOMElement> appended_;
     std::optional<std::size_t> pressedLink_;
@@ -552,7 +579,7 @@ void WebView::showDocument(std::unique_ptr<HTMLDocument> document, std::string u
         scrollView_->contentView()->scrollToPoint({0, std::clamp(y, 0.0, most)});
     });
     documentView_->rebuild();
-    documentView_->update();
+    documentView_->update(true);
     scrollView_->contentView()->scrollToPoint({0, 0});
     const std::string finished = url_;
     reportLater([this, finished](WebFrameLoadDelegate& delegate) {

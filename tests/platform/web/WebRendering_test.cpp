@@ -1,11 +1,14 @@
 #include "platform/foundation/TestSupport.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/kit/ClipView.h"
 #include "platform/kit/KitTestSupport.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/web/WebPageRenderer.h"
 #include "platform/web/WebView.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -194,6 +197,28 @@ TEST_F(WebRenderingTest, AClickOnADrawnLinkAsksThePolicyWithItsAddress) {
     EXPECT_EQ(policy.urls,
               (std::vector<std::string>{"file:///there", "file:///pages/here.html#top"}));
     webView->setPolicyDelegate(nullptr);
+}
+
+TEST_F(WebRenderingTest, AScrolledLongListPaintsTheRowsInSight) {
+    // Row i is 20 points high and coloured 0x40RRGG with its index in green and red.
+    std::string page = "<body style='margin:0'><div>";
+    const auto colour = [](int row) {
+        return 0x400000u | std::uint32_t(row / 256) << 8 | (row % 256);
+    };
+    char hex[8];
+    for (int row = 0; row < 400; ++row) {
+        std::snprintf(hex, sizeof hex, "%06x", colour(row));
+        page += std::string("<div style='height:20px;background:#") + hex + "'></div>";
+    }
+    webView->loadHTMLString(page + "</div></body>");
+    for (const double top : {0.0, 3000.0, 7000.0}) {
+        webView->scrollView()->contentView()->scrollToPoint({0, top});
+        const Picture shown = Picture::of(*window);
+        for (int k = 0; k < 20; ++k) {
+            const int row = int(top) / 20 + k;
+            EXPECT_EQ(pixelAt(shown, {10, 10.0 + k * 20}), colour(row)) << "row " << row;
+        }
+    }
 }
 
 // The page below #log after some messages were appended one at a time, against the same page

@@ -355,4 +355,24 @@ TEST_F(WebViewTest, TheContextMenuOffersWhatIsUnderThePointerAndTheDelegateTrims
     webView->setUIDelegate(nullptr);
 }
 
+TEST_F(WebViewTest, ALongPageShowsItsBeginningFirstAndTheRestOnALaterPass) {
+    std::string page = "<style>p{color:#333}</style><div id=all>";
+    for (int i = 0; page.size() < 100 * 1024; ++i)
+        page += "<p>Paragraph " + std::to_string(i) + " with enough words to wrap once.</p>";
+    webView->loadHTMLString(page + "</div><p id=end>The end</p>");
+    platform::View* pageView = webView->scrollView()->documentView();
+    const double first = pageView->frame().height();
+    window->displayIfNeeded();
+    EXPECT_EQ(pageView->frame().height(), first) << "drawing keeps to the beginning";
+    RunLoop::main().runFor(0.1);
+    const double whole = pageView->frame().height();
+    EXPECT_GT(whole, first * 4);
+    EXPECT_TRUE(webView->renderedText().ends_with("The end"));
+
+    // Whoever asks about the page before then gets all of it.
+    webView->loadHTMLString(page + "</div><p id=end>The end</p>");
+    EXPECT_TRUE(webView->renderedText().ends_with("The end"));
+    EXPECT_EQ(pageView->frame().height(), whole);
+}
+
 } // namespace
