@@ -484,6 +484,7 @@ void WebView::loadURL(std::string_view url) {
     if (address.empty())
         return;
     if (isNetworkURL(address)) {
+        shownURL_ = url_;
         url_ = address;
         loader_ = std::make_unique<HTTPLoader>(address, networkOptions_,
                                                [this, address](HTTPResult result) {
@@ -513,6 +514,8 @@ void WebView::loadURL(std::string_view url) {
 }
 
 void WebView::stopLoading() {
+    if (loader_)
+        url_ = shownURL_;
     loader_.reset();
 }
 
@@ -520,6 +523,8 @@ void WebView::networkLoadFinished(const std::string& requested, HTTPResult resul
     // The loader is done; keep it alive until this call ends, as it holds this completion.
     const std::unique_ptr<HTTPLoader> finished = std::move(loader_);
     if (result.status != HTTPResult::Status::Loaded) {
+        // The page shown stays, and so does its address.
+        url_ = shownURL_;
         fail(errorCodeFor(result.status), requested, result.message, result.statusCode);
         return;
     }
@@ -530,6 +535,7 @@ void WebView::networkLoadFinished(const std::string& requested, HTTPResult resul
     else if (type.starts_with("text/"))
         html = "<html><body><pre>" + escapedText(result.body) + "</pre></body></html>";
     else {
+        url_ = shownURL_;
         fail(WebErrorCode::CannotShowContent, requested,
              "The page's content (" + type + ") cannot be shown.");
         return;

@@ -220,6 +220,8 @@ private:
     WebUIDelegate* uiDelegate_ = nullptr;
     HTTPLoader::Options networkOptions_;
     std::unique_ptr<HTTPLoader> loader_;
+    // The address of the page shown while another loads.
+    std::string shownURL_;
     std::map<std::string, std::shared_ptr<Image>> images_;
     std::map<std::string, std::unique_ptr<HTTPLoader>> imageLoaders_;
     // Tasks posted for the delegate hold it weakly, so none runs after the view is gone.

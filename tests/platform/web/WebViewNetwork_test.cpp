@@ -1,5 +1,8 @@
 #include "platform/foundation/TestSupport.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
 #include "platform/kit/KitTestSupport.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/web/WebView.h"
 
 #include <arpa/inet.h>
@@ -57,6 +60,9 @@ public:
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
 
+    // What /picture.png serves; set before the first request.
+    std::string picture;
+
 private:
     void acceptLoop() {
         while (!stop_) {
@@ -93,6 +99,13 @@ private:
             for (int i = 0; i < 256 && !stop_; ++i)
                 if (!sendAll(client, chunk))
                     break;
+        } else if (path == "/picture.png" || path == "/gallery") {
+            const std::string body =
+                path == "/gallery" ? "<p>Look:</p><img src=\"/picture.png\">" : picture;
+            sendAll(client, std::string("HTTP/1.1 200 OK\r\nContent-Type: ") +
+                                (path == "/gallery" ? "text/html" : "image/png") +
+                                "\r\nContent-Length: " + std::to_string(body.size()) +
+                                "\r\nConnection: close\r\n\r\n" + body);
         } else if (path == "/loop") {
             sendAll(client, "HTTP/1.1 302 Found\r\nLocation: /loop\r\nContent-Length: 0\r\n"
                             "Connection: close\r\n\r\n");
@@ -208,6 +221,49 @@ TEST_F(WebViewNetworkTest, LoadsAPageOverHTTPAndReportsEveryFailureWithItsReason
     EXPECT_EQ(failureOf(server.url("/silent")), WebErrorCode::TimedOut);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
     EXPECT_EQ(webView->renderedText(), "Over the wire") << "failed loads keep the page shown";
+    EXPECT_EQ(webView->mainFrameURL(), server.url("/ok")) << "and its address";
+}
+
+TEST_F(WebViewNetworkTest, APagesPicturesFromTheNetworkAppearWhenTheyArrive) {
+    // A 30 x 20 green picture.
+    auto image = std::make_shared<platform::Image>(platform::Size{30, 20});
+    image->lockFocus();
+    platform::GraphicsContext::currentContext()->setFillColor(platform::Color(0, 1, 0, 1));
+    platform::GraphicsContext::currentContext()->fillRect({0, 0, 30, 20});
+    image->unlockFocus();
+    foundation_test::TempDir folder;
+    ASSERT_TRUE(image->writePNG(folder / "picture.png"));
+    std::ifstream in(folder / "picture.png", std::ios::binary);
+    LoopbackServer server;
+    server.picture.assign(std::istreambuf_iterator<char>(in), {});
+
+    auto window = makeWindow({100, 100, 400, 300}, platform::BorderlessWindowMask);
+    window->setContentView(webView);
+    webView->loadURL(server.url("/gallery"));
+    waitForOutcome();
+    ASSERT_EQ(delegate.finished.size(), 1u);
+    // Green anywhere in the window: the picture came and the page was drawn again.
+    const auto pictureShown = [&] {
+        webView->updateLayout();
+        window->displayIfNeeded();
+        const platform::WindowPixels pixels = window->backingPixels();
+        for (int y = 0; y < pixels.height; ++y) {
+            const auto* row =
+                reinterpret_cast<const std::uint32_t*>(pixels.data + y * pixels.stride);
+            for (int x = 0; x < pixels.width; ++x)
+                if ((row[x] & 0xffffff) == 0x00ff00)
+                    return true;
+        }
+        return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool shown = false;
+    while (!(shown = pictureShown()) && std::chrono::steady_clock::now() < deadline) {
+        RunLoop::main().runUntilIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(shown) << "the picture is drawn";
+    window->setContentView(nullptr);
 }
 
 TEST_F(WebViewNetworkTest, PagesFromTheNetworkAreCleanedBeforeTheyReachTheDom) {
