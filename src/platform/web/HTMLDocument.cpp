@@ -494,6 +494,20 @@ std::optional<DOMElementPath> DOMElement::pathFromBody() const {
     return std::nullopt;
 }
 
+std::string tidiedBodyXML(std::string_view html) {
+    std::unique_ptr<HTMLDocument> document = HTMLDocument::parse(html);
+    xmlNode* body = document->body().node();
+    xmlBuffer* buffer = xmlBufferCreate();
+    if (!buffer || !body)
+        return {};
+    for (xmlNode* child = body->children; child; child = child->next)
+        xmlNodeDump(buffer, body->doc, child, 0, 0);
+    std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
+                       static_cast<std::size_t>(xmlBufferLength(buffer)));
+    xmlBufferFree(buffer);
+    return result;
+}
+
 std::string percentDecoded(std::string_view text) {
     auto hex = [](char c) -> int {
         if (c >= '0' && c <= '9')

@@ -175,6 +175,11 @@ private:
     std::vector<_xmlNode*> detached_;
 };
 
+// HTML repaired into well-formed XML (every element closed, empty ones as `<br/>`, attribute
+// values quoted, entities as characters or numeric references), and of that only the body's
+// content: what a message's markup becomes before it goes into a transcript.
+std::string tidiedBodyXML(std::string_view html);
+
 // Decodes %XX escapes (a malformed escape stays as it is).
 std::string percentDecoded(std::string_view text);
 

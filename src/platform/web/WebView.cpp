@@ -126,6 +126,28 @@ std::shared_ptr<Image> imageFromDataURL(std::string_view url) {
     return image;
 }
 
+// The body in UTF-8 when the content type names another character set it can be read in;
+// nullopt when it is UTF-8 already (or says nothing, or names a set that is not known).
+std::optional<std::string> inUTF8(const std::string& body, const std::string& contentType) {
+    const std::string type = lowercase(contentType);
+    const std::size_t at = type.find("charset=");
+    if (at == std::string::npos)
+        return std::nullopt;
+    std::string charset = type.substr(at + 8);
+    charset = charset.substr(0, charset.find_first_of("; "));
+    std::erase(charset, '"');
+    if (charset.empty() || charset == "utf-8" || charset == "utf8")
+        return std::nullopt;
+    gsize written = 0;
+    gchar* converted = g_convert(body.data(), static_cast<gssize>(body.size()), "UTF-8",
+                                 charset.c_str(), nullptr, &written, nullptr);
+    if (!converted)
+        return std::nullopt;
+    std::string result(converted, written);
+    g_free(converted);
+    return result;
+}
+
 WebErrorCode errorCodeFor(HTTPResult::Status status) {
     switch (status) {
     case HTTPResult::Status::HTTPError:
@@ -529,6 +551,8 @@ void WebView::networkLoadFinished(const std::string& requested, HTTPResult resul
         return;
     }
     const std::string type = lowercase(result.contentType.substr(0, result.contentType.find(';')));
+    if (std::optional<std::string> converted = inUTF8(result.body, result.contentType))
+        result.body = std::move(*converted);
     std::string html;
     if (type.empty() || type == "text/html" || type == "application/xhtml+xml")
         html = HTMLSanitizer::sanitizeDocument(result.body, HTMLSanitizer::Policy::Page);
@@ -599,6 +623,9 @@ std::shared_ptr<Image> WebView::imageForURL(const std::string& url) {
     if (hasScheme(url, "data"))
         return images_[url] = imageFromDataURL(url);
     if (!url.empty() && (url.front() == '/' || hasScheme(url, "file"))) {
+        // A page from the network may not show (and so probe for) files on this computer.
+        if (isNetworkURL(url_))
+            return nullptr;
         const std::optional<std::string> path =
             url.front() == '/' ? std::optional<std::string>(url) : pathFromFileURL(url);
         return images_[url] = path ? Image::imageWithContentsOfFile(*path) : nullptr;

@@ -122,3 +122,19 @@ TEST(HTMLDocument, ElementsMadeOutsideTheTreeJoinItWhenInserted) {
     EXPECT_EQ(*entry.pathFromBody(), (platform::DOMElementPath{{0, "div"}, {0, "div"}}));
     EXPECT_FALSE(lost.pathFromBody());
 }
+
+TEST(HTMLDocument, TidiedMarkupIsWellFormedXMLOfTheBodyOnly) {
+    struct Case {
+        const char* html;
+        const char* xml;
+    };
+    const Case cases[] = {
+        {"<p>one<br>two", "<p>one<br/>two</p>"},
+        {"<html><head><title>t</title></head><body><b>x</b></body></html>", "<b>x</b>"},
+        {"<img src=a.png alt=smile>&nbsp;&amp;", "<img src=\"a.png\" alt=\"smile\"/>\u00a0&amp;"},
+        {"<b><i>crossed</b></i> after", "<b><i>crossed</i></b> after"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::tidiedBodyXML(c.html), c.xml) << c.html;
+}

@@ -60,8 +60,9 @@ public:
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
 
-    // What /picture.png serves; set before the first request.
+    // What /picture.png and /local serve; set before the first request.
     std::string picture;
+    std::string localPage;
 
 private:
     void acceptLoop() {
@@ -99,13 +100,17 @@ private:
             for (int i = 0; i < 256 && !stop_; ++i)
                 if (!sendAll(client, chunk))
                     break;
-        } else if (path == "/picture.png" || path == "/gallery") {
-            const std::string body =
-                path == "/gallery" ? "<p>Look:</p><img src=\"/picture.png\">" : picture;
+        } else if (path == "/picture.png" || path == "/gallery" || path == "/local") {
+            const std::string body = path == "/gallery" ? "<p>Look:</p><img src=\"/picture.png\">"
+                                     : path == "/local" ? localPage
+                                                        : picture;
             sendAll(client, std::string("HTTP/1.1 200 OK\r\nContent-Type: ") +
-                                (path == "/gallery" ? "text/html" : "image/png") +
+                                (path == "/picture.png" ? "image/png" : "text/html") +
                                 "\r\nContent-Length: " + std::to_string(body.size()) +
                                 "\r\nConnection: close\r\n\r\n" + body);
+        } else if (path == "/latin1") {
+            sendAll(client, "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=ISO-8859-1\r\n"
+                            "Content-Length: 13\r\nConnection: close\r\n\r\n<p>Caf\xe9 \xe0</p>");
         } else if (path == "/loop") {
             sendAll(client, "HTTP/1.1 302 Found\r\nLocation: /loop\r\nContent-Length: 0\r\n"
                             "Connection: close\r\n\r\n");
@@ -222,6 +227,12 @@ TEST_F(WebViewNetworkTest, LoadsAPageOverHTTPAndReportsEveryFailureWithItsReason
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
     EXPECT_EQ(webView->renderedText(), "Over the wire") << "failed loads keep the page shown";
     EXPECT_EQ(webView->mainFrameURL(), server.url("/ok")) << "and its address";
+
+    delegate.finished.clear();
+    delegate.failed.clear();
+    webView->loadURL(server.url("/latin1"));
+    waitForOutcome();
+    EXPECT_EQ(webView->renderedText(), "Caf\u00e9 \u00e0") << "read in the character set named";
 }
 
 TEST_F(WebViewNetworkTest, APagesPicturesFromTheNetworkAppearWhenTheyArrive) {
@@ -236,6 +247,8 @@ TEST_F(WebViewNetworkTest, APagesPicturesFromTheNetworkAppearWhenTheyArrive) {
     std::ifstream in(folder / "picture.png", std::ios::binary);
     LoopbackServer server;
     server.picture.assign(std::istreambuf_iterator<char>(in), {});
+    server.localPage =
+        "<p>Local:</p><img src=\"file://" + (folder / "picture.png").string() + "\">";
 
     auto window = makeWindow({100, 100, 400, 300}, platform::BorderlessWindowMask);
     window->setContentView(webView);
@@ -263,6 +276,13 @@ TEST_F(WebViewNetworkTest, APagesPicturesFromTheNetworkAppearWhenTheyArrive) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(shown) << "the picture is drawn";
+
+    // A page from the network cannot show a file of this computer.
+    delegate.finished.clear();
+    webView->loadURL(server.url("/local"));
+    waitForOutcome();
+    ASSERT_EQ(delegate.finished.size(), 1u);
+    EXPECT_FALSE(pictureShown());
     window->setContentView(nullptr);
 }
 
