@@ -2,6 +2,7 @@
 #include "app/core/InstanceChannel.h"
 #include "app/core/MainMenu.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Application.h"
@@ -24,6 +25,7 @@ void printUsage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::ignoreFileSizeLimitSignal();
     // The source tree's resources are the bundle unless the command line or LUMIQ_BUNDLE
     // names another.
     const char* bundle = std::getenv("LUMIQ_BUNDLE");

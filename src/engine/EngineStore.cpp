@@ -3,6 +3,14 @@
 #include <sqlite3.h>
 #include <system_error>
 
+namespace {
+
+// How long a statement waits for another process (a second instance, a backup tool) holding
+// the database before it fails with "database is locked".
+constexpr int kBusyTimeoutMilliseconds = 5000;
+
+} // namespace
+
 struct EngineStore::Impl {
     sqlite3* db = nullptr;
 };
@@ -30,6 +38,7 @@ std::optional<std::string> EngineStore::open(const std::filesystem::path& folder
         sqlite3_close(db);
         return "cannot open " + file_.string() + ": " + error;
     }
+    sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds);
     // Writing the schema proves the file is a database we can write, not only open.
     char* message = nullptr;
     rc = sqlite3_exec(db,

@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 #include "app/core/DockController.h"
 #include "platform/graphics/Image.h"
+#include "platform/kit/ScreenBackend.h"
 #include "platform/kit/Window.h"
 
 #include <cmath>
@@ -144,6 +145,43 @@ TEST_F(DockTest, TheIconIsRedrawnEveryEightTenthsOfASecondFromCreation) {
     platform::RunLoop::main().runFor(2);
     EXPECT_EQ(tile().displayCount(), before + 5) << "the timer stops with the controller";
     EXPECT_EQ(DockIconBadge::cumulativeTotalCount(), 0u);
+}
+
+// Counts the pictures handed to the screen, which a real screen sends to the X server.
+class IconCountingBackend : public platform::ScreenBackend {
+public:
+    explicit IconCountingBackend(int* count) : count_(count) {}
+    std::string name() const override { return "icon-counter"; }
+    std::vector<platform::ScreenDescription> screens() const override {
+        platform::ScreenDescription screen;
+        screen.frame = screen.visibleFrame = platform::Rect(0, 0, 1280, 1024);
+        return {screen};
+    }
+    void applicationIconChanged(std::shared_ptr<Image>) override { ++*count_; }
+
+private:
+    int* count_;
+};
+
+TEST_F(DockTest, AnIdleDockRedrawsButSendsTheIconOnlyWhenItChanges) {
+    int sent = 0;
+    platform::setScreenBackend(std::make_unique<IconCountingBackend>(&sent));
+    dock().setBadge(0, 3);
+    tick();
+    const int before = sent;
+    const int drawn = tile().displayCount();
+    for (int i = 0; i < 10; ++i)
+        tick();
+    EXPECT_EQ(tile().displayCount(), drawn + 10) << "still redrawn on every tick";
+    EXPECT_EQ(sent, before) << "nothing changed, nothing sent";
+
+    // A blinking badge changes the picture on every tick, and each change is sent.
+    dock().setBadge(1, 1);
+    const int blinking = sent;
+    for (int i = 0; i < 4; ++i)
+        tick();
+    EXPECT_GE(sent - blinking, 4);
+    platform::setScreenBackend(nullptr);
 }
 
 TEST_F(DockTest, AnUnreadMessageMakesTheBadgeBlinkWhileShowingTheTotal) {

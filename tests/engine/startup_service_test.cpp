@@ -1,7 +1,10 @@
 #include "EngineTestSupport.h"
 #include "platform/foundation/Value.h"
 
+#include <chrono>
 #include <filesystem>
+#include <sqlite3.h>
+#include <thread>
 
 using namespace engine_test;
 namespace fs = std::filesystem;
@@ -183,6 +186,29 @@ TEST_F(EngineTest, ResolvesItsOwnMacrosWithoutRegardToCase) {
     for (const auto& c : cases) {
         EXPECT_EQ(phone->resolveUrlMacros(c.text), c.expected) << c.text;
     }
+}
+
+TEST(EngineStoreTest, OpeningWaitsForAnotherConnectionHoldingTheDatabase) {
+    TempDir dir;
+    {
+        EngineStore first;
+        ASSERT_EQ(first.open(dir.path()), std::nullopt);
+    }
+    // Another process (a second instance, a backup) holds the write lock for a moment.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / EngineStore::fileName).c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+
+    EngineStore store;
+    const auto error = store.open(dir.path());
+    release.join();
+    sqlite3_close(other);
+    EXPECT_EQ(error, std::nullopt) << "not \"database is locked\" at once";
+    EXPECT_TRUE(store.setValue("after", "the wait"));
 }
 
 } // namespace

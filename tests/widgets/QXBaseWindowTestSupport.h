@@ -60,6 +60,8 @@ protected:
     void TearDown() override {
         platform::WindowServer::shared().reset();
         platform::RunLoop::resetMain();
+        // Saved while the temporary folder is still there, not later into a folder gone.
+        platform::UserDefaults::standardUserDefaults().synchronize();
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }

@@ -1,7 +1,10 @@
 #include "platform/foundation/FileManager.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -62,6 +65,44 @@ std::optional<fs::path> desktopFromUserDirs() {
     return std::nullopt;
 }
 
+// The process id in a name writeAtomically gave its temporary file: "<name>.tmp-<pid>-<n>".
+std::optional<pid_t> temporaryFileOwner(const std::string& name) {
+    const std::size_t mark = name.rfind(".tmp-");
+    if (mark == std::string::npos || mark == 0)
+        return std::nullopt;
+    const std::string tail = name.substr(mark + 5);
+    const std::size_t dash = tail.find('-');
+    if (dash == std::string::npos || dash == 0 || dash + 1 >= tail.size() || dash > 9)
+        return std::nullopt;
+    const auto digits = [](std::string_view text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](unsigned char c) { return std::isdigit(c) != 0; });
+    };
+    if (!digits(std::string_view(tail).substr(0, dash)) ||
+        !digits(std::string_view(tail).substr(dash + 1)))
+        return std::nullopt;
+    const long pid = std::stol(tail.substr(0, dash));
+    if (pid <= 0)
+        return std::nullopt;
+    return static_cast<pid_t>(pid);
+}
+
+// A process we may not signal (another user's) still runs; only "no such process" is gone.
+bool processIsRunning(pid_t pid) {
+    if (pid == getpid())
+        return true;
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+bool endsWithIgnoringCase(const std::string& text, const std::string& suffix) {
+    if (suffix.size() > text.size())
+        return false;
+    return std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
 } // namespace
 
 fs::path homeDirectory() {
@@ -116,6 +157,13 @@ fs::path expandTilde(const std::string& path) {
     if (slash == std::string::npos || slash + 1 >= path.size())
         return home;
     return home / path.substr(slash + 1);
+}
+
+void ignoreFileSizeLimitSignal() {
+    struct sigaction action {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGXFSZ, &action, nullptr);
 }
 
 FileManager& FileManager::defaultManager() {
@@ -239,12 +287,12 @@ std::optional<std::string> FileManager::contentsAtPath(const fs::path& path) con
 }
 
 bool FileManager::writeAtomically(const fs::path& path, const std::string& contents,
-                                  std::string* error) const {
+                                  std::string* error, mode_t mode) const {
     static std::atomic<unsigned> counter{0};
     fs::path temp = path;
     temp += ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
 
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
         setError(error, temp.string() + ": " + std::strerror(errno));
         return false;
@@ -281,6 +329,37 @@ bool FileManager::writeAtomically(const fs::path& path, const std::string& conte
         return false;
     }
     return true;
+}
+
+std::vector<fs::path>
+FileManager::removeStaleTemporaryFiles(const fs::path& folder, std::string_view prefix,
+                                       const std::vector<std::string>& suffixes) const {
+    std::vector<fs::path> removed;
+    std::error_code code;
+    fs::directory_iterator it(folder, code);
+    if (code)
+        return removed;
+    for (const fs::directory_entry& entry : it) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) != 0)
+            continue;
+        const std::optional<pid_t> pid = temporaryFileOwner(name);
+        if (!pid)
+            continue;
+        const std::string base = name.substr(0, name.rfind(".tmp-"));
+        if (!suffixes.empty() &&
+            std::none_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
+                return endsWithIgnoringCase(base, suffix);
+            }))
+            continue;
+        std::error_code status;
+        if (!fs::is_regular_file(entry.symlink_status(status)) || processIsRunning(*pid))
+            continue;
+        if (fs::remove(entry.path(), status))
+            removed.push_back(entry.path());
+    }
+    std::sort(removed.begin(), removed.end());
+    return removed;
 }
 
 } // namespace platform

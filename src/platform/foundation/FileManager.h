@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
 
 namespace platform {
 
@@ -17,6 +20,9 @@ std::filesystem::path desktopDirectory();
 std::filesystem::path runtimeDirectory();
 // "~" and "~/..." expanded to the home folder.
 std::filesystem::path expandTilde(const std::string& path);
+// A write past the file-size limit (ulimit -f) kills the process with SIGXFSZ by default;
+// ignored, the write fails with EFBIG and is reported like any other failed write.
+void ignoreFileSizeLimitSignal();
 
 class FileManager {
 public:
@@ -32,9 +38,20 @@ public:
                         std::string* error = nullptr) const;
     bool removeItemAtPath(const std::filesystem::path& path, std::string* error = nullptr) const;
     std::optional<std::string> contentsAtPath(const std::filesystem::path& path) const;
-    // Writes through a temporary file and a rename.
+    // Writes through a temporary file "<name>.tmp-<pid>-<n>" and a rename. A new file gets
+    // `mode` (less the umask); a file replaced keeps no mode of its own, so callers asking
+    // for 0600 get it also when an older file was more open.
     bool writeAtomically(const std::filesystem::path& path, const std::string& contents,
-                         std::string* error = nullptr) const;
+                         std::string* error = nullptr, mode_t mode = 0644) const;
+    // Removes the temporary files writeAtomically leaves in `folder` when its process dies
+    // between writing and renaming: regular files named "<name>.tmp-<pid>-<n>" whose process
+    // no longer runs. Those of running processes (this one included) are kept, since they
+    // may still be renamed. With `prefix`, only names starting with it are looked at; with
+    // `suffixes`, only those whose <name> ends with one of them (compared without regard to
+    // case). Answers the paths removed.
+    std::vector<std::filesystem::path>
+    removeStaleTemporaryFiles(const std::filesystem::path& folder, std::string_view prefix = {},
+                              const std::vector<std::string>& suffixes = {}) const;
 };
 
 } // namespace platform

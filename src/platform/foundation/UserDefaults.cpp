@@ -3,6 +3,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <chrono>
 
@@ -13,6 +14,16 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kFallbackIdentifier = "com.orvanta.lumiq";
+
+UserDefaults::WriteObserver& writeObserver() {
+    static UserDefaults::WriteObserver observer;
+    return observer;
+}
+
+UserDefaults::SaveFailureHandler& saveFailureHandler() {
+    static UserDefaults::SaveFailureHandler handler;
+    return handler;
+}
 
 UserDefaults& sharedDefaults() {
     static UserDefaults defaults(UserDefaults::defaultsFilePath());
@@ -34,13 +45,29 @@ fs::path asideName(const fs::path& file) {
 
 } // namespace
 
+struct UserDefaults::SaveTicket {
+    UserDefaults* owner;
+};
+
+void UserDefaults::setWriteObserver(WriteObserver observer) {
+    writeObserver() = std::move(observer);
+}
+
+void UserDefaults::setSaveFailureHandler(SaveFailureHandler handler) {
+    saveFailureHandler() = std::move(handler);
+}
+
 UserDefaults& UserDefaults::standardUserDefaults() {
     return sharedDefaults();
 }
 
 void UserDefaults::resetStandardUserDefaults(const fs::path& file) {
-    // Replaced in place, so references taken earlier stay valid.
-    sharedDefaults() = UserDefaults(file);
+    // Replaced in place, so references taken earlier stay valid. What is unsaved is written
+    // before the new file is read, which may be the same one.
+    UserDefaults& shared = sharedDefaults();
+    if (shared.dirty_)
+        shared.save();
+    shared = UserDefaults(file);
 }
 
 fs::path UserDefaults::defaultsFilePath() {
@@ -52,6 +79,52 @@ fs::path UserDefaults::defaultsFilePath() {
 
 UserDefaults::UserDefaults(fs::path file) : file_(std::move(file)), values_(Value::Dictionary{}) {
     load();
+}
+
+UserDefaults::~UserDefaults() {
+    if (dirty_)
+        save();
+    releaseTicket();
+}
+
+UserDefaults& UserDefaults::operator=(UserDefaults&& other) {
+    if (this == &other)
+        return *this;
+    if (dirty_)
+        save();
+    releaseTicket();
+    other.releaseTicket();
+    file_ = std::move(other.file_);
+    values_ = std::move(other.values_);
+    writable_ = other.writable_;
+    dirty_ = other.dirty_;
+    lastSaveFailed_ = other.lastSaveFailed_;
+    other.dirty_ = false;
+    if (dirty_)
+        changed();
+    return *this;
+}
+
+void UserDefaults::releaseTicket() {
+    if (auto ticket = ticket_.lock())
+        ticket->owner = nullptr;
+    ticket_.reset();
+}
+
+void UserDefaults::changed() {
+    dirty_ = true;
+    if (!ticket_.expired())
+        return;
+    // The task owns the ticket: run or dropped, it expires with the task, so a loop reset
+    // never leaves the defaults believing a save is on its way.
+    auto ticket = std::make_shared<SaveTicket>(SaveTicket{this});
+    ticket_ = ticket;
+    RunLoop::main().performInModes(
+        [ticket] {
+            if (UserDefaults* owner = ticket->owner; owner && owner->dirty_)
+                owner->save();
+        },
+        commonModes());
 }
 
 void UserDefaults::load() {
@@ -119,24 +192,46 @@ void UserDefaults::setObject(std::string_view key, Value value) {
         return;
     }
     values_.setObject(key, std::move(value));
-    synchronize();
+    changed();
 }
 
 void UserDefaults::removeObjectForKey(std::string_view key) {
     values_.removeObjectForKey(key);
-    synchronize();
+    changed();
 }
 
 bool UserDefaults::synchronize() {
     if (!writable_ || file_.empty())
         return false;
+    if (!dirty_)
+        return !lastSaveFailed_;
+    return save();
+}
+
+bool UserDefaults::save() {
+    if (!writable_ || file_.empty())
+        return false;
     std::error_code code;
     if (file_.has_parent_path())
         fs::create_directories(file_.parent_path(), code);
-    if (!values_.writePropertyListFile(file_, PropertyListFormat::XML)) {
-        Logf("Warning: the settings could not be saved to %@.", file_.string());
+    if (writeObserver())
+        writeObserver()(file_);
+    std::string error;
+    const std::string bytes = values_.toPropertyList(PropertyListFormat::XML);
+    if (bytes.empty())
+        error = "the settings cannot be written as a property list";
+    if (bytes.empty() || !FileManager::defaultManager().writeAtomically(file_, bytes, &error)) {
+        // Still unsaved: the next change, synchronize() or the end tries again.
+        if (!lastSaveFailed_) {
+            lastSaveFailed_ = true;
+            Logf("Warning: the settings could not be saved to %@: %@", file_.string(), error);
+            if (saveFailureHandler())
+                saveFailureHandler()(file_, error);
+        }
         return false;
     }
+    dirty_ = false;
+    lastSaveFailed_ = false;
     return true;
 }
 

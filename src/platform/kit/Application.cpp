@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/kit/InterfaceDefinition.h"
 
 #include <atomic>
@@ -224,6 +225,8 @@ void Application::finishTermination() {
     terminated_ = true;
     awaitingReply_ = false;
     post(ApplicationWillTerminateNotification, &ApplicationDelegate::applicationWillTerminate);
+    // Changes wait for the next pass of the loop, which is not coming.
+    UserDefaults::standardUserDefaults().synchronize();
     RunLoop::main().stop();
 }
 

@@ -9,6 +9,8 @@
 #include "platform/kit/ScreenBackend.h"
 
 #include <algorithm>
+#include <cairo.h>
+#include <cstring>
 
 namespace platform {
 
@@ -32,6 +34,28 @@ void drawBadgeLabel(const std::string& label, Size size) {
         label,
         Point(disc.minX() + (width - text.width) / 2, disc.minY() + (height - text.height) / 2),
         attributes);
+}
+
+// Same size in points and the same bitmap, pixel for pixel.
+bool samePixels(const Image& a, const Image& b) {
+    if (a.size() != b.size())
+        return false;
+    cairo_surface_t* first = a.cairoSurface();
+    cairo_surface_t* second = b.cairoSurface();
+    const int w = cairo_image_surface_get_width(first);
+    const int h = cairo_image_surface_get_height(first);
+    if (w != cairo_image_surface_get_width(second) || h != cairo_image_surface_get_height(second))
+        return false;
+    const unsigned char* p = cairo_image_surface_get_data(first);
+    const unsigned char* q = cairo_image_surface_get_data(second);
+    if (!p || !q)
+        return p == q;
+    const int strideP = cairo_image_surface_get_stride(first);
+    const int strideQ = cairo_image_surface_get_stride(second);
+    for (int row = 0; row < h; ++row)
+        if (std::memcmp(p + row * strideP, q + row * strideQ, static_cast<std::size_t>(w) * 4) != 0)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -90,8 +114,15 @@ void DockTile::display() {
     picture->unlockFocus();
     composed_ = std::move(picture);
     ++displayCount_;
-    if (ScreenBackend* backend = screenBackend())
-        backend->applicationIconChanged(composed_);
+    ScreenBackend* backend = screenBackend();
+    if (!backend)
+        return;
+    const std::uint64_t generation = screenBackendGeneration();
+    if (handedTo_ == generation && handedOver_ && samePixels(*handedOver_, *composed_))
+        return;
+    handedOver_ = composed_;
+    handedTo_ = generation;
+    backend->applicationIconChanged(composed_);
 }
 
 int DockTile::requestUserAttention(RequestUserAttentionType type) {

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Geometry.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,7 +49,9 @@ public:
     // The size of the tile's picture: that of the content image or icon image shown.
     Size size() const;
 
-    // Composes the picture again and hands it to the screen backend.
+    // Composes the picture again and hands it to the screen backend when it differs from
+    // the one the backend has (sending an unchanged icon to the display server costs much
+    // and shows nothing new).
     void display();
     // The picture composed last (null before the first display).
     std::shared_ptr<Image> composedImage() const { return composed_; }
@@ -71,6 +74,9 @@ private:
     std::string badgeLabel_;
     std::shared_ptr<Image> composed_;
     int displayCount_ = 0;
+    // The picture last handed over, and to which backend.
+    std::shared_ptr<Image> handedOver_;
+    std::uint64_t handedTo_ = 0;
     std::vector<RequestUserAttentionType> attentionRequests_;
     std::vector<bool> cancelled_;
 };

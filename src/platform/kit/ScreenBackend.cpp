@@ -20,6 +20,11 @@ std::unique_ptr<ScreenBackend>& backendSlot() {
     return backend;
 }
 
+std::uint64_t& backendGeneration() {
+    static std::uint64_t generation = 0;
+    return generation;
+}
+
 } // namespace
 
 void setScreenBackend(std::unique_ptr<ScreenBackend> backend) {
@@ -27,6 +32,7 @@ void setScreenBackend(std::unique_ptr<ScreenBackend> backend) {
     if (slot && RunLoop::main().source() == slot->runLoopSource())
         RunLoop::main().setSource(nullptr);
     slot = std::move(backend);
+    ++backendGeneration();
     if (slot) {
         if (RunLoopSource* source = slot->runLoopSource())
             RunLoop::main().setSource(source);
@@ -41,6 +47,10 @@ void setScreenBackend(std::unique_ptr<ScreenBackend> backend) {
 
 ScreenBackend* screenBackend() {
     return backendSlot().get();
+}
+
+std::uint64_t screenBackendGeneration() {
+    return backendGeneration();
 }
 
 std::shared_ptr<Image> ScreenBackend::snapshotScreen() {

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Geometry.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,6 +73,9 @@ private:
 // windows live without being shown and the screens are the default headless one.
 void setScreenBackend(std::unique_ptr<ScreenBackend> backend);
 ScreenBackend* screenBackend();
+// Counts the installations, so that state handed to one backend is not taken for handed to
+// the next (which may live at the same address).
+std::uint64_t screenBackendGeneration();
 // Re-reads the backend's screens.
 void screensChanged();
 // The kit's picture of the main screen from the windows' own backing stores, back to front,

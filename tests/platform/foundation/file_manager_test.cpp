@@ -1,7 +1,12 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/TestSupport.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using foundation_test::readFile;
 using foundation_test::ScopedEnv;
@@ -145,6 +150,113 @@ TEST_F(FileManagerTest, ContentsAndAtomicWrites) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"empty", "out", "target-is-folder"}));
+}
+
+// A process id that was in use a moment ago and is not any more.
+pid_t endedProcess() {
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+TEST_F(FileManagerTest, LeftoverTemporaryFilesOfEndedProcessesAreRemoved) {
+    const std::string dead = std::to_string(endedProcess());
+    const std::string self = std::to_string(getpid());
+    const std::string parent = std::to_string(getppid());
+    const struct {
+        std::string name;
+        bool removed;
+    } cases[] = {
+        {"prefs.plist.tmp-" + dead + "-0", true},
+        {"engine.sqlite.tmp-" + dead + "-12", true},
+        {"Alice Smith.vcf.tmp-" + dead + "-3", true},
+        {"prefs.plist.tmp-" + self + "-4", false},   // this process may still rename it
+        {"prefs.plist.tmp-" + parent + "-1", false}, // a running process
+        {"prefs.plist.tmp-" + dead, false},          // not a name the writer gives
+        {"prefs.plist.tmp-" + dead + "-", false},
+        {"prefs.plist.tmp-x" + dead + "-1", false},
+        {".tmp-" + dead + "-1", false},
+        {"prefs.plist", false},
+        {"notes.tmp-" + dead + "-1.txt", false},
+    };
+    for (const auto& c : cases)
+        writeFile(dir / c.name, "partial");
+    // A folder and a link of that shape are not the writer's and stay.
+    fs::create_directories(dir / ("folder.tmp-" + dead + "-1"));
+    fs::create_symlink(dir / "prefs.plist", dir / ("link.tmp-" + dead + "-1"));
+
+    const auto removed = files.removeStaleTemporaryFiles(dir.path());
+    std::vector<fs::path> expected;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(fs::exists(dir / c.name), !c.removed);
+        if (c.removed)
+            expected.push_back(dir / c.name);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(removed, expected);
+    EXPECT_TRUE(fs::is_directory(dir / ("folder.tmp-" + dead + "-1")));
+    EXPECT_TRUE(fs::is_symlink(dir / ("link.tmp-" + dead + "-1")));
+    EXPECT_TRUE(files.removeStaleTemporaryFiles(dir / "missing").empty());
+}
+
+TEST_F(FileManagerTest, LeftoverRemovalInASharedFolderKeepsToTheGivenNames) {
+    const std::string dead = std::to_string(endedProcess());
+    const std::string names[] = {
+        "com.example.phone.plist.tmp-" + dead + "-0", // the defaults file's
+        "other-program.conf.tmp-" + dead + "-0",      // someone else's
+        "output.CSV.tmp-" + dead + "-0",
+        "Bob.vcf.tmp-" + dead + "-1",
+        "holiday.jpg.tmp-" + dead + "-2",
+    };
+    for (const auto& name : names)
+        writeFile(dir / name, "partial");
+
+    EXPECT_EQ(files.removeStaleTemporaryFiles(dir.path(), "com.example.phone.plist"),
+              (std::vector<fs::path>{dir / names[0]}));
+    EXPECT_EQ(files.removeStaleTemporaryFiles(dir.path(), {}, {".csv", ".vcf"}),
+              (std::vector<fs::path>{dir / names[3], dir / names[2]}));
+    EXPECT_TRUE(fs::exists(dir / names[1]));
+    EXPECT_TRUE(fs::exists(dir / names[4]));
+}
+
+TEST_F(FileManagerTest, AtomicWritesCreateTheModeAskedFor) {
+    const mode_t previous = umask(022);
+    writeFile(dir / "secret", "old");
+    fs::permissions(dir / "secret", fs::perms(0644));
+    ASSERT_TRUE(files.writeAtomically(dir / "secret", "new", nullptr, 0600));
+    ASSERT_TRUE(files.writeAtomically(dir / "open", "new"));
+    umask(previous);
+    struct stat info {};
+    ASSERT_EQ(stat((dir / "secret").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "the replaced file's wider mode is not kept";
+    ASSERT_EQ(stat((dir / "open").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST_F(FileManagerTest, AWritePastTheFileSizeLimitFailsInsteadOfKillingTheProcess) {
+    // In a child, since both the limit and the signal's disposition belong to the process.
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        platform::ignoreFileSizeLimitSignal();
+        rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string error;
+        const bool written =
+            files.writeAtomically(dir / "big", std::string(64 * 1024, 'x'), &error);
+        const bool reported = error.find("too large") != std::string::npos;
+        bool leftovers = false;
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            leftovers = true, (void)entry;
+        _exit(!written && reported && !leftovers ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_FALSE(WIFSIGNALED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write must fail with its error and leave nothing";
 }
 
 } // namespace

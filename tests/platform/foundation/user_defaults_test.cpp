@@ -1,5 +1,6 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/TestSupport.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -46,7 +47,7 @@ TEST_F(UserDefaultsTest, ValuesPersistAcrossInstances) {
         defaults.setObject("list", Value(Value::Array{Value("a"), Value(2)}));
         defaults.setString("gone", "soon");
         defaults.removeObjectForKey("gone");
-        EXPECT_TRUE(fs::exists(file)) << "each write saves at once";
+        EXPECT_FALSE(fs::exists(file)) << "saved on the loop's next pass, or at the end";
     }
     UserDefaults again(file);
     EXPECT_TRUE(again.boolForKey("alwaysOnTop"));
@@ -106,6 +107,7 @@ TEST_F(UserDefaultsTest, UnreadableFileIsMovedAsideNotOverwritten) {
         EXPECT_NE(logged[0].find(aside[0].string()), std::string::npos);
 
         defaults.setBool("fresh", true);
+        platform::RunLoop::main().runUntilIdle();
         ASSERT_TRUE(fs::exists(file));
         EXPECT_TRUE(UserDefaults(file).boolForKey("fresh"));
         EXPECT_EQ(foundation_test::readFile(aside[0]), c.contents);
@@ -159,6 +161,124 @@ TEST_F(UserDefaultsTest, StandardDefaultsFollowTheBundleIdentifierAndCanBeRedire
     EXPECT_EQ(UserDefaults::standardUserDefaults().integerForKey("answer"), 0);
     UserDefaults::resetStandardUserDefaults(file);
     EXPECT_EQ(UserDefaults::standardUserDefaults().integerForKey("answer"), 42);
+}
+
+class CoalescedWritesTest : public UserDefaultsTest {
+protected:
+    void SetUp() override {
+        UserDefaultsTest::SetUp();
+        platform::RunLoop::resetMain(std::make_shared<platform::ManualClock>());
+        UserDefaults::setWriteObserver(
+            [this](const fs::path& written) { writes.push_back(written); });
+    }
+    void TearDown() override {
+        UserDefaults::setWriteObserver(nullptr);
+        UserDefaults::setSaveFailureHandler(nullptr);
+        platform::RunLoop::resetMain();
+        UserDefaultsTest::TearDown();
+    }
+    static void nextPass() { platform::RunLoop::main().runUntilIdle(); }
+
+    std::vector<fs::path> writes;
+};
+
+TEST_F(CoalescedWritesTest, ChangesOfOnePassAreWrittenOnceOnTheNextPass) {
+    UserDefaults defaults(file);
+    for (int i = 0; i < 17; ++i)
+        defaults.setInteger("step" + std::to_string(i), i);
+    defaults.removeObjectForKey("step0");
+    EXPECT_TRUE(writes.empty());
+    EXPECT_TRUE(defaults.hasUnsavedChanges());
+
+    nextPass();
+    ASSERT_EQ(writes, std::vector<fs::path>{file});
+    EXPECT_FALSE(defaults.hasUnsavedChanges());
+    EXPECT_EQ(UserDefaults(file).integerForKey("step16"), 16);
+    EXPECT_TRUE(UserDefaults(file).objectForKey("step0").isNull());
+
+    nextPass();
+    EXPECT_EQ(writes.size(), 1u) << "nothing new, nothing written";
+    defaults.setBool("later", true);
+    // A pass in another mode (a modal alert, a menu) saves as well.
+    platform::RunLoop::main().runUntilIdle(platform::EventTrackingRunLoopMode);
+    EXPECT_EQ(writes.size(), 2u);
+    EXPECT_TRUE(UserDefaults(file).boolForKey("later"));
+}
+
+TEST_F(CoalescedWritesTest, UnsavedChangesAreWrittenWhenTheLoopNeverComesBack) {
+    const struct {
+        const char* label;
+        std::function<void(UserDefaults&)> end;
+    } cases[] = {
+        {"synchronize", [](UserDefaults& d) { EXPECT_TRUE(d.synchronize()); }},
+        {"the defaults go", nullptr},
+        {"replaced by other defaults",
+         [this](UserDefaults& d) { d = UserDefaults(dir / "other.plist"); }},
+        {"the loop is reset, then a later change",
+         [this](UserDefaults& d) {
+             platform::RunLoop::resetMain(std::make_shared<platform::ManualClock>());
+             d.setBool("again", true);
+             nextPass();
+             EXPECT_EQ(writes.size(), 1u) << "the dropped save is asked for again";
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove(file);
+        writes.clear();
+        {
+            UserDefaults defaults(file);
+            defaults.setString("kept", c.label);
+            if (c.end)
+                c.end(defaults);
+        }
+        nextPass();
+        EXPECT_EQ(writes, std::vector<fs::path>{file}) << "written once";
+        EXPECT_EQ(UserDefaults(file).stringForKey("kept"), c.label);
+    }
+}
+
+TEST_F(CoalescedWritesTest, SharedDefaultsRedirectedToTheirOwnFileKeepTheUnsavedChanges) {
+    // A restart in a test: the same file read afresh must see what was set just before.
+    const fs::path previous = UserDefaults::standardUserDefaults().file();
+    UserDefaults::resetStandardUserDefaults(file);
+    UserDefaults::standardUserDefaults().setString("window", "{500, 400}");
+    UserDefaults::resetStandardUserDefaults(file);
+    EXPECT_EQ(UserDefaults::standardUserDefaults().stringForKey("window"), "{500, 400}");
+    EXPECT_EQ(writes.size(), 1u);
+    UserDefaults::resetStandardUserDefaults(previous);
+}
+
+TEST_F(CoalescedWritesTest, AFailedSaveIsReportedOnceAndRetriedUntilItSucceeds) {
+    std::vector<std::string> reported;
+    UserDefaults::setSaveFailureHandler([&](const fs::path& failed, const std::string& reason) {
+        EXPECT_EQ(failed, file);
+        reported.push_back(reason);
+    });
+    // A plain file where the folder belongs makes every write fail, as a full disk would.
+    const fs::path folder = file.parent_path();
+    foundation_test::writeFile(folder, "in the way");
+    UserDefaults defaults(file);
+    defaults.setBool("a", true);
+    nextPass();
+    defaults.setBool("b", true);
+    nextPass();
+    EXPECT_FALSE(defaults.synchronize());
+    EXPECT_EQ(writes.size(), 3u) << "each change tries again";
+    ASSERT_EQ(reported.size(), 1u) << "the user hears of it once";
+    EXPECT_NE(reported[0].find(file.filename().string()), std::string::npos);
+    EXPECT_TRUE(defaults.hasUnsavedChanges());
+
+    fs::remove(folder);
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_TRUE(UserDefaults(file).boolForKey("a"));
+    EXPECT_TRUE(UserDefaults(file).boolForKey("b"));
+    fs::remove_all(folder);
+    foundation_test::writeFile(folder, "in the way");
+    defaults.setBool("c", true);
+    nextPass();
+    EXPECT_EQ(reported.size(), 2u) << "a new failure after a success is told again";
+    fs::remove(folder);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/kit/DockTile.h"
 #include "platform/kit/ScreenBackend.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -134,18 +135,46 @@ TEST_F(DockTileTest, AContentImageReplacesTheIconOnlyOnDisplay) {
     expectColor(*tile.composedImage(), 5, 5, Color(0, 0, 1), "the icon again");
 }
 
-TEST_F(DockTileTest, EveryPictureGoesToTheScreenBackend) {
+TEST_F(DockTileTest, OnlyChangedPicturesGoToTheScreenBackend) {
     std::vector<std::shared_ptr<Image>> icons;
     platform::setScreenBackend(std::make_unique<IconRecordingBackend>(&icons));
     DockTile& tile = Application::sharedApplication().dockTile();
 
     tile.setApplicationIconImage(filled(Size(16, 16), Color(1, 0, 0)));
     tile.setBadgeLabel("3");
-    tile.display();
-
-    ASSERT_EQ(icons.size(), 3u);
-    EXPECT_EQ(icons.back(), tile.composedImage());
+    ASSERT_EQ(icons.size(), 2u);
     expectColor(*icons.front(), 2, 2, Color(1, 0, 0), "the first picture");
+
+    // A redraw on every tick of the Dock's timer, nothing changing: composed, not sent.
+    for (int tick = 0; tick < 10; ++tick)
+        tile.display();
+    EXPECT_EQ(tile.displayCount(), 12);
+    EXPECT_EQ(icons.size(), 2u);
+
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+    } changes[] = {
+        {"another badge", [&] { tile.setBadgeLabel("4"); }},
+        {"same size, other pixels",
+         [&] { tile.setApplicationIconImage(filled(Size(16, 16), Color(0, 1, 0))); }},
+        {"another size",
+         [&] { tile.setApplicationIconImage(filled(Size(32, 32), Color(0, 1, 0))); }},
+        {"a new backend",
+         [&] {
+             platform::setScreenBackend(std::make_unique<IconRecordingBackend>(&icons));
+             tile.display();
+         }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.change);
+        const std::size_t before = icons.size();
+        c.apply();
+        ASSERT_EQ(icons.size(), before + 1);
+        EXPECT_EQ(icons.back(), tile.composedImage());
+        tile.display();
+        EXPECT_EQ(icons.size(), before + 1);
+    }
 }
 
 TEST_F(DockTileTest, AttentionRequestsAreRecordedUntilCancelled) {

@@ -1,4 +1,6 @@
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TestSupport.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Application.h"
 
 #include <csignal>
@@ -196,6 +198,24 @@ TEST_F(ApplicationTest, TerminationSignalsBecomeATerminateOnTheMainLoop) {
                   delegate.calls.end());
         app().stopHandlingTerminationSignals();
     }
+}
+
+TEST_F(ApplicationTest, QuittingSavesTheDefaultsChangedInTheLastPass) {
+    foundation_test::TempDir dir;
+    const auto file = dir / "defaults.plist";
+    const auto previous = platform::UserDefaults::standardUserDefaults().file();
+    platform::UserDefaults::resetStandardUserDefaults(file);
+    later(
+        [] {
+            platform::UserDefaults::standardUserDefaults().setString("quitting", "saved");
+            app().terminate(nullptr);
+        },
+        platform::DefaultRunLoopMode);
+    app().run();
+
+    EXPECT_FALSE(platform::UserDefaults::standardUserDefaults().hasUnsavedChanges());
+    EXPECT_EQ(platform::UserDefaults(file).stringForKey("quitting"), "saved");
+    platform::UserDefaults::resetStandardUserDefaults(previous);
 }
 
 } // namespace
