@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/AppController.h"
+#include "app/core/FilePasswordStore.h"
 #include "app/core/MainMenu.h"
 #include "app/main_window/DialpadWindowController.h"
 #include "app/main_window/ToolbarController.h"
@@ -43,6 +44,9 @@ protected:
     void SetUp() override { reset(LUMIQ_RESOURCES_DIR); }
     void TearDown() override {
         platform::Application::resetSharedApplication();
+        // Saved while the temporary folder is still there, not later into a folder gone.
+        platform::UserDefaults::standardUserDefaults().synchronize();
+        PasswordStore::setShared(nullptr);
         StartupService::resetInstance();
         DialpadWindowController::releaseSharedController();
         ToolbarController::releaseSharedController();
@@ -65,6 +69,8 @@ protected:
         ToolbarController::releaseSharedController();
         platform::BITHockeyManager::resetSharedHockeyManager();
         platform::UserDefaults::resetStandardUserDefaults(tmp / "config" / "defaults.plist");
+        // Never the desktop's real secret store: a file in the temporary settings folder.
+        PasswordStore::setShared(std::make_unique<FilePasswordStore>());
         log.clear();
         platform::setLogSink([this](std::string_view line) { log.emplace_back(line); });
     }

@@ -1,6 +1,8 @@
 #include "app/core/AppController.h"
 
 #include "app/contacts/ContactOperations.h"
+#include "app/core/StorageAlerts.h"
+#include "app/core/TemporaryLeftovers.h"
 #include "app/main_window/DialpadWindowController.h"
 #include "app/main_window/ToolbarController.h"
 #include "app/pab/PabContactOperations.h"
@@ -89,6 +91,11 @@ void AppController::applicationWillFinishLaunching(const platform::Notification&
     const auto folder = companyAndProductFolder();
     moveSettingsFolder(platform::preferencesDirectory() / folder,
                        platform::applicationSupportDirectory() / folder);
+    StorageAlerts::reportSettingsSaveFailures();
+    const auto phone = StartupService::instance().phoneService();
+    removeTemporaryLeftovers(platform::applicationSupportDirectory() / folder,
+                             phone ? std::filesystem::path(phone->getUserSettingFolder())
+                                   : std::filesystem::path());
     registerTransformers();
     initializeEngine();
 }

@@ -5,6 +5,7 @@
 #include "app/core/LoginController.h"
 #include "app/core/MainMenu.h"
 #include "app/core/SheetsTracker.h"
+#include "app/core/StorageAlerts.h"
 #include "app/hosted/ConnectVideoController.h"
 #include "app/main_window/AdvertisementModuleController.h"
 #include "app/main_window/FunctionModuleController.h"
@@ -182,9 +183,13 @@ void AppController::ovssInitCompleted() {
 
 void AppController::ovssInitFailed(const std::string& reason) {
     // Without its store the engine can neither sign in nor keep anything, and nothing would
-    // ever leave the splash view: say so, then quit with a failure status.
+    // ever leave the splash view: say why, and either start afresh with the store moved
+    // aside or quit with a failure status.
     platform::Logf("Engine initialisation failed: %@", reason);
-    showStartFailedWarning();
+    if (StorageAlerts::offerToStartAfresh(reason, StartupService::instance().store().file())) {
+        initializeEngine();
+        return;
+    }
     quitAfterFailure();
 }
 

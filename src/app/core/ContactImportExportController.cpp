@@ -2,6 +2,7 @@
 
 #include "app/core/AppController.h"
 #include "app/core/SheetsTracker.h"
+#include "app/core/TemporaryLeftovers.h"
 #include "app/main_window/MainAppWindow.h"
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
@@ -9,6 +10,7 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Box.h"
@@ -484,6 +486,9 @@ void ContactImportExportController::contactExportSheetDidEnd(platform::Window& s
     const long tag = exportFormatTag();
     const std::string location = _exportLocationTextField->stringValue();
     const std::string fileName = _exportFileTextField->stringValue();
+    // Known at the next start, which clears what an export cut short left there.
+    if (!location.empty())
+        platform::UserDefaults::standardUserDefaults().setString(lastExportFolderKey, location);
     if (tag == kTagCSV && !location.empty() && !fileName.empty()) {
         const std::string path = exportFilePath();
         std::error_code code;

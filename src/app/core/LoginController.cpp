@@ -2,7 +2,7 @@
 
 #include "app/core/AppController.h"
 #include "app/core/Indicators.h"
-#include "app/core/PasswordCrypto.h"
+#include "app/core/PasswordStore.h"
 #include "app/core/SecureTextField.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
@@ -490,11 +490,11 @@ void LoginController::initializeWithWindow(QXCollectionWindow& window) {
     for (const auto& [field, key] : remembered)
         if (auto value = defaults.stringForKey(key); value && field)
             field->setStringValue(*value);
-    // A stored value that does not decrypt to text leaves the field empty: the bytes are
-    // never shown.
-    if (auto password =
-            rememberedPasswordFromValue(defaults.objectForKey("login.last_value.password"));
-        password && _password)
+    // A password older versions kept in the defaults moves to the password store once; one
+    // that does not decrypt to text is dropped, never shown.
+    PasswordStore& passwords = PasswordStore::shared();
+    migrateRememberedPassword(defaults, passwords);
+    if (auto password = passwords.password(); password && _password)
         _password->setStringValue(*password);
     if (auto server = defaults.stringForKey("login.last_value.server"); server && _server)
         _server->setStringValue(*server);
@@ -843,9 +843,14 @@ void LoginController::writeRememberedValues() {
     defaults.setString("login.last_value.username", username ? text(_username.get()) : "");
     defaults.setString("login.last_value.displayname", displayName ? text(_displayName.get()) : "");
     defaults.setString("login.last_value.authname", authName ? text(_authName.get()) : "");
-    defaults.setObject(
-        "login.last_value.password",
-        Value(password ? encryptedRememberedPassword(text(_password.get())) : Value::Data()));
+    PasswordStore& passwords = PasswordStore::shared();
+    std::string error;
+    const std::string typed = text(_password.get());
+    const bool kept = password && !typed.empty() ? passwords.setPassword(typed, &error)
+                                                 : passwords.removePassword(&error);
+    if (!kept)
+        platform::Logf("Warning: the remembered password could not be updated in %@: %@",
+                       passwords.description(), error);
     defaults.setString("login.last_value.server", text(_server.get()));
     defaults.synchronize();
 }

@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
-// The key the login view encrypts the remembered password with. Stored defaults depend on it,
-// so it never changes; it hides the password from a casual look at the file, nothing more.
+// The key older versions encrypted the remembered password with in the defaults. Only the
+// migration to the password store still reads it; it hid the password from a casual look at
+// the file, nothing more.
 inline constexpr std::string_view rememberedPasswordKey = "Brackenfold";
 
 // AES-256 in CBC mode with PKCS#7 padding and a zero vector. The key is the key string's UTF-8
@@ -21,8 +22,9 @@ std::optional<platform::Value::Data> encryptWithKey(std::span<const std::uint8_t
 std::optional<platform::Value::Data> decryptWithKey(std::span<const std::uint8_t> data,
                                                     std::string_view key);
 
-// The value the login view stores under "login.last_value.password" for a remembered password:
-// its UTF-8 bytes encrypted with rememberedPasswordKey (empty data should the cipher fail).
+// The value older versions stored under "login.last_value.password" for a remembered
+// password: its UTF-8 bytes encrypted with rememberedPasswordKey (empty data should the cipher
+// fail).
 platform::Value::Data encryptedRememberedPassword(std::string_view password);
 
 // The remembered password in a stored value: data is decrypted and must read as UTF-8 text; a

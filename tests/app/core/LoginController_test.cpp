@@ -1,10 +1,13 @@
 #include "app/MainWindowTestSupport.h"
+#include "app/core/FilePasswordStore.h"
 #include "app/core/Indicators.h"
 #include "app/core/PasswordCrypto.h"
 #include "app/core/SecureTextField.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/PopUpButton.h"
+
+#include <sys/stat.h>
 
 namespace app_test {
 namespace {
@@ -133,11 +136,14 @@ TEST_F(LoginTest, TheRememberedPasswordSurvivesARestartOnlyEncrypted) {
     // The application controller hands the success to the login view, which remembers the
     // values before the engine starts and the view goes.
 
-    const Value& stored = defaults().objectForKey("login.last_value.password");
-    ASSERT_TRUE(stored.isData());
-    const std::string bytes(stored.data()->begin(), stored.data()->end());
-    EXPECT_EQ(bytes.find("wonderland"), std::string::npos);
-    EXPECT_EQ(stored.data()->size() % 16, 0u);
+    // Kept in the password store (here the owner-only file), not in the defaults.
+    EXPECT_TRUE(defaults().objectForKey(legacyRememberedPasswordKey).isNull());
+    ASSERT_TRUE(defaults().synchronize());
+    EXPECT_EQ(foundation_test::readFile(defaults().file()).find("wonderland"), std::string::npos);
+    EXPECT_EQ(PasswordStore::shared().password(), "wonderland");
+    struct stat info {};
+    ASSERT_EQ(stat(FilePasswordStore::defaultFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(defaults().stringForKey("login.last_value.username"), "alice");
     EXPECT_EQ(defaults().integerForKey("login.lastProfileID"), 1);
 
@@ -171,10 +177,14 @@ TEST_F(LoginTest, AStoredPasswordThatDoesNotDecryptLeavesTheFieldEmpty) {
     };
     for (const auto& c : cases) {
         startOver();
+        PasswordStore::shared().removePassword();
         defaults().setString("login.last_value.username", "alice");
         defaults().setObject("login.last_value.password", c.stored);
         launch();
         EXPECT_EQ(login().password()->stringValue(), c.shown) << c.name;
+        // Read once: what could be read now lives in the password store, the rest is gone.
+        EXPECT_TRUE(defaults().objectForKey(legacyRememberedPasswordKey).isNull()) << c.name;
+        EXPECT_EQ(PasswordStore::shared().password().value_or(""), c.shown) << c.name;
     }
 }
 
