@@ -10,7 +10,6 @@
 #include "support/AlertExtensions.h"
 #include "support/Localization.h"
 
-#include <chrono>
 
 namespace StorageAlerts {
 
@@ -36,14 +35,8 @@ void reportSettingsSaveFailures() {
 std::optional<std::filesystem::path> moveStoreAside(const std::filesystem::path& storeFile,
                                                     std::string* error) {
     namespace fs = std::filesystem;
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count();
-    const std::string base = storeFile.filename().string() + ".damaged-" + std::to_string(seconds);
-    fs::path aside = storeFile.parent_path() / base;
+    const fs::path aside = platform::asideName(storeFile, "damaged");
     std::error_code code;
-    for (int n = 2; fs::exists(fs::symlink_status(aside, code)); ++n)
-        aside = storeFile.parent_path() / (base + "-" + std::to_string(n));
     auto& files = platform::FileManager::defaultManager();
     if (!files.moveItemAtPath(storeFile, aside, error))
         return std::nullopt;

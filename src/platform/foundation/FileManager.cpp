@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -157,6 +158,19 @@ fs::path expandTilde(const std::string& path) {
     if (slash == std::string::npos || slash + 1 >= path.size())
         return home;
     return home / path.substr(slash + 1);
+}
+
+fs::path asideName(const fs::path& file, std::string_view tag) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+    const std::string base =
+        file.filename().string() + "." + std::string(tag) + "-" + std::to_string(seconds);
+    fs::path candidate = file.parent_path() / base;
+    std::error_code code;
+    for (int n = 2; fs::exists(fs::symlink_status(candidate, code)); ++n)
+        candidate = file.parent_path() / (base + "-" + std::to_string(n));
+    return candidate;
 }
 
 void ignoreFileSizeLimitSignal() {

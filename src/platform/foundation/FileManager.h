@@ -20,6 +20,9 @@ std::filesystem::path desktopDirectory();
 std::filesystem::path runtimeDirectory();
 // "~" and "~/..." expanded to the home folder.
 std::filesystem::path expandTilde(const std::string& path);
+// A name next to `file` that nothing uses yet, for keeping a damaged file out of the way:
+// "<name>.<tag>-<unix time>[-n]".
+std::filesystem::path asideName(const std::filesystem::path& file, std::string_view tag);
 // A write past the file-size limit (ulimit -f) kills the process with SIGXFSZ by default;
 // ignored, the write fails with EFBIG and is reported like any other failed write.
 void ignoreFileSizeLimitSignal();

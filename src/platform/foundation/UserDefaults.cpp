@@ -5,7 +5,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 
-#include <chrono>
 
 namespace platform {
 
@@ -28,19 +27,6 @@ UserDefaults::SaveFailureHandler& saveFailureHandler() {
 UserDefaults& sharedDefaults() {
     static UserDefaults defaults(UserDefaults::defaultsFilePath());
     return defaults;
-}
-
-// A name next to `file` that nothing uses yet: "<name>.unreadable-<unix time>[-n]".
-fs::path asideName(const fs::path& file) {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count();
-    const std::string base = file.filename().string() + ".unreadable-" + std::to_string(seconds);
-    fs::path candidate = file.parent_path() / base;
-    std::error_code code;
-    for (int n = 2; fs::exists(fs::symlink_status(candidate, code)); ++n)
-        candidate = file.parent_path() / (base + "-" + std::to_string(n));
-    return candidate;
 }
 
 } // namespace
@@ -143,7 +129,7 @@ void UserDefaults::load() {
         return;
     }
     // Keep what the user had for inspection; starting over must not destroy it.
-    const fs::path aside = asideName(file_);
+    const fs::path aside = asideName(file_, "unreadable");
     std::string error;
     if (files.moveItemAtPath(file_, aside, &error)) {
         Logf("Warning: the settings file %@ could not be read; it was moved to %@ and the "
