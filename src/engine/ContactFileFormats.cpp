@@ -1,6 +1,7 @@
 #include "engine/ContactFileFormats.h"
 
 #include "engine/OVConstants.h"
+#include "engine/TextEncoding.h"
 
 #include <algorithm>
 #include <array>
@@ -45,50 +46,23 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-// Length of the UTF-8 sequence starting at text[i], or 0 when it is not valid there.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned min = 0;
-    unsigned code = 0;
-    if (lead < 0x80) {
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, min = 0x80, code = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, min = 0x800, code = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, min = 0x10000, code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (byte(i + k) & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
+using text_encoding::firstInvalidUtf8;
+using text_encoding::utf8SequenceLength;
 
-// Walks physical lines: "\r\n", "\n" and a lone "\r" each end one.
+// Walks physical lines. In text with line feeds a line ends in "\n" with any carriage returns
+// before it ("\r\r\n" is one line end, as some phones write), and a lone "\r" is part of the
+// line; in text without line feeds each "\r" ends one.
 std::vector<std::string_view> physicalLines(std::string_view text) {
     std::vector<std::string_view> lines;
+    const char end = text.find('\n') != std::string_view::npos ? '\n' : '\r';
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || text[i] == '\r') {
-            lines.push_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
+        if (text[i] == end) {
+            std::size_t stop = i;
+            while (end == '\n' && stop > start && text[stop - 1] == '\r') {
+                --stop;
             }
+            lines.push_back(text.substr(start, stop - start));
             start = i + 1;
         }
     }
@@ -101,9 +75,12 @@ std::vector<std::string_view> physicalLines(std::string_view text) {
 // ---- CSV ------------------------------------------------------------------------------------
 
 // What a CSV column holds: a field, the display name or the groups.
+// Google's "Phone 1 - Value" takes its field from "Phone 1 - Type" of the same row; both carry
+// the number 1 as `pair`.
 struct ColumnTarget {
-    enum class Kind { displayName, field, groups } kind = Kind::field;
+    enum class Kind { displayName, field, groups, typedPhone, phoneType } kind = Kind::field;
     std::string_view field;
+    int pair = 0;
 };
 
 constexpr std::string_view kDisplayNameColumn = "Display Name";
@@ -144,6 +121,87 @@ std::string columnKey(std::string_view header) {
     return key;
 }
 
+bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+bool endsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The number field for a phone of the given kind ("Work Fax", "* Mobile", "Business Phone 2"),
+// from its words.
+std::string_view phoneFieldOfKind(std::string_view kind) {
+    const std::string key = columnKey(kind);
+    if (contains(key, "fax")) {
+        return OVFieldNames::fieldFaxNum;
+    }
+    if (contains(key, "pager")) {
+        return OVFieldNames::fieldPagerNum;
+    }
+    if (contains(key, "mobile") || contains(key, "cell")) {
+        return OVFieldNames::fieldMobileNum;
+    }
+    if (contains(key, "business") || contains(key, "work")) {
+        return OVFieldNames::fieldWorkNum;
+    }
+    if (contains(key, "home")) {
+        return OVFieldNames::fieldHomeNum;
+    }
+    return OVFieldNames::fieldOtherAddr;
+}
+
+// Google's numbered columns: "Phone 3 - Value" gives 3 for the prefix "phone" and suffix
+// "value"; 0 when the key is not of that form.
+int numberedColumn(std::string_view key, std::string_view prefix, std::string_view suffix) {
+    if (key.size() <= prefix.size() + suffix.size() || key.substr(0, prefix.size()) != prefix ||
+        !endsWith(key, suffix)) {
+        return 0;
+    }
+    const auto digits = key.substr(prefix.size(), key.size() - prefix.size() - suffix.size());
+    int number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9' || number > 1000) {
+            return 0;
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// A column the exact names do not know, by its words: the e-mail, phone, web and chat columns
+// of the mail programs' exports ("Primary Email", "E-mail 2 Address", "Business Phone 2",
+// "Mobile Number", "Website Home Page", "IM Jabber"). Columns that give a value's kind or
+// label, not the value, are left out.
+std::optional<ColumnTarget> columnByWords(const std::string& key) {
+    using Kind = ColumnTarget::Kind;
+    if (const int pair = numberedColumn(key, "phone", "value")) {
+        return ColumnTarget{Kind::typedPhone, {}, pair};
+    }
+    if (const int pair = numberedColumn(key, "phone", "type")) {
+        return ColumnTarget{Kind::phoneType, {}, pair};
+    }
+    for (std::string_view notAValue : {"type", "label", "rel", "displayname"}) {
+        if (endsWith(key, notAValue) || (notAValue == "displayname" && contains(key, notAValue))) {
+            return std::nullopt;
+        }
+    }
+    if (contains(key, "email") || contains(key, "mail")) {
+        return ColumnTarget{Kind::field, OVFieldNames::fieldEmailAddr};
+    }
+    if (contains(key, "phone") || contains(key, "fax") || contains(key, "pager") ||
+        contains(key, "mobile")) {
+        return ColumnTarget{Kind::field, phoneFieldOfKind(key)};
+    }
+    if (contains(key, "website") || contains(key, "webpage") || contains(key, "homepage")) {
+        return ColumnTarget{Kind::field, OVFieldNames::fieldWebAddr};
+    }
+    if (contains(key, "jabber") || contains(key, "xmpp")) {
+        return ColumnTarget{Kind::field, OVFieldNames::fieldJidAddr};
+    }
+    return std::nullopt;
+}
+
 std::optional<ColumnTarget> columnTarget(std::string_view header) {
     using Kind = ColumnTarget::Kind;
     static const std::map<std::string, ColumnTarget> targets = [] {
@@ -154,13 +212,13 @@ std::optional<ColumnTarget> columnTarget(std::string_view header) {
             }
         };
         add({kDisplayNameColumn, "Name", "Full Name", "FN"}, {Kind::displayName, {}});
-        add({kGroupsColumn, "Group", "Categories"}, {Kind::groups, {}});
+        add({kGroupsColumn, "Group", "Categories", "Group Membership"}, {Kind::groups, {}});
         for (const auto& [title, field] : csvFieldColumns()) {
             add({title, field}, {Kind::field, field});
         }
         add({"Given Name"}, {Kind::field, fieldFirstName});
         add({"Surname", "Family Name"}, {Kind::field, fieldLastName});
-        add({"Organisation", "Company"}, {Kind::field, fieldOrganization});
+        add({"Organisation", "Company", "Organization 1 - Name"}, {Kind::field, fieldOrganization});
         add({"SIP", "SIP Address", "SIP URI"}, {Kind::field, OVFieldNames::fieldSoftphone});
         add({"JID", "Jabber", "XMPP", "IM"}, {Kind::field, OVFieldNames::fieldJidAddr});
         add({"Business Phone", "Work"}, {Kind::field, OVFieldNames::fieldWorkNum});
@@ -173,11 +231,11 @@ std::optional<ColumnTarget> columnTarget(std::string_view header) {
         add({"Other Phone"}, {Kind::field, OVFieldNames::fieldOtherAddr});
         return map;
     }();
-    auto found = targets.find(columnKey(header));
-    if (found == targets.end()) {
-        return std::nullopt;
+    const std::string key = columnKey(header);
+    if (auto found = targets.find(key); found != targets.end()) {
+        return found->second;
     }
-    return found->second;
+    return columnByWords(key);
 }
 
 struct CSVRow {
@@ -333,6 +391,39 @@ std::vector<std::string> splitGroups(std::string_view text, char separator) {
     return groups;
 }
 
+// Google's exports put several values of one column into a cell, separated by " ::: ".
+constexpr std::string_view kGoogleSeparator = " ::: ";
+
+std::vector<std::string> splitGoogleValues(std::string_view text) {
+    if (text.find(kGoogleSeparator) == std::string_view::npos) {
+        return {std::string(text)};
+    }
+    std::vector<std::string> values;
+    std::size_t start = 0;
+    while (true) {
+        const auto at = text.find(kGoogleSeparator, start);
+        auto value = trimmed(text.substr(start, at == std::string_view::npos ? at : at - start));
+        if (!value.empty()) {
+            values.push_back(std::move(value));
+        }
+        if (at == std::string_view::npos) {
+            return values;
+        }
+        start = at + kGoogleSeparator.size();
+    }
+}
+
+// Google's "Group Membership": its own groups are marked "* " ("* My Contacts").
+std::vector<std::string> splitGoogleGroups(std::string_view text) {
+    auto groups = splitGoogleValues(text);
+    for (auto& group : groups) {
+        if (group.rfind("* ", 0) == 0) {
+            group = trimmed(std::string_view(group).substr(2));
+        }
+    }
+    return groups;
+}
+
 std::string csvQuoted(std::string_view value) {
     const bool needsQuotes = value.find_first_of(",\"\r\n;\t") != std::string_view::npos ||
                              (!value.empty() && (value.front() == ' ' || value.back() == ' '));
@@ -369,31 +460,29 @@ struct LogicalLine {
     }
 };
 
-// Offset of the first byte that is not UTF-8, if any.
-std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto length = utf8SequenceLength(text, i);
-        if (length == 0) {
-            return i;
-        }
-        i += length;
-    }
-    return std::nullopt;
+// The 1-based line of a byte offset, with the line ends of physicalLines.
+int lineOfOffset(std::string_view text, std::size_t offset) {
+    const char end = text.find('\n') != std::string_view::npos ? '\n' : '\r';
+    const auto before = text.substr(0, offset);
+    return 1 + static_cast<int>(std::count(before.begin(), before.end(), end));
 }
 
-// The byte-level checks that come before lines: a UTF-8 byte-order mark is dropped, UTF-16
-// and NUL characters are refused.
+// The byte-level work that comes before lines: UTF-16 is converted, a UTF-8 byte-order mark
+// dropped and NUL characters refused.
 std::optional<ContactFileError> prepareBytes(std::string& text) {
-    if (text.size() >= 2 &&
-        ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'))) {
-        return ContactFileError{1, "the file is UTF-16; only UTF-8 can be read"};
+    if (const auto utf16 = text_encoding::utf16Encoding(text); !utf16.empty()) {
+        auto converted = text_encoding::toUtf8(text, utf16);
+        if (!converted) {
+            return ContactFileError{0, "the file is " + std::string(utf16) +
+                                           " but holds a sequence that is not"};
+        }
+        text = std::move(*converted);
     }
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
         text.erase(0, 3);
     }
     if (const auto nul = text.find('\0'); nul != std::string::npos) {
-        const auto lines = physicalLines(std::string_view(text).substr(0, nul));
-        return ContactFileError{static_cast<int>(std::max<std::size_t>(lines.size(), 1)),
+        return ContactFileError{lineOfOffset(text, nul),
                                 "the file holds a NUL character; it is not text"};
     }
     return std::nullopt;
@@ -621,12 +710,69 @@ std::string_view telephoneField(const Property& property) {
 constexpr std::string_view kSoftphoneProperty = "X-LUMIQ-SOFTPHONE";
 constexpr std::string_view kOtherProperty = "X-LUMIQ-OTHER";
 
-// Adds one property of a card to the record being built.
-void applyProperty(const Property& property, ContactRecord& record, bool& haveFN) {
+// The properties a card's record is made of; the others are skipped unread.
+bool isReadProperty(std::string_view name) {
+    static constexpr std::string_view read[] = {"FN",       "N",          "ORG",
+                                                "TEL",      "EMAIL",      "IMPP",
+                                                "X-JABBER", "X-SIP",      kSoftphoneProperty,
+                                                "URL",      "CATEGORIES", kOtherProperty};
+    return std::find(std::begin(read), std::end(read), name) != std::end(read);
+}
+
+// What a file's text is in where a property does not say: the first character set a property
+// of the file declares other than UTF-8; else UTF-8 for a file of UTF-8 (bad bytes in it are
+// damage); else "" for a guess by text_encoding::undeclaredToUtf8.
+std::string fileCharset(std::string_view text) {
+    if (text_encoding::isUtf8(text)) {
+        return "UTF-8";
+    }
+    const std::string lower = lowercase(text);
+    for (std::size_t at = lower.find(";charset="); at != std::string::npos;
+         at = lower.find(";charset=", at + 1)) {
+        const auto start = at + 9;
+        const auto stop = text.find_first_of(";:,\r\n", start);
+        std::string charset = trimmed(text.substr(start, stop - start));
+        std::erase(charset, '"');
+        if (!charset.empty() && !text_encoding::isUtf8Name(charset) &&
+            text_encoding::toUtf8("", charset)) {
+            return charset;
+        }
+    }
+    return text_encoding::isDamagedUtf8(text) ? "UTF-8" : "";
+}
+
+// A property's value as UTF-8 text: quoted-printable undone (ENCODING=QUOTED-PRINTABLE or the
+// bare 2.1 parameter), then converted from the property's CHARSET, else the file's. nullopt
+// when the file's own bytes are damaged UTF-8; a quoted-printable value, whose bytes the
+// writer chose one by one, has bytes that fit no character replaced instead.
+std::optional<std::string> decodedValue(const Property& property, const std::string& charset) {
     std::string value = property.value;
-    if (hasParameter(property, "encoding", "quoted-printable")) {
+    const bool quotedPrintable = hasParameter(property, "encoding", "quoted-printable") ||
+                                 hasParameter(property, "type", "quoted-printable");
+    if (quotedPrintable) {
         value = decodeQuotedPrintable(value);
     }
+    if (auto declared = property.parameters.find("charset");
+        declared != property.parameters.end() && !declared->second.empty()) {
+        if (auto converted = text_encoding::toUtf8(value, declared->second.front())) {
+            return converted;
+        }
+        if (text_encoding::isUtf8Name(declared->second.front())) {
+            return text_encoding::repairedUtf8(value);
+        }
+    }
+    if (text_encoding::isUtf8(value)) {
+        return value;
+    }
+    if (charset.empty() || (quotedPrintable && text_encoding::isUtf8Name(charset))) {
+        return text_encoding::undeclaredToUtf8(value);
+    }
+    return text_encoding::toUtf8(value, charset);
+}
+
+// Adds one property of a card, its value decoded, to the record being built.
+void applyProperty(const Property& property, const std::string& value, ContactRecord& record,
+                   bool& haveFN) {
     const auto& name = property.name;
     if (name == "FN") {
         record.displayName = unescaped(value);
@@ -639,13 +785,13 @@ void applyProperty(const Property& property, ContactRecord& record, bool& haveFN
     } else if (name == "ORG") {
         record.assignField(fieldOrganization, splitEscaped(value, ';').front());
     } else if (name == "TEL") {
-        auto number = unescaped(value);
+        auto number = trimmed(unescaped(value));
         if (startsWithIgnoringCase(number, "tel:")) {
             number = number.substr(4);
         }
         record.assignField(telephoneField(property), std::move(number));
     } else if (name == "EMAIL") {
-        auto address = unescaped(value);
+        auto address = trimmed(unescaped(value));
         if (startsWithIgnoringCase(address, "mailto:")) {
             address = address.substr(7);
         }
@@ -699,11 +845,20 @@ void ContactRecord::assignField(std::string_view name, std::string value) {
     if (value.empty()) {
         return;
     }
-    if (!field(name)) {
+    const auto* present = field(name);
+    if (!present) {
         fields.emplace_back(std::string(name), std::move(value));
-    } else if (!field(OVFieldNames::fieldOtherAddr) &&
-               contact_files::roleOfField(name) == std::string_view("address")) {
+        return;
+    }
+    const bool address = contact_files::roleOfField(name) == std::string_view("address");
+    const auto* other = field(OVFieldNames::fieldOtherAddr);
+    if (*present == value || (address && other && *other == value)) {
+        return;
+    }
+    if (address && !other) {
         fields.emplace_back(std::string(OVFieldNames::fieldOtherAddr), std::move(value));
+    } else {
+        dropped.push_back(std::string(name) + " " + value);
     }
 }
 
@@ -750,11 +905,10 @@ std::optional<ContactFileError> prepareText(std::string& text) {
         return error;
     }
     if (const auto bad = firstInvalidUtf8(text)) {
-        const auto lines = physicalLines(std::string_view(text).substr(0, *bad));
-        // The bad byte is on the line after the last complete one.
-        const bool atLineStart = *bad == 0 || text[*bad - 1] == '\n' || text[*bad - 1] == '\r';
-        const int line = static_cast<int>(lines.size()) + (atLineStart || lines.empty() ? 1 : 0);
-        return ContactFileError{line, "the text is not valid UTF-8"};
+        if (text_encoding::isDamagedUtf8(text)) {
+            return ContactFileError{lineOfOffset(text, *bad), "the text is not valid UTF-8"};
+        }
+        text = text_encoding::undeclaredToUtf8(text);
     }
     return std::nullopt;
 }
@@ -786,13 +940,23 @@ ContactParseResult parseCSV(std::string text, std::string_view delimiterText) {
     }
     std::vector<ContactRecord> records;
     for (std::size_t r = 1; r < rows.size(); ++r) {
-        const CSVRow& row = rows[r];
+        CSVRow row = rows[r];
+        // Mail programs end each row with a delimiter, some without ending the header so.
+        if (row.fields.size() == header.fields.size() + 1 && row.fields.back().empty()) {
+            row.fields.pop_back();
+        }
         if (row.fields.size() > header.fields.size()) {
             return ContactFileError{row.line, "the row has " + std::to_string(row.fields.size()) +
                                                   " fields, the header " +
                                                   std::to_string(header.fields.size())};
         }
         ContactRecord record;
+        std::map<int, std::string> phoneTypes;
+        for (std::size_t c = 0; c < row.fields.size(); ++c) {
+            if (columns[c] && columns[c]->kind == ColumnTarget::Kind::phoneType) {
+                phoneTypes[columns[c]->pair] = row.fields[c];
+            }
+        }
         for (std::size_t c = 0; c < row.fields.size(); ++c) {
             if (!columns[c]) {
                 continue;
@@ -805,7 +969,10 @@ ContactParseResult parseCSV(std::string text, std::string_view delimiterText) {
                 }
                 break;
             case ColumnTarget::Kind::groups:
-                for (auto& group : splitGroups(value, ';')) {
+                for (auto& group :
+                     value.find(kGoogleSeparator) != std::string::npos || value.rfind("* ", 0) == 0
+                         ? splitGoogleGroups(value)
+                         : splitGroups(value, ';')) {
                     if (std::find(record.groups.begin(), record.groups.end(), group) ==
                         record.groups.end()) {
                         record.groups.push_back(std::move(group));
@@ -813,7 +980,17 @@ ContactParseResult parseCSV(std::string text, std::string_view delimiterText) {
                 }
                 break;
             case ColumnTarget::Kind::field:
-                record.assignField(columns[c]->field, value);
+                for (auto& part : splitGoogleValues(value)) {
+                    record.assignField(columns[c]->field, std::move(part));
+                }
+                break;
+            case ColumnTarget::Kind::typedPhone:
+                for (auto& part : splitGoogleValues(value)) {
+                    record.assignField(phoneFieldOfKind(phoneTypes[columns[c]->pair]),
+                                       std::move(part));
+                }
+                break;
+            case ColumnTarget::Kind::phoneType:
                 break;
             }
         }
@@ -851,15 +1028,12 @@ ContactParseResult parseVCard(std::string text) {
     if (auto error = prepareBytes(text)) {
         return *error;
     }
+    const std::string charset = fileCharset(text);
     std::vector<ContactRecord> records;
     std::optional<ContactRecord> card;
     int cardLine = 0;
     bool haveFN = false;
-    // UTF-8 is checked after unfolding: some writers fold inside a character.
     for (const auto& logical : unfold(text)) {
-        if (const auto bad = firstInvalidUtf8(logical.text)) {
-            return ContactFileError{logical.lineAt(*bad), "the text is not valid UTF-8"};
-        }
         if (trimmed(logical.text).empty()) {
             continue;
         }
@@ -901,13 +1075,24 @@ ContactParseResult parseVCard(std::string text) {
         }
         if (property->name == "VERSION") {
             const auto version = trimmed(property->value);
-            if (version != "2.1" && version != "3.0" && version != "4.0") {
+            if (version != "2.1" && version != "3.0" && version != "4.0" && version != "4") {
                 return ContactFileError{logical.line, "vCard version " + version +
                                                           " is not supported (2.1, 3.0, 4.0)"};
             }
             continue;
         }
-        applyProperty(*property, *card, haveFN);
+        // Only what is read must be text: a photo or a note in another encoding is no reason
+        // to refuse the card.
+        if (!isReadProperty(property->name)) {
+            continue;
+        }
+        const auto value = decodedValue(*property, charset);
+        if (!value) {
+            const auto bad = firstInvalidUtf8(logical.text).value_or(0);
+            return ContactFileError{logical.lineAt(bad), "the text is not valid " +
+                                                             (charset.empty() ? "UTF-8" : charset)};
+        }
+        applyProperty(*property, *value, *card, haveFN);
     }
     if (card) {
         return ContactFileError{cardLine, "the card that begins here has no END:VCARD"};

@@ -13,12 +13,15 @@ struct ContactRecord {
     std::string displayName;
     std::vector<std::pair<std::string, std::string>> fields;
     std::vector<std::string> groups;
+    // Values the file gave that the contact had no field left for, as "email x@example.com";
+    // read from a file only, so that the import can say what it left out.
+    std::vector<std::string> dropped;
 
     // The value of a field, or nullptr when the record has none.
     const std::string* field(std::string_view name) const;
     // Sets the field when the record has no value of that name yet; a second value goes to
-    // "other" when that is still free and is dropped otherwise, since a contact holds one
-    // value a field. Empty values are ignored.
+    // "other" when that is still free and is otherwise noted in `dropped`, since a contact
+    // holds one value a field. Empty values and values the record already holds are ignored.
     void assignField(std::string_view name, std::string value);
 
     friend bool operator==(const ContactRecord&, const ContactRecord&) = default;
@@ -50,22 +53,28 @@ std::string_view roleOfField(std::string_view fieldName);
 // organisation, else the first address; "" when the record holds nothing.
 std::string fallbackDisplayName(const ContactRecord& record);
 
-// Checks that the text is UTF-8 without NUL characters and drops a leading byte-order mark;
-// on failure the error names the line of the first bad byte.
+// Makes a file's bytes UTF-8 text: UTF-16 (with or without a byte-order mark) is converted,
+// a UTF-8 byte-order mark dropped, and text in an 8-bit character set converted by the guess
+// of text_encoding::undeclaredToUtf8. Refuses NUL characters and damaged UTF-8 (bad bytes
+// beside valid multi-byte characters), the error naming the line of the first bad byte.
 std::optional<ContactFileError> prepareText(std::string& text);
 
 // CSV after RFC 4180: a header row naming the columns (recognised without regard to case,
-// spaces and punctuation, with the usual aliases), quoted fields with doubled quotes,
-// delimiters and line breaks inside quotes, CRLF or LF line ends. `delimiter` is one
-// character; empty picks comma, semicolon or tab from the header row. Unknown columns are
-// ignored, blank rows skipped; a row longer than the header is an error.
+// spaces and punctuation, with the usual aliases and the columns the common mail programs
+// export, such as "Primary Email", "E-mail 2 Address" or Google's "Phone 1 - Value" with its
+// "Phone 1 - Type"), quoted fields with doubled quotes, delimiters and line breaks inside
+// quotes, CRLF or LF line ends. `delimiter` is one character; empty picks comma, semicolon or
+// tab from the header row. Unknown columns are ignored, blank rows skipped; a row longer than
+// the header is an error, except by one trailing empty field.
 ContactParseResult parseCSV(std::string text, std::string_view delimiter = {});
 // The header row and one row a contact, comma-separated, CRLF line ends, UTF-8.
 std::string writeCSV(const std::vector<ContactRecord>& records);
 
 // vCard 2.1, 3.0 and 4.0: one or more cards, folded lines, escapes, TYPE parameters in every
-// spelling, quoted-printable values of 2.1. Everything between BEGIN:VCARD and END:VCARD that
-// maps to no field is skipped.
+// spelling, quoted-printable values of 2.1 and their CHARSET. A file in an 8-bit character set
+// is read by the charset it declares (or the guess of text_encoding::undeclaredToUtf8), UTF-16
+// is converted. Everything between BEGIN:VCARD and END:VCARD that maps to no field is skipped,
+// whatever bytes it holds.
 ContactParseResult parseVCard(std::string text);
 // One vCard 3.0 card, lines folded at 75 octets, CRLF line ends.
 std::string writeVCard(const ContactRecord& record);

@@ -52,6 +52,37 @@ std::vector<fs::path> vCardFilesIn(const fs::path& folder) {
     return files;
 }
 
+// Says which values were left out, naming the first few contacts they belong to.
+std::string droppedNotice(const std::vector<ContactRecord>& records) {
+    constexpr std::size_t kNamed = 5;
+    std::size_t count = 0;
+    std::size_t named = 0;
+    std::string list;
+    for (const auto& record : records) {
+        if (record.dropped.empty()) {
+            continue;
+        }
+        count += record.dropped.size();
+        if (named++ < kNamed) {
+            std::string values;
+            for (const auto& value : record.dropped) {
+                values += (values.empty() ? "" : ", ") + value;
+            }
+            list += (list.empty() ? "" : "; ") + record.displayName + ": " + values;
+        }
+    }
+    if (count == 0) {
+        return {};
+    }
+    std::string notice = std::to_string(count) + (count == 1 ? " value" : " values") +
+                         " had no field left and " + (count == 1 ? "was" : "were") +
+                         " not imported: " + list;
+    if (named > kNamed) {
+        notice += "; and " + std::to_string(named - kNamed) + " more contacts";
+    }
+    return notice;
+}
+
 } // namespace
 
 OVContactImporterExporter::OVContactImporterExporter(std::shared_ptr<EngineContext> context)
@@ -64,6 +95,7 @@ void OVContactImporterExporter::answer(int count) {
 
 void OVContactImporterExporter::fail(std::string reason) {
     platform::Logf("Contacts: %@", reason);
+    lastNotice_.clear();
     lastError_ = std::move(reason);
     notifyDelegates([](OVContactImporterExporterPro& d) { d.ovieFailure(); });
 }
@@ -129,6 +161,7 @@ void OVContactImporterExporter::doImport(int format, const std::string& filePath
             fail(*error);
             return;
         }
+        lastNotice_ = droppedNotice(records);
         answer(std::get<int>(imported));
     });
 }
@@ -167,6 +200,7 @@ void OVContactImporterExporter::doExport(int format, const std::string& filePath
                 fail("cannot write " + error);
                 return;
             }
+            lastNotice_.clear();
             answer(static_cast<int>(records.size()));
             return;
         }
@@ -194,6 +228,7 @@ void OVContactImporterExporter::doExport(int format, const std::string& filePath
             }
             ++written;
         }
+        lastNotice_.clear();
         answer(written);
     });
 }

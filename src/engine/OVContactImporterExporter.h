@@ -43,6 +43,9 @@ public:
 
     // Why the last request failed, "" after a success.
     const std::string& lastError() const { return lastError_; }
+    // What the last successful import left out because the contacts had no field for it
+    // ("2 values had no field left: Ann Lee: work 2, other 3"), "" when nothing.
+    const std::string& lastNotice() const { return lastNotice_; }
 
 private:
     void answer(int count);
@@ -50,4 +53,5 @@ private:
 
     std::shared_ptr<EngineContext> context_;
     std::string lastError_;
+    std::string lastNotice_;
 };

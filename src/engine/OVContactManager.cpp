@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 namespace {
 
@@ -60,7 +61,10 @@ std::vector<std::shared_ptr<OVEntity>> OVEntity::parentEntities() const {
 }
 
 void OVEntity::addEntity(const std::shared_ptr<OVEntity>& child) {
-    if (!child || std::find(entities_.begin(), entities_.end(), child) != entities_.end()) {
+    // The child's few parents say whether it is here already, without a walk over a group
+    // of thousands.
+    if (!child || std::any_of(child->parents_.begin(), child->parents_.end(),
+                              [this](const auto& parent) { return parent.lock().get() == this; })) {
         return;
     }
     entities_.push_back(child);
@@ -78,6 +82,20 @@ void OVEntity::removeEntity(const std::shared_ptr<OVEntity>& child) {
         auto locked = parent.lock();
         return !locked || locked.get() == this;
     });
+    notifyObservers([](OVEntityObserver& o) { o.ovetOnEntityCollectionChanged(); });
+}
+
+void OVEntity::removeAllEntities() {
+    if (entities_.empty()) {
+        return;
+    }
+    for (const auto& child : entities_) {
+        std::erase_if(child->parents_, [this](const std::weak_ptr<OVEntity>& parent) {
+            auto locked = parent.lock();
+            return !locked || locked.get() == this;
+        });
+    }
+    entities_.clear();
     notifyObservers([](OVEntityObserver& o) { o.ovetOnEntityCollectionChanged(); });
 }
 
@@ -120,9 +138,10 @@ OVContactManager::OVContactManager(std::shared_ptr<EngineContext> context)
 
 std::vector<std::shared_ptr<OVEntity>> OVContactManager::allContacts() const {
     std::vector<std::shared_ptr<OVEntity>> contacts;
+    std::unordered_set<const OVEntity*> seen;
     for (const auto& group : root_->entities()) {
         for (const auto& contact : group->entities()) {
-            if (std::find(contacts.begin(), contacts.end(), contact) == contacts.end()) {
+            if (seen.insert(contact.get()).second) {
                 contacts.push_back(contact);
             }
         }
@@ -192,6 +211,7 @@ void OVContactManager::clear() {
     meta_.clear();
     session_.reset();
     store_.reset();
+    storeFile_.reset();
     if (!removed.empty()) {
         notifyDelegates([&](OVContactManagerPro& d) { d.ContactsRemoved(removed); });
     }
@@ -232,7 +252,7 @@ void OVContactManager::loadSession(const std::string& owner,
                                    const std::string& ungroupedGroupName,
                                    const std::optional<std::filesystem::path>& storeFile) {
     clear();
-    Session session{owner, ungroupedGroupName, {}};
+    Session session{owner, ungroupedGroupName, {}, provisioned};
     for (const auto& config : provisioned) {
         for (const auto& [name, value] : config.fields) {
             session.provisionedPresence.emplace(
@@ -241,42 +261,37 @@ void OVContactManager::loadSession(const std::string& owner,
     }
     session_ = std::move(session);
 
-    if (storeFile) {
-        store_ = std::make_unique<ContactStore>();
-        if (auto error = store_->open(*storeFile)) {
-            platform::Logf("Contacts: the store cannot be used, the list stays in memory: %@",
+    storeFile_ = storeFile;
+    if (storeFile_) {
+        if (auto error = openStore()) {
+            platform::Logf("Contacts: the store cannot be used, the list stays as provisioned "
+                           "until it can: %@",
                            *error);
-            store_.reset();
-        }
-    }
-    if (store_ && !store_->hasList(owner)) {
-        std::vector<ContactStore::NewContact> seed;
-        for (const auto& config : provisioned) {
-            ContactRecord record;
-            record.displayName = config.displayName;
-            record.groups = config.groups;
-            for (const auto& [name, value] : config.fields) {
-                record.fields.emplace_back(name, value);
-            }
-            seed.push_back({std::move(record), true});
-        }
-        if (auto error = store_->write(owner, seed, false)) {
-            platform::Logf("Contacts: the store cannot be seeded, the list stays in memory: %@",
-                           *error);
-            store_.reset();
         }
     }
     if (!store_) {
         loadContacts(provisioned, ungroupedGroupName);
         return;
     }
-    const auto stored = store_->contacts(owner);
+    showStoredList();
+}
+
+void OVContactManager::showStoredList() {
+    const auto removed = allContacts();
+    if (!removed.empty()) {
+        for (const auto& group : root_->entities()) {
+            group->removeAllEntities();
+        }
+        meta_.clear();
+        notifyDelegates([&](OVContactManagerPro& d) { d.ContactsRemoved(removed); });
+    }
+    const auto stored = store_->contacts(session_->owner);
     std::vector<ContactConfig> configs;
     configs.reserve(stored.size());
     for (const auto& contact : stored) {
         configs.push_back(configFor(contact.record, contact.presenceSubscription));
     }
-    const auto added = addContacts(configs, ungroupedGroupName);
+    const auto added = addContacts(configs, session_->ungroupedGroupName);
     for (std::size_t i = 0; i < added.size(); ++i) {
         meta_[added[i].get()] =
             ContactMeta{stored[i].id, stored[i].presenceSubscription, stored[i].record.groups};
@@ -286,18 +301,43 @@ void OVContactManager::loadSession(const std::string& owner,
     }
 }
 
+std::optional<std::string> OVContactManager::openStore() {
+    store_ = std::make_unique<ContactStore>();
+    std::optional<std::string> error = store_->open(*storeFile_);
+    if (!error && !store_->hasList(session_->owner)) {
+        std::vector<ContactStore::NewContact> seed;
+        for (const auto& config : session_->provisioned) {
+            ContactRecord record;
+            record.displayName = config.displayName;
+            record.groups = config.groups;
+            for (const auto& [name, value] : config.fields) {
+                record.fields.emplace_back(name, value);
+            }
+            seed.push_back({std::move(record), true});
+        }
+        error = store_->write(session_->owner, seed, false);
+    }
+    if (error) {
+        store_.reset();
+    }
+    return error;
+}
+
 namespace {
 
-// Two records name the same contact when name and fields agree, in whatever order.
-bool sameContact(const ContactRecord& a, const ContactRecord& b) {
-    if (a.displayName != b.displayName || a.fields.size() != b.fields.size()) {
-        return false;
+// What makes two records the same contact: the name and the fields in whatever order. Equal
+// keys mean equal contacts, so that duplicates are found by hashing instead of comparing every
+// record with every other.
+std::string contactKey(const ContactRecord& record) {
+    auto fields = record.fields;
+    std::sort(fields.begin(), fields.end());
+    std::string key = record.displayName;
+    for (const auto& [name, value] : fields) {
+        // Lengths first, so that no value can pass for a field boundary.
+        key += '\0' + std::to_string(name.size()) + ':' + name + std::to_string(value.size()) +
+               ':' + value;
     }
-    auto left = a.fields;
-    auto right = b.fields;
-    std::sort(left.begin(), left.end());
-    std::sort(right.begin(), right.end());
-    return left == right;
+    return key;
 }
 
 } // namespace
@@ -308,16 +348,23 @@ OVContactManager::importRecords(const std::vector<ContactRecord>& records, bool 
     if (!session_) {
         return std::string("no user is signed in");
     }
-    std::vector<ContactRecord> present;
+    // A store that could not be opened at sign-in is tried again; without it imported
+    // contacts would be lost at the next restart.
+    if (storeFile_ && !store_) {
+        if (auto error = openStore()) {
+            return "the contacts cannot be kept: " + *error;
+        }
+        showStoredList();
+    }
+    std::unordered_set<std::string> known;
     if (!eraseExisting) {
-        present = contactRecords();
+        for (const auto& record : contactRecords()) {
+            known.insert(contactKey(record));
+        }
     }
     std::vector<ContactStore::NewContact> add;
     for (const auto& record : records) {
-        const auto same = [&](const ContactRecord& other) { return sameContact(record, other); };
-        if (std::any_of(present.begin(), present.end(), same) ||
-            std::any_of(add.begin(), add.end(),
-                        [&](const auto& entry) { return same(entry.record); })) {
+        if (!known.insert(contactKey(record)).second) {
             continue;
         }
         const bool hasAddress =
@@ -335,9 +382,7 @@ OVContactManager::importRecords(const std::vector<ContactRecord>& records, bool 
     if (eraseExisting) {
         const auto removed = allContacts();
         for (const auto& group : root_->entities()) {
-            for (const auto& contact : group->entities()) {
-                group->removeEntity(contact);
-            }
+            group->removeAllEntities();
         }
         meta_.clear();
         if (!removed.empty()) {

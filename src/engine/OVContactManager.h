@@ -102,6 +102,8 @@ public:
     bool hasParentEntities() const { return !parentEntities().empty(); }
     void addEntity(const std::shared_ptr<OVEntity>& child);
     void removeEntity(const std::shared_ptr<OVEntity>& child);
+    // Removes every child at once, with one notification.
+    void removeAllEntities();
 
     const std::vector<std::shared_ptr<OVField>>& fields() const { return fields_; }
     std::shared_ptr<OVField> getFieldByName(std::string_view name) const;
@@ -163,8 +165,11 @@ public:
 
     // Engine side: the session of `owner`. With a store file (the engine's database) the
     // contacts are the owner's stored list, seeded from `provisioned` the first time; without
-    // one, or when the file cannot be used, `provisioned` alone, kept in memory. Provisioned
-    // contacts bring the presence the network reports for their addresses.
+    // one, `provisioned` alone, kept in memory. When the file cannot be used the list shows
+    // `provisioned` too, but nothing can be added to it until the store opens: an import
+    // tries the store again and fails with its reason rather than keep contacts that would be
+    // gone after a restart. Provisioned contacts bring the presence the network reports for
+    // their addresses.
     void loadSession(const std::string& owner, const std::vector<ContactConfig>& provisioned,
                      const std::string& ungroupedGroupName,
                      const std::optional<std::filesystem::path>& storeFile);
@@ -173,7 +178,8 @@ public:
     // Adds contacts to the store and the list, all or nothing, after removing the present
     // ones when `eraseExisting`. A record equal to a contact already there (name and fields)
     // is skipped. The subscription: forced on or off, or (nullopt) on for contacts with an
-    // address. Answers the number added, or why nothing was.
+    // address. Answers the number added, or why nothing was (the store cannot be opened or
+    // written: then nothing is added, removed or lost).
     std::variant<int, std::string> importRecords(const std::vector<ContactRecord>& records,
                                                  bool eraseExisting,
                                                  std::optional<bool> presenceSubscription);
@@ -193,8 +199,14 @@ private:
         std::string owner;
         std::string ungroupedGroupName;
         std::map<std::string, std::pair<OVPresenceStatus, std::string>> provisionedPresence;
+        std::vector<ContactConfig> provisioned;
     };
     std::shared_ptr<OVEntity> groupNamed(const std::string& name);
+    // Opens the session's store and seeds the owner's list when it has none; nullopt on
+    // success, else the reason (the store is then closed).
+    std::optional<std::string> openStore();
+    // Shows the owner's stored list in place of what the list holds.
+    void showStoredList();
     std::vector<std::shared_ptr<OVEntity>> addContacts(const std::vector<ContactConfig>& contacts,
                                                        const std::string& ungroupedGroupName);
     ContactConfig configFor(const ContactRecord& record, bool presenceSubscription) const;
@@ -203,5 +215,7 @@ private:
     long long nextUniqueId_ = 1;
     std::optional<Session> session_;
     std::unique_ptr<ContactStore> store_;
+    // The session's store file while one is meant to keep the list, open or not.
+    std::optional<std::filesystem::path> storeFile_;
     std::map<const OVEntity*, ContactMeta> meta_;
 };

@@ -114,7 +114,8 @@ protected:
         std::vector<ContactRecord> records;
         const char* names[] = {"Zoë Müller", "山田 太郎", "Smith, \"Bob\"", "Emoji 🎉"};
         for (std::size_t i = 0; i < count; ++i) {
-            records.push_back({names[i % 4], {{"mobile", "+1 555 01" + std::to_string(i)}}, {}});
+            records.push_back(
+                {names[i % 4], {{"mobile", "+1 555 01" + std::to_string(i)}}, {}, {}});
         }
         foundation_test::writeFile(file, contact_files::writeCSV(records));
     }

@@ -621,8 +621,10 @@ void ContactImportExportController::contactsImported(bool success, int numOfImpo
             numOfImported, location);
         break;
     }
+    // What the contacts had no field for is said below the count, never left out silently.
     showResult(QXLS("msg.opt.dialog.caption.import.succeeded", "Contact Import Succeeded!"),
-               std::move(information), "");
+               std::move(information),
+               _contactImporterExporter ? _contactImporterExporter->lastNotice() : "");
 }
 
 void ContactImportExportController::contactsExported(bool success, int numOfExported) {
