@@ -295,7 +295,7 @@ TEST_F(ContactSheetsTest, ExportingCardsToAFolderChosenWithBrowse) {
     EXPECT_EQ(sheets().exportFileTextField()->stringValue(), "output");
     EXPECT_TRUE(sheets().exportFileTextField()->isEnabled());
     EXPECT_EQ(sheets().exportLocationTextField()->stringValue(),
-              platform::desktopDirectory().string());
+              ContactImportExportController::defaultExportFolder().string());
     EXPECT_TRUE(sheets().exportButton()->isEnabled());
 
     choose(*sheets().exportToPopupButton(), 1);
@@ -382,6 +382,85 @@ TEST_F(ContactSheetsTest, AnExportTheEngineCannotDoShowsWhy) {
     auto* reason = dynamic_cast<platform::TextField*>(alertShown()->accessoryView().get());
     ASSERT_NE(reason, nullptr);
     EXPECT_NE(reason->stringValue().find("does not exist"), std::string::npos);
+}
+
+TEST_F(ContactSheetsTest, APathTypedByHandEnablesImport) {
+    writeContacts(tmp / "typed.csv", 2);
+    sheets().importContacts(nullptr);
+    ASSERT_EQ(attached(), sheets().contactImportSheet());
+    EXPECT_FALSE(sheets().importButton()->isEnabled());
+    platform::TextField* field = sheets().importLocationTextField();
+    const auto type = [&](const std::string& text) {
+        field->setStringValue(text);
+        field->textDidChange(platform::Notification{"NSTextDidChangeNotification", field, {}});
+    };
+    type((tmp / "typed.csv").string());
+    EXPECT_TRUE(sheets().importButton()->isEnabled());
+    type("");
+    EXPECT_FALSE(sheets().importButton()->isEnabled()) << "nothing left to import";
+    type((tmp / "typed.csv").string());
+    sheets().importButton()->performClick(nullptr);
+    settle();
+    ASSERT_NE(alertShown(), nullptr);
+    EXPECT_EQ(alertShown()->messageText(), "Contact Import Succeeded!");
+    EXPECT_EQ(contactNames().size(), 5u);
+}
+
+// Where the export sheet offers to write when the user has not chosen a folder yet.
+TEST_F(ContactSheetsTest, TheExportFolderIsOneThatExists) {
+    const fs::path home = tmp / "home";
+    foundation_test::ScopedEnv homeEnv("HOME", home.string());
+    foundation_test::ScopedEnv configEnv("XDG_CONFIG_HOME", std::nullopt);
+    foundation_test::ScopedEnv desktopEnv("XDG_DESKTOP_DIR", std::nullopt);
+    foundation_test::ScopedEnv documentsEnv("XDG_DOCUMENTS_DIR", std::nullopt);
+    const struct {
+        const char* name;
+        std::string userDirs; // ~/.config/user-dirs.dirs, "" for none
+        std::vector<std::string> folders;
+        std::vector<std::string> files;
+        std::string expected; // below home
+    } cases[] = {
+        {"the named desktop",
+         "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n",
+         {"Schreibtisch"},
+         {},
+         "Schreibtisch"},
+        {"the named desktop, made", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n", {}, {}, "Bureau"},
+        {"~/Desktop", "", {"Desktop", "Documents"}, {}, "Desktop"},
+        {"no desktop: documents", "", {"Documents"}, {}, "Documents"},
+        {"the named documents",
+         "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n",
+         {"Dokumente"},
+         {},
+         "Dokumente"},
+        {"a desktop that cannot be made",
+         "XDG_DESKTOP_DIR=\"$HOME/file/Desk\"\n",
+         {"Documents"},
+         {"file"},
+         "Documents"},
+        {"nothing: home", "", {}, {}, ""},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(home);
+        fs::create_directories(home);
+        if (!c.userDirs.empty()) {
+            foundation_test::writeFile(home / ".config" / "user-dirs.dirs", c.userDirs);
+        }
+        for (const auto& folder : c.folders) {
+            fs::create_directories(home / folder);
+        }
+        for (const auto& file : c.files) {
+            foundation_test::writeFile(home / file, "x");
+        }
+        sheets().exportLocationTextField()->setStringValue("");
+        sheets().exportContacts(nullptr);
+        ASSERT_EQ(attached(), sheets().contactExportSheet()) << c.name;
+        const fs::path offered = sheets().exportLocationTextField()->stringValue();
+        EXPECT_EQ(offered, c.expected.empty() ? home : home / c.expected) << c.name;
+        EXPECT_TRUE(fs::is_directory(offered)) << c.name;
+        sheets().contactExportCancel(nullptr);
+        settle();
+    }
 }
 
 } // namespace

@@ -103,6 +103,24 @@ std::shared_ptr<platform::Panel> makeSheet(double width, double height) {
 
 } // namespace
 
+std::filesystem::path ContactImportExportController::defaultExportFolder() {
+    namespace fs = std::filesystem;
+    std::error_code code;
+    // A desktop the user's folders name is made when it is missing: they say it should be.
+    if (auto named = platform::userDirectory("DESKTOP")) {
+        if (fs::is_directory(*named, code) || fs::create_directories(*named, code)) {
+            return *named;
+        }
+    }
+    for (const auto& folder :
+         {platform::homeDirectory() / "Desktop", platform::documentsDirectory()}) {
+        if (fs::is_directory(folder, code)) {
+            return folder;
+        }
+    }
+    return platform::homeDirectory();
+}
+
 void ContactImportExportController::setAddressBookImport(AddressBookImport import) {
     addressBookImport() = std::move(import);
 }
@@ -398,7 +416,7 @@ void ContactImportExportController::exportContacts(platform::Object* /*sender*/)
         _exportFileTextField->setEnabled(csv);
     }
     if (_exportLocationTextField->stringValue().empty()) {
-        _exportLocationTextField->setStringValue(platform::desktopDirectory().string());
+        _exportLocationTextField->setStringValue(defaultExportFolder().string());
     }
     std::weak_ptr<ContactImportExportController> weak = weak_from_this();
     platform::Panel* sheet = _contactExportSheet.get();
@@ -425,6 +443,10 @@ void ContactImportExportController::controlTextDidChange(
     const platform::Notification& notification) {
     if (notification.object == _exportFileTextField.get()) {
         exportTextChanged(_exportFileTextField.get());
+    } else if (notification.object == _importLocationTextField.get()) {
+        // A path typed by hand is as good as one chosen with Browse.
+        _importButton->setEnabled(!_importLocationTextField->stringValue().empty() ||
+                                  importFormatTag() == kTagAddressBook);
     }
 }
 

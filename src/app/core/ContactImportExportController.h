@@ -5,6 +5,7 @@
 #include "platform/kit/Control.h"
 #include "platform/kit/Responder.h"
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,10 @@ public:
     // and the presence option's tag. The contacts subsystem installs its import window here.
     using AddressBookImport = std::function<void(bool replaceContacts, long presenceOption)>;
     static void setAddressBookImport(AddressBookImport import);
+    // The folder the export sheet offers first: the desktop of the user's XDG folders (made
+    // when they name one that is missing), else ~/Desktop, else the documents folder, else
+    // the home folder.
+    static std::filesystem::path defaultExportFolder();
 
     explicit ContactImportExportController(AppController& owner);
     ~ContactImportExportController() override;

@@ -44,28 +44,6 @@ std::string describe(const std::error_code& code, const fs::path& path) {
     return path.string() + ": " + code.message();
 }
 
-// The desktop folder may be renamed in ~/.config/user-dirs.dirs (XDG_DESKTOP_DIR="$HOME/...").
-std::optional<fs::path> desktopFromUserDirs() {
-    std::ifstream in(preferencesDirectory() / "user-dirs.dirs");
-    if (!in)
-        return std::nullopt;
-    std::string line;
-    const std::string key = "XDG_DESKTOP_DIR=";
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) != 0)
-            continue;
-        std::string value = line.substr(key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0)
-            value = homeDirectory().string() + value.substr(5);
-        if (value.empty() || value[0] != '/')
-            return std::nullopt;
-        return fs::path(value);
-    }
-    return std::nullopt;
-}
-
 // The process id in a name writeAtomically gave its temporary file: "<name>.tmp-<pid>-<n>".
 std::optional<pid_t> temporaryFileOwner(const std::string& name) {
     const std::size_t mark = name.rfind(".tmp-");
@@ -126,10 +104,37 @@ fs::path preferencesDirectory() {
     return homeDirectory() / ".config";
 }
 
+std::optional<fs::path> userDirectory(std::string_view name) {
+    const std::string key = "XDG_" + std::string(name) + "_DIR";
+    if (auto path = absoluteEnvironmentPath(key.c_str()))
+        return path;
+    std::ifstream in(preferencesDirectory() / "user-dirs.dirs");
+    std::string line;
+    while (in && std::getline(in, line)) {
+        if (line.rfind(key + "=", 0) != 0)
+            continue;
+        std::string value = line.substr(key.size() + 1);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        if (value.rfind("$HOME", 0) == 0)
+            value = homeDirectory().string() + value.substr(5);
+        if (value.empty() || value[0] != '/')
+            return std::nullopt;
+        return fs::path(value);
+    }
+    return std::nullopt;
+}
+
 fs::path desktopDirectory() {
-    if (auto path = desktopFromUserDirs())
+    if (auto path = userDirectory("DESKTOP"))
         return *path;
     return homeDirectory() / "Desktop";
+}
+
+fs::path documentsDirectory() {
+    if (auto path = userDirectory("DOCUMENTS"))
+        return *path;
+    return homeDirectory() / "Documents";
 }
 
 fs::path runtimeDirectory() {

@@ -16,6 +16,12 @@ std::filesystem::path homeDirectory();
 std::filesystem::path applicationSupportDirectory();
 std::filesystem::path preferencesDirectory();
 std::filesystem::path desktopDirectory();
+// A folder the user's XDG folders name: $XDG_<NAME>_DIR, else its line in
+// ~/.config/user-dirs.dirs (XDG_DOCUMENTS_DIR="$HOME/Dokumente"); nullopt when neither names
+// one. `name` is "DESKTOP", "DOCUMENTS" and the like.
+std::optional<std::filesystem::path> userDirectory(std::string_view name);
+// The documents folder the XDG folders name, else ~/Documents.
+std::filesystem::path documentsDirectory();
 // The runtime folder for sockets ($XDG_RUNTIME_DIR, else the temporary folder).
 std::filesystem::path runtimeDirectory();
 // "~" and "~/..." expanded to the home folder.
