@@ -628,6 +628,8 @@ struct WebPageRenderer::Impl {
     mutable std::vector<WebTextRun> runs;
     mutable std::vector<WebPageLink> links;
     mutable std::vector<std::string> markers;
+    // While set, walk() keeps to the blocks that meet this area.
+    mutable const Rect* area = nullptr;
 
     static litehtml::context& context() {
         static litehtml::context* shared = [] {
@@ -694,6 +696,10 @@ struct WebPageRenderer::Impl {
     void walk(const litehtml::element::ptr& element, int x, int y, int link,
               std::string& pendingMarker) const {
         if (!element->is_visible() || element->skip())
+            return;
+        // Asked about one area only, blocks outside it are passed over whole.
+        if (area && isBlockFlow(*element) &&
+            (y + element->bottom() < area->minY() || y + element->top() > area->maxY()))
             return;
         const litehtml::position& pos = element->get_position();
         const int left = x + pos.x;
@@ -965,6 +971,35 @@ std::optional<std::size_t> WebPageRenderer::linkAt(Point point) const {
             if (rect.containsPoint(point))
                 return i;
     return std::nullopt;
+}
+
+std::vector<WebPageLink> WebPageRenderer::linksIn(const Rect& area) const {
+    std::vector<WebPageLink> found;
+    if (impl_->runsValid || !impl_->document || !impl_->document->root() || needsLayout_) {
+        for (const WebPageLink& link : links())
+            if (std::any_of(link.rects.begin(), link.rects.end(),
+                            [&](const Rect& rect) { return rect.intersects(area); }))
+                found.push_back(link);
+        return found;
+    }
+    // Without the whole page's words at hand, only the blocks in the area are read.
+    std::vector<WebTextRun> runs;
+    std::vector<std::string> markers;
+    std::swap(runs, impl_->runs);
+    std::swap(found, impl_->links);
+    std::swap(markers, impl_->markers);
+    impl_->area = &area;
+    std::string pendingMarker;
+    impl_->walk(impl_->document->root(), 0, 0, -1, pendingMarker);
+    impl_->area = nullptr;
+    std::swap(runs, impl_->runs);
+    std::swap(found, impl_->links);
+    std::swap(markers, impl_->markers);
+    std::erase_if(found, [&](const WebPageLink& link) {
+        return std::none_of(link.rects.begin(), link.rects.end(),
+                            [&](const Rect& rect) { return rect.intersects(area); });
+    });
+    return found;
 }
 
 std::string WebPageRenderer::renderedText() const {

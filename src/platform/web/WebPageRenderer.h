@@ -79,6 +79,9 @@ public:
     // The link under a point, as an index into links().
     std::optional<std::size_t> linkAt(Point point) const;
     const std::vector<WebPageLink>& links() const;
+    // The links with text in an area, reading only the blocks there when the whole page's
+    // links have not been gathered.
+    std::vector<WebPageLink> linksIn(const Rect& area) const;
     // Words and blanks in document order.
     const std::vector<WebTextRun>& textRuns() const;
     // The text as a reader sees it: lines joined by line breaks, list items with their bullet.

@@ -370,7 +370,7 @@ public:
     }
 
     void resetCursorRects() override {
-        for (const WebPageLink& link : renderer_.links())
+        for (const WebPageLink& link : renderer_.linksIn(visibleRect()))
             for (const Rect& rect : link.rects)
                 addCursorRect(rect, Cursor::pointingHandCursor());
     }

@@ -287,4 +287,24 @@ TEST(WebPageRendererTest, AppendsItCannotPlaceAloneLayTheWholePageOut) {
     EXPECT_FALSE(renderer.appendHTML({{0, "p"}}, "<div>z</div>").found);
 }
 
+TEST(WebPageRendererTest, LinksInAnAreaAreFoundWithOrWithoutTheWholePagesLinks) {
+    std::string page = "<body style='margin:0'><div>";
+    for (int row = 0; row < 300; ++row)
+        page += "<div style='height:20px'><a href='#r" + std::to_string(row) + "'>row</a></div>";
+    WebPageRenderer renderer;
+    renderer.setHTML(page + "</div></body>");
+    renderer.layout(300);
+    const Rect area{0, 100 * 20 + 5, 300, 40};
+    const auto hrefs = [](const std::vector<platform::WebPageLink>& links) {
+        std::vector<std::string> result;
+        for (const auto& link : links)
+            result.push_back(link.href);
+        return result;
+    };
+    const std::vector<std::string> expected{"#r100", "#r101", "#r102"};
+    EXPECT_EQ(hrefs(renderer.linksIn(area)), expected);
+    EXPECT_EQ(renderer.links().size(), 300u);
+    EXPECT_EQ(hrefs(renderer.linksIn(area)), expected);
+}
+
 } // namespace
