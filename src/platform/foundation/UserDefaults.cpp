@@ -25,8 +25,10 @@ UserDefaults::SaveFailureHandler& saveFailureHandler() {
 }
 
 UserDefaults& sharedDefaults() {
-    static UserDefaults defaults(UserDefaults::defaultsFilePath());
-    return defaults;
+    // Never destroyed: a save from a static destructor at exit would reach logging and run-loop
+    // state already gone. The application saves when it terminates instead.
+    static UserDefaults* defaults = new UserDefaults(UserDefaults::defaultsFilePath());
+    return *defaults;
 }
 
 } // namespace

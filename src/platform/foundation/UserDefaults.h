@@ -16,8 +16,9 @@ namespace platform {
 // warning in the log) and the defaults start empty; it is never silently overwritten.
 //
 // Changes are written together on the main run loop's next pass (a sign-in sets many keys,
-// and each write is an fsync), by synchronize(), and when the defaults go; each write still
-// replaces the file atomically.
+// and each write is an fsync), by synchronize(), and when the defaults go or are replaced;
+// each write still replaces the file atomically. The shared defaults are never destroyed: the
+// application saves them when it terminates.
 class UserDefaults {
 public:
     // Told of every attempt to write a defaults file (tests count them).
