@@ -137,33 +137,50 @@ void OVContactImporterExporter::doImport(int format, const std::string& filePath
             fail(filePath + (fs::exists(path, code) ? " is not a file" : " does not exist"));
             return;
         }
-        // Every file is read before anything is written, so that a damaged one imports
-        // nothing at all.
-        std::vector<ContactRecord> records;
-        for (const auto& file : files) {
-            auto result = readFile(file, format, fileDelimeter);
-            if (auto* error = std::get_if<ContactFileError>(&result)) {
-                fail(error->message);
-                return;
-            }
-            auto& read = std::get<std::vector<ContactRecord>>(result);
-            std::move(read.begin(), read.end(), std::back_inserter(records));
-        }
-        std::optional<bool> subscription;
+        auto job = std::make_shared<ImportJob>();
+        job->files = std::move(files);
+        job->format = format;
+        job->delimiter = fileDelimeter;
+        job->erase = eraseExistingContacts;
         if (forcePresenceSubscription) {
-            subscription = true;
+            job->subscription = true;
         } else if (forceNoPresenceSubscription) {
-            subscription = false;
+            job->subscription = false;
         }
-        auto imported =
-            phone->getContactManager()->importRecords(records, eraseExistingContacts, subscription);
-        if (auto* error = std::get_if<std::string>(&imported)) {
-            fail(*error);
+        continueImport(job);
+    });
+}
+
+void OVContactImporterExporter::continueImport(const std::shared_ptr<ImportJob>& job) {
+    // Every file is read before anything is written, so that a damaged one imports nothing at
+    // all; one file a pass of the loop, so that the windows stay responsive meanwhile.
+    if (job->next < job->files.size()) {
+        auto result = readFile(job->files[job->next++], job->format, job->delimiter);
+        if (auto* error = std::get_if<ContactFileError>(&result)) {
+            fail(error->message);
             return;
         }
-        lastNotice_ = droppedNotice(records);
-        answer(std::get<int>(imported));
-    });
+        auto& read = std::get<std::vector<ContactRecord>>(result);
+        std::move(read.begin(), read.end(), std::back_inserter(job->records));
+        const int done = static_cast<int>(job->next);
+        const int total = static_cast<int>(job->files.size());
+        notifyDelegates([&](OVContactImporterExporterPro& d) { d.ovieProgress(done, total); });
+        context_->post([this, job] { continueImport(job); });
+        return;
+    }
+    const auto phone = context_->phone();
+    if (!phone || !phone->getContactManager()->hasSession()) {
+        fail("contacts can be imported only while signed in");
+        return;
+    }
+    auto imported =
+        phone->getContactManager()->importRecords(job->records, job->erase, job->subscription);
+    if (auto* error = std::get_if<std::string>(&imported)) {
+        fail(*error);
+        return;
+    }
+    lastNotice_ = droppedNotice(job->records);
+    answer(std::get<int>(imported));
 }
 
 void OVContactImporterExporter::doExport(int format, const std::string& filePath) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "engine/ContactFileFormats.h"
 #include "engine/DelegateList.h"
 #include "platform/foundation/Object.h"
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class EngineContext;
 
@@ -14,13 +18,16 @@ public:
     virtual ~OVContactImporterExporterPro() = default;
     virtual void ovieSuccess(int /*count*/) {}
     virtual void ovieFailure() {}
+    // During an import, after each file read: `done` of `total` files.
+    virtual void ovieProgress(int /*done*/, int /*total*/) {}
 };
 
 // Reads contacts from CSV and vCard files into the contact store and writes the store's
 // contacts out. Every request is answered once, on a later pass of the main loop, by
 // ovieSuccess (the number of contacts imported or exported) or ovieFailure; lastError then
 // says why it failed, with the line for a file that cannot be read. An import is all or
-// nothing: the whole file is read before the store is touched, in one transaction.
+// nothing: the whole file is read before the store is touched, in one transaction. The files
+// of a folder are read one a pass of the main loop, each reported by ovieProgress.
 class OVContactImporterExporter : public platform::Object,
                                   public DelegatingService<OVContactImporterExporterPro> {
 public:
@@ -48,6 +55,16 @@ public:
     const std::string& lastNotice() const { return lastNotice_; }
 
 private:
+    struct ImportJob {
+        std::vector<std::filesystem::path> files;
+        std::size_t next = 0;
+        int format = formatCSV;
+        std::string delimiter;
+        bool erase = false;
+        std::optional<bool> subscription;
+        std::vector<ContactRecord> records;
+    };
+    void continueImport(const std::shared_ptr<ImportJob>& job);
     void answer(int count);
     void fail(std::string reason);
 

@@ -362,7 +362,11 @@ class ImportRecorder : public OVContactImporterExporterPro {
 public:
     void ovieSuccess(int count) override { answers.push_back("success:" + std::to_string(count)); }
     void ovieFailure() override { answers.push_back("failure"); }
+    void ovieProgress(int done, int total) override {
+        progress.push_back(std::to_string(done) + "/" + std::to_string(total));
+    }
     std::vector<std::string> answers;
+    std::vector<std::string> progress;
 };
 
 class ContactImportExportTest : public EngineTest {
@@ -608,6 +612,22 @@ TEST_F(ContactImportExportTest, ContactsThatCannotBeKeptAreAFailureNotASuccess) 
     EXPECT_EQ(import(tmp / "ten.csv", CSV), std::vector<std::string>{"success:10"});
     contacts()->loadSession("alice", {}, "Others", tmp / "blocked" / "engine.sqlite");
     EXPECT_EQ(names().size(), 10u) << "kept across a restart";
+}
+
+TEST_F(ContactImportExportTest, AFolderIsReadWithProgressAndImportedWhole) {
+    for (int i = 0; i < 3; ++i) {
+        writeFile(tmp / "cards" / (std::to_string(i) + ".vcf"),
+                  "BEGIN:VCARD\nFN:Person " + std::to_string(i) + "\nEND:VCARD\n");
+    }
+    EXPECT_EQ(import(tmp / "cards", VCARD), std::vector<std::string>{"success:3"});
+    EXPECT_EQ(recorder.progress, (std::vector<std::string>{"1/3", "2/3", "3/3"}));
+    EXPECT_EQ(names().size(), 6u);
+
+    writeFile(tmp / "cards" / "3.vcf", "BEGIN:VCARD\nFN:Broken\n");
+    recorder.progress.clear();
+    EXPECT_EQ(import(tmp / "cards", VCARD, true), std::vector<std::string>{"failure"});
+    EXPECT_EQ(recorder.progress, (std::vector<std::string>{"1/4", "2/4", "3/4"}));
+    EXPECT_EQ(names().size(), 6u) << "nothing erased, nothing added";
 }
 
 TEST_F(ContactImportExportTest, WhatAContactHasNoFieldForIsSaid) {
