@@ -1,12 +1,14 @@
 #include "app/core/EntryRequests.h"
 #include "app/core/InstanceChannel.h"
 #include "app/core/MainMenu.h"
+#include "engine/StartupService.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Panel.h"
+#include "platform/kit/ScreenBackend.h"
 #include "platform/kit/WindowServer.h"
 #include "platform/screen/ScreenSelection.h"
 
@@ -53,10 +55,11 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     platform::Bundle::setMainBundlePath(bundle && *bundle ? bundle : LUMIQ_RESOURCES_DIR);
-    if (entryRequest.request) {
-        if (auto status = entry::handOverToRunningInstance(*entryRequest.request)) {
-            return *status;
-        }
+    // With an instance running, this start shows it, hands over its link or command and ends:
+    // a second instance would sign in to the same account again.
+    if (auto status = entry::handOverToRunningInstance(
+            entryRequest.request ? *entryRequest.request : entry::requestToShow())) {
+        return *status;
     }
 
     // Real windows when a display is there, off-screen ones otherwise.
@@ -84,7 +87,10 @@ int main(int argc, char** argv) {
     application.run();
     const int status = application.exitStatus();
     entryChannel.reset();
-    // The application's objects go before the engine and the run loop they talk to.
+    // The application's objects go before the engine and the run loop they talk to, then the
+    // engine, then the windows' screen.
     platform::Application::resetSharedApplication();
+    StartupService::resetInstance();
+    platform::setScreenBackend(nullptr);
     return status;
 }

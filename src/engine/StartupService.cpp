@@ -8,9 +8,11 @@
 
 namespace {
 
+// Never destroyed at exit: the application controller, which outlives every static of a
+// process that ends through exit(), still talks to it. main() lets the engine go itself.
 std::shared_ptr<StartupService>& sharedInstance() {
-    static std::shared_ptr<StartupService> instance;
-    return instance;
+    static auto* instance = new std::shared_ptr<StartupService>();
+    return *instance;
 }
 
 } // namespace

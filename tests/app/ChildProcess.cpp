@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -19,6 +20,16 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 } // namespace
+
+RuntimeFolder::RuntimeFolder() {
+    char name[] = "/tmp/lumiq-rt-XXXXXX";
+    path_ = ::mkdtemp(name) ? std::filesystem::path(name) : std::filesystem::path();
+}
+
+RuntimeFolder::~RuntimeFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::map<std::string, std::string>& environment) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -8,6 +9,20 @@
 #include <vector>
 
 namespace app_test {
+
+// A runtime folder of the test's own, short enough for a socket's path wherever temporary
+// folders are: programs started with it find no other test's running instance.
+class RuntimeFolder {
+public:
+    RuntimeFolder();
+    ~RuntimeFolder();
+    RuntimeFolder(const RuntimeFolder&) = delete;
+    RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 // A program started for a test, with its standard error captured. The process is killed if
 // the test lets go of it while it still runs.

@@ -725,3 +725,142 @@ TEST_F(MenusTest, ChatWindowsAreFoundBySessionContactAndRoom) {
 
 } // namespace
 } // namespace app_test
+
+namespace app_test {
+namespace {
+
+TEST_F(MenusTest, CallCommandsAreEnabledOnlyWithACallTheyCanActOn) {
+    const std::vector<std::string> actions = {
+        "answerIncomingCall:",   "declineIncomingCall:",       "hangUpOrEndTransferActiveCall:",
+        "toggleHoldActiveCall:", "performTransferActiveCall:", "toggleMicMute:"};
+    const auto enabledNow = [&] {
+        std::vector<bool> result;
+        for (const auto& action : actions)
+            result.push_back(enabled(action));
+        return result;
+    };
+    signInAs("alice", "wonderland");
+    runFor(1);
+    // Each step does something to the call (the first places it) and names the commands it
+    // leaves enabled, in the order above.
+    const struct {
+        const char* state;
+        std::string action;
+        std::vector<bool> enabled;
+    } steps[] = {
+        {"no call", "", {false, false, false, false, false, false}},
+        {"ringing", "incoming", {true, true, false, false, false, false}},
+        {"connected", "answerIncomingCall:", {false, false, true, true, true, true}},
+        {"held", "toggleHoldActiveCall:", {false, false, true, true, true, true}},
+        {"ended", "hangUpOrEndTransferActiveCall:", {false, false, false, false, false, false}},
+    };
+    for (const auto& step : steps) {
+        if (step.action == "incoming")
+            Scenario().incomingCall("sip:bob@sip.lumiq.example", "Bob");
+        else if (!step.action.empty())
+            app().sendAction(step.action, nullptr, nullptr);
+        runFor(2);
+        settle();
+        EXPECT_EQ(enabledNow(), step.enabled) << step.state;
+    }
+}
+
+// Hears which items of a menu light up under the pointer.
+struct HighlightRecorder : platform::MenuDelegate {
+    void menuWillHighlightItem(Menu& /*menu*/, MenuItem* item) override {
+        lit.push_back(item ? item->title() : std::string("-"));
+    }
+    std::vector<std::string> lit;
+};
+
+TEST_F(MenusTest, TheAvailabilitySubmenuLightsUnderThePointerAndTicksTheChosenStatus) {
+    signInAs("alice", "wonderland");
+    runFor(1);
+    settle();
+    const auto ticked = [] {
+        std::vector<std::string> titles;
+        const auto menu = dockMenu();
+        MenuItem* availability = menu->itemWithTitle("My Availability");
+        for (const auto& item : availability->submenu()->itemArray())
+            if (item->state() == platform::OnState)
+                titles.push_back(item->title());
+        return titles;
+    };
+    const std::vector<std::string> before = ticked();
+    ASSERT_EQ(before.size(), 1u);
+    // A status other than the ticked one.
+    const auto menu = dockMenu();
+    MenuItem* availability = menu->itemWithTitle("My Availability");
+    std::string wanted;
+    long wantedRow = 0;
+    for (const auto& item : availability->submenu()->itemArray()) {
+        if (!item->isSeparatorItem() && !item->isHidden() && item->title() != before.front()) {
+            wanted = item->title();
+            break;
+        }
+        ++wantedRow;
+    }
+    ASSERT_FALSE(wanted.empty());
+
+    HighlightRecorder recorder;
+    Menu::setTrackingHook([&](Menu& menu) {
+        MenuItem* item = menu.itemWithTitle("My Availability");
+        ASSERT_NE(item, nullptr);
+        item->submenu()->setDelegate(&recorder);
+        platform::Window* window = menu.trackingWindow();
+        const double row = std::ceil(menu.font().defaultLineHeightForFont()) + 4;
+        const platform::Rect frame = window->frame();
+        // Over the availability row, then across into its submenu, which opens level with it,
+        // down to the wanted status, and a click there.
+        const platform::Point over(frame.width() / 2, frame.height() - 4 - row / 2);
+        app().postEvent(
+            platform::Event::mouseEvent(platform::EventType::MouseMoved, over, 0, window), false);
+        double top = 4;
+        for (long i = 0; i < wantedRow; ++i)
+            top += item->submenu()->itemAtIndex(i)->isSeparatorItem() ? 10 : row;
+        const platform::Point status(frame.maxX() + 30, frame.maxY() - top - row / 2);
+        for (auto type : {platform::EventType::MouseMoved, platform::EventType::LeftMouseDown,
+                          platform::EventType::LeftMouseUp})
+            app().postEvent(platform::Event::mouseEvent(type, status, 0, nullptr), false);
+    });
+    EXPECT_TRUE(bar()->openIconMenu());
+    Menu::setTrackingHook({});
+    runFor(1);
+    settle();
+
+    ASSERT_FALSE(recorder.lit.empty()) << "the submenu lit nothing under the pointer";
+    EXPECT_EQ(recorder.lit.back(), wanted);
+    EXPECT_EQ(ticked(), std::vector<std::string>{wanted}) << "the new status alone is ticked";
+}
+
+TEST_F(MenusTest, AnOpenMenuHoldsUpNeitherTheSignInNorAQuit) {
+    launch();
+    signIn("alice", "wonderland");
+    ASSERT_TRUE(login().loggingIn());
+    // The menu stays open while the sign-in's delay, the server and the engine take their
+    // time; they all go on in the menu's own loop.
+    bool mainViewWhileOpen = false;
+    Menu::setTrackingHook([&](Menu& menu) {
+        platform::RunLoop::main().runFor(LoginController::kLoginDelay + 2.0,
+                                         platform::EventTrackingRunLoopMode);
+        mainViewWhileOpen = view() == "mainView" && menu.isTracking();
+        menu.cancelTracking();
+    });
+    EXPECT_FALSE(bar()->openIconMenu());
+    EXPECT_TRUE(mainViewWhileOpen);
+    ASSERT_EQ(view(), "mainView");
+
+    // A quit (here a signal's) while a menu is open closes the menu and goes through.
+    bool closedByQuit = false;
+    Menu::setTrackingHook([&](Menu& menu) {
+        app().terminateForSignal();
+        closedByQuit = !menu.isTracking();
+    });
+    EXPECT_FALSE(bar()->openIconMenu()) << "nothing chosen";
+    Menu::setTrackingHook({});
+    EXPECT_TRUE(closedByQuit);
+    EXPECT_TRUE(app().isTerminated());
+}
+
+} // namespace
+} // namespace app_test

@@ -33,6 +33,7 @@ protected:
             std::map<std::string, std::string>{{"HOME", (tmp / "home").string()},
                                                {"XDG_DATA_HOME", (tmp / "data").string()},
                                                {"XDG_CONFIG_HOME", (tmp / "config").string()},
+                                               {"XDG_RUNTIME_DIR", runtime.path().string()},
                                                {"LUMIQ_BUNDLE", bundle.string()}});
     }
     static bool hasLineStartingWith(const std::string& text, std::string_view prefix) {
@@ -46,6 +47,7 @@ protected:
     }
 
     TempDir tmp;
+    app_test::RuntimeFolder runtime;
 };
 
 TEST_F(ExecutableTest, ABundleWithoutAUsableBrandDictionaryEndsWithAFatalError) {

@@ -178,6 +178,9 @@ public:
     bool isLoggedIn() const { return _loggedIn; }
     bool loginEnabled() const { return _loginEnabled; }
     bool loginStateChanged() const { return _loginStateChanged; }
+    // The quit a signal asked for during a sign-in, carried out on the next pass once the
+    // sign-in (or logout) has ended.
+    void quitIfAskedDuringSignIn();
     E911ProvisioningController* e911ProvisioningController() const {
         return _e911ProvisioningController;
     }
@@ -228,15 +231,18 @@ public:
     // Links and script commands from other programs (AppController_URLEntry.cpp). A link
     // becomes a deferred command kept in deferredCommand; a refused one answers its reason.
     URLEntryResult getUrl(std::string_view url);
-    // A request handed over by another start of the program: {"event": "GURL", "url": ...}
-    // or {"command": ..., "directParameter": ..., "arguments": {...}}. The answer holds
-    // "result", or "refused" with the reason.
+    // A request handed over by another start of the program: {"event": "GURL", "url": ...},
+    // {"event": "show"} or {"command": ..., "directParameter": ..., "arguments": {...}}. Each
+    // shows this instance first. The answer holds "result", or "refused" with the reason.
     platform::Value handleEntryRequest(const platform::Value& request);
     platform::Value handleTestScriptCommand(ScriptCommand* command);
     bool applicationDelegateHandlesKey(platform::Application& sender, std::string_view key);
     bool applicationShouldOpenUntitledFile(platform::Application& sender);
     // Reopening the application shows the main window when it is hidden; answers NO.
     bool applicationOpenUntitledFile(platform::Application& sender);
+    // Another start of the program asked for this one: unhidden, active, main window in front
+    // (reopened when it was closed), as a click on a Dock icon would.
+    void showRunningInstance();
 
     const std::vector<bool>& toastSlots() const { return _toastSlots; }
 
@@ -407,8 +413,8 @@ public:
     void arrangeInFront(platform::Object* sender);
 
     // The register of open chat windows, for the chat windows' own questions.
-    IMWindowController* lookupIMWindowControllerByIMSession(
-        const std::shared_ptr<IMSession>& session) const;
+    IMWindowController*
+    lookupIMWindowControllerByIMSession(const std::shared_ptr<IMSession>& session) const;
     IMWindowController* lookupIMWindowControllerByContact(const platform::Object* contact) const;
     IMWindowController* lookupIMWindowControllerByGroupChatId(std::string_view groupChatId) const;
     platform::Window* currentKeyIMWindow() const;
@@ -488,6 +494,8 @@ private:
     bool _loggedOut = false;
     bool _loginEnabled = false;
     bool _loginStateChanged = false;
+    // A signal asked to quit while a sign-in or logout was under way.
+    bool _quitWhenSignInEnds = false;
     bool _restart = false;
     bool _importing = false;
     bool _exporting = false;

@@ -44,8 +44,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -379,6 +381,39 @@ void AppController::ovmdPropertyChanged(const std::string& /*propertyName*/) {
 
 // Validation.
 
+namespace {
+
+// Whether one of the engine's calls lets the Calls menu's command act; nullopt for other
+// actions.
+std::optional<bool> callCommandAvailable(std::string_view action,
+                                         const std::vector<std::shared_ptr<Conversation>>& calls) {
+    const auto any = [&calls](auto&& test) {
+        return std::any_of(calls.begin(), calls.end(), test);
+    };
+    // Placed, connected or held: a call the user is in (a ringing one is answered or declined).
+    const auto underWay = [](const std::shared_ptr<Conversation>& call) {
+        const int status = call->connectionStatus();
+        return status == Conversation::statusConnected || status == Conversation::statusHeld ||
+               status == Conversation::statusDialing;
+    };
+    if (action == "answerIncomingCall:")
+        return any([](const auto& call) { return call->canAnswer(); });
+    if (action == "declineIncomingCall:")
+        return any([](const auto& call) { return call->isIncoming() && call->isRinging(); });
+    if (action == "hangUpOrEndTransferActiveCall:" || action == "toggleMicMute:")
+        return any(underWay);
+    if (action == "toggleHoldActiveCall:")
+        return any([](const auto& call) { return call->canHold() || call->canResume(); });
+    if (action == "performTransferActiveCall:")
+        return any([](const auto& call) {
+            return call->connectionStatus() == Conversation::statusConnected ||
+                   call->connectionStatus() == Conversation::statusHeld;
+        });
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<bool> AppController::validateMenuItem(platform::MenuItem& item) {
     const std::string& action = item.action();
     const bool importOrExport =
@@ -412,6 +447,11 @@ std::optional<bool> AppController::validateMenuItem(platform::MenuItem& item) {
     // engine had started but opened it only while logged out, so it never opened).
     if (action == "openFeedbackWindow:")
         return started && !_forceShutDown;
+    // The call commands act on a call: with none there is nothing for them to do.
+    if (auto available = callCommandAvailable(
+            action, _conversationService ? _conversationService->getAllConversations()
+                                         : std::vector<std::shared_ptr<Conversation>>{}))
+        return started && *available;
     return started;
 }
 

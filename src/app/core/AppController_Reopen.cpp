@@ -7,3 +7,14 @@ bool AppController::applicationOpenUntitledFile(platform::Application& /*sender*
     }
     return false;
 }
+
+void AppController::showRunningInstance() {
+    auto& application = platform::Application::sharedApplication();
+    application.unhide(this);
+    application.activateIgnoringOtherApps(true);
+    if (applicationShouldOpenUntitledFile(application))
+        applicationOpenUntitledFile(application);
+    // A visible window behind other programs' comes to the front as well.
+    if (_appWindow)
+        _appWindow->makeKeyAndOrderFront(this);
+}

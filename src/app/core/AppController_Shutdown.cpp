@@ -178,9 +178,13 @@ void AppController::quit(platform::Object* /*sender*/) {
 }
 
 platform::TerminateReply AppController::applicationShouldTerminate(platform::Application& sender) {
-    // A sign-in under way must end (or be cancelled) before the application can go.
-    if (_loginEnabled && _loginStateChanged && !_loggedIn && !_loggedOut)
+    // A sign-in under way must end (or be cancelled) before the application can go. A quit
+    // asked for by a signal is carried out once it has ended rather than lost.
+    if (_loginEnabled && _loginStateChanged && !_loggedIn && !_loggedOut) {
+        if (sender.isTerminatingForSignal())
+            _quitWhenSignInEnds = true;
         return platform::TerminateReply::Cancel;
+    }
     if (_forceShutDown) {
         // The engine's stop callback completes the request; once it has answered (a logout's
         // teardown stops the engine too) nothing would, and the application can go at once.
@@ -431,6 +435,7 @@ void AppController::ovssLogoutComplete() {
     _loggedIn = false;
     _loggedOut = true;
     _loginStateChanged = true;
+    quitIfAskedDuringSignIn();
     _forceShutDown = false;
     _shuttingDown = false;
     letGo(_phoneStatusService, this);

@@ -22,8 +22,10 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Alert.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/Panel.h"
@@ -233,6 +235,7 @@ void AppController::ovssLoginCancelled() {
     _loggedIn = false;
     _loginStateChanged = true;
     _loggedOut = true;
+    quitIfAskedDuringSignIn();
 }
 
 void AppController::ovssLoginProfileUpdated(const std::string& message) {
@@ -259,6 +262,7 @@ void AppController::ovssLoginFailed(StartupService::LoginFailureReason reason,
     _loggedIn = false;
     _loggedOut = true;
     _loginStateChanged = true;
+    quitIfAskedDuringSignIn();
 }
 
 void AppController::ovssLoginSucceeded(const std::string& /*userName*/) {
@@ -270,6 +274,16 @@ void AppController::ovssLoginSucceeded(const std::string& /*userName*/) {
     _loginStateChanged = true;
     _loginEnabled = !noLogin;
     startEngine();
+    quitIfAskedDuringSignIn();
+}
+
+void AppController::quitIfAskedDuringSignIn() {
+    if (!_quitWhenSignInEnds)
+        return;
+    _quitWhenSignInEnds = false;
+    platform::RunLoop::main().performInModes(
+        [] { platform::Application::sharedApplication().terminateForSignal(); },
+        platform::commonModes());
 }
 
 void AppController::startEngine() {

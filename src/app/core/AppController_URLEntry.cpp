@@ -42,7 +42,12 @@ URLEntryResult AppController::getUrl(std::string_view url) {
 }
 
 platform::Value AppController::handleEntryRequest(const platform::Value& request) {
+    showRunningInstance();
     const std::string* event = request["event"].string();
+    if (event && *event == entry::showEvent) {
+        platform::Log("Another start of the program asked for this one: shown");
+        return answer("result", "shown");
+    }
     if (event && *event == entry::getURLEvent) {
         const std::string* url = request["url"].string();
         const URLEntryResult result = getUrl(url ? *url : std::string_view{});

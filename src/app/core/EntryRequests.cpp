@@ -30,6 +30,12 @@ platform::Value requestForURL(std::string_view url) {
     return request;
 }
 
+platform::Value requestToShow() {
+    platform::Value request;
+    request.setObject("event", showEvent);
+    return request;
+}
+
 platform::Value requestForDial(std::string_view number, bool video) {
     platform::Value request;
     request.setObject("command", dialNumberCommand);

@@ -16,11 +16,14 @@ class InstanceChannel;
 namespace entry {
 
 inline constexpr std::string_view getURLEvent = "GURL";
+// A start without a link or command: the running instance shows itself.
+inline constexpr std::string_view showEvent = "show";
 inline constexpr std::string_view dialNumberCommand = "DialNumberCommand";
 inline constexpr std::string_view endCallCommand = "EndCallCommand";
 inline constexpr std::string_view testCommand = "TestScriptCommand";
 
 platform::Value requestForURL(std::string_view url);
+platform::Value requestToShow();
 platform::Value requestForDial(std::string_view number, bool video);
 platform::Value requestForEndCall(std::optional<std::string> callIdentifier);
 

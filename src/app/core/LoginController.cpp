@@ -39,6 +39,15 @@ extern char** environ;
 
 namespace {
 
+// The sign-in's timers run in every mode of the run loop: an open menu (event tracking) or a
+// modal panel must not hold the sign-in up.
+std::shared_ptr<platform::Timer> scheduledInAllModes(platform::TimeInterval interval, bool repeats,
+                                                     platform::Timer::Callback callback) {
+    auto timer = platform::Timer::timerWithTimeInterval(interval, repeats, std::move(callback));
+    platform::RunLoop::main().addTimer(timer, platform::commonModes());
+    return timer;
+}
+
 std::shared_ptr<LoginController>& sharedInstance() {
     static std::shared_ptr<LoginController> controller;
     return controller;
@@ -515,7 +524,7 @@ void LoginController::initializeWithWindow(QXCollectionWindow& window) {
         window.swapViewWithName("splash");
         if (!window.isVisible())
             window.makeKeyAndOrderFront(nullptr);
-        _loginDelayTimer = platform::Timer::scheduledTimerWithTimeInterval(
+        _loginDelayTimer = scheduledInAllModes(
             kNoLoginDelay, false, [this](platform::Timer& timer) { doLoginNow(&timer); });
         return;
     }
@@ -532,9 +541,10 @@ void LoginController::initializeWithWindow(QXCollectionWindow& window) {
                     _autoLoginLevel->setMaxValue(10);
                     _autoLoginLevel->setDoubleValue(10);
                 }
-                _autoLoginTimer = platform::Timer::scheduledTimerWithTimeInterval(
-                    kCountdownTick, true,
-                    [this](platform::Timer& timer) { loginTimerFired(&timer); });
+                _autoLoginTimer =
+                    scheduledInAllModes(kCountdownTick, true, [this](platform::Timer& timer) {
+                        loginTimerFired(&timer);
+                    });
             } else {
                 login(nullptr);
             }
@@ -698,7 +708,7 @@ void LoginController::login(platform::Object* /*sender*/) {
             _errorMsg->setStringValue("");
         if (!validateLogin())
             return;
-        _loginDelayTimer = platform::Timer::scheduledTimerWithTimeInterval(
+        _loginDelayTimer = scheduledInAllModes(
             kLoginDelay, false, [this](platform::Timer& timer) { doLoginNow(&timer); });
     }
     updateVisuals();

@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/InterfaceDefinition.h"
+#include "platform/kit/Menu.h"
 
 #include <atomic>
 #include <cerrno>
@@ -16,9 +17,12 @@ namespace platform {
 
 namespace {
 
+// Never destroyed: an exit() from anywhere (Xlib's fatal-error handler, a fatal start-up
+// error) runs static destructors in an order nobody chose, and the application's objects
+// would then be torn down after the services they use. main() lets it go itself.
 std::unique_ptr<Application>& sharedHolder() {
-    static std::unique_ptr<Application> application;
-    return application;
+    static auto* application = new std::unique_ptr<Application>();
+    return *application;
 }
 
 // The write end of the signal pipe; the handler may only touch lock-free atomics.
@@ -60,7 +64,7 @@ struct Application::SignalWatcher {
                     return;
                 }
                 RunLoop::main().postFromAnyThread(
-                    [] { Application::sharedApplication().terminate(nullptr); });
+                    [] { Application::sharedApplication().terminateForSignal(); });
             }
         });
         signalWriteFd.store(fds[1]);
@@ -175,6 +179,9 @@ void Application::terminate(Object* /*sender*/) {
     if (terminated_ || awaitingReply_) {
         return;
     }
+    // An open menu's tracking loop would hold the quit (and its wait for the delegate) up
+    // until the user closed the menu.
+    Menu::cancelAllTracking();
     const TerminateReply reply =
         delegate_ ? delegate_->applicationShouldTerminate(*this) : TerminateReply::Now;
     // The delegate may itself have asked to terminate again and settled it.
@@ -206,6 +213,13 @@ void Application::terminate(Object* /*sender*/) {
     if (terminated_) {
         loop.stop();
     }
+}
+
+void Application::terminateForSignal() {
+    const bool saved = terminatingForSignal_;
+    terminatingForSignal_ = true;
+    terminate(nullptr);
+    terminatingForSignal_ = saved;
 }
 
 void Application::replyToApplicationShouldTerminate(bool shouldTerminate) {

@@ -105,6 +105,10 @@ public:
     // replyToApplicationShouldTerminate answers. Cancel: nothing happens.
     void terminate(Object* sender);
     void replyToApplicationShouldTerminate(bool shouldTerminate);
+    // terminate() for SIGINT or SIGTERM. While it asks, isTerminatingForSignal() is true, so
+    // a delegate that cannot quit at that moment knows the request must not be dropped.
+    void terminateForSignal();
+    bool isTerminatingForSignal() const { return terminatingForSignal_; }
     bool isWaitingForTerminationReply() const { return awaitingReply_; }
     bool isTerminated() const { return terminated_; }
     // What the process returns once run() is over; 0 unless a failure set it.
@@ -137,8 +141,7 @@ public:
     void stopModalWithCode(int returnCode);
     void abortModal();
     Window* modalWindow() const;
-    void beginSheet(Window& sheet, Window& parent,
-                    WindowServer::SheetCompletion completion = {});
+    void beginSheet(Window& sheet, Window& parent, WindowServer::SheetCompletion completion = {});
     void endSheet(Window& sheet, int returnCode = RunStoppedResponse);
     // In the responder chain the application answers "terminate:", "hide:", "unhide:" and
     // "stop:".
@@ -171,6 +174,7 @@ private:
     bool awaitingReply_ = false;
     bool hidden_ = false;
     bool active_ = false;
+    bool terminatingForSignal_ = false;
     int exitStatus_ = 0;
 
     struct SignalWatcher;

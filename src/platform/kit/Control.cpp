@@ -26,11 +26,12 @@ TextView* fieldEditorOf(Window& window, Object* client) {
 
 } // namespace
 
-std::optional<Event> nextEventForTracking(EventMask mask, RunLoopMode mode) {
+std::optional<Event> nextEventForTracking(EventMask mask, RunLoopMode mode,
+                                          const std::function<bool()>& giveUp) {
     RunLoop& loop = RunLoop::main();
     // A year is as good as forever for a user holding a mouse button.
     const TimeInterval until = loop.manualClock() ? loop.now() : loop.now() + 365.0 * 86400;
-    return WindowServer::shared().nextEventMatchingMask(mask, until, mode, true);
+    return WindowServer::shared().nextEventMatchingMask(mask, until, mode, true, giveUp);
 }
 
 Point pointInView(const Event& event, const View& view) {

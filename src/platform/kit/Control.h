@@ -8,6 +8,7 @@
 #include "platform/kit/TextView.h"
 #include "platform/kit/View.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,7 +58,8 @@ public:
 // in `mode`. Under a test's manual clock nothing can arrive while waiting, so it answers only
 // what is already queued (nullopt when nothing of the mask is).
 std::optional<Event> nextEventForTracking(EventMask mask,
-                                          RunLoopMode mode = EventTrackingRunLoopMode);
+                                          RunLoopMode mode = EventTrackingRunLoopMode,
+                                          const std::function<bool()>& giveUp = {});
 // A mouse event's location in a view's coordinates, also when the event belongs to another
 // window (through the screen).
 Point pointInView(const Event& event, const View& view);

@@ -31,6 +31,12 @@ Menu::TrackingHook& trackingHook() {
     return hook;
 }
 
+// The trackings under way, innermost last: a quit ends them all.
+std::vector<std::weak_ptr<void>>& activeTrackings() {
+    static std::vector<std::weak_ptr<void>> trackings;
+    return trackings;
+}
+
 std::shared_ptr<Menu>& mainMenuSlot() {
     static std::shared_ptr<Menu> menu;
     return menu;
@@ -500,6 +506,15 @@ void Menu::cancelTracking() {
     }
 }
 
+void Menu::cancelAllTracking() {
+    const auto trackings = activeTrackings();
+    for (const auto& entry : trackings)
+        if (auto live = std::static_pointer_cast<Tracking>(entry.lock())) {
+            live->done = true;
+            live->chosen = nullptr;
+        }
+}
+
 void Menu::finishTrackingWithItem(MenuItem* item) {
     if (!tracking_ || !item || !isSelectable(*item) || item->hasSubmenu() ||
         item->isHiddenOrHasHiddenAncestor() || !item->menu() || !tracking_->levelOf(item->menu()))
@@ -535,6 +550,16 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
     auto keep = weak_from_this().lock();
     auto tracking = std::make_shared<Tracking>();
     tracking->openedAt = RunLoop::main().now();
+    activeTrackings().push_back(tracking);
+    struct Unregister {
+        Tracking* tracking;
+        ~Unregister() {
+            std::erase_if(activeTrackings(), [this](const std::weak_ptr<void>& entry) {
+                auto live = entry.lock();
+                return !live || live.get() == tracking;
+            });
+        }
+    } unregister{tracking.get()};
 
     // Opens `menu` with its top-left corner at `corner` as the next level.
     const auto open = [&tracking](Menu& menu, Point corner) {
@@ -596,7 +621,10 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
                                RightMouseDownMask | RightMouseUpMask | RightMouseDraggedMask |
                                OtherMouseDownMask | OtherMouseUpMask | MouseMovedMask | KeyDownMask;
     while (!tracking->done) {
-        auto event = nextEventForTracking(mask);
+        // An inner loop of its own: timers, engine answers and a quit keep running meanwhile,
+        // and a cancel from any of them ends the wait at once.
+        auto event = nextEventForTracking(mask, EventTrackingRunLoopMode,
+                                          [&tracking] { return tracking->done; });
         if (!event)
             break;
         if (tracking->done)

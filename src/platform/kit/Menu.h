@@ -115,6 +115,8 @@ public:
     MenuItem* trackAt(Point topLeft, MenuItem* initiallyHighlighted = nullptr);
     // Ends tracking with nothing chosen.
     void cancelTracking();
+    // Ends every menu's tracking with nothing chosen (the application is quitting).
+    static void cancelAllTracking();
     void cancelTrackingWithoutAnimation() { cancelTracking(); }
     // Ends tracking as a click on `item` would (disabled, hidden and separator items are
     // ignored); tests and keyboard navigation use it.

@@ -15,9 +15,11 @@ namespace platform {
 
 namespace {
 
+// Never destroyed, like the shared application: an exit() from inside an X error handler
+// must not close windows on the display; main() removes the backend itself.
 std::unique_ptr<ScreenBackend>& backendSlot() {
-    static std::unique_ptr<ScreenBackend> backend;
-    return backend;
+    static auto* backend = new std::unique_ptr<ScreenBackend>();
+    return *backend;
 }
 
 std::uint64_t& backendGeneration() {

@@ -188,7 +188,8 @@ bool WindowServer::eventAllowed(const Event& event, Window* window) const {
 }
 
 std::optional<Event> WindowServer::nextEventMatchingMask(EventMask mask, TimeInterval untilDate,
-                                                         RunLoopMode mode, bool dequeue) {
+                                                         RunLoopMode mode, bool dequeue,
+                                                         const std::function<bool()>& giveUp) {
     ++readers_;
     struct Reader {
         WindowServer& server;
@@ -205,7 +206,8 @@ std::optional<Event> WindowServer::nextEventMatchingMask(EventMask mask, TimeInt
     RunLoop& loop = RunLoop::main();
     auto it = find();
     if (it == queue_.end() && untilDate > loop.now())
-        loop.runUntil([&] { return find() != queue_.end(); }, untilDate - loop.now(), mode);
+        loop.runUntil([&] { return find() != queue_.end() || (giveUp && giveUp()); },
+                      untilDate - loop.now(), mode);
     it = find();
     if (it == queue_.end())
         return std::nullopt;

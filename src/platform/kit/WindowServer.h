@@ -59,10 +59,12 @@ public:
     // modal-session and sheet checks, with currentEvent set while it is handled.
     void sendEvent(const Event& event);
     const Event* currentEvent() const;
-    // The next queued event of the mask, running the main loop in `mode` until it comes or
-    // `untilDate` (an absolute run-loop time) passes; removed from the queue when `dequeue`.
+    // The next queued event of the mask, running the main loop in `mode` until it comes,
+    // `untilDate` (an absolute run-loop time) passes or `giveUp` holds (checked after every
+    // pass of the loop); removed from the queue when `dequeue`.
     std::optional<Event> nextEventMatchingMask(EventMask mask, TimeInterval untilDate,
-                                               RunLoopMode mode, bool dequeue);
+                                               RunLoopMode mode, bool dequeue,
+                                               const std::function<bool()>& giveUp = {});
     // Drops queued events of the mask older than `beforeTimestamp`.
     void discardEventsMatchingMask(EventMask mask, TimeInterval beforeTimestamp);
     std::size_t queuedEventCount() const { return queue_.size(); }

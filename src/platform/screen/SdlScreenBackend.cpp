@@ -11,6 +11,7 @@
 #include "platform/screen/SdlClipboard.h"
 #include "platform/screen/SdlFirstPaint.h"
 #include "platform/screen/SdlTranslation.h"
+#include "platform/screen/X11ErrorHandler.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -21,6 +22,9 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <unordered_map>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -82,8 +86,10 @@ SDL_Surface* surfaceFromImage(const Image& image) {
 
 struct SdlScreenBackend::Impl {
     // The run-loop source: SDL's queue and the loop's timers are waited on together, since
-    // the loop passes its next timer date as the timeout; other threads cut a wait short with
-    // a user event.
+    // the loop passes its next timer date as the timeout. The wait is a poll of the X
+    // connection and of an event counter that other threads bump to cut it short: SDL's own
+    // wake-up sends an X event to one of our windows from the waking thread, which fails
+    // with BadWindow when that window is being destroyed at the same moment.
     class Source final : public RunLoopSource {
     public:
         explicit Source(Impl& impl) : impl_(impl) {}
@@ -117,8 +123,10 @@ struct SdlScreenBackend::Impl {
 
     SdlScreenBackend& owner;
     Source source;
-    Uint32 wakeEventType = 0;
-    std::atomic<bool> wakePending{false};
+    // Written by wakeUp from any thread, read by the waiting main thread.
+    int wakeFd = -1;
+    // The X connection SDL reads its events from, known once the first window exists.
+    int displayFd = -1;
     std::unordered_map<Window*, Record> records;
     std::unordered_map<Uint32, Window*> byId;
     // The main display in root-window pixels; kit screen coordinates start at its lower left.
@@ -221,6 +229,12 @@ bool SdlScreenBackend::Impl::createSdlWindow(Window& window, Record& rec) {
         return false;
     }
     rec.id = SDL_GetWindowID(rec.sdl);
+    if (displayFd < 0) {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(rec.sdl, &info) && info.subsystem == SDL_SYSWM_X11)
+            displayFd = XConnectionNumber(info.info.x11.display);
+    }
     rec.placed = r;
     rec.requested.clear();
     rec.style = style;
@@ -351,31 +365,29 @@ void SdlScreenBackend::Impl::present(Window& window, Record& rec, const Rect& re
 // ---- Events ----------------------------------------------------------------------------
 
 bool SdlScreenBackend::Impl::wait(TimeInterval timeout) {
-    SDL_Event event;
-    bool got = false;
-    if (timeout > 0) {
-        // Whole milliseconds, rounded up so that a timer is never woken for too early.
-        const double ms = std::ceil(timeout * 1000.0);
-        const int waitMs = ms >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(ms);
-        got = SDL_WaitEventTimeout(&event, waitMs) == 1;
-    } else {
-        got = SDL_PollEvent(&event) == 1;
+    // Pumping reads everything the X connection holds, so once nothing is queued a poll of
+    // its socket sees the next event arrive.
+    if (drain())
+        return true;
+    if (timeout <= 0)
+        return false;
+    // Whole milliseconds, rounded up so that a timer is never woken for too early.
+    const double ms = std::ceil(timeout * 1000.0);
+    const int waitMs = ms >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(ms);
+    pollfd fds[2] = {{wakeFd, POLLIN, 0}, {displayFd, POLLIN, 0}};
+    // Without an X connection to watch (before the first window, or SDL's off-screen driver
+    // in tests) the queue is looked at again every few milliseconds.
+    const bool haveDisplay = displayFd >= 0;
+    const int limit = haveDisplay ? waitMs : std::min(waitMs, 5);
+    if (::poll(fds, haveDisplay ? 2 : 1, limit) > 0 && (fds[0].revents & POLLIN)) {
+        eventfd_t count = 0;
+        [[maybe_unused]] const int read = eventfd_read(wakeFd, &count);
     }
-    bool handled = false;
-    if (got) {
-        handle(event);
-        handled = true;
-    }
-    return drain() || handled;
+    return drain();
 }
 
 void SdlScreenBackend::Impl::wakeUp() {
-    if (wakePending.exchange(true))
-        return;
-    SDL_Event event{};
-    event.type = wakeEventType;
-    if (SDL_PushEvent(&event) != 1)
-        wakePending = false;
+    [[maybe_unused]] const int written = eventfd_write(wakeFd, 1);
 }
 
 bool SdlScreenBackend::Impl::drain() {
@@ -406,10 +418,6 @@ void SdlScreenBackend::Impl::handle(SDL_Event& event) {
         return;
     }
     flushMotion();
-    if (event.type == wakeEventType) {
-        wakePending = false;
-        return;
-    }
     switch (event.type) {
     case SDL_WINDOWEVENT:
         handleWindowEvent(event.window);
@@ -686,6 +694,9 @@ std::unique_ptr<SdlScreenBackend> SdlScreenBackend::create(std::string* error) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Every poll pumps the X connection, so that nothing waits in Xlib's queue while the loop
+    // sleeps on the connection's socket.
+    SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
 #if defined(__SANITIZE_ADDRESS__)
     // SDL opens the session bus as video starts; libdbus keeps a read buffer for the life of
     // the process that LeakSanitizer would report after every test.
@@ -700,9 +711,13 @@ std::unique_ptr<SdlScreenBackend> SdlScreenBackend::create(std::string* error) {
             *error = SDL_GetError();
         return nullptr;
     }
+    // Xlib's own handler ends the process on any error, also on one about a window that went
+    // while a request to it was on its way.
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0)
+        X11ErrorHandler::install();
     std::unique_ptr<SdlScreenBackend> backend(new SdlScreenBackend());
     Impl& impl = *backend->impl_;
-    impl.wakeEventType = SDL_RegisterEvents(1);
+    impl.wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     impl.readMainBounds();
     // Input the backend does not use stays out of the queue.
     SDL_EventState(SDL_DROPFILE, SDL_DISABLE);
@@ -724,6 +739,8 @@ SdlScreenBackend::~SdlScreenBackend() {
     impl_->records.clear();
     if (impl_->clipboard && Pasteboard::generalBackend() == impl_->clipboard)
         Pasteboard::setGeneralBackend(nullptr);
+    if (impl_->wakeFd >= 0)
+        ::close(impl_->wakeFd);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // The last user of SDL lets it close its D-Bus connection and the rest of its state too.
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)

@@ -24,23 +24,7 @@ using platform::Value;
 
 constexpr double kTimeout = 20.0;
 
-// A runtime folder of the test's own, short enough for a socket's path wherever temporary
-// folders are.
-class RuntimeFolder {
-public:
-    RuntimeFolder() {
-        char name[] = "/tmp/lumiq-rt-XXXXXX";
-        path_ = ::mkdtemp(name) ? fs::path(name) : fs::path();
-    }
-    ~RuntimeFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using app_test::RuntimeFolder;
 
 // Pumps the main run loop (where the channel hands its requests) until `done` holds.
 bool pumpUntil(const std::function<bool()>& done, double seconds = kTimeout) {
@@ -241,6 +225,22 @@ TEST_F(TwoInstancesTest, ASecondStartHandsLinksAndCommandsToTheFirstAndEnds) {
     EXPECT_EQ(finish(*first), 0) << first->errorOutput();
     EXPECT_FALSE(fs::exists(runtime.path() / InstanceChannel::socketPath().filename()))
         << "the socket goes with its instance";
+}
+
+TEST_F(TwoInstancesTest, APlainSecondStartShowsTheFirstAndEnds) {
+    auto first = start({});
+    ASSERT_TRUE(first->waitForOutput("Engine initialisation completed", kTimeout))
+        << first->errorOutput();
+
+    auto second = start({});
+    EXPECT_EQ(finish(*second), 0) << second->errorOutput();
+    EXPECT_EQ(second->errorOutput().find("Engine initialisation"), std::string::npos)
+        << "no second instance signs in to the same account";
+    EXPECT_TRUE(first->waitForOutput("asked for this one: shown", kTimeout))
+        << first->errorOutput();
+
+    first->sendSignal(SIGTERM);
+    EXPECT_EQ(finish(*first), 0) << first->errorOutput();
 }
 
 TEST_F(TwoInstancesTest, ALinkHandedToARunningProgramIsCalledOnceItsEngineHasStarted) {

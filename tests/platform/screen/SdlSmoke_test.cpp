@@ -3,14 +3,17 @@
 // server must come back to the kit. Skipped only when Xvfb cannot be started.
 #include "SdlTestSupport.h"
 #include "SdlXvfb.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/Screen.h"
 #include "platform/screen/ScreenSelection.h"
 #include "platform/screen/SdlScreenBackend.h"
+#include "platform/screen/X11ErrorHandler.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 #include <array>
 #include <cstring>
 #include <dlfcn.h>
@@ -351,3 +354,42 @@ TEST_F(SdlSmoke, TheClipboardHoldsWhatWasCopied) {
 }
 
 } // namespace
+
+// A request that crosses a window's destruction (SDL's wake-up sent to a menu just closed)
+// comes back as BadWindow: logged, and the program goes on drawing and taking input.
+TEST_F(SdlSmoke, AnXErrorOnAWindowThatIsGoneIsLoggedNotFatal) {
+    ASSERT_TRUE(platform::X11ErrorHandler::isInstalled());
+    open();
+    SDL_Window* sdlWindow = SDL_GetWindowFromID(backend->sdlWindowId(*window));
+    ASSERT_NE(sdlWindow, nullptr);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(sdlWindow, &info));
+    ASSERT_EQ(info.subsystem, SDL_SYSWM_X11);
+    Display* display = info.info.x11.display;
+    const ::Window gone = info.info.x11.window;
+    const Uint32 goneId = backend->sdlWindowId(*window);
+    window->orderOut(nullptr);
+    window.reset();
+    ASSERT_EQ(SDL_GetWindowFromID(goneId), nullptr) << "the X window has been destroyed";
+
+    std::vector<std::string> log;
+    platform::setLogSink([&log](std::string_view line) { log.emplace_back(line); });
+    const auto before = platform::X11ErrorHandler::ignoredErrorCount();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = gone;
+    event.xclient.format = 32;
+    XSendEvent(display, gone, False, NoEventMask, &event);
+    XSync(display, False);
+    platform::setLogSink(nullptr);
+
+    EXPECT_EQ(platform::X11ErrorHandler::ignoredErrorCount(), before + 1);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("X error on a window that no longer exists"), std::string::npos)
+        << log[0];
+    EXPECT_NE(log[0].find("BadWindow"), std::string::npos) << log[0];
+
+    open();
+    EXPECT_EQ(x.pixel(100 + 100, 550 + 75), 0x3399ccu) << "windows still open and draw";
+}
