@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -183,6 +184,33 @@ INSTANTIATE_TEST_SUITE_P(ConfirmedOrNot, QuitTest, ::testing::Bool(),
                              return info.param ? std::string("ConfirmedWithAnActiveCall")
                                                : std::string("NothingActive");
                          });
+
+// exit() in the middle of a session (Xlib's handler of a fatal X error ends the process so)
+// runs the static destructors: nothing they reach may already be gone.
+TEST_F(ShutdownTest, AnExitInTheMiddleOfASessionEndsWithItsStatusAndNothingElse) {
+    signedIn();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(EXIT_FAILURE), ::testing::ExitedWithCode(EXIT_FAILURE),
+                ::testing::Not(::testing::HasSubstr("Sanitizer")));
+}
+
+// A signal during the sign-in is not lost: the program quits once the sign-in has ended.
+TEST_F(ShutdownTest, ASignalDuringTheSignInQuitsOnceTheSignInHasEnded) {
+    launch();
+    signIn("alice", "wonderland");
+    runFor(LoginController::kLoginDelay);
+    settle();
+    ASSERT_TRUE(engine().loggingIn());
+
+    app().terminateForSignal();
+    EXPECT_FALSE(app().isTerminated()) << "the sign-in goes on first";
+
+    letTheEngineAnswer();
+    runFor(2);
+    settle();
+    EXPECT_TRUE(app().isTerminated());
+    EXPECT_FALSE(engine().started()) << "the engine stopped on the way out";
+}
 
 TEST_F(ShutdownTest, WithoutARunningEngineAQuitEndsAtOnceAndDuringASignInNotAtAll) {
     launch();

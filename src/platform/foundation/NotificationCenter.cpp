@@ -5,8 +5,10 @@
 namespace platform {
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-    static NotificationCenter center;
-    return center;
+    // Never destroyed: objects torn down by static destruction at exit remove their observers
+    // from it, in whatever order that destruction runs.
+    static auto* center = new NotificationCenter();
+    return *center;
 }
 
 void NotificationCenter::addObserver(const void* observer, std::string_view name,

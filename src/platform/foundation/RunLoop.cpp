@@ -147,8 +147,10 @@ private:
 } // namespace
 
 RunLoop& RunLoop::main() {
-    static RunLoop loop;
-    return loop;
+    // Never destroyed: timers and tasks of objects torn down by static destruction at exit
+    // leave it then.
+    static auto* loop = new RunLoop();
+    return *loop;
 }
 
 void RunLoop::resetMain(std::shared_ptr<Clock> clock) {

@@ -46,8 +46,9 @@ bool isAncestorOf(const Window* ancestor, const Window* window) {
 } // namespace
 
 WindowServer& WindowServer::shared() {
-    static WindowServer server;
-    return server;
+    // Never destroyed: windows torn down by static destruction at exit still leave it.
+    static auto* server = new WindowServer();
+    return *server;
 }
 
 WindowServer::WindowServer() {
