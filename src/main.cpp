@@ -1,10 +1,12 @@
 #include "app/core/EntryRequests.h"
 #include "app/core/InstanceChannel.h"
 #include "app/core/MainMenu.h"
+#include "app/core/SnapshotTour.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Panel.h"
@@ -13,6 +15,8 @@
 #include "platform/screen/ScreenSelection.h"
 
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +24,7 @@
 namespace {
 
 void printUsage() {
-    platform::Log("Usage: lumiq [--headless] [--bundle DIR] "
+    platform::Log("Usage: lumiq [--headless] [--bundle DIR] [--snapshots DIR] "
                   "[LINK | --dial NUMBER [--video] | --end-call [CALL-ID]]");
 }
 
@@ -32,6 +36,7 @@ int main(int argc, char** argv) {
     // names another.
     const char* bundle = std::getenv("LUMIQ_BUNDLE");
     bool headless = false;
+    std::optional<std::string> snapshots;
     std::vector<std::string> entryArguments;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
@@ -39,6 +44,8 @@ int main(int argc, char** argv) {
             headless = true;
         } else if (argument == "--bundle" && i + 1 < argc) {
             bundle = argv[++i];
+        } else if (argument == "--snapshots" && i + 1 < argc) {
+            snapshots = argv[++i];
         } else if (argument == "--help" || argument == "-h") {
             printUsage();
             return EXIT_SUCCESS;
@@ -84,7 +91,14 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     auto entryChannel = entry::listenForRequests(std::move(entryRequest.request));
+    // The tour of the windows signs in by itself and ends the program when it is done.
+    std::unique_ptr<SnapshotTour> tour;
+    if (snapshots) {
+        tour = std::make_unique<SnapshotTour>(*snapshots);
+        platform::RunLoop::main().performAfterDelay(0, [&tour] { tour->start(); });
+    }
     application.run();
+    tour.reset();
     const int status = application.exitStatus();
     entryChannel.reset();
     // The application's objects go before the engine and the run loop they talk to, then the

@@ -1,34 +1,10 @@
 #include "engine/ConversationService.h"
 
 #include "engine/EngineContext.h"
+#include "engine/OVAutoCompleteItem.h"
 #include "engine/PhoneService.h"
 
 #include <algorithm>
-
-namespace {
-
-OVAddressType addressTypeOfField(std::string_view field) {
-    using namespace OVFieldNames;
-    if (field == fieldJidAddr)
-        return OVAddressType::jid;
-    if (field == fieldHomeNum)
-        return OVAddressType::home;
-    if (field == fieldWorkNum)
-        return OVAddressType::work;
-    if (field == fieldMobileNum)
-        return OVAddressType::mobile;
-    if (field == fieldFaxNum)
-        return OVAddressType::fax;
-    if (field == fieldEmailAddr)
-        return OVAddressType::email;
-    if (field == fieldWebAddr)
-        return OVAddressType::web;
-    if (field == fieldSoftphone)
-        return OVAddressType::softphone;
-    return OVAddressType::other;
-}
-
-} // namespace
 
 Participant::Participant(std::string address, std::string displayName,
                          std::shared_ptr<CallInfo> callInfo)
@@ -36,14 +12,7 @@ Participant::Participant(std::string address, std::string displayName,
       callInfo_(std::move(callInfo)) {}
 
 std::string Participant::addressToDisplay() const {
-    std::string_view text = address_;
-    for (std::string_view scheme : {"sip:", "sips:", "tel:"}) {
-        if (text.substr(0, scheme.size()) == scheme) {
-            text.remove_prefix(scheme.size());
-            break;
-        }
-    }
-    return std::string(text.substr(0, text.find(';')));
+    return OVSpaceItem::addressWithoutScheme(address_);
 }
 
 Conversation::Conversation(std::shared_ptr<EngineContext> context, std::string callIdentifier,
@@ -184,6 +153,7 @@ void Conversation::setStatus(int status) {
         return;
     }
     connectionStatus_ = status;
+    wasConnected_ = wasConnected_ || status == statusConnected;
     auto self = shared_from_this();
     notifyDelegates([&](OVConversationBasePro& d) { d.conversationStatusChanged(self, status); });
     if (auto phone = context_ ? context_->phone() : nullptr) {
@@ -299,7 +269,7 @@ ConversationService::makeParticipant(const std::string& address,
             contact = matches.front();
             for (const auto& field : contact->fields()) {
                 if (OVEntity::sameAddress(field->valueStr(), address)) {
-                    type = addressTypeOfField(field->name());
+                    type = addressTypeOfFieldName(field->name());
                     break;
                 }
             }
@@ -329,6 +299,8 @@ std::shared_ptr<Conversation> ConversationService::place(const std::string& addr
         std::make_shared<Conversation>(context_, nextCallIdentifier(), kind, false,
                                        makeParticipant(address, displayName), entityID);
     conversations_.push_back(conversation);
+    recordInHistory(*conversation, false);
+    reportNewConversationAllowed();
     std::weak_ptr<ConversationService> weakService = weak_from_this();
     std::weak_ptr<Conversation> weak = conversation;
     context_->post([weakService, weak] {
@@ -372,6 +344,7 @@ std::shared_ptr<Conversation> ConversationService::receiveCall(const std::string
         conversation->setStatus(Conversation::statusRingingWaiting);
     }
     conversations_.push_back(conversation);
+    reportNewConversationAllowed();
     notifyDelegates(
         [&](OVConversationServicePro& d) { d.conversationAdded(conversation, true, false); });
     notifyDelegates([](OVConversationServicePro& d) { d.linesInUseChange(); });
@@ -410,9 +383,42 @@ void ConversationService::conversationEnded(const std::shared_ptr<Conversation>&
         return;
     }
     conversations_.erase(it);
+    if (conversation->isIncoming()) {
+        recordInHistory(*conversation, !conversation->wasConnected());
+    }
     notifyDelegates(
         [&](OVConversationServicePro& d) { d.conversationRemoved(conversation, false); });
     notifyDelegates([](OVConversationServicePro& d) { d.linesInUseChange(); });
+    reportNewConversationAllowed();
+}
+
+void ConversationService::recordInHistory(const Conversation& conversation, bool missed) const {
+    auto phone = context_ ? context_->phone() : nullptr;
+    if (!phone) {
+        return;
+    }
+    const auto& remote = conversation.participants().front();
+    CallHistoryRecord record;
+    record.address = remote->address();
+    const auto contact = remote->getCallInfo()->contact();
+    record.display = contact ? contact->displayName()
+                             : (remote->displayName() == remote->address() ? std::string()
+                                                                           : remote->displayName());
+    record.addressType = remote->getCallInfo()->addressType();
+    record.entityID = contact ? contact->uniqueId() : conversation.entityID();
+    record.incoming = conversation.isIncoming();
+    record.missed = missed;
+    record.video = conversation.isVideo();
+    phone->getCallHistoryService()->addCall(std::move(record));
+}
+
+void ConversationService::reportNewConversationAllowed() {
+    const bool allowed = newConversationAllowed();
+    if (reportedAllowed_ == allowed) {
+        return;
+    }
+    reportedAllowed_ = allowed;
+    notifyDelegates([&](OVConversationServicePro& d) { d.newConversationAllowed(allowed); });
 }
 
 void ConversationService::endAll() {
@@ -424,6 +430,7 @@ void ConversationService::endAll() {
         }
     }
     conversations_.clear();
+    reportNewConversationAllowed();
 }
 
 void ConversationService::updateAvailability() {
@@ -452,4 +459,5 @@ void ConversationService::updateAvailability() {
         auto self = shared_from_this();
         notifyDelegates([&](OVConversationServicePro& d) { d.ovsaAvailabilityChanged(self); });
     }
+    reportNewConversationAllowed();
 }

@@ -6,11 +6,13 @@
 #include "engine/OVObject.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class Conversation;
 class EngineContext;
+class OVAccount;
 class OVEntity;
 class Participant;
 
@@ -113,6 +115,8 @@ public:
         return connectionStatus_ != statusEnded && connectionStatus_ != statusFailed;
     }
     bool callFailed() const { return connectionStatus_ == statusFailed; }
+    // Whether the call was ever connected (an incoming call that never was is a missed one).
+    bool wasConnected() const { return wasConnected_; }
 
     bool canAnswer() const { return isRinging(); }
     bool canHold() const { return connectionStatus_ == statusConnected && !holdingLocally_; }
@@ -148,6 +152,7 @@ private:
     std::vector<std::shared_ptr<Participant>> participants_;
     int connectionStatus_;
     bool holdingLocally_ = false;
+    bool wasConnected_ = false;
 };
 
 // Why the conversation service cannot place or take calls.
@@ -195,6 +200,8 @@ public:
     onActiveOrRingingConversationChange(const std::shared_ptr<Conversation>& /*conversation*/) {}
     virtual void
     ovsaAvailabilityChanged(const std::shared_ptr<OVServiceAvailability>& /*service*/) {}
+    // Whether a new call may be placed changed (availability, or all lines taken or freed).
+    virtual void newConversationAllowed(bool /*allowed*/) {}
 };
 
 class ConversationService : public OVServiceAvailability,
@@ -222,6 +229,10 @@ public:
     std::shared_ptr<Conversation> conferenceFocusConversation();
     std::shared_ptr<Conversation> pullFromMobile(const std::string& displayName);
 
+    // The account new calls go out through; nullptr lets the engine choose.
+    std::shared_ptr<OVAccount> accountForCall() const { return accountForCall_.lock(); }
+    void setAccountForCall(const std::shared_ptr<OVAccount>& account) { accountForCall_ = account; }
+
     // Which way calls go: the local accounts or a deskphone.
     void useLocalAccountForCall() { usingDeskphone_ = false; }
     void useDeskphone();
@@ -240,6 +251,11 @@ public:
     void updateAvailability();
 
 private:
+    // Tells the delegates when newConversationAllowed() differs from what they heard last.
+    void reportNewConversationAllowed();
+    void recordInHistory(const Conversation& conversation, bool missed) const;
+    std::optional<bool> reportedAllowed_;
+    std::weak_ptr<OVAccount> accountForCall_;
     std::shared_ptr<Conversation> place(const std::string& address, long long entityID,
                                         Conversation::Kind kind,
                                         const std::string& displayName = {});

@@ -76,6 +76,9 @@ struct UpdateInfo {
 
 // What becomes of a call placed to the network.
 enum class RemoteCallEvent { ringing, answered, busy, unreachable, ended };
+// How the party of an address takes calls: answers after ringing, is busy, lets it ring, or
+// cannot be reached.
+enum class RemoteAnswer { answers, busy, noAnswer, unreachable };
 
 class EngineBackend {
 public:

@@ -83,3 +83,25 @@ inline constexpr std::string_view fieldPagerNum = "pager";
 inline constexpr std::string_view fieldWebAddr = "web";
 inline constexpr std::string_view fieldOtherAddr = "other";
 } // namespace OVFieldNames
+
+// The kind of address a contact field of that name holds; "other" for names of no address.
+inline OVAddressType addressTypeOfFieldName(std::string_view field) {
+    using namespace OVFieldNames;
+    if (field == fieldJidAddr)
+        return OVAddressType::jid;
+    if (field == fieldHomeNum)
+        return OVAddressType::home;
+    if (field == fieldWorkNum)
+        return OVAddressType::work;
+    if (field == fieldMobileNum)
+        return OVAddressType::mobile;
+    if (field == fieldFaxNum)
+        return OVAddressType::fax;
+    if (field == fieldEmailAddr)
+        return OVAddressType::email;
+    if (field == fieldWebAddr)
+        return OVAddressType::web;
+    if (field == fieldSoftphone)
+        return OVAddressType::softphone;
+    return OVAddressType::other;
+}

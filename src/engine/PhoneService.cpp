@@ -3,6 +3,7 @@
 #include "engine/StartupService.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Log.h"
 
 #include <algorithm>
 #include <cctype>
@@ -56,7 +57,7 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       diagnosticService_(std::make_shared<DiagnosticService>()),
       fileTransferService_(std::make_shared<FileTransferService>(context_)),
       dtmfService_(std::make_shared<DTMFService>()), tonePlayer_(std::make_shared<TonePlayer>()),
-      callHistoryService_(std::make_shared<CallHistoryService>()),
+      callHistoryService_(std::make_shared<CallHistoryService>(conversationService_)),
       archiveService_(std::make_shared<ArchiveService>()),
       remoteVideoService_(std::make_shared<RemoteVideoService>()),
       localVideoService_(std::make_shared<LocalVideoService>()),
@@ -66,16 +67,23 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       toastService_(std::make_shared<ToastService>(context_)),
       notificationService_(std::make_shared<NotificationService>(context_)),
       mucListService_(std::make_shared<MUCListService>()),
-      dialPlanService_(std::make_shared<DialPlanService>()),
+      dialPlanService_(std::make_shared<DialPlanService>(context_)),
       contactImporterExporter_(std::make_shared<OVContactImporterExporter>(context_)),
       autoUpdater_(std::make_shared<AutoUpdater>(context_)) {
     // The product's defaults ("engine/settings-defaults.plist" of the main bundle) are what a
     // new user starts with; without them every switch would read off.
-    const auto defaults = platform::Bundle::mainBundle().resourcePath() / "engine" /
-                          "settings-defaults.plist";
+    const auto defaults =
+        platform::Bundle::mainBundle().resourcePath() / "engine" / "settings-defaults.plist";
     if (auto values = platform::Value::readPropertyListFile(defaults)) {
         applyDefaults(*preferenceSettings_, *values);
     }
+    contactManager_->setDelegate(autoCompleteIndex_.get());
+    callHistoryService_->setIndex(autoCompleteIndex_.get());
+}
+
+PhoneService::~PhoneService() {
+    contactManager_->removeDelegate(autoCompleteIndex_.get());
+    callHistoryService_->setIndex(nullptr);
 }
 
 std::string PhoneService::getUserSettingFolder() const {
@@ -257,6 +265,12 @@ void PhoneService::startSession(const std::string& loginName) {
     if (auto* startup = context_->startup(); startup && startup->store().isOpen()) {
         contactStoreFile = startup->store().file();
     }
+    // Suggestions and the history share that database; without it they last the session.
+    autoCompleteIndex_->setOwner(loginName);
+    if (auto error = autoCompleteIndex_->open(contactStoreFile)) {
+        platform::Log("The call history cannot be kept: " + *error);
+        autoCompleteIndex_->open(std::nullopt);
+    }
     contactManager_->loadSession(loginName, backend->contactsFor(loginName), ungrouped,
                                  contactStoreFile);
     presenceService_->resetSession();
@@ -284,6 +298,7 @@ void PhoneService::endSession() {
     toastService_->removeAll();
     accountService_->disableAll(true);
     contactManager_->clear();
+    autoCompleteIndex_->close();
     presenceService_->resetSession();
     connectService_->setState(false, false);
     phoneStatusService_->update();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/AutoCompleteIndex.h"
 #include "engine/DelegateList.h"
 #include "engine/EngineContext.h"
 #include "engine/OVAutoUpdateModel.h"
@@ -44,6 +45,7 @@ public:
     // A phone service of its own, for use without the startup service.
     PhoneService();
     explicit PhoneService(std::shared_ptr<EngineContext> context);
+    ~PhoneService() override;
 
     std::shared_ptr<SettingBlock> getPreferenceSettings() const { return preferenceSettings_; }
     std::shared_ptr<ConversationService> getConversationService() const {
@@ -129,6 +131,8 @@ public:
     // Engine side. The updater behind the auto-update models; the session's start and end,
     // which bring the services' state up and down; the device and level reports.
     std::shared_ptr<AutoUpdater> autoUpdater() const { return autoUpdater_; }
+    // The index of the session's suggestions and call history.
+    AutoCompleteIndex& autoCompleteIndex() { return *autoCompleteIndex_; }
     std::shared_ptr<EngineContext> context() const { return context_; }
     void startSession(const std::string& loginName);
     void endSession();
@@ -171,6 +175,7 @@ private:
     std::shared_ptr<OVContactImporterExporter> contactImporterExporter_;
 
     std::shared_ptr<AutoUpdater> autoUpdater_;
+    std::unique_ptr<AutoCompleteIndex> autoCompleteIndex_ = std::make_unique<AutoCompleteIndex>();
 
     std::optional<std::filesystem::path> userSettingFolder_;
     std::string userName_;

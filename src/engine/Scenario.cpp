@@ -125,6 +125,12 @@ void Scenario::remoteHangsUp(std::string callIdentifier) {
     });
 }
 
+void Scenario::callsTo(std::string_view address, RemoteAnswer answer) {
+    if (auto* simulated = network()) {
+        simulated->setRemoteAnswer(address, answer);
+    }
+}
+
 void Scenario::remoteVideoRequest() {
     send([](EngineEvents& e) { e.remoteVideoRequested(); });
 }

@@ -57,6 +57,8 @@ public:
     void remoteAnswers(std::string callIdentifier);
     void remoteHangsUp(std::string callIdentifier);
     void remoteVideoRequest();
+    // How the party of the address takes the calls placed to it from now on.
+    void callsTo(std::string_view address, RemoteAnswer answer);
 
     // Messaging, presence and files.
     void incomingMessage(std::string address, std::string text, std::string displayName = {},

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/AccountService.h"
+#include "engine/CallHistoryService.h"
 #include "engine/ConversationService.h"
 #include "engine/DelegateList.h"
+#include "engine/DialPlanService.h"
 #include "engine/FileTransferService.h"
 #include "engine/NotificationService.h"
 #include "engine/OVConnectService.h"
@@ -79,31 +81,6 @@ private:
     char tone_ = 0;
 };
 
-class OVCallHistoryServicePro {
-public:
-    virtual ~OVCallHistoryServicePro() = default;
-    virtual void missedCallsChanged(int /*unreviewed*/) {}
-};
-// The call history; here only the count of missed calls the user has not looked at.
-class CallHistoryService : public platform::Object,
-                           public DelegatingService<OVCallHistoryServicePro> {
-public:
-    int unreviewedMissedCalls() const { return unreviewed_; }
-    bool isReviewedAll() const { return unreviewed_ == 0; }
-    void setReviewedAll() { setUnreviewed(0); }
-    // Engine side.
-    void addMissedCall() { setUnreviewed(unreviewed_ + 1); }
-
-private:
-    void setUnreviewed(int count) {
-        if (count != unreviewed_) {
-            unreviewed_ = count;
-            notifyDelegates([&](OVCallHistoryServicePro& d) { d.missedCallsChanged(count); });
-        }
-    }
-    int unreviewed_ = 0;
-};
-
 class OVArchiveServicePro {
 public:
     virtual ~OVArchiveServicePro() = default;
@@ -155,9 +132,3 @@ public:
     virtual ~OVMUCListServicePro() = default;
 };
 class MUCListService : public platform::Object, public DelegatingService<OVMUCListServicePro> {};
-
-class OVDialPlanServicePro {
-public:
-    virtual ~OVDialPlanServicePro() = default;
-};
-class DialPlanService : public platform::Object, public DelegatingService<OVDialPlanServicePro> {};

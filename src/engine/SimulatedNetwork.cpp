@@ -1,5 +1,6 @@
 #include "engine/SimulatedNetwork.h"
 
+#include "engine/OVAutoCompleteItem.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -27,6 +28,14 @@ std::string hostOf(std::string_view server) {
     server = server.substr(0, server.find('/'));
     server = server.substr(0, server.find(':'));
     return std::string(server);
+}
+
+// Addresses name one party with or without their scheme, in any case.
+std::string answerKey(std::string_view address) {
+    std::string key = OVSpaceItem::addressWithoutScheme(address);
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return key;
 }
 
 bool listContains(const platform::Value& list, std::string_view text) {
@@ -341,14 +350,30 @@ void SimulatedNetwork::placeCall(const std::string& callIdentifier, const std::s
                                  bool video, std::function<void(RemoteCallEvent)> progress) {
     requests_.push_back(std::string(video ? "videoCall " : "call ") + callIdentifier + " " +
                         address);
-    const bool busy = listContains(demo_["busyAddresses"], address);
-    const bool unanswered = listContains(demo_["unansweredAddresses"], address);
-    later("callRing", [this, callIdentifier, busy, unanswered, progress] {
+    auto answer = RemoteAnswer::answers;
+    if (auto planned = remoteAnswers_.find(answerKey(address)); planned != remoteAnswers_.end()) {
+        answer = planned->second;
+    } else if (listContains(demo_["busyAddresses"], address)) {
+        answer = RemoteAnswer::busy;
+    } else if (listContains(demo_["unansweredAddresses"], address)) {
+        answer = RemoteAnswer::noAnswer;
+    }
+    later("callRing", [this, callIdentifier, answer, progress] {
         if (hungUp_.count(callIdentifier)) {
             return;
         }
-        progress(busy ? RemoteCallEvent::busy : RemoteCallEvent::ringing);
-        if (busy || unanswered) {
+        switch (answer) {
+        case RemoteAnswer::busy:
+            progress(RemoteCallEvent::busy);
+            return;
+        case RemoteAnswer::unreachable:
+            progress(RemoteCallEvent::unreachable);
+            return;
+        default:
+            progress(RemoteCallEvent::ringing);
+            break;
+        }
+        if (answer == RemoteAnswer::noAnswer) {
             return;
         }
         later("callAnswer", [this, callIdentifier, progress] {
@@ -357,6 +382,10 @@ void SimulatedNetwork::placeCall(const std::string& callIdentifier, const std::s
             }
         });
     });
+}
+
+void SimulatedNetwork::setRemoteAnswer(std::string_view address, RemoteAnswer answer) {
+    remoteAnswers_[answerKey(address)] = answer;
 }
 
 void SimulatedNetwork::hangUp(const std::string& callIdentifier) {

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -69,6 +70,9 @@ public:
     const UpdateInfo& update() const { return update_; }
     void failNextDownload() { failNextDownload_ = true; }
     void setMessageDelivery(bool delivered) { messagesDelivered_ = delivered; }
+    // How calls to the address are taken from now on (matched without regard to case and
+    // scheme), in place of the demo data's busy and unanswered lists.
+    void setRemoteAnswer(std::string_view address, RemoteAnswer answer);
 
     // What the engine asked for, in order ("authenticate alice", "register 1", "publish 0
     // Available", "call call-1 sip:bob@...", "hangUp call-1", "message bob@... hello").
@@ -88,6 +92,7 @@ private:
     bool messagesDelivered_ = true;
     // Calls hung up before the remote side answered get no more progress.
     std::set<std::string> hungUp_;
+    std::map<std::string, RemoteAnswer> remoteAnswers_;
     unsigned authentication_ = 0;
     int webTokens_ = 0;
     std::vector<std::string> requests_;

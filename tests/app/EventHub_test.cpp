@@ -18,6 +18,7 @@
 #include "engine/Scenario.h"
 #include "engine/SimulatedNetwork.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/TextField.h"
 #include "platform/kit/Toolbar.h"
 #include "platform/kit/WindowServer.h"
 #include "support/Notifications.h"
@@ -248,7 +249,9 @@ const EventCase eventCases[] = {
          const auto invalidated = posted.named("GroupChatSessionsInvalidated");
          ASSERT_EQ(invalidated.size(), 1u);
          EXPECT_EQ(invalidated[0].object, t.account("Alice (Chat)").get());
-         EXPECT_GE(primary().accountChangedCount(), 1);
+         ASSERT_NE(primary().accountInUseTextField(), nullptr);
+         EXPECT_EQ(primary().accountInUseTextField()->stringValue(), "")
+             << "one call account: no account-for-calls line";
          EXPECT_NE(statusMessage().find("Accounts partially enabled"), std::string::npos)
              << statusMessage();
      }},

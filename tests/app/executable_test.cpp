@@ -26,10 +26,13 @@ protected:
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         return bundle;
     }
-    std::unique_ptr<app_test::ChildProcess> launch(const fs::path& bundle) {
+    std::unique_ptr<app_test::ChildProcess> launch(const fs::path& bundle,
+                                                   std::vector<std::string> extra = {}) {
+        std::vector<std::string> arguments{LUMIQ_BINARY_DIR "/bin/lumiq", "--headless", "--bundle",
+                                           bundle.string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
         return std::make_unique<app_test::ChildProcess>(
-            std::vector<std::string>{LUMIQ_BINARY_DIR "/bin/lumiq", "--headless", "--bundle",
-                                     bundle.string()},
+            std::move(arguments),
             std::map<std::string, std::string>{{"HOME", (tmp / "home").string()},
                                                {"XDG_DATA_HOME", (tmp / "data").string()},
                                                {"XDG_CONFIG_HOME", (tmp / "config").string()},
@@ -79,6 +82,43 @@ TEST_F(ExecutableTest, ABundleWithoutAUsableBrandDictionaryEndsWithAFatalError) 
         EXPECT_EQ(program->errorOutput().find("Engine initialisation"), std::string::npos)
             << c.name << ": nothing else of the start-up runs";
     }
+}
+
+// The tour signs in with the demo account, pictures each window it passes and ends with 0; a
+// sign-in that never gets through ends it with 1 and the reason.
+TEST_F(ExecutableTest, TheSnapshotTourPicturesEachWindowAndSaysWhenAStepFails) {
+    const fs::path bundle = copyResources();
+    const fs::path shots = tmp / "shots";
+    auto program = launch(bundle, {"--snapshots", shots.string()});
+    ASSERT_TRUE(program->started());
+    auto status = program->waitForExit(60);
+    ASSERT_TRUE(status) << program->errorOutput();
+    EXPECT_EQ(*status, 0) << program->errorOutput();
+    for (const char* name : {"login.png", "main-view.png"})
+        EXPECT_GT(fs::exists(shots / name) ? fs::file_size(shots / name) : 0u, 100u) << name;
+
+    // The demo user's password no longer works: the tour stops at the login view.
+    auto demo = platform::Value::readPropertyListFile(bundle / "engine" / "demo.plist");
+    ASSERT_TRUE(demo);
+    platform::Value users = (*demo)["users"];
+    platform::Value alice = users[0];
+    alice.setObject("password", platform::Value("changed"));
+    auto list = *users.array();
+    list[0] = alice;
+    demo->setObject("users", platform::Value(list));
+    ASSERT_TRUE(demo->writePropertyListFile(bundle / "engine" / "demo.plist"));
+    fs::remove_all(tmp / "home");
+    fs::remove_all(tmp / "config");
+    fs::remove_all(tmp / "data");
+    const fs::path failed = tmp / "failed";
+    program = launch(bundle, {"--snapshots", failed.string()});
+    status = program->waitForExit(90);
+    ASSERT_TRUE(status) << program->errorOutput();
+    EXPECT_EQ(*status, 1);
+    EXPECT_NE(program->errorOutput().find("Snapshot tour failed: the sign-in"), std::string::npos)
+        << program->errorOutput();
+    EXPECT_TRUE(fs::exists(failed / "login.png"));
+    EXPECT_FALSE(fs::exists(failed / "main-view.png"));
 }
 
 TEST_F(ExecutableTest, StartsInitialisesTheEngineAndEndsCleanlyOnASignal) {

@@ -122,6 +122,8 @@ public:
     void e911provisioningSucceed(bool succeeded) override;
     void doe911ThenLaunchApp();
     void launchMain();
+    // Makes the main window's call entry field first responder with the selection it had.
+    void setCallEntryFieldFocus();
     // The intro video has ended: the engine starts with the signed-in name.
     void videoFinishedPlaying(platform::Object* sender);
     // The diagnostic-logging notice, 2 s after the engine was asked to start while logging

@@ -6,6 +6,7 @@
 #include "app/core/SheetsTracker.h"
 #include "app/main_window/DialpadWindowController.h"
 #include "app/main_window/MainAppWindow.h"
+#include "app/main_window/PrimaryModuleController.h"
 #include "app/messaging/FileTransferWindowController.h"
 #include "app/messaging/IMWindowController.h"
 #include "app/messaging/PresenceRequestWindowController.h"
@@ -219,6 +220,7 @@ bool AppController::applicationShouldLogout(bool isLogout) {
     auto& startup = StartupService::instance();
     if (!startup.started())
         return true;
+    PrimaryModuleController::sharedController().clearSuggestion();
     const auto phone = startup.phoneService();
     const auto conversations = _conversationService
                                    ? _conversationService
@@ -356,6 +358,9 @@ void AppController::shutdown() {
     if (DialpadWindowController::dialpadExist())
         DialpadWindowController::sharedController().close();
     saveMainWindowSettings();
+    auto& primary = PrimaryModuleController::sharedController();
+    primary.saveUserInterfaceStateUsingOVSettings();
+    primary.cleanup();
     _forceShutDown = true;
 
     // Closing a chat window does not take it out of the register while _forceShutDown is set.

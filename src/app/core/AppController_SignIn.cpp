@@ -529,6 +529,7 @@ void AppController::launchMain() {
     FunctionModuleController::sharedController().setup();
     if (_appWindow)
         _appWindow->displayMain();
+    setCallEntryFieldFocus();
     CallModuleController::sharedController().setupServices();
     if (_appWindow) {
         if (featureOn("allow_main_window_resize"))
@@ -556,6 +557,10 @@ void AppController::launchMain() {
     if (_appWindow)
         _appWindow->applyAlwaysOnTopSetting();
     center.postNotificationName("PhoneServiceStarted", this);
+}
+
+void AppController::setCallEntryFieldFocus() {
+    PrimaryModuleController::sharedController().focusCallEntryField();
 }
 
 void AppController::prepareAccounts() {

@@ -40,8 +40,6 @@ using platform::Point;
 using platform::Rect;
 using platform::Size;
 
-const std::string_view QXDragDropContactType = "QXDragDropContactType";
-
 namespace {
 
 constexpr std::string_view kLocationTopLeftKey = "mainPhone.locationTopLeft";

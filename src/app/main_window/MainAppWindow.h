@@ -19,10 +19,6 @@ namespace platform {
 class Menu;
 }
 
-// The pasteboard type of a drag of contacts out of a contact list. The source declares only
-// this type with empty data; targets read the contacts from the source's data source.
-extern const std::string_view QXDragDropContactType;
-
 // The one main phone window: a collection window whose named views follow the application's
 // states (splash, login, importing, the signed-in module stack, the E911 and intro-video
 // views). It is assembled from the brand dictionary when the main menu's interface definition

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "engine/OVCallEntryModel.h"
+#include "engine/PhoneService.h"
 #include "platform/foundation/Object.h"
 #include "platform/graphics/AttributedString.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/Responder.h"
+#include "platform/kit/TableView.h"
 #include "platform/kit/View.h"
+#include "widgets/QXSearchField.h"
 
 #include <memory>
 #include <optional>
@@ -12,35 +18,122 @@
 
 class ConversationService;
 class OVSelfPresence;
+class QXBezierComboButton;
+namespace platform {
+class Button;
+class MenuItem;
+class Notification;
+class TextField;
+class TextView;
+class Timer;
+} // namespace platform
 
-// The main window's primary module (call entry field, own presence, message area). So far only
-// the view the main window stacks under the brand module name "primary".
-class PrimaryModuleController : public platform::Object {
+// The main window's primary module: the call entry field with its suggestions and redial
+// drop-down, the dial button and the default call action, the message area under them and the
+// account-for-calls line. The field keeps no number of its own: what is typed goes to the
+// engine's number-entry model and the engine's echo is what the field shows.
+class PrimaryModuleController : public platform::Object,
+                                public platform::ActionTarget,
+                                public QXSearchFieldFilterDelegate,
+                                public platform::TableViewDataSource,
+                                public platform::MenuDelegate,
+                                public OVCallEntryModelPro,
+                                public OVNumberEntryModelPro,
+                                public OVAutoCompleteModelPro,
+                                public OVConversationServicePro,
+                                public OVDialPlanServicePro {
 public:
-    // Made on first use.
+    PrimaryModuleController();
+    ~PrimaryModuleController() override;
+
+    // Made on first use, with its interface definition "PrimaryModule" loaded.
     static PrimaryModuleController& sharedController();
     static void releaseSharedController();
 
-    // The module's view, made on first use; its height is the module's starting height.
+    // The module's view (the stack of the call-entry area, the message area and what else is
+    // shown), for the main window's module stack.
     std::shared_ptr<platform::View> theView();
-    // Takes the engine's services into use once the engine has started; counted so far.
-    void setup() { ++_setupCount; }
+    // Takes the engine's services and models into use once the engine has started.
+    void setup();
     int setupCount() const { return _setupCount; }
+    // Lets the engine go again, at logout and shutdown.
+    void cleanup();
+    // "ApplicationNotification": with ApplicationReady, the saved state is restored.
+    void applicationEvent(const platform::Notification& notification);
     // The title of the presence menu item of that status, none for a status it has no item
     // for.
     std::optional<std::string> getPresenceMessage(int status) const;
 
-    // The message area under the call entry (PrimaryModuleController_MessageArea.cpp): the
-    // text shown there, an empty text hiding the area. Its links carry action names.
+    // Outlets, set by the interface definition.
+    void setOutlets(std::shared_ptr<platform::View> cefView, std::shared_ptr<QXSearchField> cef,
+                    std::shared_ptr<QXBezierComboButton> dialButton,
+                    std::shared_ptr<platform::View> messageView,
+                    std::shared_ptr<platform::TextView> messageTextView,
+                    std::shared_ptr<platform::Button> dismissMessageButton,
+                    std::shared_ptr<platform::TextField> accountInUseTextField);
+    // The call entry field, nullptr before the definition was loaded.
+    QXSearchField* getCallEntryField() const { return _cef.get(); }
+    QXBezierComboButton* dialButton() const { return _ibDialButton.get(); }
+    platform::Menu* dialMenu() const { return _ibDialMenu.get(); }
+    platform::TextField* accountInUseTextField() const { return _accountInUseTextField.get(); }
+    platform::View* messageView() const { return _messageView.get(); }
+    const std::vector<std::shared_ptr<platform::View>>& views() const { return _views; }
+
+    // The module's view stack, top to bottom; the module's height is the sum of theirs.
+    void addView(const std::shared_ptr<platform::View>& view, long index);
+    void removeView(const std::shared_ptr<platform::View>& view);
+    void adjustHeightForView(platform::View& view, double height);
+
+    // The message area under the call entry: the text shown there, an empty text hiding the
+    // area (the first time only after 2 seconds). Its links carry action names.
     void setStatusMessage(const platform::AttributedString& message);
     const platform::AttributedString& statusMessage() const { return _statusMessage; }
-    // A link of the message was clicked: "viewAccount" opens the account preferences,
-    // "retryAccount" retries the failed accounts, "retryDeskphone" connects the deskphone
-    // again, "configureDeskphone" opens the device preferences. False for other names.
-    bool statusMessageLinkClicked(std::string_view action);
+    void dismissMessage(platform::Object* sender);
+    // A link of the message was clicked; handled whatever it names: "viewAccount" opens the
+    // account preferences, "retryAccount" retries the failed accounts, "retryDeskphone"
+    // connects the deskphone again, "configureDeskphone" opens the device preferences and
+    // "findFriends" asks the hosted service to find friends.
+    bool statusMessageLinkClicked(std::string_view link);
 
-    // Toolbar and menu commands of the module (its controls come with the main window); so far
-    // each is recorded by its action name, in order. The last three are spelled so.
+    // The accounts changed: the account-for-calls line is refreshed.
+    void accountChanged();
+    // A menu item of the account options chose the account for calls (none: automatic).
+    void toggleAccountForCall(platform::MenuItem* item);
+
+    // Calls.
+    void call(int kind);
+    void callParticipant(platform::Object* sender);
+    void redial(platform::Object* sender);
+    int redialRequests() const { return _redialRequests; }
+    int defaulCallMethod() const { return _defualtCallMethod; }
+    void contextSetAudioCallAsDefault(platform::Object* sender);
+    void contextSetVideoCallAsDefault(platform::Object* sender);
+    void contextSetConferenceCallAsDefault(platform::Object* sender);
+    void contextCall(platform::MenuItem* item);
+    // Closes the suggestions and tells the engine so.
+    void clearSuggestion();
+    void restoreUserInterfaceStateUsingOVSettings();
+    void saveUserInterfaceStateUsingOVSettings() {}
+    // Converts the old "mainPhone.videoCallAsDefault" choice, once.
+    void loadUserSetting();
+    // Makes the call entry field first responder with the selection it had.
+    void focusCallEntryField();
+
+    // The engine models, null outside a session.
+    const std::shared_ptr<OVCallEntryModel>& callEntryModel() const { return _callEntryModel; }
+    const std::shared_ptr<OVNumberEntryModel>& numberEntryModel() const {
+        return _numberEntryModel;
+    }
+    const std::shared_ptr<OVAutoCompleteModel>& autoCompleteModel() const {
+        return _autoCompleteModel;
+    }
+    const std::vector<std::shared_ptr<OVAutoCompleteItem>>& suggestions() const {
+        return _cefSuggestions;
+    }
+
+    // Toolbar and menu commands of the module whose controls come with later parts of the
+    // main window; so far each is recorded by its action name, in order. The last three are
+    // spelled so.
     void toggleDialpad(platform::Object* sender);
     void toggleSpeakerPhone(platform::Object* sender);
     void toggleVideo(platform::Object* sender);
@@ -55,31 +148,79 @@ public:
     // The own presence changed: the presence control follows it.
     void selfPresenceChanged(const std::shared_ptr<OVSelfPresence>& presence);
     const std::shared_ptr<OVSelfPresence>& selfPresence() const { return _selfPresence; }
-    // The accounts changed: what depends on them is refreshed; counted so far.
-    void accountChanged() { ++_accountChangedCount; }
-    int accountChangedCount() const { return _accountChangedCount; }
     // The engine's conversation service the module places calls through (null before the
     // engine has one).
     std::shared_ptr<ConversationService> conversationService() const;
-
-    // Calls what the call entry field holds, or the last number again (the field comes with
-    // the main window's module); so far each request is counted.
-    void callParticipant(platform::Object* participant);
-    void redial(platform::Object* sender);
-    int callRequests() const { return _callRequests; }
-    int redialRequests() const { return _redialRequests; }
     // Whether the custom-presence sheet is on the screen.
     bool customPresenceSheetVisible() const { return _customPresenceSheetVisible; }
     void setCustomPresenceSheetVisible(bool visible) { _customPresenceSheetVisible = visible; }
 
+    // ActionTarget: the dial button and the menu items.
+    bool tryToPerform(std::string_view action, platform::Object* sender) override;
+    bool respondsToAction(std::string_view action) const override;
+
+    // The call entry field.
+    std::optional<bool> keyPressed(const platform::Event& event) override;
+    std::optional<bool> keyReleased(const platform::Event& event) override;
+    void textDidChange(const platform::Notification& notification) override;
+    void clearPressed() override;
+    void textFieldGotFocus(QXTextField& field) override;
+    void textFieldLostFocus(QXTextField& field) override;
+    void rowEntryPicked(long row) override;
+    void rowEntryDoubleClicked(long row) override;
+    void dropDownMenuWillShowMenu(QXTextField& field, platform::Menu& menu) override;
+    long numberOfRowsInTableView(platform::TableView& tableView) override;
+    platform::Value tableViewObjectValueForTableColumn(platform::TableView& tableView,
+                                                       platform::TableColumn* column,
+                                                       long row) override;
+
+    // The engine.
+    void ovmdNumberEntryPropertyChanged(const std::string& propertyName) override;
+    void ovmdNumberEntryFocusRequested(OVNumberEntryModel& model) override;
+    void ovmdNumberEntryTextSelectionStateRequested(int state) override;
+    void ovmdNumberEntryUpdateTextSelectionState(int state, long start, long length) override;
+    void ovmdAutoCompletePropertyChanged(const std::string& propertyName) override;
+    void ovmdAutoCompleteListCollectionChanged() override;
+    void newConversationAllowed(bool allowed) override;
+
 private:
-    int _callRequests = 0;
-    int _redialRequests = 0;
-    bool _customPresenceSheetVisible = false;
+    static constexpr std::string_view kDialKeys = "0123456789*#";
+    void setDefaultCallAction(int value);
+    void layoutViews();
+    void setModuleHeight(double height);
+    void displayMessage();
+    void styleFieldAndButton();
+    std::shared_ptr<SettingBlock> defaultCallActionSetting() const;
+
     std::shared_ptr<platform::View> _theView;
+    std::shared_ptr<platform::View> _cefView;
+    std::shared_ptr<QXSearchField> _cef;
+    std::shared_ptr<QXBezierComboButton> _ibDialButton;
+    std::shared_ptr<platform::Menu> _ibDialMenu;
+    std::shared_ptr<platform::View> _messageView;
+    std::shared_ptr<platform::TextView> _messageTextView;
+    std::shared_ptr<platform::Button> _dismissMessageButton;
+    std::shared_ptr<platform::TextField> _accountInUseTextField;
+    std::vector<std::shared_ptr<platform::View>> _views;
+
+    std::vector<std::shared_ptr<OVAutoCompleteItem>> _cefSuggestions;
+    int _defualtCallMethod = 0;
+    std::shared_ptr<OVCallEntryModel> _callEntryModel;
+    std::shared_ptr<OVNumberEntryModel> _numberEntryModel;
+    std::shared_ptr<OVAutoCompleteModel> _autoCompleteModel;
+    std::shared_ptr<DialPlanService> _dialPlanService;
+    std::shared_ptr<PhoneService> _phoneService;
+    std::shared_ptr<ConversationService> _conversationService;
+    std::shared_ptr<CallHistoryService> _callHistoryService;
+    std::shared_ptr<AccountService> _accountService;
+
     platform::AttributedString _statusMessage;
+    bool _firstStatusMessageReset = true;
+    std::shared_ptr<platform::Timer> _messageTimer;
+
+    int _redialRequests = 0;
+    int _setupCount = 0;
+    bool _customPresenceSheetVisible = false;
     std::vector<std::string> _performedCommands;
     std::shared_ptr<OVSelfPresence> _selfPresence;
-    int _accountChangedCount = 0;
-    int _setupCount = 0;
 };

@@ -310,10 +310,12 @@ TEST_F(PhoneStatusMessageTest, TheMessageLinksCarryOutTheirActions) {
     EXPECT_TRUE(area.statusMessageLinkClicked("viewAccount"));
     EXPECT_TRUE(area.statusMessageLinkClicked("retryAccount"));
     EXPECT_TRUE(area.statusMessageLinkClicked("configureDeskphone"));
-    EXPECT_FALSE(area.statusMessageLinkClicked("somethingElse"));
+    EXPECT_TRUE(area.statusMessageLinkClicked("app:findFriends"));
+    EXPECT_TRUE(area.statusMessageLinkClicked("somethingElse"))
+        << "a click on any link is handled, even one that does nothing";
     EXPECT_EQ(target.actions,
-              (std::vector<std::string>{
-                  "openPreferenceAccountTab:", "retryAccounts:", "openPreferenceDeviceTab:"}));
+              (std::vector<std::string>{"openPreferenceAccountTab:", "retryAccounts:",
+                                        "openPreferenceDeviceTab:", "findFriends:"}));
     platform::WindowServer::shared().setChainTail({});
 
     const auto deskphone = engine().phoneService()->getDeskphoneService();

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/foundation/RunLoop.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+class Window;
+}
+
+// The headless tour (`lumiq --headless --snapshots DIR`): once the application has launched it
+// waits for the login view, signs in with the demo account, waits for the main view, and writes
+// a picture of each window and view on the way, one PNG named after it. It ends the application
+// with status 0, or 1 after logging the step that failed.
+class SnapshotTour {
+public:
+    explicit SnapshotTour(std::filesystem::path folder, platform::TimeInterval stepTimeout = 30);
+    ~SnapshotTour();
+
+    // Starts polling the application on the main run loop.
+    void start();
+    // The files written so far, in order.
+    const std::vector<std::filesystem::path>& written() const { return _written; }
+    // Why the tour stopped, once it failed.
+    const std::optional<std::string>& failure() const { return _failure; }
+    bool finished() const { return _finished; }
+
+    // The demo account the tour signs in with.
+    static constexpr const char* demoUser = "alice";
+    static constexpr const char* demoPassword = "wonderland";
+
+private:
+    enum class Stage { waitForLogin, waitForMainView, done };
+    void poll();
+    bool snapshot(platform::Window& window, const std::string& name);
+    void fail(std::string reason);
+    void finish();
+
+    std::filesystem::path _folder;
+    platform::TimeInterval _stepTimeout;
+    platform::TimeInterval _stepStarted = 0;
+    Stage _stage = Stage::waitForLogin;
+    std::shared_ptr<platform::Timer> _timer;
+    std::vector<std::filesystem::path> _written;
+    std::optional<std::string> _failure;
+    bool _finished = false;
+};
