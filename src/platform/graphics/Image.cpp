@@ -19,8 +19,10 @@ namespace platform {
 namespace {
 
 std::map<std::string, std::shared_ptr<Image>, std::less<>>& imageCache() {
-    static std::map<std::string, std::shared_ptr<Image>, std::less<>> cache;
-    return cache;
+    // Never destroyed: views torn down by static destruction at exit take their images out of
+    // it, in whatever order that destruction runs.
+    static auto* cache = new std::map<std::string, std::shared_ptr<Image>, std::less<>>();
+    return *cache;
 }
 
 struct ByteReader {
