@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <dlfcn.h>
+#include <memory>
 #include <thread>
 
 // Xlib last: its macros (None, Bool, Status) must not reach the other headers.
@@ -63,17 +64,8 @@ private:
 
 class SessionCyclesTest : public SignInTest {
 protected:
-    static void SetUpTestSuite() {
-        server = new sdltest::Xvfb();
-        if (!server->start(why)) {
-            delete server;
-            server = nullptr;
-        }
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
+    static void SetUpTestSuite() { server = sdltest::Xvfb::started(why); }
+    static void TearDownTestSuite() { server.reset(); }
 
     void SetUp() override {
         SignInTest::SetUp();
@@ -119,7 +111,7 @@ protected:
         return nullptr;
     }
 
-    static inline sdltest::Xvfb* server = nullptr;
+    static inline std::unique_ptr<sdltest::Xvfb> server;
     static inline std::string why;
     FakeInput input;
     std::optional<foundation_test::ScopedEnv> display;

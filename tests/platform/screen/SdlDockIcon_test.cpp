@@ -93,9 +93,7 @@ std::shared_ptr<platform::Image> filled(int width, int height, Color color) {
 class SdlDockIcon : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        server = std::make_unique<sdltest::Xvfb>();
-        if (!server->start(why))
-            server.reset();
+        server = sdltest::Xvfb::started(why);
     }
     static void TearDownTestSuite() { server.reset(); }
 

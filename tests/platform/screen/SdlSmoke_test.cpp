@@ -17,6 +17,7 @@
 #include <array>
 #include <cstring>
 #include <dlfcn.h>
+#include <memory>
 #include <vector>
 
 // Xlib last: it defines macros (None, Bool, Status) that other headers must not see.
@@ -175,17 +176,8 @@ struct XClient {
 
 class SdlSmoke : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        server = new sdltest::Xvfb();
-        if (!server->start(why)) {
-            delete server;
-            server = nullptr;
-        }
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
+    static void SetUpTestSuite() { server = sdltest::Xvfb::started(why); }
+    static void TearDownTestSuite() { server.reset(); }
 
     void SetUp() override {
         if (!server)
@@ -222,7 +214,7 @@ protected:
         sdltest::runUntil([] { return false; }, 0.2);
     }
 
-    static inline sdltest::Xvfb* server = nullptr;
+    static inline std::unique_ptr<sdltest::Xvfb> server;
     static inline std::string why;
     std::optional<ScopedEnv> displayEnv;
     std::optional<ScopedEnv> driverEnv;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 
@@ -16,6 +17,13 @@ public:
     // Starts the server and waits until it takes connections; false with the reason in `why`
     // when it cannot be started.
     bool start(std::string& why);
+    // A started server for a test suite, or null with the reason in `why`.
+    static std::unique_ptr<Xvfb> started(std::string& why) {
+        auto server = std::make_unique<Xvfb>();
+        if (!server->start(why))
+            server.reset();
+        return server;
+    }
     void stop();
     bool running() const { return pid_ > 0; }
     // ":N"
