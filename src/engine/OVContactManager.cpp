@@ -232,10 +232,11 @@ ContactConfig OVContactManager::configFor(const ContactRecord& record,
         presenceSubscription ? OVPresenceStatus::statusOffline : OVPresenceStatus::statusNone;
     if (presenceSubscription && session_) {
         for (const auto& [address, presence] : session_->provisionedPresence) {
+            const std::string& provisioned = address;
             const bool shared =
                 std::any_of(record.fields.begin(), record.fields.end(), [&](const auto& field) {
                     return contact_files::roleOfField(field.first) == std::string_view("address") &&
-                           OVEntity::sameAddress(field.second, address);
+                           OVEntity::sameAddress(field.second, provisioned);
                 });
             if (shared) {
                 config.presenceStatus = presence.first;

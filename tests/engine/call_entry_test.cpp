@@ -62,7 +62,7 @@ protected:
     }
     static void addContact(std::string name,
                            std::vector<std::pair<std::string, std::string>> fields) {
-        ContactRecord record{std::move(name), std::move(fields), {}};
+        ContactRecord record{std::move(name), std::move(fields), {}, {}};
         const auto added = phone()->getContactManager()->importRecords({record}, false, false);
         ASSERT_EQ(std::get<int>(added), 1);
     }

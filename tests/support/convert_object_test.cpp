@@ -59,7 +59,8 @@ TEST(ConvertObjectIntoSubclass, KeepsEveryFieldZeroesTheNewOnesAndInitializes) {
 
     std::shared_ptr<Tile> tile = ConvertObjectIntoSubclass<Tile>(shape);
     ASSERT_TRUE(tile);
-    EXPECT_EQ(typeid(*tile), typeid(Tile));
+    const Shape& converted = *tile;
+    EXPECT_EQ(typeid(converted), typeid(Tile));
     EXPECT_EQ(tile->sides, 6);
     EXPECT_EQ(tile->name, "hexagon");
     EXPECT_EQ(tile->points, (std::vector<int>{1, 2, 3}));

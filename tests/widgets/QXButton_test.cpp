@@ -16,7 +16,6 @@ const Color kGreen(0, 1, 0, 1);
 const Color kBlue(0, 0, 1, 1);
 const Color kGrey(0.5, 0.5, 0.5, 1);
 const Color kWhite(1, 1, 1, 1);
-const Color kBlack(0, 0, 0, 1);
 
 std::shared_ptr<QXButton> buttonOfType(int type, Rect frame = Rect(0, 0, 60, 30)) {
     auto button = std::make_shared<QXButton>(frame);

@@ -264,7 +264,7 @@ protected:
 
 TEST_F(AnimatedCollectionTest, RemovalFadesOutThenEndsAsAnImmediateRemoval) {
     const auto expected = expectedAfter(
-        [this](QXCollectionView& view, Item&) { view.removeItem(view.findItemWithTag("middle")); });
+        [](QXCollectionView& view, Item&) { view.removeItem(view.findItemWithTag("middle")); });
     collection->setAnimate(true);
     const auto real = middle->view();
     collection->removeItem(middle);

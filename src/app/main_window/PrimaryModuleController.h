@@ -22,7 +22,7 @@ class QXBezierComboButton;
 namespace platform {
 class Button;
 class MenuItem;
-class Notification;
+struct Notification;
 class TextField;
 class TextView;
 class Timer;

@@ -349,7 +349,9 @@ std::vector<std::vector<Point>> BezierPath::flattened() const {
                 std::hypot(e.points[0].x - last.x, e.points[0].y - last.y) +
                 std::hypot(e.points[1].x - e.points[0].x, e.points[1].y - e.points[0].y) +
                 std::hypot(e.points[2].x - e.points[1].x, e.points[2].y - e.points[1].y);
-            const int steps = std::clamp(static_cast<int>(length / 2), 8, 128);
+            // Clamped as a double: a curve out at infinity (or NaN) has no int length.
+            const double wanted = length / 2;
+            const int steps = wanted >= 128 ? 128 : wanted > 8 ? static_cast<int>(wanted) : 8;
             for (int i = 1; i <= steps; ++i)
                 polygons.back().push_back(
                     cubicAt(last, e.points[0], e.points[1], e.points[2], double(i) / steps));

@@ -97,7 +97,8 @@ TEST_F(URLEntryTest, ALinkBecomesTheDeferredCommandOfItsKind) {
         controller.getUrl(c.url);
         const auto command = controller.deferredCommand();
         ASSERT_NE(command, nullptr) << c.url;
-        EXPECT_EQ(typeid(*command), c.type) << c.url;
+        const DeferredCommand& made = *command;
+        EXPECT_EQ(typeid(made), c.type) << c.url;
         EXPECT_EQ(command->target(), c.target);
         EXPECT_TRUE(command->isWaiting()) << "the engine has not started";
     }

@@ -2,6 +2,7 @@
 #include "platform/graphics/BezierPath.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace platform;
 using graphics_test::Canvas;
@@ -18,6 +19,21 @@ BezierPath nestedSquares() {
 }
 
 } // namespace
+
+// Brand outlines can put control points at infinity or NaN; hit-testing such a curve must
+// still answer (its length is no number of flattening steps).
+TEST(BezierPath, CurvesOutAtInfinityOrNaNCanBeHitTested) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const Point far : {Point(inf, 0), Point(-inf, inf), Point(nan, 1), Point(1e308, -1e308)}) {
+        BezierPath path;
+        path.moveToPoint({0, 0});
+        path.curveToPoint({10, 10}, far, {10, 0});
+        path.closePath();
+        path.containsPoint({5, 5});
+        EXPECT_FALSE(path.containsPoint({50, 50}));
+    }
+}
 
 TEST(BezierPath, WindingRulesDecideWhetherTheInnerSquareIsInside) {
     BezierPath path = nestedSquares();
