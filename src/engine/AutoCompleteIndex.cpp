@@ -25,7 +25,8 @@ CREATE TABLE IF NOT EXISTS call_history_terms (
     term TEXT NOT NULL,
     call_id INTEGER NOT NULL REFERENCES call_history (id) ON DELETE CASCADE
 );
-CREATE INDEX IF NOT EXISTS call_history_terms_by_term ON call_history_terms (owner, term);
+DROP INDEX IF EXISTS call_history_terms_by_term;
+CREATE INDEX IF NOT EXISTS call_history_terms_by_prefix ON call_history_terms (owner, term, call_id);
 CREATE TEMP TABLE IF NOT EXISTS contact_terms (
     term TEXT NOT NULL,
     entity_id INTEGER NOT NULL,
@@ -69,6 +70,9 @@ std::string lowered(std::string_view text) {
 bool isWordByte(unsigned char c) {
     return std::isalnum(c) || c >= 0x80;
 }
+
+// Matching history terms from which walking the history newest first beats sorting them.
+constexpr long long kManyMatches = 400;
 
 // The end of a prefix range: every text starting with `prefix` sorts below it (no byte of
 // UTF-8 text is 0xFF).
@@ -287,37 +291,55 @@ std::optional<long long> AutoCompleteIndex::addCall(const CallHistoryRecord& rec
     if (!impl_ || !impl_->exec("BEGIN;")) {
         return std::nullopt;
     }
+    const auto id = insertCall(record);
+    // The call and its terms are written together or not at all.
+    impl_->exec(id ? "COMMIT;" : "ROLLBACK;");
+    return id;
+}
+
+bool AutoCompleteIndex::addCalls(const std::vector<CallHistoryRecord>& records) {
+    if (!impl_ || !impl_->exec("BEGIN;")) {
+        return false;
+    }
+    const bool ok = std::all_of(records.begin(), records.end(), [this](const CallHistoryRecord& r) {
+        return insertCall(r).has_value();
+    });
+    impl_->exec(ok ? "COMMIT;" : "ROLLBACK;");
+    return ok;
+}
+
+std::optional<long long> AutoCompleteIndex::insertCall(const CallHistoryRecord& record) {
     auto& insert = impl_->statement(
         "INSERT INTO call_history (owner, address, display, address_type, entity_id, incoming, "
         "missed, video, started) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
-    bool ok = insert.use()
-                  .bind(1, owner_)
-                  .bind(2, record.address)
-                  .bind(3, record.display)
-                  .bind(4, static_cast<long long>(record.addressType))
-                  .bind(5, record.entityID)
-                  .bind(6, static_cast<long long>(record.incoming))
-                  .bind(7, static_cast<long long>(record.missed))
-                  .bind(8, static_cast<long long>(record.video))
-                  .bind(9, record.started)
-                  .done();
+    if (!insert.use()
+             .bind(1, owner_)
+             .bind(2, record.address)
+             .bind(3, record.display)
+             .bind(4, static_cast<long long>(record.addressType))
+             .bind(5, record.entityID)
+             .bind(6, static_cast<long long>(record.incoming))
+             .bind(7, static_cast<long long>(record.missed))
+             .bind(8, static_cast<long long>(record.video))
+             .bind(9, record.started)
+             .done()) {
+        return std::nullopt;
+    }
     const long long id = sqlite3_last_insert_rowid(impl_->db);
-    if (ok) {
-        auto terms = termsOf(record.display);
-        for (auto& term : termsOf(record.address)) {
-            terms.push_back(std::move(term));
-        }
-        std::sort(terms.begin(), terms.end());
-        terms.erase(std::unique(terms.begin(), terms.end()), terms.end());
-        auto& addTerm = impl_->statement(
-            "INSERT INTO call_history_terms (owner, term, call_id) VALUES (?1, ?2, ?3)");
-        for (const auto& term : terms) {
-            ok = ok && addTerm.use().bind(1, owner_).bind(2, term).bind(3, id).done();
+    auto terms = termsOf(record.display);
+    for (auto& term : termsOf(record.address)) {
+        terms.push_back(std::move(term));
+    }
+    std::sort(terms.begin(), terms.end());
+    terms.erase(std::unique(terms.begin(), terms.end()), terms.end());
+    auto& addTerm = impl_->statement(
+        "INSERT INTO call_history_terms (owner, term, call_id) VALUES (?1, ?2, ?3)");
+    for (const auto& term : terms) {
+        if (!addTerm.use().bind(1, owner_).bind(2, term).bind(3, id).done()) {
+            return std::nullopt;
         }
     }
-    // The call and its terms are written together or not at all.
-    impl_->exec(ok ? "COMMIT;" : "ROLLBACK;");
-    return ok ? std::optional<long long>(id) : std::nullopt;
+    return id;
 }
 
 std::vector<CallHistoryRecord> AutoCompleteIndex::recentCalls(int limit, bool outgoingOnly,
@@ -398,20 +420,35 @@ std::vector<SuggestionRecord> AutoCompleteIndex::suggestions(std::string_view te
     }
     contacts.use();
 
-    auto& history =
-        impl_->statement("SELECT h.address, h.display, h.address_type, MAX(h.started) AS last "
-                         "FROM call_history_terms t JOIN call_history h ON h.id = t.call_id "
-                         "WHERE t.owner = ?1 AND t.term >= ?2 AND t.term < ?3 "
-                         "GROUP BY h.address ORDER BY last DESC LIMIT ?4");
-    history.use()
-        .bind(1, owner_)
-        .bind(2, key)
-        .bind(3, rangeEnd(key))
-        .bind(4, static_cast<long long>(limit) * 4);
+    // History addresses, most recently used first. Few matching calls are grouped by address
+    // and sorted; many (a scheme or a digit run every address shares) are found faster by
+    // walking the history newest first until enough addresses have turned up.
+    auto& count = impl_->statement("SELECT count(*) FROM (SELECT 1 FROM call_history_terms "
+                                   "WHERE owner = ?1 AND term >= ?2 AND term < ?3 LIMIT ?4)");
+    count.use().bind(1, owner_).bind(2, key).bind(3, rangeEnd(key)).bind(4, kManyMatches);
+    const bool many = count.row() && count.integer(0) >= kManyMatches;
+    count.use();
+    auto& history = impl_->statement(
+        many ? "SELECT h.address, h.display, h.address_type, h.started FROM call_history h "
+               "WHERE h.owner = ?1 AND +h.id IN (SELECT call_id FROM call_history_terms "
+               "WHERE owner = ?1 AND term >= ?2 AND term < ?3) "
+               "ORDER BY h.started DESC, h.id DESC"
+             : "SELECT h.address, h.display, h.address_type, MAX(h.started) AS last "
+               "FROM call_history_terms t JOIN call_history h ON h.id = t.call_id "
+               "WHERE t.owner = ?1 AND t.term >= ?2 AND t.term < ?3 "
+               "GROUP BY h.address ORDER BY last DESC LIMIT ?4");
+    history.use().bind(1, owner_).bind(2, key).bind(3, rangeEnd(key));
+    if (!many) {
+        history.bind(4, static_cast<long long>(limit) * 4);
+    }
+    std::set<std::string> seenAddresses;
     int fromHistory = 0;
     while (fromHistory < limit && history.row()) {
         SuggestionRecord record;
         record.address = history.text(0);
+        if (many && !seenAddresses.insert(record.address).second) {
+            continue; // an older call of an address already looked at
+        }
         record.displayName = history.text(1);
         // A contact's address is offered once, as the contact.
         if (!matchesAll(record.displayName, record.address) ||

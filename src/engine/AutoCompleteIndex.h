@@ -68,6 +68,8 @@ public:
 
     // Appends a call to the owner's history; its id, or nullopt when it could not be written.
     std::optional<long long> addCall(const CallHistoryRecord& record);
+    // Appends calls in one transaction: all of them are written, or none (false).
+    bool addCalls(const std::vector<CallHistoryRecord>& records);
     // The owner's calls, newest first; outgoing only when asked, one per address when
     // `distinctAddresses`.
     std::vector<CallHistoryRecord> recentCalls(int limit, bool outgoingOnly,
@@ -82,6 +84,7 @@ public:
     static std::vector<std::string> termsOf(std::string_view text);
 
 private:
+    std::optional<long long> insertCall(const CallHistoryRecord& record);
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::string owner_;

@@ -163,6 +163,35 @@ TEST_F(CallEntryTest, SuggestionsComeFromContactsAndHistoryContactsFirst) {
     EXPECT_FALSE(listener.suggestions->getIsAutoCompleteShown());
 }
 
+TEST_F(CallEntryTest, ALongHistoryOffersItsMostRecentAddressesEachOnce) {
+    // Hundreds of calls under one word: the addresses come newest first, each once however
+    // often it was called, with the name of its latest call, and the contact's address is
+    // still left to the contact.
+    addContact("Ann Acme", {{"softphone", "sip:desk7@acme.example"}});
+    std::vector<CallHistoryRecord> calls;
+    for (int i = 0; i < 600; ++i) {
+        CallHistoryRecord call;
+        call.address = "sip:desk" + std::to_string(i % 40) + "@acme.example";
+        call.display = "Acme " + std::to_string(i);
+        call.started = 1000 + i;
+        calls.push_back(call);
+    }
+    auto& index = phone()->autoCompleteIndex();
+    ASSERT_TRUE(index.addCalls(calls));
+
+    listener.entry->setNumberEntered("acme");
+    settle();
+    const auto got = listed();
+    ASSERT_EQ(got.size(), 1u + OVAutoCompleteModel::maximumSuggestions);
+    EXPECT_EQ(got[0], "Ann Acme <desk7@acme.example>");
+    // The last call went to desk39 (i = 599), the one before to desk38, and so on.
+    EXPECT_EQ(got[1], "Acme 599 <desk39@acme.example>");
+    EXPECT_EQ(got[2], "Acme 598 <desk38@acme.example>");
+    EXPECT_EQ(std::count_if(got.begin(), got.end(),
+                            [](const std::string& s) { return s.find("<desk7@") != s.npos; }),
+              1);
+}
+
 TEST_F(CallEntryTest, ReturnPlacesACallOfTheDefaultKindAndEmptiesTheEntry) {
     const struct {
         long long defaultAction;
