@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "platform/foundation/BinaryPlistBytes.h"
 #include "platform/foundation/TestSupport.h"
 #include "platform/foundation/Value.h"
 
@@ -62,6 +63,8 @@ TEST_F(ExecutableTest, ABundleWithoutAUsableBrandDictionaryEndsWithAFatalError) 
         {"not a property list", "this is not a property list\n"},
         {"root is not a dictionary",
          platform::Value(platform::Value::Array{"a", "b"}).toPropertyList()},
+        {"binary list with a NUL in a key", foundation_test::bplist::nulInKey()},
+        {"binary list with a date that is not a number", foundation_test::bplist::nanDate()},
     };
     for (const auto& c : cases) {
         const fs::path bundle = copyResources();
@@ -81,6 +84,45 @@ TEST_F(ExecutableTest, ABundleWithoutAUsableBrandDictionaryEndsWithAFatalError) 
             << program->errorOutput();
         EXPECT_EQ(program->errorOutput().find("Engine initialisation"), std::string::npos)
             << c.name << ": nothing else of the start-up runs";
+    }
+}
+
+// A settings file no reader could take is put aside and the program starts without it.
+TEST_F(ExecutableTest, AnUnreadableSettingsFileIsPutAsideAndTheProgramStarts) {
+    const struct {
+        const char* name;
+        std::string contents;
+    } cases[] = {
+        {"binary list with a NUL in a key", foundation_test::bplist::nulInKey()},
+        {"binary list with a date that is not a number", foundation_test::bplist::nanDate()},
+    };
+    const fs::path bundle = copyResources();
+    const auto identifier = platform::Value::readPropertyListFile(bundle / "Info.plist")
+                                ->objectForKey("CFBundleIdentifier");
+    for (const auto& c : cases) {
+        fs::remove_all(tmp / "config");
+        const fs::path settings = tmp / "config" / (identifier.stringValue() + ".plist");
+        writeFile(settings, c.contents);
+        auto program = launch(bundle);
+        ASSERT_TRUE(program->started());
+
+        ASSERT_TRUE(program->waitForOutput("Engine initialisation completed", kTimeout))
+            << c.name << "\n"
+            << program->errorOutput();
+        program->sendSignal(SIGTERM);
+        const auto status = program->waitForExit(kTimeout);
+
+        ASSERT_TRUE(status) << c.name << "\n" << program->errorOutput();
+        EXPECT_EQ(*status, 0) << c.name << "\n" << program->errorOutput();
+        EXPECT_NE(program->errorOutput().find("could not be read"), std::string::npos)
+            << c.name << "\n"
+            << program->errorOutput();
+        std::vector<fs::path> aside;
+        for (const auto& entry : fs::directory_iterator(settings.parent_path()))
+            if (entry.path().filename().string().find(".unreadable-") != std::string::npos)
+                aside.push_back(entry.path());
+        ASSERT_EQ(aside.size(), 1u) << c.name;
+        EXPECT_EQ(foundation_test::readFile(aside[0]), c.contents) << c.name;
     }
 }
 

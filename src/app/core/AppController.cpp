@@ -52,12 +52,21 @@ AppController* AppController::sharedAppController() {
 }
 
 const platform::Value& AppController::brandDict() {
+    std::string ignored;
+    return brandDict(ignored);
+}
+
+const platform::Value& AppController::brandDict(std::string& whyNot) {
     if (!_brandDictionary) {
         if (auto path = platform::Bundle::mainBundle().pathForResource("brand", "plist")) {
-            auto brand = platform::Value::readPropertyListFile(*path);
+            auto brand = platform::Value::readPropertyListFile(*path, &whyNot);
             if (brand && brand->isDictionary()) {
                 _brandDictionary = std::move(*brand);
+            } else if (brand) {
+                whyNot = "it holds no dictionary";
             }
+        } else {
+            whyNot = "the bundle has none";
         }
     }
     return _brandDictionary ? *_brandDictionary : platform::Value::null();
@@ -78,10 +87,11 @@ void AppController::moveSettingsFolder(const std::filesystem::path& oldFolder,
 }
 
 void AppController::awake() {
-    if (!brandDict().isDictionary()) {
+    std::string why;
+    if (!brandDict(why).isDictionary()) {
         // Every window is drawn from the brand dictionary, so there is nothing to show without
         // it. The original ended with status 0 here; a failure must not read as success.
-        platform::Log("FATAL ERROR: the brand dictionary (brand.plist) cannot be read");
+        platform::Logf("FATAL ERROR: the brand dictionary (brand.plist) cannot be read: %@", why);
         std::exit(EXIT_FAILURE);
     }
     platform::Application::sharedApplication().setDelegate(this);
@@ -120,7 +130,8 @@ void AppController::registerTransformers() {
     QXValueTransformers::registerTransformers();
     // The presence helpers draw the brand's icon set; they find it through this one.
     platform::ValueTransformer::setValueTransformer(
-        std::make_shared<PresenceStatusIconTransformer>(brandDict()), "PresenceStatusIconTransformer");
+        std::make_shared<PresenceStatusIconTransformer>(brandDict()),
+        "PresenceStatusIconTransformer");
     ContactOperations::instance();
     PabContactOperations::instance();
 }

@@ -81,8 +81,9 @@ public:
     static AppController* sharedAppController();
 
     // The bundle's "brand.plist", read on first use and kept; a null Value when it is missing
-    // or its root is not a dictionary.
+    // or its root is not a dictionary, with the reason in `whyNot`.
     const platform::Value& brandDict();
+    const platform::Value& brandDict(std::string& whyNot);
 
     // Copies the settings folder of an older version (under the preferences folder) to the
     // new place (under the application-support folder) when only the old one exists. The

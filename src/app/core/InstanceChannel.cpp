@@ -230,11 +230,13 @@ struct InstanceChannel::Impl {
                     return;
                 }
                 platform::Value reply;
-                if (auto value = platform::Value::fromPropertyList(connection->request)) {
+                std::string why;
+                if (auto value = platform::Value::fromPropertyList(connection->request, &why)) {
                     reply = live->handler(*value);
                 } else {
-                    platform::Log("A request from another start of the program was not readable");
-                    reply.setObject("refused", "the request is not a property list");
+                    platform::Logf(
+                        "A request from another start of the program was not readable: %@", why);
+                    reply.setObject("refused", "the request is not a property list (" + why + ")");
                 }
                 writeAll(connection->fd.get(),
                          reply.toPropertyList(platform::PropertyListFormat::Binary));

@@ -5,7 +5,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 
-
 namespace platform {
 
 namespace fs = std::filesystem;
@@ -122,26 +121,26 @@ void UserDefaults::load() {
     std::error_code code;
     if (!fs::exists(fs::symlink_status(file_, code)))
         return;
-    auto contents = files.contentsAtPath(file_);
-    std::optional<Value> parsed;
-    if (contents)
-        parsed = Value::fromPropertyList(std::string_view(*contents));
+    std::string why;
+    std::optional<Value> parsed = Value::readPropertyListFile(file_, &why);
     if (parsed && parsed->isDictionary()) {
         values_ = std::move(*parsed);
         return;
     }
+    if (parsed)
+        why = "it holds no dictionary";
     // Keep what the user had for inspection; starting over must not destroy it.
     const fs::path aside = asideName(file_, "unreadable");
     std::string error;
     if (files.moveItemAtPath(file_, aside, &error)) {
-        Logf("Warning: the settings file %@ could not be read; it was moved to %@ and the "
+        Logf("Warning: the settings file %@ could not be read (%@); it was moved to %@ and the "
              "settings start empty.",
-             file_.string(), aside.string());
+             file_.string(), why, aside.string());
     } else {
         writable_ = false;
-        Logf("Warning: the settings file %@ could not be read and could not be moved aside "
+        Logf("Warning: the settings file %@ could not be read (%@) and could not be moved aside "
              "(%@); settings will not be saved.",
-             file_.string(), error);
+             file_.string(), why, error);
     }
 }
 

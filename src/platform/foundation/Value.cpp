@@ -1,5 +1,6 @@
 #include "platform/foundation/Value.h"
 
+#include "platform/foundation/BinaryPropertyListReader.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Format.h"
 
@@ -497,29 +498,53 @@ bool Value::operator==(const Value& other) const {
     return storage_ == other.storage_;
 }
 
-std::optional<Value> Value::fromPropertyList(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max())
+std::optional<Value> Value::fromPropertyList(std::span<const std::uint8_t> bytes,
+                                             std::string* whyNot) {
+    const auto refuse = [whyNot](std::string why) -> std::optional<Value> {
+        if (whyNot)
+            *whyNot = std::move(why);
         return std::nullopt;
+    };
+    if (bytes.empty())
+        return refuse("the property list is empty");
+    // The binary form is read here, never by libplist, whose reader aborts or misbehaves on
+    // some malformed lists; libplist reads only XML.
+    if (BinaryPropertyListReader::looksBinary(bytes)) {
+        BinaryPropertyListReader reader(bytes);
+        std::optional<Value> value = reader.read();
+        if (!value)
+            return refuse("binary property list: " + reader.error());
+        return value;
+    }
+    if (bytes.size() > std::numeric_limits<uint32_t>::max())
+        return refuse("the property list is too large");
     plist_t root = nullptr;
-    plist_from_memory(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<uint32_t>(bytes.size()), &root);
+    plist_from_xml(reinterpret_cast<const char*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
+                   &root);
     if (!root)
-        return std::nullopt;
+        return refuse("not a property list");
     std::optional<Value> value = fromPlist(root, 0);
     plist_free(root);
+    if (!value)
+        return refuse("the property list holds an unknown kind of value or is nested too deeply");
     return value;
 }
 
-std::optional<Value> Value::fromPropertyList(std::string_view bytes) {
+std::optional<Value> Value::fromPropertyList(std::string_view bytes, std::string* whyNot) {
     return fromPropertyList(std::span<const std::uint8_t>(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+                                reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                            whyNot);
 }
 
-std::optional<Value> Value::readPropertyListFile(const std::filesystem::path& path) {
+std::optional<Value> Value::readPropertyListFile(const std::filesystem::path& path,
+                                                 std::string* whyNot) {
     auto contents = FileManager::defaultManager().contentsAtPath(path);
-    if (!contents)
+    if (!contents) {
+        if (whyNot)
+            *whyNot = "the file cannot be read";
         return std::nullopt;
-    return fromPropertyList(std::string_view(*contents));
+    }
+    return fromPropertyList(std::string_view(*contents), whyNot);
 }
 
 std::string Value::toPropertyList(PropertyListFormat format) const {

@@ -119,10 +119,14 @@ public:
 
     bool operator==(const Value& other) const;
 
-    // Property lists through libplist. nullopt when the bytes are not a property list.
-    static std::optional<Value> fromPropertyList(std::span<const std::uint8_t> bytes);
-    static std::optional<Value> fromPropertyList(std::string_view bytes);
-    static std::optional<Value> readPropertyListFile(const std::filesystem::path& path);
+    // Property lists, XML or binary. nullopt when the bytes are not a readable property list,
+    // with the reason in `whyNot` when one is given.
+    static std::optional<Value> fromPropertyList(std::span<const std::uint8_t> bytes,
+                                                 std::string* whyNot = nullptr);
+    static std::optional<Value> fromPropertyList(std::string_view bytes,
+                                                 std::string* whyNot = nullptr);
+    static std::optional<Value> readPropertyListFile(const std::filesystem::path& path,
+                                                     std::string* whyNot = nullptr);
     std::string toPropertyList(PropertyListFormat format = PropertyListFormat::XML) const;
     // Writes through a temporary file and a rename, so a crash never leaves half a file.
     bool writePropertyListFile(const std::filesystem::path& path,

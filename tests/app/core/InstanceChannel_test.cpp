@@ -3,6 +3,7 @@
 #include "app/core/DeferredCommand.h"
 #include "app/core/EntryRequests.h"
 #include "app/core/InstanceChannel.h"
+#include "platform/foundation/BinaryPlistBytes.h"
 
 #include <atomic>
 #include <chrono>
@@ -50,6 +51,28 @@ protected:
         return sent.get();
     }
 
+    // Writes the bytes to the socket as they are and answers the reply's bytes.
+    std::string sendRaw(const fs::path& socket, const std::string& bytes) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", socket.c_str());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        ::shutdown(fd, SHUT_WR);
+        std::string reply;
+        EXPECT_TRUE(pumpUntil([&] {
+            char buffer[512];
+            const ssize_t got = ::recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT);
+            if (got > 0) {
+                reply.append(buffer, static_cast<std::size_t>(got));
+            }
+            return got == 0;
+        }));
+        ::close(fd);
+        return reply;
+    }
+
     RuntimeFolder runtime;
     ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", runtime.path().string()};
 };
@@ -81,31 +104,28 @@ TEST_F(InstanceChannelTest, ARequestReachesTheHandlerOnTheMainLoopAndItsAnswerCo
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received.front(), entry::requestForURL(url));
 
-    // Bytes that are no property list get a refusal, not a crash.
-    const sockaddr_un address = [&] {
-        sockaddr_un a{};
-        a.sun_family = AF_UNIX;
-        std::snprintf(a.sun_path, sizeof(a.sun_path), "%s", socket.c_str());
-        return a;
-    }();
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(::write(fd, "garbage", 7), 7);
-    ::shutdown(fd, SHUT_WR);
-    std::string reply;
-    ASSERT_TRUE(pumpUntil([&] {
-        char buffer[512];
-        const ssize_t got = ::recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT);
-        if (got > 0) {
-            reply.append(buffer, static_cast<std::size_t>(got));
-        }
-        return got == 0;
-    }));
-    ::close(fd);
-    const auto answer = Value::fromPropertyList(reply);
-    ASSERT_TRUE(answer);
-    EXPECT_NE((*answer)["refused"].stringValue().find("not a property list"), std::string::npos);
+    // Bytes that are no property list, or no list a reader may trust, get a refusal with the
+    // reason, not a crash; the channel goes on serving.
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    } unreadable[] = {
+        {"garbage", "garbage", "not a property list"},
+        {"NUL in a key", foundation_test::bplist::nulInKey(), "NUL"},
+        {"date that is not a number", foundation_test::bplist::nanDate(), "date"},
+    };
+    for (const auto& c : unreadable) {
+        const auto answer = Value::fromPropertyList(sendRaw(socket, c.bytes));
+        ASSERT_TRUE(answer) << c.name;
+        const std::string refused = (*answer)["refused"].stringValue();
+        EXPECT_NE(refused.find("not a property list"), std::string::npos) << c.name << refused;
+        EXPECT_NE(refused.find(c.reason), std::string::npos) << c.name << refused;
+    }
     EXPECT_EQ(received.size(), 1u);
+    EXPECT_EQ(sendWhilePumping(entry::requestForURL("tel:1")).status,
+              InstanceChannel::SendStatus::delivered);
+    EXPECT_EQ(received.size(), 2u);
 }
 
 TEST_F(InstanceChannelTest, OneInstanceListensAndItsSocketGoesWithIt) {

@@ -1,3 +1,4 @@
+#include "platform/foundation/BinaryPlistBytes.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -87,6 +88,8 @@ TEST_F(UserDefaultsTest, UnreadableFileIsMovedAsideNotOverwritten) {
         {"root is not a dictionary",
          Value(Value::Array{Value(1)}).toPropertyList(platform::PropertyListFormat::XML)},
         {"empty file", ""},
+        {"binary list with a NUL in a key", foundation_test::bplist::nulInKey()},
+        {"binary list with a date that is not a number", foundation_test::bplist::nanDate()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

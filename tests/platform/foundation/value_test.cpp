@@ -1,3 +1,4 @@
+#include "platform/foundation/BinaryPlistBytes.h"
 #include "platform/foundation/TestSupport.h"
 #include "platform/foundation/Value.h"
 
@@ -274,6 +275,88 @@ TEST(ValueTest, MalformedBytesAreNotAPropertyList) {
         SCOPED_TRACE(bytes);
         EXPECT_FALSE(Value::fromPropertyList(bytes).has_value());
     }
+}
+
+namespace bplist = foundation_test::bplist;
+
+// Lists the format allows but no reader may trust: each is refused with its reason, none
+// aborts or reads outside the bytes (the sanitizers watch the latter).
+TEST(ValueTest, MalformedBinaryListsAreRefusedWithAReason) {
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<std::string> nested;
+    for (int i = 0; i < 600; ++i)
+        nested.push_back(bplist::array({i + 1}, 2));
+    nested.push_back(bplist::ascii("leaf"));
+    // Thirty levels of [previous, previous]: a few hundred bytes that would be 2^30 copies.
+    std::vector<std::string> doubling{bplist::ascii("x")};
+    for (int i = 1; i <= 30; ++i)
+        doubling.push_back(bplist::array({i - 1, i - 1}));
+    std::string tableOutside = bplist::list({bplist::ascii("x")});
+    tableOutside[tableOutside.size() - 1] = '\x7f';
+    std::string objectOutside = bplist::list({bplist::ascii("x")});
+    objectOutside[10] = '\x60'; // the offset table's one entry points into the trailer
+    const struct {
+        const char* label;
+        std::string bytes;
+        const char* reason;
+    } cases[] = {
+        {"UTF-16 key with a NUL", bplist::nulInKey(), "NUL"},
+        {"ASCII key with a NUL",
+         bplist::list(
+             {bplist::entry(1, 2), bplist::ascii(std::string("a\0b", 3)), bplist::ascii("v")}),
+         "NUL"},
+        {"NaN date", bplist::nanDate(), "date"},
+        {"infinite date", bplist::list({bplist::array({1}), bplist::date(inf)}), "date"},
+        {"minus infinite date", bplist::list({bplist::array({1}), bplist::date(-inf)}), "date"},
+        {"array holding itself", bplist::list({bplist::array({0})}), "contains itself"},
+        {"two arrays holding each other", bplist::list({bplist::array({1}), bplist::array({0})}),
+         "contains itself"},
+        {"reference past the objects", bplist::list({bplist::array({5})}), "beyond"},
+        {"top object past the objects", bplist::list({bplist::ascii("x")}, 3), "top object"},
+        {"offset table outside", tableOutside, "offset table"},
+        {"object outside", objectOutside, "outside"},
+        {"string longer than the list", bplist::list({bplist::marker(0x5, 12) + "ab"}),
+         "runs past"},
+        {"length that is not an integer", bplist::list({"\x5f\x51x"}), "length"},
+        {"huge length", bplist::list({"\xaf\x13" + bplist::bigEndian(~0ull, 8)}), "runs past"},
+        {"key that is not a string", bplist::list({bplist::entry(1, 1), "\x10\x05"}),
+         "not a string"},
+        {"null object", bplist::list({bplist::array({1}), std::string(1, '\0')}), "unknown kind"},
+        {"unknown marker", bplist::list({"\x70"}), "unknown kind"},
+        {"nested too deeply", bplist::list(nested, 0, 2), "nested too deeply"},
+        {"shared objects doubling", bplist::list(doubling, 30), "expand"},
+        {"only the header", "bplist00", "known version"},
+        {"another version", "bplist15" + std::string(40, '\0'), "known version"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::string why;
+        EXPECT_FALSE(Value::fromPropertyList(c.bytes, &why).has_value());
+        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    }
+}
+
+TEST(ValueTest, HandBuiltBinaryListsReadAsTheirWritersMeant) {
+    const std::u16string clef = u"\U0001D11E";
+    const std::string shared = bplist::list({
+        bplist::marker(0xD, 4) + std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8),
+        bplist::ascii("text"),
+        bplist::ascii("long"),
+        bplist::ascii("number"),
+        bplist::ascii("set"),
+        bplist::utf16(u"Zo\u00eb " + clef + u" \xd800!"),
+        "\x5f\x10\x14" + std::string(20, 'z'),
+        "\x14" + std::string(15, '\0') + "\x2a",
+        bplist::marker(0xC, 2) + "\x01\x01",
+    });
+    std::string why;
+    auto value = Value::fromPropertyList(shared, &why);
+    ASSERT_TRUE(value.has_value()) << why;
+    // A lone surrogate becomes U+FFFD; a pair is one character.
+    EXPECT_EQ((*value)["text"].stringValue(), "Zoë \xF0\x9D\x84\x9E \xEF\xBF\xBD!");
+    EXPECT_EQ((*value)["long"].stringValue(), std::string(20, 'z'));
+    EXPECT_EQ((*value)["number"], Value(42));
+    EXPECT_EQ((*value)["set"], Value(Value::Array{Value("text"), Value("text")}));
 }
 
 TEST(ValueTest, WritesFilesAtomicallyAndReadsThemBack) {
