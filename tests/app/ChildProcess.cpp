@@ -32,7 +32,8 @@ RuntimeFolder::~RuntimeFolder() {
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
-                           const std::map<std::string, std::string>& environment) {
+                           const std::map<std::string, std::string>& environment,
+                           const std::filesystem::path& standardOutput) {
     // Everything the child needs is built before fork: after it, only exec-safe calls.
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) {
@@ -66,7 +67,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
         ::dup2(fds[1], STDERR_FILENO);
         const int devNull = ::open("/dev/null", O_RDWR);
         ::dup2(devNull, STDIN_FILENO);
-        ::dup2(devNull, STDOUT_FILENO);
+        const int out = standardOutput.empty()
+                            ? devNull
+                            : ::open(standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, STDOUT_FILENO);
         ::execve(argp[0], argp.data(), envp.data());
         ::_exit(127);
     }

@@ -28,9 +28,11 @@ private:
 // the test lets go of it while it still runs.
 class ChildProcess {
 public:
-    // Runs `argv` with the test's environment plus `environment` (which wins).
+    // Runs `argv` with the test's environment plus `environment` (which wins); its standard
+    // output goes to `standardOutput` when one is given, else nowhere.
     ChildProcess(const std::vector<std::string>& argv,
-                 const std::map<std::string, std::string>& environment);
+                 const std::map<std::string, std::string>& environment,
+                 const std::filesystem::path& standardOutput = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -304,6 +304,61 @@ TEST_F(CallEntryTest, NewConversationsAllowedIsReportedOnChangeOnly) {
     EXPECT_EQ(listener.allowedReports, (std::vector<bool>{false, true, false, true}));
 }
 
+// Links hand their target on as it came: the dial plan decodes it, drops what names no one
+// (URI headers, a tel link's parameters) and says why when nothing can be dialled.
+TEST_F(CallEntryTest, TheDialPlanReadsLinkTargetsAndSaysWhyNothingIsDialled) {
+    const auto plan = phone()->getDialPlanService();
+    const struct {
+        const char* label;
+        std::string text;
+        const char* dialled;
+        const char* reason;
+    } cases[] = {
+        {"escaped plus", "%2B15550100", "+15550100", ""},
+        {"escaped separators", "%28416%29%20555-1234", "4165551234", ""},
+        {"tel scheme and separators", "tel:+1-555-0100", "+15550100", ""},
+        {"extension", "5550100;ext=12", "5550100", ""},
+        {"phone context", "tel:5550100;phone-context=+1-416", "5550100", ""},
+        {"headers of an address", "bob@example.com?subject=hi", "bob@example.com", ""},
+        {"headers of a SIP URI", "sip:bob@example.com?subject=hi&priority=urgent",
+         "sip:bob@example.com", ""},
+        {"SIP parameters stay", "sip:bob@example.com;transport=tcp",
+         "sip:bob@example.com;transport=tcp", ""},
+        {"escaped at sign", "bob%40example.com", "bob@example.com", ""},
+        {"escaped name", "Zo%C3%AB", "sip:Zo\xC3\xAB@sip.lumiq.example", ""},
+        {"bare name", "frank", "sip:frank@sip.lumiq.example", ""},
+        {"escape cut short", "555%2", "", "hexadecimal"},
+        {"escape of no hex digits", "%ZZ5550100", "", "hexadecimal"},
+        {"escape to a byte that is not UTF-8", "555%A61234", "", "not UTF-8"},
+        {"escape to a control character", "555%0A1234", "", "control"},
+        {"escaped NUL", "bob%00", "", "control"},
+        {"bytes that are not UTF-8",
+         "555\xA6"
+         "1234",
+         "", "not UTF-8"},
+        {"control character",
+         "555\x01"
+         "1234",
+         "", "control"},
+        {"blank", "   ", "", "no number"},
+        {"headers only", "?subject=hi", "", "no number"},
+        {"escaped blank", "%20", "", "no number"},
+        {"tel link without a number", "tel:alice", "", "no phone number"},
+        {"name with blanks", "two words", "", "blanks"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const auto resolution = plan->resolve(c.text);
+        EXPECT_EQ(resolution.address, c.dialled);
+        EXPECT_EQ(static_cast<bool>(resolution), *c.dialled != '\0');
+        if (*c.reason)
+            EXPECT_NE(resolution.whyNot.find(c.reason), std::string::npos) << resolution.whyNot;
+        else
+            EXPECT_EQ(resolution.whyNot, "");
+        EXPECT_EQ(plan->dialString(c.text), c.dialled);
+    }
+}
+
 TEST(DialPlanService, TypedTextBecomesTheAddressDialled) {
     DialPlanService plan;
     const struct {

@@ -13,6 +13,15 @@ platform::Value answer(std::string_view key, std::string_view text) {
     return reply;
 }
 
+// The command's answer, or its script error as the refusal the sender reports.
+platform::Value scriptAnswer(ScriptCommand& command) {
+    const platform::Value result = command.performDefaultImplementation();
+    if (!command.scriptErrorString().empty()) {
+        return answer("refused", command.scriptErrorString());
+    }
+    return answer("result", result.stringValue());
+}
+
 std::shared_ptr<DeferredCommand> makeCommand(const URLCommand& command) {
     switch (command.kind) {
     case URLCommand::Kind::audioCall:
@@ -61,11 +70,11 @@ platform::Value AppController::handleEntryRequest(const platform::Value& request
     const platform::Value& arguments = request["arguments"];
     if (*name == entry::dialNumberCommand) {
         DialNumberCommand command(request["directParameter"], arguments);
-        return answer("result", command.performDefaultImplementation().stringValue());
+        return scriptAnswer(command);
     }
     if (*name == entry::endCallCommand) {
         EndCallCommand command(request["directParameter"], arguments);
-        return answer("result", command.performDefaultImplementation().stringValue());
+        return scriptAnswer(command);
     }
     if (*name == entry::testCommand) {
         return answer("result", handleTestScriptCommand(nullptr).stringValue());

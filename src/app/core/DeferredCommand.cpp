@@ -2,6 +2,7 @@
 
 #include "app/calls/VideoWindow.h"
 #include "engine/ConversationService.h"
+#include "engine/DialPlanService.h"
 #include "engine/OVIMService.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Log.h"
@@ -21,6 +22,17 @@ std::shared_ptr<ConversationService> conversationServiceAllowingACall() {
 
 // Entity id of a call to a bare address rather than a stored contact.
 constexpr long long bareAddress = -1;
+
+// What the engine's dial plan makes of a link's target; "" (logged with the reason) when it
+// dials nothing.
+std::string dialledAddress(const std::string& target) {
+    const auto resolution =
+        StartupService::instance().phoneService()->getDialPlanService()->resolve(target);
+    if (!resolution) {
+        platform::Logf("No call is placed to \"%@\": %@", target, resolution.whyNot);
+    }
+    return resolution.address;
+}
 
 } // namespace
 
@@ -68,8 +80,12 @@ bool DeferredAudioCall::tryRunCommand() {
     if (!service) {
         return false;
     }
-    platform::Logf("Placing an audio call to %@", target());
-    service->audioConversation(target(), bareAddress);
+    const std::string address = dialledAddress(target());
+    if (address.empty()) {
+        return true;
+    }
+    platform::Logf("Placing an audio call to %@", address);
+    service->audioConversation(address, bareAddress);
     return true;
 }
 
@@ -78,8 +94,12 @@ bool DeferredVideoCall::tryRunCommand() {
     if (!service) {
         return false;
     }
-    platform::Logf("Placing a video call to %@", target());
-    service->videoConversation(target(), bareAddress);
+    const std::string address = dialledAddress(target());
+    if (address.empty()) {
+        return true;
+    }
+    platform::Logf("Placing a video call to %@", address);
+    service->videoConversation(address, bareAddress);
     auto& window = VideoWindow::sharedVideoWindow();
     if (!window.isVisible()) {
         window.orderFront(nullptr);
@@ -92,8 +112,12 @@ bool DeferredConferenceCall::tryRunCommand() {
     if (!service) {
         return false;
     }
-    platform::Logf("Placing a conference call to %@", target());
-    service->conferenceConversation(target(), bareAddress);
+    const std::string address = dialledAddress(target());
+    if (address.empty()) {
+        return true;
+    }
+    platform::Logf("Placing a conference call to %@", address);
+    service->conferenceConversation(address, bareAddress);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/core/AppController.h"
 #include "app/core/InstanceChannel.h"
 #include "app/core/ScriptCommands.h"
+#include "engine/TextEncoding.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -93,6 +94,16 @@ Arguments requestFromArguments(const std::vector<std::string>& arguments) {
     if (video && !dial) {
         result.error = "--video goes with --dial";
         return result;
+    }
+    // Requests travel as property lists, which hold text only: bytes that are not UTF-8 would
+    // arrive cut short, and a shorter number is someone else's.
+    for (const auto& [what, text] : {std::pair{"The link", link}, std::pair{"The number", dial},
+                                     std::pair{"The call identifier", callIdentifier}}) {
+        if (const auto bad = text ? text_encoding::firstInvalidUtf8(*text) : std::nullopt) {
+            result.error = std::string(what) + " is not valid UTF-8 (byte " +
+                           std::to_string(*bad + 1) + "): refused";
+            return result;
+        }
     }
     if (dial) {
         result.request = requestForDial(*dial, video);

@@ -1,5 +1,8 @@
 #include "app/core/URLEntry.h"
 
+#include "engine/DialString.h"
+#include "engine/TextEncoding.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -26,6 +29,13 @@ URLEntryResult accept(URLCommand::Kind kind, std::string_view target) {
     if (target.empty() || isBlank(target)) {
         return refuse("the link names no one to reach");
     }
+    // The target goes on as it came; the dial plan reads it when the call is placed. What it
+    // could never dial is refused now, while whoever sent the link can still be told.
+    if (kind != URLCommand::Kind::sms) {
+        if (const DialString dial(target); !dial.dialable()) {
+            return refuse("the link's target cannot be dialled: " + dial.whyNot());
+        }
+    }
     return {URLCommand{kind, std::string(target)}, {}};
 }
 
@@ -46,6 +56,9 @@ std::string_view callLinkTarget(std::string_view url) {
 URLEntryResult commandForURL(std::string_view url) {
     if (url.empty()) {
         return refuse("the link is empty");
+    }
+    if (const auto bad = text_encoding::firstInvalidUtf8(url)) {
+        return refuse("the link is not valid UTF-8 (byte " + std::to_string(*bad + 1) + ")");
     }
     if (std::any_of(url.begin(), url.end(), isControlCharacter)) {
         return refuse("the link holds control characters");

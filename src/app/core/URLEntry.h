@@ -15,8 +15,9 @@ struct URLCommand {
     bool operator==(const URLCommand&) const = default;
 };
 
-// The command of a link, or why the link is refused (empty, malformed, naming nobody, a
-// scheme or command this program does not handle). Refused links are never dialled.
+// The command of a link, or why the link is refused (empty, not UTF-8, malformed, naming
+// nobody or nothing the dial plan can dial, a scheme or command this program does not handle).
+// Refused links are never dialled.
 struct URLEntryResult {
     std::optional<URLCommand> command;
     std::string refusal;

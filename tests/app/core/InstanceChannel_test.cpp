@@ -201,7 +201,9 @@ TEST_F(InstanceChannelTest, ALinkGivenToASecondStartIsCalledByTheRunningInstance
 // Two starts of the real program, each with its own home and a shared runtime folder.
 class TwoInstancesTest : public ::testing::Test {
 protected:
-    std::unique_ptr<app_test::ChildProcess> start(std::vector<std::string> arguments) {
+    // Each start's standard output goes to a file of its own; `output` reads the last one's.
+    std::unique_ptr<app_test::ChildProcess> start(std::vector<std::string> arguments,
+                                                  std::string bundle = LUMIQ_RESOURCES_DIR) {
         arguments.insert(arguments.begin(), {LUMIQ_BINARY_DIR "/bin/lumiq", "--headless"});
         return std::make_unique<app_test::ChildProcess>(
             arguments,
@@ -209,14 +211,18 @@ protected:
                                                {"HOME", (tmp / "home").string()},
                                                {"XDG_DATA_HOME", (tmp / "data").string()},
                                                {"XDG_CONFIG_HOME", (tmp / "config").string()},
-                                               {"LUMIQ_BUNDLE", LUMIQ_RESOURCES_DIR}});
+                                               {"LUMIQ_BUNDLE", bundle}},
+            lastOutput = tmp / ("stdout-" + std::to_string(++started)));
     }
+    std::string output() const { return foundation_test::readFile(lastOutput); }
     static std::optional<int> finish(app_test::ChildProcess& process) {
         return process.waitForExit(kTimeout);
     }
 
     TempDir tmp;
     RuntimeFolder runtime;
+    int started = 0;
+    fs::path lastOutput;
 };
 
 TEST_F(TwoInstancesTest, ASecondStartHandsLinksAndCommandsToTheFirstAndEnds) {
@@ -235,11 +241,27 @@ TEST_F(TwoInstancesTest, ASecondStartHandsLinksAndCommandsToTheFirstAndEnds) {
     EXPECT_NE(refused->errorOutput().find("refused"), std::string::npos);
     EXPECT_TRUE(first->waitForOutput("Link \"kelvosip:call?to=\" refused", kTimeout));
 
-    // Before sign-in the dial command can place no call, and says so.
+    // A link that is not UTF-8 is refused whole by the start that got it, never cut short.
+    auto notText = start({"tel:555\xA6"
+                          "1234"});
+    EXPECT_EQ(finish(*notText), 1) << notText->errorOutput();
+    EXPECT_NE(notText->errorOutput().find("not valid UTF-8"), std::string::npos)
+        << notText->errorOutput();
+
+    // Before sign-in the dial command can place no call: it says why and fails.
     auto dial = start({"--dial", "5550000", "--video"});
-    EXPECT_EQ(finish(*dial), 0) << dial->errorOutput();
+    EXPECT_EQ(finish(*dial), 1) << dial->errorOutput();
+    EXPECT_NE(dial->errorOutput().find("no call can be placed now"), std::string::npos)
+        << dial->errorOutput();
+    EXPECT_EQ(output(), "") << "no answer is printed for a command that did nothing";
     EXPECT_TRUE(first->waitForOutput("no call can be placed now, 5550000", kTimeout))
         << first->errorOutput();
+    auto endCall = start({"--end-call", "call-9"});
+    EXPECT_EQ(finish(*endCall), 1) << endCall->errorOutput();
+    EXPECT_NE(endCall->errorOutput().find("no call has the identifier call-9"), std::string::npos)
+        << endCall->errorOutput();
+    EXPECT_EQ(first->errorOutput().find("Link \"tel:555"), std::string::npos)
+        << "nothing of the refused link reached the running instance";
 
     first->sendSignal(SIGTERM);
     EXPECT_EQ(finish(*first), 0) << first->errorOutput();
@@ -274,14 +296,7 @@ TEST_F(TwoInstancesTest, ALinkHandedToARunningProgramIsCalledOnceItsEngineHasSta
     switches->setObject("loginEnabled", Value(false));
     ASSERT_TRUE(switches->writePropertyListFile(features));
     const auto startWithBundle = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {LUMIQ_BINARY_DIR "/bin/lumiq", "--headless"});
-        return std::make_unique<app_test::ChildProcess>(
-            arguments,
-            std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", runtime.path().string()},
-                                               {"HOME", (tmp / "home").string()},
-                                               {"XDG_DATA_HOME", (tmp / "data").string()},
-                                               {"XDG_CONFIG_HOME", (tmp / "config").string()},
-                                               {"LUMIQ_BUNDLE", bundle.string()}});
+        return start(std::move(arguments), bundle.string());
     };
 
     auto first = startWithBundle({});
@@ -291,6 +306,16 @@ TEST_F(TwoInstancesTest, ALinkHandedToARunningProgramIsCalledOnceItsEngineHasSta
     EXPECT_EQ(finish(*link), 0) << link->errorOutput();
     EXPECT_TRUE(first->waitForOutput("Placing an audio call to 5551234", kTimeout))
         << first->errorOutput();
+    // Commands that do what they are asked answer as before, with status 0.
+    auto dial = startWithBundle({"--dial", "%2B15550100"});
+    EXPECT_EQ(finish(*dial), 0) << dial->errorOutput();
+    EXPECT_EQ(output(), "Fix Me\n");
+    EXPECT_TRUE(first->waitForOutput("placing an audio call to +15550100", kTimeout))
+        << first->errorOutput();
+    auto endCall = startWithBundle({"--end-call", "call-1"});
+    EXPECT_EQ(finish(*endCall), 0) << endCall->errorOutput();
+    EXPECT_EQ(output(), "Fix Me\n");
+    EXPECT_TRUE(first->waitForOutput("ending call call-1", kTimeout)) << first->errorOutput();
     // With a call up, quitting asks first and nobody is there to answer.
     first->sendSignal(SIGKILL);
     finish(*first);

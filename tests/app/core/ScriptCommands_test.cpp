@@ -16,15 +16,23 @@ Value arguments(std::optional<std::int64_t> callingWith) {
     return result;
 }
 
+// A command's answer and its script error.
+struct Outcome {
+    Value result;
+    std::string error;
+};
+
 class ScriptCommandsTest : public EntryTest {
 protected:
-    static Value dial(Value number, std::optional<std::int64_t> callingWith = std::nullopt) {
+    static Outcome dial(Value number, std::optional<std::int64_t> callingWith = std::nullopt) {
         DialNumberCommand command(std::move(number), arguments(callingWith));
-        return command.performDefaultImplementation();
+        Value result = command.performDefaultImplementation();
+        return {std::move(result), command.scriptErrorString()};
     }
-    static Value endCall(Value identifier) {
+    static Outcome endCall(Value identifier) {
         EndCallCommand command(std::move(identifier), Value(Value::Dictionary{}));
-        return command.performDefaultImplementation();
+        Value result = command.performDefaultImplementation();
+        return {std::move(result), command.scriptErrorString()};
     }
     static SimulatedNetwork& network() { return *Scenario().network(); }
 };
@@ -46,7 +54,9 @@ TEST_F(ScriptCommandsTest, DialPlacesAVideoCallOnlyWhenAskedAndPossible) {
         network().setConfiguration("allowVideo", c.videoAllowed);
         VideoWindow::sharedVideoWindowRelease();
 
-        EXPECT_EQ(dial("5551234", c.callingWith), Value("Fix Me")) << c.name;
+        const Outcome outcome = dial("5551234", c.callingWith);
+        EXPECT_EQ(outcome.result, Value("Fix Me")) << c.name;
+        EXPECT_EQ(outcome.error, "") << c.name;
 
         const auto placed = conversations();
         ASSERT_EQ(placed.size(), 1u) << c.name;
@@ -60,16 +70,36 @@ TEST_F(ScriptCommandsTest, DialPlacesAVideoCallOnlyWhenAskedAndPossible) {
     }
 }
 
-TEST_F(ScriptCommandsTest, DialDoesNothingWithoutANumberOrWhenNoCallCanBePlaced) {
+TEST_F(ScriptCommandsTest, DialSaysWhyWhenItPlacesNoCall) {
     // Before the engine has started, the command acts at once and so does nothing.
-    EXPECT_EQ(dial("5551234"), Value("Fix Me"));
+    const Outcome early = dial("5551234");
+    EXPECT_TRUE(early.result.isNull());
+    EXPECT_NE(early.error.find("no call can be placed now"), std::string::npos) << early.error;
     EXPECT_TRUE(logged("no call can be placed now"));
 
     startEngineAndAccounts();
-    EXPECT_EQ(dial(Value()), Value("Fix Me"));
-    EXPECT_EQ(dial(""), Value("Fix Me"));
+    const struct {
+        Value number;
+        const char* reason;
+    } cases[] = {
+        {Value(), "no number"},
+        {Value(""), "no number"},
+        {Value("555%ZZ"), "cannot be dialled"},
+        {Value("two words"), "cannot be dialled"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = dial(c.number);
+        EXPECT_TRUE(outcome.result.isNull()) << c.number.description();
+        EXPECT_NE(outcome.error.find(c.reason), std::string::npos)
+            << c.number.description() << ": " << outcome.error;
+    }
     pass(2);
     EXPECT_TRUE(conversations().empty());
+
+    // The number goes through the dial plan.
+    EXPECT_EQ(dial("%2B1 (555) 010-0100").error, "");
+    ASSERT_EQ(conversations().size(), 1u);
+    EXPECT_EQ(conversations().front()->participants().front()->address(), "+15550100100");
 }
 
 TEST_F(ScriptCommandsTest, EndCallEndsTheMatchingActiveCallOnly) {
@@ -80,14 +110,20 @@ TEST_F(ScriptCommandsTest, EndCallEndsTheMatchingActiveCallOnly) {
     pass(2);
     ASSERT_EQ(outgoing->connectionStatus(), Conversation::statusConnected);
 
-    // Identifiers that match nothing, and no identifier at all, change nothing.
-    EXPECT_EQ(endCall("call-that-never-was"), Value("Fix Me"));
-    EXPECT_EQ(endCall(Value()), Value("Fix Me"));
+    // Identifiers that match nothing, and no identifier at all, change nothing and say so.
+    const Outcome unknown = endCall("call-that-never-was");
+    EXPECT_TRUE(unknown.result.isNull());
+    EXPECT_NE(unknown.error.find("no call has the identifier call-that-never-was"),
+              std::string::npos)
+        << unknown.error;
+    EXPECT_NE(endCall(Value()).error.find("no call was named"), std::string::npos);
     pass(1);
     EXPECT_TRUE(outgoing->isLive());
 
     // Ending hangs up at once and the call is over after the hang-up's delay.
-    EXPECT_EQ(endCall(outgoing->callIdentifier()), Value("Fix Me"));
+    const Outcome ended = endCall(outgoing->callIdentifier());
+    EXPECT_EQ(ended.result, Value("Fix Me"));
+    EXPECT_EQ(ended.error, "");
     settle();
     EXPECT_TRUE(outgoing->isLive());
     pass(1);
@@ -103,7 +139,7 @@ TEST_F(ScriptCommandsTest, EndCallDeclinesTheOnlyRingingCall) {
     ASSERT_EQ(ringing->connectionStatus(), Conversation::statusRingingIncoming);
 
     // Declining ends the call on the engine's next pass; ending it would wait for the hang-up.
-    EXPECT_EQ(endCall(ringing->callIdentifier()), Value("Fix Me"));
+    EXPECT_EQ(endCall(ringing->callIdentifier()).result, Value("Fix Me"));
     settle();
     EXPECT_FALSE(ringing->isLive());
     const auto& requests = network().requests();
@@ -138,6 +174,17 @@ TEST_F(ScriptCommandsTest, RequestsFromTheCommandLine) {
         {{"--dial", "1", "tel:2"}, std::nullopt, true},
         {{"tel:1", "tel:2"}, std::nullopt, true},
         {{"--frobnicate"}, std::nullopt, true},
+        // Requests travel as property lists of text: bytes that are not UTF-8 are refused,
+        // not cut short.
+        {{"tel:555\xA6"
+          "1234"},
+         std::nullopt,
+         true},
+        {{"--dial", "555\xA6"
+                    "1234"},
+         std::nullopt,
+         true},
+        {{"--end-call", "call-\xFF"}, std::nullopt, true},
     };
     for (const auto& c : cases) {
         const auto parsed = entry::requestFromArguments(c.arguments);
@@ -158,6 +205,14 @@ TEST_F(ScriptCommandsTest, HandedOverRequestsReachTheCommandsAndAnswer) {
     const auto id = conversations().front()->callIdentifier();
     EXPECT_EQ(controller.handleEntryRequest(entry::requestForEndCall(id))["result"],
               Value("Fix Me"));
+    // A command that did nothing is refused with its reason, which the sender reports.
+    const Value notEnded = controller.handleEntryRequest(entry::requestForEndCall("call-99"));
+    EXPECT_TRUE(notEnded["result"].isNull());
+    EXPECT_NE(notEnded["refused"].stringValue().find("call-99"), std::string::npos);
+    EXPECT_NE(controller.handleEntryRequest(entry::requestForDial("", false))["refused"]
+                  .stringValue()
+                  .find("no number"),
+              std::string::npos);
     EXPECT_EQ(controller.handleEntryRequest(entry::requestForURL("tel:5550000"))["result"],
               Value("accepted"));
     EXPECT_NE(controller.handleEntryRequest(entry::requestForURL("tel:"))["refused"].stringValue(),

@@ -57,6 +57,14 @@ TEST(URLEntryParsing, EmptyMalformedAndForeignLinksAreRefusedWithAReason) {
         {"kelvosip:call?to=", "no one"},
         {"kelvosip:videocall?to=", "no one"},
         {"tel:555\n1234", "control characters"},
+        // Not cut at the bad byte: refused whole.
+        {"tel:555\xA6"
+         "1234",
+         "not valid UTF-8 (byte 8)"},
+        {"sip:bob\xC3", "not valid UTF-8"},
+        // What the dial plan could never dial is refused while the sender can be told.
+        {"tel:555%ZZ", "cannot be dialled"},
+        {"sip:bob%0A@example.com", "control character"},
         {std::string("tel:555\0001234", 12), "control characters"},
         {"kelvosip:", "nothing this program does"},
         {"kelvosip:chat?to=bob", "nothing this program does"},
@@ -118,10 +126,37 @@ TEST_F(URLEntryTest, ALinkBeforeSignInIsCalledOnceTheEngineAllowsIt) {
     EXPECT_FALSE(placed.front()->isVideo());
 }
 
+TEST_F(URLEntryTest, TheDialPlanDecodesALinksTargetWhenItIsCalled) {
+    const struct {
+        const char* url;
+        const char* target;
+        const char* address;
+    } cases[] = {
+        {"tel:%2B15550100", "%2B15550100", "+15550100"},
+        {"sip:bob@example.com?subject=hi", "bob@example.com?subject=hi", "bob@example.com"},
+        {"tel:+1-416-555-0100;ext=7", "+1-416-555-0100;ext=7", "+14165550100"},
+    };
+    startEngineAndAccounts();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        ASSERT_TRUE(controller.getUrl(c.url).command);
+        EXPECT_EQ(controller.deferredCommand()->target(), c.target) << "handed on as it came";
+        pass(DeferredCommand::retryInterval * 2);
+        const auto placed = conversations();
+        ASSERT_FALSE(placed.empty());
+        EXPECT_EQ(placed.back()->participants().front()->address(), c.address);
+        calls()->endAll();
+        settle();
+    }
+}
+
 TEST_F(URLEntryTest, RefusedLinksAreLoggedAndNeverDialled) {
     startEngineAndAccounts();
-    for (const char* url : {"", "tel:", "kelvosip:call?to=", "kelvosip:chat?to=bob",
-                            "http://example.com", "sip://"}) {
+    for (const char* url :
+         {"", "tel:", "kelvosip:call?to=", "kelvosip:chat?to=bob", "http://example.com", "sip://",
+          "tel:555\xA6"
+          "1234",
+          "tel:5%"}) {
         log.clear();
         const URLEntryResult result = controller.getUrl(url);
         EXPECT_FALSE(result.command) << url;
