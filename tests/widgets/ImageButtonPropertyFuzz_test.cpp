@@ -213,8 +213,9 @@ TEST(ImageButtonPropertyFuzz, RandomPropertyStringsNeverBreakTheButton) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     const std::size_t count = iterations();
 
-    std::size_t resized = 0, gradientsGone = 0;
+    std::size_t rounds = 0, resized = 0, gradientsGone = 0;
     for (std::size_t i = 0; i < count && std::chrono::steady_clock::now() < deadline; ++i) {
+        ++rounds;
         const std::string text = source.next();
         SCOPED_TRACE(testing::Message() << "iteration " << i << " text \"" << text << "\"");
 
@@ -255,7 +256,7 @@ TEST(ImageButtonPropertyFuzz, RandomPropertyStringsNeverBreakTheButton) {
             button->drawHierarchy(button->frame());
         }
     }
-    // The generator must reach the interesting paths.
-    EXPECT_GT(resized, count / 50);
-    EXPECT_GT(gradientsGone, count / 50);
+    // The generator must reach the interesting paths, however many rounds a slow machine ran.
+    EXPECT_GT(resized, rounds / 50);
+    EXPECT_GT(gradientsGone, rounds / 50);
 }
