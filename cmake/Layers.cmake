@@ -9,6 +9,10 @@ function(lumiq_layer name dir)
   endif()
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_compile_definitions(${name} PRIVATE LUMIQ_RESOURCES_DIR="${LUMIQ_RESOURCES_DIR}")
+  # Coverage for libFuzzer's guidance; the tests link these libraries as they are.
+  if(LUMIQ_FUZZ)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
 # One test program a layer: every *_test.cpp below the folder, with GoogleTest's main unless
