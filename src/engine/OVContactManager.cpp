@@ -27,7 +27,56 @@ std::string_view withoutScheme(std::string_view address) {
     return address;
 }
 
+char lowerAscii(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), lowerAscii);
+    return out;
+}
+
+int compareIgnoringCase(std::string_view a, std::string_view b) {
+    const auto n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(lowerAscii(a[i]));
+        const auto y = static_cast<unsigned char>(lowerAscii(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 } // namespace
+
+int OVField::defaultTypeForName(std::string_view name) {
+    if (name == fieldSoftphone) {
+        return fieldTypeVoiceVideo | fieldTypeIM | fieldTypePresence;
+    }
+    if (name == fieldJidAddr) {
+        return fieldTypeIM | fieldTypePresence;
+    }
+    if (name == fieldMobileNum) {
+        return fieldTypeVoiceVideo | fieldTypeSMS;
+    }
+    if (name == fieldHomeNum || name == fieldWorkNum || name == fieldOtherAddress) {
+        return fieldTypeVoiceVideo;
+    }
+    if (name == fieldDisplayName || name == fieldFirstName || name == fieldLastName ||
+        name == fieldOrganization) {
+        return fieldTypeName;
+    }
+    if (name == fieldAvatar) {
+        return fieldTypePhoto;
+    }
+    if (name == fieldGuid || name == fieldAlertEnabled || name == fieldAlertIsPersistent ||
+        name == fieldBlockState) {
+        return fieldTypeMetaData;
+    }
+    return fieldTypeNone;
+}
 
 void OVPresenceData::update(OVPresenceStatus status, std::string message) {
     if (status == status_ && message == message_) {
@@ -47,7 +96,70 @@ OVEntity::OVEntity(long long uniqueId, Type type, std::string displayName)
 
 void OVEntity::setDisplayName(std::string name) {
     displayName_ = std::move(name);
+    ++contentGeneration_;
+    invalidateParents();
     notifyObservers([](OVEntityObserver& o) { o.ovetOnPropertyChanged(); });
+}
+
+void OVEntity::invalidateParents() const {
+    for (const auto& weak : parents_) {
+        if (auto parent = weak.lock()) {
+            parent->invalidate();
+        }
+    }
+}
+
+void OVEntity::setHideOfflineContacts(bool hide) {
+    hideOffline_ = hide;
+    shownValid_ = false;
+}
+
+void OVEntity::setSortDescriptors(std::vector<OVSortDescriptor> descriptors) {
+    sortDescriptors_ = std::move(descriptors);
+    shownValid_ = false;
+}
+
+const std::vector<std::shared_ptr<OVEntity>>& OVEntity::entities() const {
+    if (!hideOffline_ && sortDescriptors_.empty()) {
+        return entities_;
+    }
+    if (shownValid_) {
+        return shown_;
+    }
+    shown_.clear();
+    shown_.reserve(entities_.size());
+    for (const auto& child : entities_) {
+        if (!hideOffline_ || child->type() == Type::typeGroup ||
+            !OVPresenceData::isOfflineStatus(
+                static_cast<OVPresenceStatus>(child->presenceStatus()))) {
+            shown_.push_back(child);
+        }
+    }
+    if (!sortDescriptors_.empty()) {
+        std::stable_sort(shown_.begin(), shown_.end(), [this](const auto& a, const auto& b) {
+            for (const auto& descriptor : sortDescriptors_) {
+                int order = 0;
+                if (descriptor.key == "presenceStatus") {
+                    order = a->presenceStatus() - b->presenceStatus();
+                } else if (descriptor.key == "displayName") {
+                    order = descriptor.caseInsensitive
+                                ? compareIgnoringCase(a->displayName(), b->displayName())
+                                : a->displayName().compare(b->displayName());
+                }
+                if (order != 0) {
+                    return descriptor.ascending ? order < 0 : order > 0;
+                }
+            }
+            return false;
+        });
+    }
+    shownValid_ = true;
+    return shown_;
+}
+
+void OVEntity::presenceChanged() {
+    invalidateParents();
+    notifyObservers([](OVEntityObserver& o) { o.ovetOnPresencePropertyChanged(); });
 }
 
 std::vector<std::shared_ptr<OVEntity>> OVEntity::parentEntities() const {
@@ -69,6 +181,8 @@ void OVEntity::addEntity(const std::shared_ptr<OVEntity>& child) {
     }
     entities_.push_back(child);
     child->parents_.push_back(weak_from_this());
+    shownValid_ = false;
+    ++contentGeneration_;
     notifyObservers([](OVEntityObserver& o) { o.ovetOnEntityCollectionChanged(); });
 }
 
@@ -78,6 +192,8 @@ void OVEntity::removeEntity(const std::shared_ptr<OVEntity>& child) {
         return;
     }
     entities_.erase(it);
+    shownValid_ = false;
+    ++contentGeneration_;
     std::erase_if(child->parents_, [this](const std::weak_ptr<OVEntity>& parent) {
         auto locked = parent.lock();
         return !locked || locked.get() == this;
@@ -96,6 +212,8 @@ void OVEntity::removeAllEntities() {
         });
     }
     entities_.clear();
+    shownValid_ = false;
+    ++contentGeneration_;
     notifyObservers([](OVEntityObserver& o) { o.ovetOnEntityCollectionChanged(); });
 }
 
@@ -106,9 +224,15 @@ std::shared_ptr<OVField> OVEntity::getFieldByName(std::string_view name) const {
 }
 
 void OVEntity::updateField(std::string name, std::string value) {
+    const int type = OVField::defaultTypeForName(name);
+    updateField(std::move(name), std::move(value), type);
+}
+
+void OVEntity::updateField(std::string name, std::string value, int type) {
     auto it = std::find_if(fields_.begin(), fields_.end(),
                            [&](const auto& field) { return field->name() == name; });
-    auto field = std::make_shared<OVField>(std::move(name), std::move(value));
+    auto field = std::make_shared<OVField>(std::move(name), std::move(value), type);
+    ++contentGeneration_;
     if (it == fields_.end()) {
         fields_.push_back(std::move(field));
         notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldCollectionChanged(); });
@@ -116,6 +240,40 @@ void OVEntity::updateField(std::string name, std::string value) {
         *it = std::move(field);
         notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldPropertyChanged(); });
     }
+}
+
+std::shared_ptr<OVField> OVEntity::getPrimary(OVField::PrimaryType role) const {
+    if (auto chosen = primary_.find(role); chosen != primary_.end()) {
+        if (auto field = getFieldByName(chosen->second)) {
+            return field;
+        }
+    }
+    auto firstOf = [&](std::initializer_list<std::string_view> names) -> std::shared_ptr<OVField> {
+        for (auto name : names) {
+            if (auto field = getFieldByName(name); field && !field->valueStr().empty()) {
+                return field;
+            }
+        }
+        return nullptr;
+    };
+    switch (role) {
+    case OVField::PrimaryType::call:
+        return firstOf({OVField::fieldSoftphone, OVField::fieldWorkNum, OVField::fieldMobileNum,
+                        OVField::fieldHomeNum, OVField::fieldOtherAddress});
+    case OVField::PrimaryType::sms:
+        return firstOf({OVField::fieldMobileNum});
+    case OVField::PrimaryType::presence:
+        return firstOf({OVField::fieldSoftphone, OVField::fieldJidAddr});
+    case OVField::PrimaryType::avatar:
+        return firstOf({OVField::fieldAvatar});
+    case OVField::PrimaryType::displayName:
+        return firstOf({OVField::fieldDisplayName});
+    }
+    return nullptr;
+}
+
+void OVEntity::setPrimary(OVField::PrimaryType role, std::string_view fieldName) {
+    primary_[role] = std::string(fieldName);
 }
 
 bool OVEntity::sameAddress(std::string_view a, std::string_view b) {
@@ -139,8 +297,8 @@ OVContactManager::OVContactManager(std::shared_ptr<EngineContext> context)
 std::vector<std::shared_ptr<OVEntity>> OVContactManager::allContacts() const {
     std::vector<std::shared_ptr<OVEntity>> contacts;
     std::unordered_set<const OVEntity*> seen;
-    for (const auto& group : root_->entities()) {
-        for (const auto& contact : group->entities()) {
+    for (const auto& group : root_->entitiesAll()) {
+        for (const auto& contact : group->entitiesAll()) {
             if (seen.insert(contact.get()).second) {
                 contacts.push_back(contact);
             }
@@ -162,7 +320,7 @@ OVContactManager::lookup(std::string_view /*lookupText*/, std::string_view addre
 }
 
 std::shared_ptr<OVEntity> OVContactManager::groupNamed(const std::string& name) {
-    for (const auto& group : root_->entities()) {
+    for (const auto& group : root_->entitiesAll()) {
         if (group->displayName() == name) {
             return group;
         }
@@ -218,6 +376,105 @@ void OVContactManager::clear() {
 }
 
 OVContactManager::~OVContactManager() = default;
+
+std::shared_ptr<OVSearchSession> OVContactManager::getContacts() const {
+    return createSearch({}, {});
+}
+
+std::shared_ptr<OVSearchSession>
+OVContactManager::createSearch(std::map<std::string, std::string> criteria,
+                               const std::vector<std::string>& /*tags*/) const {
+    return std::make_shared<OVSearchSession>(weak_from_this(), std::move(criteria));
+}
+
+std::vector<std::shared_ptr<OVEntity>>
+OVContactManager::contactsWithPrefix(std::string_view field, std::string_view prefix) const {
+    if (searchIndexGeneration_ != OVEntity::contentGeneration() ||
+        searchIndexRoot_ != root_.get()) {
+        searchIndex_.clear();
+        for (const auto& contact : allContacts()) {
+            auto add = [&](std::string_view name, std::string_view value) {
+                if (!value.empty()) {
+                    searchIndex_.emplace_back(std::string(name) + '\0' + lowered(value), contact);
+                }
+            };
+            add(OVField::fieldDisplayName, contact->displayName());
+            for (const auto& f : contact->fields()) {
+                if (f->hasType(OVField::fieldTypeName) && f->name() != OVField::fieldDisplayName) {
+                    add(f->name(), f->valueStr());
+                }
+            }
+        }
+        std::sort(searchIndex_.begin(), searchIndex_.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        searchIndexGeneration_ = OVEntity::contentGeneration();
+        searchIndexRoot_ = root_.get();
+    }
+    const std::string key = std::string(field) + '\0' + lowered(prefix);
+    std::vector<std::shared_ptr<OVEntity>> found;
+    auto it =
+        std::lower_bound(searchIndex_.begin(), searchIndex_.end(), key,
+                         [](const auto& entry, const std::string& k) { return entry.first < k; });
+    for (; it != searchIndex_.end() && it->first.compare(0, key.size(), key) == 0; ++it) {
+        found.push_back(it->second);
+    }
+    return found;
+}
+
+std::shared_ptr<OVEntity> OVContactManager::createLogicalEntityWithFields(
+    const std::vector<std::pair<std::string, std::string>>& fields) {
+    auto contact =
+        std::make_shared<OVEntity>(nextUniqueId_++, OVEntity::Type::typeLogicalContact, "");
+    for (const auto& [name, value] : fields) {
+        if (name == OVField::fieldDisplayName) {
+            contact->setDisplayName(value);
+        } else {
+            contact->updateField(name, value);
+        }
+    }
+    return contact;
+}
+
+OVSearchSession::OVSearchSession(std::weak_ptr<const OVContactManager> manager,
+                                 std::map<std::string, std::string> criteria)
+    : manager_(std::move(manager)), criteria_(std::move(criteria)) {}
+
+void OVSearchSession::start() {
+    auto result = std::make_shared<OVEntity>(-1, OVEntity::Type::typeGroup, "");
+    auto manager = manager_.lock();
+    if (!manager) {
+        result_ = std::move(result);
+        return;
+    }
+    std::vector<std::shared_ptr<OVEntity>> rows;
+    if (criteria_.empty()) {
+        rows = manager->allContacts();
+    } else {
+        std::unordered_set<const OVEntity*> seen;
+        for (const auto& [field, pattern] : criteria_) {
+            // A pattern is matched from the start of the value; its text ends at the first
+            // "%", which stands for any rest.
+            const auto wildcard = pattern.find('%');
+            const std::string_view text = std::string_view(pattern).substr(0, wildcard);
+            for (auto& contact : manager->contactsWithPrefix(field, text)) {
+                if (wildcard == std::string::npos) {
+                    const auto* value =
+                        field == OVField::fieldDisplayName ? &contact->displayName() : nullptr;
+                    auto f = value ? nullptr : contact->getFieldByName(field);
+                    if (compareIgnoringCase(value ? *value : (f ? f->valueStr() : ""), text) != 0) {
+                        continue;
+                    }
+                }
+                if (seen.insert(contact.get()).second) {
+                    rows.push_back(std::move(contact));
+                }
+            }
+        }
+    }
+    // The rows are the result's children, but the result is none of their parents.
+    result->entities_ = std::move(rows);
+    result_ = std::move(result);
+}
 
 ContactConfig OVContactManager::configFor(const ContactRecord& record,
                                           bool presenceSubscription) const {
@@ -280,7 +537,7 @@ void OVContactManager::loadSession(const std::string& owner,
 void OVContactManager::showStoredList() {
     const auto removed = allContacts();
     if (!removed.empty()) {
-        for (const auto& group : root_->entities()) {
+        for (const auto& group : root_->entitiesAll()) {
             group->removeAllEntities();
         }
         meta_.clear();
@@ -382,7 +639,7 @@ OVContactManager::importRecords(const std::vector<ContactRecord>& records, bool 
     }
     if (eraseExisting) {
         const auto removed = allContacts();
-        for (const auto& group : root_->entities()) {
+        for (const auto& group : root_->entitiesAll()) {
             group->removeAllEntities();
         }
         meta_.clear();

@@ -55,18 +55,75 @@ private:
     std::string message_;
 };
 
-// One address or property of a contact.
+// One address or property of a contact. Its name is one of the constants below (the address
+// names of OVFieldNames among them); its type says what the value may be used for, as bits.
 class OVField : public OVObject {
 public:
+    static constexpr std::string_view fieldDisplayName = "displayName";
+    static constexpr std::string_view fieldFirstName = "firstName";
+    static constexpr std::string_view fieldLastName = "lastName";
+    static constexpr std::string_view fieldOrganization = "organization";
+    static constexpr std::string_view fieldSoftphone = OVFieldNames::fieldSoftphone;
+    static constexpr std::string_view fieldJidAddr = OVFieldNames::fieldJidAddr;
+    static constexpr std::string_view fieldHomeNum = OVFieldNames::fieldHomeNum;
+    static constexpr std::string_view fieldWorkNum = OVFieldNames::fieldWorkNum;
+    static constexpr std::string_view fieldMobileNum = OVFieldNames::fieldMobileNum;
+    static constexpr std::string_view fieldFaxNum = OVFieldNames::fieldFaxNum;
+    static constexpr std::string_view fieldPagerNum = OVFieldNames::fieldPagerNum;
+    static constexpr std::string_view fieldEmailAddr = OVFieldNames::fieldEmailAddr;
+    static constexpr std::string_view fieldWebAddress = OVFieldNames::fieldWebAddr;
+    static constexpr std::string_view fieldOtherAddress = OVFieldNames::fieldOtherAddr;
+    static constexpr std::string_view fieldAvatar = "avatar";
+    static constexpr std::string_view fieldGuid = "guid";
+    static constexpr std::string_view fieldAlertEnabled = "alertEnabled";
+    static constexpr std::string_view fieldAlertIsPersistent = "alertIsPersistent";
+    static constexpr std::string_view fieldBlockState = "blockState";
+
+    static constexpr std::string_view fieldValueTrue = "true";
+    static constexpr std::string_view fieldValueFalse = "false";
+
+    // Field types, bits of type().
+    static constexpr int fieldTypeNone = 0;
+    static constexpr int fieldTypeVoiceVideo = 1;
+    static constexpr int fieldTypeIM = 2;
+    static constexpr int fieldTypeSMS = 4;
+    static constexpr int fieldTypePresence = 8;
+    static constexpr int fieldTypeName = 16;
+    static constexpr int fieldTypeMetaData = 32;
+    static constexpr int fieldTypePhoto = 64;
+
+    // Primary roles: which field a contact uses first for a purpose.
+    enum class PrimaryType { call, sms, presence, avatar, displayName };
+    static constexpr PrimaryType fieldPrimaryTypeCall = PrimaryType::call;
+    static constexpr PrimaryType fieldPrimaryTypeSMS = PrimaryType::sms;
+    static constexpr PrimaryType fieldPrimaryTypePresence = PrimaryType::presence;
+    static constexpr PrimaryType fieldPrimaryTypeAvatar = PrimaryType::avatar;
+    static constexpr PrimaryType fieldPrimaryTypeDisplayName = PrimaryType::displayName;
+
+    // The type a field of that name has unless it is given one.
+    static int defaultTypeForName(std::string_view name);
+
     OVField(std::string name, std::string value)
-        : name_(std::move(name)), value_(std::move(value)) {}
+        : name_(std::move(name)), value_(std::move(value)), type_(defaultTypeForName(name_)) {}
+    OVField(std::string name, std::string value, int type)
+        : name_(std::move(name)), value_(std::move(value)), type_(type) {}
     const std::string& name() const { return name_; }
     const std::string& valueStr() const { return value_; }
     const std::string& valueStrToDisplay() const { return value_; }
+    int type() const { return type_; }
+    bool hasType(int bits) const { return (type_ & bits) != 0; }
 
 private:
     std::string name_;
     std::string value_;
+    int type_;
+};
+
+// How a list of entities is ordered: by "presenceStatus" or "displayName".
+struct OVSortDescriptor {
+    std::string key;
+    bool ascending = true;
+    bool caseInsensitive = false;
 };
 
 // Callbacks of an entity, for its observers; none has arguments.
@@ -97,7 +154,15 @@ public:
     const std::string& displayName() const { return displayName_; }
     void setDisplayName(std::string name);
 
-    std::vector<std::shared_ptr<OVEntity>> entities() const { return entities_; }
+    // The children as shown: without offline contacts when told to hide them, in the order of
+    // the sort descriptors (else as added). Kept until the children, their names or their
+    // presence change.
+    const std::vector<std::shared_ptr<OVEntity>>& entities() const;
+    // Every child, as added, whatever is hidden.
+    const std::vector<std::shared_ptr<OVEntity>>& entitiesAll() const { return entities_; }
+    void setHideOfflineContacts(bool hide);
+    bool hideOfflineContacts() const { return hideOffline_; }
+    void setSortDescriptors(std::vector<OVSortDescriptor> descriptors);
     std::vector<std::shared_ptr<OVEntity>> parentEntities() const;
     bool hasParentEntities() const { return !parentEntities().empty(); }
     void addEntity(const std::shared_ptr<OVEntity>& child);
@@ -108,6 +173,12 @@ public:
     const std::vector<std::shared_ptr<OVField>>& fields() const { return fields_; }
     std::shared_ptr<OVField> getFieldByName(std::string_view name) const;
     void updateField(std::string name, std::string value);
+    void updateField(std::string name, std::string value, int type);
+    // The field holding the role: the one set with setPrimary, else the first field whose
+    // type suits the role (softphone before the numbers for calls); nullptr when none does.
+    std::shared_ptr<OVField> getPrimary(OVField::PrimaryType role) const;
+    void setPrimary(OVField::PrimaryType role, std::string_view fieldName);
+    void clearPrimaryFields() { primary_.clear(); }
     // Whether one of the address fields holds the address (without regard to case).
     bool hasAddress(std::string_view address) const;
     // Whether two addresses name the same party: equal without regard to case, with or
@@ -117,6 +188,13 @@ public:
     // The contact's presence, nullptr for a group.
     std::shared_ptr<OVPresenceData> defaultPresence() const { return presence_; }
     int presenceStatus() const;
+    // Engine side: the presence record changed; the lists holding the contact re-sort and
+    // the observers hear ovetOnPresencePropertyChanged.
+    void presenceChanged();
+
+    // Changes of any entity's names, fields or children, counted, so that indexes over the
+    // contacts know when to rebuild.
+    static unsigned long long contentGeneration() { return contentGeneration_; }
 
     void addObserver(OVEntityObserver* observer) { observers_.add(observer); }
     void removeObserver(OVEntityObserver* observer) { observers_.remove(observer); }
@@ -126,14 +204,50 @@ public:
     std::string description() const override { return displayName_; }
 
 private:
+    friend class OVSearchSession;
+    // The parents' shown lists are out of date.
+    void invalidateParents() const;
+    void invalidate() const { shownValid_ = false; }
+
     long long uniqueId_;
     Type type_;
     std::string displayName_;
     std::vector<std::shared_ptr<OVEntity>> entities_;
+    bool hideOffline_ = false;
+    std::vector<OVSortDescriptor> sortDescriptors_;
+    mutable std::vector<std::shared_ptr<OVEntity>> shown_;
+    mutable bool shownValid_ = false;
+    std::map<OVField::PrimaryType, std::string> primary_;
+    static inline unsigned long long contentGeneration_ = 0;
     std::vector<std::weak_ptr<OVEntity>> parents_;
     std::vector<std::shared_ptr<OVField>> fields_;
     std::shared_ptr<OVPresenceData> presence_;
     DelegateList<OVEntityObserver> observers_;
+};
+
+class OVContactManager;
+
+// A search over the contacts: after start, result() is an entity whose entities are the
+// matching contacts (it is not their parent). Criteria map field names (displayName among
+// them) to LIKE patterns: text matched from the field's start without regard to ASCII case,
+// "%" standing for any rest; no criteria match every contact.
+class OVSearchSession : public OVObject {
+public:
+    OVSearchSession(std::weak_ptr<const OVContactManager> manager,
+                    std::map<std::string, std::string> criteria);
+    void setResolveMulticontacts(bool flag) { resolveMulticontacts_ = flag; }
+    bool resolveMulticontacts() const { return resolveMulticontacts_; }
+    void setEntityType(OVEntity::Type type) { entityType_ = type; }
+    void start();
+    void stop() {}
+    std::shared_ptr<OVEntity> result() const { return result_; }
+
+private:
+    std::weak_ptr<const OVContactManager> manager_;
+    std::map<std::string, std::string> criteria_;
+    bool resolveMulticontacts_ = false;
+    OVEntity::Type entityType_ = OVEntity::Type::typeLogicalContact;
+    std::shared_ptr<OVEntity> result_;
 };
 
 // Callbacks of the contact manager.
@@ -145,7 +259,9 @@ public:
 };
 
 // The contact store: the root's children are the groups, a group's children its contacts.
-class OVContactManager : public platform::Object, public DelegatingService<OVContactManagerPro> {
+class OVContactManager : public platform::Object,
+                         public DelegatingService<OVContactManagerPro>,
+                         public std::enable_shared_from_this<OVContactManager> {
 public:
     explicit OVContactManager(std::shared_ptr<EngineContext> context = nullptr);
     ~OVContactManager() override;
@@ -156,6 +272,18 @@ public:
     // Contacts holding the address; the lookup text and display name are not used here.
     std::vector<std::shared_ptr<OVEntity>>
     lookup(std::string_view lookupText, std::string_view address, std::string_view display) const;
+
+    // A search over every contact (made by shared owners of the manager only).
+    std::shared_ptr<OVSearchSession> getContacts() const;
+    std::shared_ptr<OVSearchSession> createSearch(std::map<std::string, std::string> criteria,
+                                                  const std::vector<std::string>& tags) const;
+    // The contacts whose field (or display name) starts with `prefix`, without regard to
+    // ASCII case, through a sorted index of the name fields rebuilt after changes.
+    std::vector<std::shared_ptr<OVEntity>> contactsWithPrefix(std::string_view field,
+                                                              std::string_view prefix) const;
+    // A new contact in no group, not stored, with one field a key (displayName names it).
+    std::shared_ptr<OVEntity>
+    createLogicalEntityWithFields(const std::vector<std::pair<std::string, std::string>>& fields);
 
     // Engine side: the session's contacts (those in no group go into the group of that
     // name), and an empty store after it.
@@ -218,4 +346,8 @@ private:
     // The session's store file while one is meant to keep the list, open or not.
     std::optional<std::filesystem::path> storeFile_;
     std::map<const OVEntity*, ContactMeta> meta_;
+    // The prefix index: "<field>\0<lower-cased value>" with its contact, sorted.
+    mutable std::vector<std::pair<std::string, std::shared_ptr<OVEntity>>> searchIndex_;
+    mutable unsigned long long searchIndexGeneration_ = ~0ull;
+    mutable const OVEntity* searchIndexRoot_ = nullptr;
 };

@@ -63,7 +63,7 @@ void PresenceService::contactPresenceChanged(const std::string& address, OVPrese
         const auto presence = contact->defaultPresence();
         const bool wasOffline = OVPresenceData::isOfflineStatus(presence->status());
         presence->update(status, message);
-        contact->notifyObservers([](OVEntityObserver& o) { o.ovetOnPresencePropertyChanged(); });
+        contact->presenceChanged();
         const bool isOffline = OVPresenceData::isOfflineStatus(status);
         if (wasOffline != isOffline) {
             auto toast = std::make_shared<Toast>(isOffline ? Toast::typeContactOffline

@@ -1,8 +1,13 @@
 #include "app/contacts/ContactOperations.h"
 
+#include "engine/OVContactManager.h"
+#include "engine/PhoneService.h"
+#include "engine/StartupService.h"
 #include "support/Localization.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace {
 
@@ -87,4 +92,54 @@ std::string ContactOperations::translatePresenceMessageReverse(std::string_view 
         }
     }
     return std::string(text);
+}
+
+namespace {
+
+// Schemes an address may come with from calls, chats, the directory or a pasted link.
+constexpr std::array<std::string_view, 9> kAddressSchemes = {
+    "sip", "sips", "tel", "xmpp", "im", "pres", "h323", "callto", "mailto"};
+
+std::string_view withoutLeadingScheme(std::string_view address) {
+    const auto colon = address.find(':');
+    if (colon == std::string_view::npos) {
+        return address;
+    }
+    const auto scheme = address.substr(0, colon);
+    const bool known =
+        std::any_of(kAddressSchemes.begin(), kAddressSchemes.end(), [&](std::string_view s) {
+            return s.size() == scheme.size() &&
+                   std::equal(s.begin(), s.end(), scheme.begin(), [](char a, char b) {
+                       return a == std::tolower(static_cast<unsigned char>(b));
+                   });
+        });
+    return known ? address.substr(colon + 1) : address;
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>>
+ContactOperations::quickContactFields(std::string_view displayName, std::string_view address,
+                                      std::string_view fieldName) {
+    std::string_view bare = withoutLeadingScheme(address);
+    if (const auto colon = bare.find(':'); colon != std::string_view::npos) {
+        bare = bare.substr(0, colon);
+    }
+    std::string name(displayName);
+    if (name.empty()) {
+        name = std::string(bare.substr(0, bare.find('@')));
+    }
+    return {{std::string(OVField::fieldDisplayName), std::move(name)},
+            {std::string(fieldName), std::string(bare)}};
+}
+
+std::shared_ptr<OVEntity> ContactOperations::createContact(std::string_view displayName,
+                                                           std::string_view address,
+                                                           std::string_view fieldName) const {
+    const auto phone = StartupService::instance().phoneService();
+    if (!phone) {
+        return nullptr;
+    }
+    return phone->getContactManager()->createLogicalEntityWithFields(
+        quickContactFields(displayName, address, fieldName));
 }

@@ -3,8 +3,13 @@
 #include "platform/foundation/Object.h"
 #include "support/PresenceMessageTranslator.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+class OVEntity;
 
 // The operations on the contact list that the rest of the interface calls. For now: the
 // presence words, engine word to display text and back. The one instance registers itself as
@@ -28,4 +33,15 @@ public:
     // A custom note on one line: blanks and line ends trimmed at both ends, the remaining lines
     // joined by one space.
     static std::string presenceNoteOnOneLine(std::string_view note);
+
+    // A new contact of the signed-in user's contact manager for an address typed or received:
+    // the fields of quickContactFields. nullptr before the engine has a phone service.
+    std::shared_ptr<OVEntity> createContact(std::string_view displayName, std::string_view address,
+                                            std::string_view fieldName) const;
+    // The fields of such a contact: the display name (the given one, else the address up to
+    // its "@") and the address under `fieldName`. The address loses any leading scheme
+    // ("sip:", "SIPS:", "tel:" ...) and then whatever follows a ":" (a port).
+    static std::vector<std::pair<std::string, std::string>>
+    quickContactFields(std::string_view displayName, std::string_view address,
+                       std::string_view fieldName);
 };

@@ -123,3 +123,31 @@ TEST_F(PresenceWordsTest, TheFeatureChoosesWhichOperationsTranslate) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(QuickContact, AnyLeadingSchemeAndPortAreCutOffTheAddress) {
+    struct Case {
+        std::string name, address, storedName, storedAddress;
+    } cases[] = {
+        {"", "sip:alice@example.com:5060", "alice", "alice@example.com"},
+        {"", "sips:alice@example.com", "alice", "alice@example.com"},
+        {"", "SIP:Bob@Example.com", "Bob", "Bob@Example.com"},
+        {"", "tel:+15550100", "+15550100", "+15550100"},
+        {"", "Tel:+15550100", "+15550100", "+15550100"},
+        {"", "xmpp:carol@chat.example", "carol", "carol@chat.example"},
+        {"", "dave@example.com:5061", "dave", "dave@example.com"},
+        {"", "word", "word", "word"},
+        {"Erin E.", "sip:erin@x", "Erin E.", "erin@x"},
+    };
+    for (const auto& c : cases) {
+        const auto fields = ContactOperations::quickContactFields(c.name, c.address, "softphone");
+        ASSERT_EQ(fields.size(), 2u);
+        EXPECT_EQ(fields[0], (std::pair<std::string, std::string>{"displayName", c.storedName}))
+            << c.address;
+        EXPECT_EQ(fields[1], (std::pair<std::string, std::string>{"softphone", c.storedAddress}))
+            << c.address;
+    }
+}
+
+} // namespace
