@@ -15,6 +15,9 @@ using platform::Window;
 namespace {
 
 constexpr std::string_view kSwitchAction = "switchToolbarItem:";
+// What the window asks of its delegate for Escape and Ctrl+W: both close the window.
+constexpr std::string_view kCancelAction = "cancelOperation:";
+constexpr std::string_view kCloseAction = "performClose:";
 
 // The height the toolbar's strip takes from the top of the window's content: the kit lays
 // the strip over the content view instead of adding it to the window's frame.
@@ -130,6 +133,11 @@ void QXPrefWindowController::switchToolbarItem(platform::ToolbarItem* item) {
 }
 
 bool QXPrefWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
+    if (action == kCancelAction || action == kCloseAction) {
+        if (_window)
+            _window->performClose(this);
+        return true;
+    }
     if (action != kSwitchAction)
         return false;
     switchToolbarItem(dynamic_cast<platform::ToolbarItem*>(sender));
@@ -137,7 +145,7 @@ bool QXPrefWindowController::tryToPerform(std::string_view action, platform::Obj
 }
 
 bool QXPrefWindowController::respondsToAction(std::string_view action) const {
-    return action == kSwitchAction;
+    return action == kSwitchAction || action == kCancelAction || action == kCloseAction;
 }
 
 void QXPrefWindowController::makeToolbar() {
@@ -195,9 +203,6 @@ void QXPrefWindowController::displayViewWithIdentifier(const std::string& identi
     auto it = _prefItems.find(identifier);
     if (it == _prefItems.end())
         return;
-    platform::Logf("%@    %@",
-                   _currentIdentifier ? std::string_view(*_currentIdentifier) : "(null)",
-                   identifier);
     if (_currentIdentifier == identifier)
         return;
     Window* window = this->window();

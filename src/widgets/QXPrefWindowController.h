@@ -117,7 +117,8 @@ public:
     toolbarItemForItemIdentifier(platform::Toolbar& toolbar, const std::string& identifier,
                                  bool willBeInserted) override;
 
-    // "switchToolbarItem:" from the toolbar items.
+    // "switchToolbarItem:" from the toolbar items; "cancelOperation:" and "performClose:"
+    // (Escape and Ctrl+W in the window) close the window.
     bool tryToPerform(std::string_view action, platform::Object* sender) override;
     bool respondsToAction(std::string_view action) const override;
 

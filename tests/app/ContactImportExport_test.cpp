@@ -13,6 +13,7 @@
 #include "platform/kit/OpenPanel.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/PopUpButton.h"
+#include "platform/kit/ProgressIndicator.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/WindowServer.h"
 
@@ -224,6 +225,87 @@ TEST_F(ContactSheetsTest, AMalformedFileIsReportedWithItsLineAndImportsNothing) 
     EXPECT_EQ(reason->stringValue(), "bad.csv, line 3: a quote inside a field that is not quoted");
     EXPECT_EQ(contactNames().size(), 3u) << "nothing imported and nothing erased";
     EXPECT_EQ(sheets().importLocationTextField()->stringValue(), "");
+}
+
+TEST_F(ContactSheetsTest, ALongReasonWithALongFileNameIsShownWholeInsideTheAlert) {
+    const fs::path file = tmp / "Contacts from my old phone, exported on the 3rd of March.csv";
+    foundation_test::writeFile(file, "Name,Mobile\nAnn,1\nB\"ob,2\n");
+    sheets().importContacts(nullptr);
+    sheets().importLocationTextField()->setStringValue(file.string());
+    sheets().contactImportOK(nullptr);
+    settle();
+    Alert* alert = alertShown();
+    ASSERT_NE(alert, nullptr);
+    auto* reason = dynamic_cast<platform::TextField*>(alert->accessoryView().get());
+    ASSERT_NE(reason, nullptr);
+    ASSERT_NE(reason->stringValue().find(file.filename().string()), std::string::npos);
+    const platform::Rect frame = reason->frame();
+    const platform::Rect content = alert->window()->contentView()->bounds();
+    EXPECT_TRUE(content.containsRect(frame)) << platform::stringFromRect(frame);
+    // The text, laid out in the label's width, needs no more height than the label has.
+    const platform::Size needed = reason->cell()->cellSizeForBounds({0, 0, frame.width(), 1e6});
+    EXPECT_LE(needed.height, frame.height() + 0.5);
+    EXPECT_GT(needed.height, 30) << "long enough to need more than two lines";
+    for (const auto& button : alert->buttons())
+        EXPECT_FALSE(button->frame().intersects(frame)) << button->title();
+}
+
+TEST_F(ContactSheetsTest, AFolderImportShowsItsProgressOnASheetThatGoesAtTheEnd) {
+    const fs::path cards = tmp / "cards";
+    for (int i = 0; i < 3; ++i) {
+        foundation_test::writeFile(cards / ("card" + std::to_string(i) + ".vcf"),
+                                   "BEGIN:VCARD\nVERSION:3.0\nFN:Person " + std::to_string(i) +
+                                       "\nTEL;TYPE=CELL:+1 555 010" + std::to_string(i) +
+                                       "\nEND:VCARD\n");
+    }
+    const struct {
+        const char* name;
+        const char* broken; // a damaged card added to the folder, or none
+        const char* result;
+        std::size_t contacts;
+    } cases[] = {
+        {"whole", nullptr, "Contact Import Succeeded!", 6},
+        {"one damaged card", "BEGIN:VCARD\nFN:Broken\n", "Contact Import Failed!", 6},
+    };
+    for (const auto& c : cases) {
+        if (c.broken)
+            foundation_test::writeFile(cards / "zz-broken.vcf", c.broken);
+        sheets().importContacts(nullptr);
+        choose(*sheets().importFromPopupButton(), 1);
+        sheets().importLocationTextField()->setStringValue(cards.string());
+        pick(*sheets().importContactOptionMatrix(), 1);
+        sheets().contactImportOK(nullptr);
+        ASSERT_TRUE(sheets().importing()) << c.name;
+        ASSERT_NE(sheets().importProgressSheet(), nullptr) << c.name;
+        EXPECT_EQ(attached(), sheets().importProgressSheet()) << c.name;
+        // One pass of the loop at a time, the window's loop going on between the slices.
+        std::vector<std::pair<double, double>> seen;
+        auto& loop = platform::RunLoop::main();
+        for (int pass = 0; pass < 100 && sheets().importing(); ++pass) {
+            loop.runMode(platform::DefaultRunLoopMode, loop.now());
+            if (const auto* bar = sheets().importProgressIndicator()) {
+                const std::pair<double, double> now{bar->doubleValue(), bar->maxValue()};
+                if (seen.empty() || seen.back() != now)
+                    seen.push_back(now);
+            }
+        }
+        ASSERT_FALSE(sheets().importing()) << c.name;
+        const double total = c.broken ? 4 : 3;
+        ASSERT_FALSE(seen.empty()) << c.name;
+        for (std::size_t i = 1; i < seen.size(); ++i)
+            EXPECT_GE(seen[i].first, seen[i - 1].first) << c.name << ": in order";
+        for (const auto& [done, max] : seen)
+            EXPECT_EQ(max, total) << c.name;
+        EXPECT_EQ(seen.back().first, c.broken ? total - 1 : total)
+            << c.name << ": up to the file that failed, or to the end";
+        settle();
+        EXPECT_EQ(sheets().importProgressSheet(), nullptr) << c.name;
+        ASSERT_NE(alertShown(), nullptr) << c.name << ": the result replaces the progress";
+        EXPECT_EQ(alertShown()->messageText(), c.result);
+        EXPECT_EQ(contactNames().size(), c.contacts) << c.name << ": all or nothing";
+        SheetsTracker::sharedController().closeAllSheets();
+        settle();
+    }
 }
 
 TEST_F(ContactSheetsTest, TheOptionsReachTheEngine) {

@@ -398,7 +398,9 @@ TEST_F(EventHubTest, ChatWindowsCascadeAndStartOverOnceAllAreClosed) {
     ASSERT_EQ(controller->imWindowControllers().size(), 2u);
     const platform::Rect first = chatWindow(0)->window()->frame();
     const platform::Rect second = chatWindow(1)->window()->frame();
-    EXPECT_NE(first.maxY(), second.maxY());
+    // Cascaded: right of the first, and lower unless the screen has no room below.
+    EXPECT_EQ(second.minX(), first.minX() + 20);
+    EXPECT_TRUE(second.maxY() == first.maxY() - 20 || second.minY() == first.minY());
 
     chatWindow(1)->close();
     chatWindow(0)->close();

@@ -15,6 +15,8 @@
 #include "engine/PhoneService.h"
 #include "engine/PresenceService.h"
 #include "platform/kit/Panel.h"
+#include "platform/kit/Workspace.h"
+#include "support/Localization.h"
 #include "support/Notifications.h"
 #include "support/ValueTransformers.h"
 #include "widgets/QXFrameView.h"
@@ -860,6 +862,39 @@ TEST_F(MenusTest, AnOpenMenuHoldsUpNeitherTheSignInNorAQuit) {
     Menu::setTrackingHook({});
     EXPECT_TRUE(closedByQuit);
     EXPECT_TRUE(app().isTerminated());
+}
+
+} // namespace
+} // namespace app_test
+
+namespace app_test {
+namespace {
+
+TEST_F(MenusTest, TheHelpItemOpensItsAddressInTheUsersLanguageAndAFailureIsSaid) {
+    launch();
+    std::vector<std::string> opened;
+    AppController::setURLOpener([&](const std::string& url) { opened.push_back(url); });
+    controller().softphoneHelp(nullptr);
+    AppController::setURLOpener(nullptr);
+    const std::string language = TranslateUrlMacros(std::string_view("$language$"));
+    ASSERT_FALSE(language.empty());
+    EXPECT_EQ(opened, std::vector<std::string>{"https://help.orvanta.example/lumiq/" + language +
+                                               "/index.html"});
+
+    // The desktop cannot open it: the user hears why.
+    platform::Workspace::sharedWorkspace().setOpenerProgram("/nonexistent/opener");
+    std::vector<std::string> said;
+    platform::Alert::setPresentationHook([&](platform::Alert& alert) {
+        said.push_back(alert.messageText() + " | " + alert.informativeText());
+        alert.pressButtonForTesting(0);
+    });
+    controller().softphoneHelp(nullptr);
+    settle();
+    platform::Workspace::sharedWorkspace().setOpenerProgram({});
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("could not be opened"), std::string::npos) << said[0];
+    EXPECT_NE(said[0].find("/index.html"), std::string::npos) << said[0];
+    EXPECT_NE(said[0].find("/nonexistent/opener is not installed"), std::string::npos) << said[0];
 }
 
 } // namespace

@@ -197,12 +197,10 @@ TEST_F(PrefWindowTest, OpeningOnAPaneFromAMenu) {
     EXPECT_EQ(pane(0)->view()->superview(), nullptr);
     EXPECT_TRUE(controller->window()->isVisible());
     EXPECT_EQ(controller->window()->toolbar()->identifier(), "PreferencesToolbar");
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], "(null)    General");
-    EXPECT_EQ(log.back(), "General    Devices");
+    EXPECT_TRUE(log.empty()) << "pane changes are not logged";
 }
 
-TEST_F(PrefWindowTest, ChoosingTheShownPaneOnlyLogs) {
+TEST_F(PrefWindowTest, ChoosingTheShownPaneChangesNothing) {
     makeController(kPanes);
     controller->showWindow(nullptr);
     journal.clear();
@@ -212,7 +210,7 @@ TEST_F(PrefWindowTest, ChoosingTheShownPaneOnlyLogs) {
     ASSERT_NE(item, nullptr);
     item->performAction();
     EXPECT_TRUE(journal.empty());
-    EXPECT_EQ(log, std::vector<std::string>{"General    General"});
+    EXPECT_TRUE(log.empty());
     EXPECT_EQ(controller->window()->frame(), frame);
 
     // The toolbar's item for another pane switches to it, animated.

@@ -144,6 +144,9 @@ public:
     static void setURLOpener(URLOpener opener);
     // Opens the address with that opener.
     static void openURL(const std::string& url);
+    // The default opener: hands the address to the desktop (platform::Workspace) and tells the
+    // user why when it could not be opened.
+    static void openWithDesktop(const std::string& url);
 
     // Logout, quit, shutdown and relaunch (AppController_Shutdown.cpp). Both roads first ask
     // the user to confirm when calls, chats, file transfers or recordings are active, then

@@ -735,13 +735,15 @@ void AppController::retryAccounts(platform::Object* /*sender*/) {
 }
 
 void AppController::softphoneHelp(platform::Object* /*sender*/) {
-    openURL(brandDict()["Menus"]["Help"]["online_help_url"].stringValue());
+    const platform::Value& address = brandDict()["Menus"]["Help"]["online_help_url"];
+    if (const std::string* text = address.string())
+        openURL(TranslateUrlMacros(std::string_view(*text)));
 }
 
 void AppController::launchUrl(platform::Object* sender) {
     auto* item = dynamic_cast<platform::MenuItem*>(sender);
     if (item && item->representedObject().isString())
-        openURL(*item->representedObject().string());
+        openURL(TranslateUrlMacros(std::string_view(*item->representedObject().string())));
 }
 
 void AppController::checkForUpdates(platform::Object* /*sender*/) {

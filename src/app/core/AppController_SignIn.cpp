@@ -29,6 +29,7 @@
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/Panel.h"
+#include "platform/kit/Workspace.h"
 #include "support/AlertExtensions.h"
 #include "support/Localization.h"
 #include "support/Notifications.h"
@@ -36,12 +37,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
 #include <type_traits>
-
-extern char** environ;
 
 namespace {
 
@@ -69,22 +65,8 @@ void stopListening(DelegatingService<Pro>* service, AppController* controller) {
     }
 }
 
-// Starts the desktop's opener and reaps it when it ends, without waiting for it here.
-void openWithDesktop(const std::string& url) {
-    if (url.empty())
-        return;
-    const char* argv[] = {"xdg-open", url.c_str(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) !=
-        0) {
-        platform::Logf("Could not open %@", url);
-        return;
-    }
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
-}
-
 AppController::URLOpener& urlOpener() {
-    static AppController::URLOpener opener = openWithDesktop;
+    static AppController::URLOpener opener = AppController::openWithDesktop;
     return opener;
 }
 
@@ -110,6 +92,21 @@ bool isHidden(const std::shared_ptr<platform::MenuItem>& item) {
 
 void AppController::setURLOpener(URLOpener opener) {
     urlOpener() = opener ? std::move(opener) : URLOpener(openWithDesktop);
+}
+
+void AppController::openWithDesktop(const std::string& url) {
+    if (url.empty())
+        return;
+    platform::Workspace::sharedWorkspace().openURL(url, [url](const std::string& failure) {
+        if (failure.empty())
+            return;
+        platform::Logf("Could not open %@: %@", url, failure);
+        OrvantaExtensions::dialogOK(
+            QXLS("msg.opt.dialog.caption.open_url_failed", "The address could not be opened"),
+            platform::formatString(QXLS("msg.opt.dialog.message.open_url_failed", "%@\n\n%@"), url,
+                                   failure),
+            platform::AlertStyle::Warning);
+    });
 }
 
 void AppController::openURL(const std::string& url) {

@@ -21,6 +21,7 @@
 #include "platform/kit/OpenPanel.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/PopUpButton.h"
+#include "platform/kit/ProgressIndicator.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/WindowServer.h"
 #include "support/Localization.h"
@@ -392,6 +393,7 @@ void ContactImportExportController::contactImportSheetDidEnd(platform::Window& s
         const long presence = _importPresenceOptionMatrix->selectedTag();
         engine->doImport(static_cast<int>(tag), location, "", presence == 1, presence == 0,
                          _importContactOptionMatrix->selectedTag() == 0);
+        beginImportProgress();
     } else if (tag == kTagAddressBook) {
         const bool replace = _importContactOptionMatrix->selectedTag() == 0;
         const long presence = _importPresenceOptionMatrix->selectedTag();
@@ -572,8 +574,70 @@ void ContactImportExportController::overwriteFileAlertDidEnd(platform::Alert& al
     reopenLater(&ContactImportExportController::exportContacts);
 }
 
+void ContactImportExportController::beginImportProgress() {
+    platform::Window* window = sheetWindow();
+    if (!window || _importProgressSheet) {
+        return;
+    }
+    constexpr double width = 360;
+    constexpr double height = 92;
+    _importProgressSheet = makeSheet(width, height);
+    platform::View* content = _importProgressSheet->contentView();
+    _importProgressLabel =
+        makeLabel({20, 52, width - 40, 20},
+                  QXLS("msg.opt.dialog.message.importing", "Importing contacts..."));
+    content->addSubview(_importProgressLabel);
+    _importProgressIndicator =
+        std::make_shared<platform::ProgressIndicator>(platform::Rect{20, 24, width - 40, 16});
+    _importProgressIndicator->setIndeterminate(false);
+    _importProgressIndicator->setMinValue(0);
+    _importProgressIndicator->setMaxValue(1);
+    _importProgressIndicator->setDoubleValue(0);
+    content->addSubview(_importProgressIndicator);
+    std::weak_ptr<ContactImportExportController> weak = weak_from_this();
+    platform::Panel* sheet = _importProgressSheet.get();
+    platform::Application::sharedApplication().beginSheet(*sheet, *window, [weak, sheet](int) {
+        sheet->orderOut(nullptr);
+        if (auto self = weak.lock()) {
+            SheetsTracker::sharedController().deRegisterSheet(sheet, &self->_owner);
+        }
+    });
+    SheetsTracker::sharedController().registerSheet(_importProgressSheet, &_owner);
+}
+
+void ContactImportExportController::endImportProgress() {
+    // Kept until the loop's next pass: this may run inside the sheet's own completion.
+    auto sheet = std::move(_importProgressSheet);
+    _importProgressLabel.reset();
+    auto indicator = std::move(_importProgressIndicator);
+    if (!sheet) {
+        return;
+    }
+    if (sheet->sheetParent()) {
+        platform::Application::sharedApplication().endSheet(*sheet, 0);
+    }
+    sheet->orderOut(nullptr);
+    platform::RunLoop::main().performInModes([sheet, indicator] {}, platform::commonModes());
+}
+
+void ContactImportExportController::ovieProgress(int done, int total) {
+    if (!_importing || !_importProgressIndicator || total <= 0) {
+        return;
+    }
+    _importProgressIndicator->setMaxValue(total);
+    _importProgressIndicator->setDoubleValue(done);
+    if (_importProgressLabel && total > 1) {
+        _importProgressLabel->setStringValue(
+            platform::formatString(QXLS("msg.opt.dialog.message.importing_files",
+                                        "Importing contacts... (%i of %i files)"),
+                                   done, total));
+    }
+    _importProgressSheet->displayIfNeeded();
+}
+
 void ContactImportExportController::ovieSuccess(int count) {
     if (_importing) {
+        endImportProgress();
         contactsImported(true, count);
         _importing = false;
     } else if (_exporting) {
@@ -584,6 +648,7 @@ void ContactImportExportController::ovieSuccess(int count) {
 
 void ContactImportExportController::ovieFailure() {
     if (_importing) {
+        endImportProgress();
         contactsImported(false, 0);
         _importing = false;
     } else if (_exporting) {

@@ -21,6 +21,7 @@ class Menu;
 class OpenPanel;
 class Panel;
 class PopUpButton;
+class ProgressIndicator;
 class TextField;
 class Window;
 } // namespace platform
@@ -79,6 +80,7 @@ public:
     // The engine's answers, and the alerts that show them.
     void ovieSuccess(int count) override;
     void ovieFailure() override;
+    void ovieProgress(int done, int total) override;
     void contactsImported(bool success, int numOfImported);
     void contactsExported(bool success, int numOfExported);
 
@@ -105,6 +107,11 @@ public:
     platform::Button* exportBrowseButton() const { return _exportBrowseButton.get(); }
     bool importing() const { return _importing; }
     bool exporting() const { return _exporting; }
+    // The sheet on the window while an import of a file or folder runs, and its bar.
+    platform::Panel* importProgressSheet() const { return _importProgressSheet.get(); }
+    platform::ProgressIndicator* importProgressIndicator() const {
+        return _importProgressIndicator.get();
+    }
     // The file panel of a Browse while it is open.
     platform::OpenPanel* filePanel() const { return _filePanel.get(); }
     // The overwrite question while it is open, and the last result alert shown.
@@ -114,6 +121,10 @@ public:
 private:
     void buildImportSheet();
     void buildExportSheet();
+    // The progress sheet goes on the window as the engine starts an import and comes off
+    // before its result is shown.
+    void beginImportProgress();
+    void endImportProgress();
     std::shared_ptr<OVContactImporterExporter> importer();
     // Runs `action` on this controller after 0.5 s, unless it is gone by then.
     void reopenLater(void (ContactImportExportController::*action)(platform::Object*));
@@ -149,6 +160,10 @@ private:
     // Begun and not yet ended (on the window, or waiting behind another sheet).
     bool _importSheetBegun = false;
     bool _exportSheetBegun = false;
+
+    std::shared_ptr<platform::Panel> _importProgressSheet;
+    std::shared_ptr<platform::TextField> _importProgressLabel;
+    std::shared_ptr<platform::ProgressIndicator> _importProgressIndicator;
 
     std::shared_ptr<platform::OpenPanel> _filePanel;
     std::shared_ptr<platform::Alert> _overwriteAlert;

@@ -25,17 +25,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
 
 using platform::Rect;
 using platform::Size;
 using platform::TextField;
 using platform::Value;
 using Attribute = QXViewConstraint::Attribute;
-
-extern char** environ;
 
 namespace {
 
@@ -53,22 +48,8 @@ std::shared_ptr<LoginController>& sharedInstance() {
     return controller;
 }
 
-// Starts the desktop's opener and reaps it when it ends, without waiting for it here.
-void openWithDesktop(const std::string& url) {
-    if (url.empty())
-        return;
-    const char* argv[] = {"xdg-open", url.c_str(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) !=
-        0) {
-        platform::Logf("Could not open %@", url);
-        return;
-    }
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
-}
-
 LoginController::URLOpener& urlOpener() {
-    static LoginController::URLOpener opener = openWithDesktop;
+    static LoginController::URLOpener opener = AppController::openWithDesktop;
     return opener;
 }
 
@@ -216,7 +197,9 @@ struct LoginController::Builder {
                             bool first) {
             field->setFrame(Rect(fieldX, top - 22, 180, 22));
             field->setAutoresizingMask(first ? kPinnedTop : kBelowNeighbour);
-            label->setFrame(Rect(fieldX - 2 - 110, top - 2 - 17, 110, 17));
+            // Right-aligned labels take the whole room left of the fields, so that the
+            // longest ("Authorization Name:") is not cut.
+            label->setFrame(Rect(15, top - 2 - 17, fieldX - 2 - 15, 17));
             label->setAutoresizingMask(first ? kPinnedTop : kBelowNeighbour);
             c._mainView->addSubview(label);
             c._mainView->addSubview(field);
@@ -243,13 +226,15 @@ struct LoginController::Builder {
         c._autoLoginMessage = makeLabel(Rect(20, passwordBottom - 5 - 17, kWidth - 40, 17), "", 11);
         c._autoLoginLevel = std::make_shared<LevelIndicator>(
             Rect(20, c._autoLoginMessage->frame().minY() - 5 - 10, kWidth - 40, 10));
+        // The spinner and, right of it, its text share a row right of the remember boxes,
+        // which keep their place while a request is under way.
         c._loginProgressIndicator = std::make_shared<platform::ProgressIndicator>(
-            Rect(kWidth / 2 - 8, passwordBottom - 15 - 16, 16, 16));
+            Rect(fieldX + 20, passwordBottom - 15 - 16, 16, 16));
         c._loginProgressIndicator->setStyle(platform::ProgressIndicatorStyle::Spinning);
         c._loginProgressIndicator->setDisplayedWhenStopped(false);
-        c._loginStatusMessage =
-            makeLabel(Rect(kWidth / 2 + 5 - 50, passwordBottom - 15 - 16 - 10 - 17, 100, 17), "",
-                      11, platform::TextAlignment::Center);
+        c._loginStatusMessage = makeLabel(Rect(fieldX + 20 + 16 + 6, passwordBottom - 15 - 8 - 9,
+                                               kWidth - 20 - (fieldX + 20 + 16 + 6), 17),
+                                          "", 11, platform::TextAlignment::Left);
         c._remPassword = makeCheckBox(
             Rect(kWidth / 2 + 30, c._autoLoginLevel->frame().minY() - 20 - 18, 145, 18),
             QXLS("msg.login.remember_password", "Remember password"));
@@ -375,7 +360,7 @@ void LoginController::releaseSharedInstance() {
 }
 
 void LoginController::setURLOpener(URLOpener opener) {
-    urlOpener() = opener ? std::move(opener) : URLOpener(openWithDesktop);
+    urlOpener() = opener ? std::move(opener) : URLOpener(AppController::openWithDesktop);
 }
 
 void LoginController::awake() {
@@ -424,10 +409,10 @@ void LoginController::awake() {
     add(_autoLoginMessage, C::MaxY, _password, C::MinY, -5);
     add(_autoLoginLevel, C::MinX, nullptr, C::MinX, 20);
     add(_autoLoginLevel, C::MaxY, _autoLoginMessage, C::MinY, -5);
-    add(_loginProgressIndicator, C::MidX, nullptr, C::MidX, 0);
+    add(_loginProgressIndicator, C::MinX, _password, C::MinX, 20);
     add(_loginProgressIndicator, C::MaxY, _password, C::MinY, -15);
-    add(_loginStatusMessage, C::MidX, nullptr, C::MidX, 5);
-    add(_loginStatusMessage, C::MaxY, _loginProgressIndicator, C::MinY, -10);
+    add(_loginStatusMessage, C::MinX, _loginProgressIndicator, C::MaxX, 6);
+    add(_loginStatusMessage, C::MidY, _loginProgressIndicator, C::MidY, 0);
 }
 
 std::string LoginController::loginHelpURL() const {
@@ -706,6 +691,7 @@ void LoginController::login(platform::Object* /*sender*/) {
         setLoginStatusMsg(QXLS("msg.login.LOGGING_IN", "Logging in..."));
         if (_errorMsg)
             _errorMsg->setStringValue("");
+        _errorNamesMissingField = false;
         if (!validateLogin())
             return;
         _loginDelayTimer = scheduledInAllModes(
@@ -715,30 +701,33 @@ void LoginController::login(platform::Object* /*sender*/) {
 }
 
 bool LoginController::validateLogin() {
-    const std::shared_ptr<LoginProfileItem> profile = loginProfile();
     for (TextField* field : {_username.get(), _displayName.get(), _authName.get()})
         if (field)
             field->setStringValue(trimmed(field->stringValue()));
-    if (!profile)
+    const std::string missing = missingFieldMessage();
+    if (missing.empty())
         return true;
-    auto empty = [](const TextField* field) { return !field || field->stringValue().empty(); };
-    if (profile->requiresUsername() && empty(_username.get())) {
-        loginFailed(QXLS("msg.login.profile.username_missing", "Please enter User Name"));
-        return false;
-    }
-    if (profile->requiresDisplayName() && empty(_displayName.get())) {
-        loginFailed(QXLS("msg.login.profile.displayname_missing", "Please enter Display Name"));
-        return false;
-    }
-    if (profile->requiresAuthName() && empty(_authName.get())) {
-        loginFailed(QXLS("msg.login.profile.authname_missing", "Please enter Authorization Name"));
-        return false;
-    }
-    if (profile->requiresPassword() && empty(_password.get())) {
-        loginFailed(QXLS("msg.login.profile.password_missing", "Please enter Password"));
-        return false;
-    }
-    return true;
+    loginFailed(missing);
+    _errorNamesMissingField = true;
+    return false;
+}
+
+std::string LoginController::missingFieldMessage() const {
+    const std::shared_ptr<LoginProfileItem> profile = loginProfile();
+    if (!profile)
+        return {};
+    auto empty = [](const TextField* field) {
+        return !field || trimmed(field->stringValue()).empty();
+    };
+    if (profile->requiresUsername() && empty(_username.get()))
+        return QXLS("msg.login.profile.username_missing", "Please enter User Name");
+    if (profile->requiresDisplayName() && empty(_displayName.get()))
+        return QXLS("msg.login.profile.displayname_missing", "Please enter Display Name");
+    if (profile->requiresAuthName() && empty(_authName.get()))
+        return QXLS("msg.login.profile.authname_missing", "Please enter Authorization Name");
+    if (profile->requiresPassword() && (!_password || _password->stringValue().empty()))
+        return QXLS("msg.login.profile.password_missing", "Please enter Password");
+    return {};
 }
 
 platform::Value::Dictionary LoginController::requestData() const {
@@ -793,6 +782,7 @@ void LoginController::loginTimerFired(platform::Timer* timer) {
 
 void LoginController::loginFailed(const std::string& message) {
     _loginName.clear();
+    _errorNamesMissingField = false;
     if (_errorMsg)
         _errorMsg->setStringValue(message);
     setLoggingIn(false);
@@ -886,6 +876,7 @@ void LoginController::forgotPassword(platform::Object* /*sender*/) {
 }
 
 void LoginController::createAccount(platform::Object* /*sender*/) {
+    _errorNamesMissingField = false;
     if (_errorMsg)
         _errorMsg->setStringValue(
             "The create account feature is not avilable. This button will be romoved in future. "
@@ -1227,6 +1218,16 @@ void LoginController::textChanged(const platform::Notification* /*notification*/
     }
     if (_loggingIn)
         return;
+    // An error that named a missing field follows the typing: it names the field still
+    // missing, or goes once nothing is.
+    if (_errorNamesMissingField && _errorMsg) {
+        const std::string missing = missingFieldMessage();
+        _errorNamesMissingField = !missing.empty();
+        if (_errorMsg->stringValue() != missing) {
+            _errorMsg->setStringValue(missing);
+            updateVisuals();
+        }
+    }
     for (platform::Control* control : std::initializer_list<platform::Control*>{
              _loginButton.get(), _remPassword.get(), _remAutoSignIn.get()})
         if (control)

@@ -199,6 +199,8 @@ private:
 
     void readProfiles();
     bool validateLogin();
+    // "Please enter ..." for the first field the profile requires that is empty, or "".
+    std::string missingFieldMessage() const;
     void stopCountdown();
     // The help button shows exactly when the brand names a login help address (and, with
     // `idleOnly`, no sign-in is under way).
@@ -247,6 +249,8 @@ private:
     QXViewConstraintLayoutManager _layoutManagerMainView;
     QXCollectionWindow* _parentWindow = nullptr;
     bool _loggingIn = false;
+    // The error text names a missing field (and follows the typing until none is missing).
+    bool _errorNamesMissingField = false;
     bool _hasAccountCreation = false;
     bool _hasForgotPassword = false;
     bool _hasLoginHelp = false;

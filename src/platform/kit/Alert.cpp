@@ -195,6 +195,11 @@ void Alert::layout() {
     informativeField_->setStringValue(informativeText_);
     const double messageHeight = labelHeight(*messageField_, textWidth);
     const double informativeHeight = labelHeight(*informativeField_, textWidth);
+    // A wrapping label given as the accessory takes the text column's width and the height
+    // its text needs, so that a long reason is shown whole.
+    if (auto* label = dynamic_cast<TextField*>(accessoryView_.get());
+        label && label->cell()->wraps())
+        label->setFrameSize({textWidth, std::max(labelHeight(*label, textWidth), 1.0)});
     const double accessoryHeight = accessoryView_ ? accessoryView_->frame().height() : 0;
 
     // Heights from the top: margin, texts (8 points apart), accessory, buttons, margin.

@@ -48,7 +48,8 @@ public:
     // The picture at the left; without one the alert draws a sign for its style.
     const std::shared_ptr<Image>& icon() const { return icon_; }
     void setIcon(std::shared_ptr<Image> icon);
-    // A view shown below the texts; not owned beyond the alert's panel.
+    // A view shown below the texts; not owned beyond the alert's panel. A wrapping text
+    // field is sized to the text column and to its whole text.
     const std::shared_ptr<View>& accessoryView() const { return accessoryView_; }
     void setAccessoryView(std::shared_ptr<View> view);
 

@@ -530,16 +530,7 @@ Rect onScreen(Rect frame) {
     Screen* screen = screenForRect({frame.minX(), frame.maxY() - 1, 1, 1});
     if (!screen)
         return frame;
-    const Rect visible = screen->visibleFrame();
-    if (frame.maxX() > visible.maxX())
-        frame.origin.x = visible.maxX() - frame.width();
-    if (frame.minX() < visible.minX())
-        frame.origin.x = visible.minX();
-    if (frame.minY() < visible.minY())
-        frame.origin.y = visible.minY();
-    if (frame.maxY() > visible.maxY())
-        frame.origin.y = visible.maxY() - frame.height();
-    return frame;
+    return fitRectInVisibleFrame(frame, screen->visibleFrame());
 }
 
 } // namespace
@@ -684,12 +675,15 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
         case EventType::LeftMouseUp:
         case EventType::RightMouseUp:
         case EventType::OtherMouseUp: {
+            // The release of the click that opened the menu keeps it open, also where the menu
+            // lies under the pointer (a pop-up opens over its button): nothing was pressed,
+            // moved over or dragged in it yet.
+            const bool openingClick = !tracking->pointerEntered &&
+                                      RunLoop::main().now() - tracking->openedAt < kClickToOpenTime;
+            if (openingClick)
+                break;
             if (!at) {
-                const bool openingClick =
-                    !tracking->pointerEntered &&
-                    RunLoop::main().now() - tracking->openedAt < kClickToOpenTime;
-                if (!openingClick)
-                    tracking->done = true;
+                tracking->done = true;
                 break;
             }
             MenuItem* item = tracking->levels[*at].menu->itemAtIndex(row);

@@ -2,6 +2,7 @@
 
 #include "platform/kit/ScreenBackend.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace platform {
@@ -67,6 +68,21 @@ Screen* screenForRect(const Rect& rect) {
         }
     }
     return best ? best : Screen::mainScreen();
+}
+
+Rect fitRectInVisibleFrame(const Rect& rect, const Rect& visible) {
+    if (visible.width() <= 0 || visible.height() <= 0)
+        return rect;
+    Rect fitted = rect;
+    if (fitted.width() > visible.width())
+        fitted.size.width = visible.width();
+    if (fitted.height() > visible.height()) {
+        fitted.origin.y = rect.maxY() - visible.height();
+        fitted.size.height = visible.height();
+    }
+    fitted.origin.x = std::clamp(fitted.minX(), visible.minX(), visible.maxX() - fitted.width());
+    fitted.origin.y = std::clamp(fitted.minY(), visible.minY(), visible.maxY() - fitted.height());
+    return fitted;
 }
 
 } // namespace platform

@@ -31,4 +31,8 @@ private:
 // The screen that holds most of `rect` (screen coordinates); the main screen when none does.
 Screen* screenForRect(const Rect& rect);
 
+// `rect` moved the least distance that puts it wholly inside `visible`; a side longer than
+// the visible frame's is cut to it (keeping the top edge's place where it can).
+Rect fitRectInVisibleFrame(const Rect& rect, const Rect& visible);
+
 } // namespace platform

@@ -122,7 +122,10 @@ void Window::setTitle(std::string title) {
         backend->windowPropertiesChanged(*this);
 }
 
-void Window::setFrame(const Rect& frame, bool display, bool animate) {
+void Window::setFrame(const Rect& proposed, bool display, bool animate) {
+    const Rect frame = isVisible() && (styleMask_ & TitledWindowMask)
+                           ? constrainFrameRect(proposed, nullptr)
+                           : proposed;
     if (animate && isVisible()) {
         const TimeInterval duration = animationResizeTime(frame);
         if (duration > 0 && !impl_->animating) {
@@ -240,6 +243,12 @@ void Window::center() {
     setFrameOrigin({x, y});
 }
 
+Rect Window::constrainFrameRect(const Rect& frameRect, const Screen* screen) const {
+    if (!screen)
+        screen = screenForRect(frameRect);
+    return screen ? fitRectInVisibleFrame(frameRect, screen->visibleFrame()) : frameRect;
+}
+
 Rect Window::frameRectForContentRect(const Rect& contentRect) const {
     return contentRect;
 }
@@ -350,6 +359,8 @@ void Window::orderIn(WindowOrderingMode place, Window* relativeTo) {
     if (parentWindow_)
         parentWindow_->impl_->hiddenWithParent.erase(this);
     const bool wasVisible = visible_;
+    if (!wasVisible && (styleMask_ & TitledWindowMask))
+        applyFrame(constrainFrameRect(frame_, nullptr), false, false);
     visible_ = true;
     WindowServer::shared().orderWindow(this, static_cast<int>(place), relativeTo);
     if (!wasVisible) {
@@ -820,6 +831,17 @@ void Window::keyDown(const Event& event) {
             selectPreviousKeyView(this);
         else
             selectNextKeyView(this);
+        return;
+    }
+    // Keys nobody in the window took: Escape asks the delegate to cancel, Command-W (Ctrl+W
+    // on the desktop) to close. A delegate that does not answer them leaves them be.
+    const bool command = event.modifierFlags() & CommandKeyMask;
+    const std::string_view request = c == EscapeCharacter && !commandOrControl ? "cancelOperation:"
+                                     : command && (c == U'w' || c == U'W')     ? "performClose:"
+                                                                               : "";
+    if (auto* target = dynamic_cast<ActionTarget*>(delegate_);
+        target && !request.empty() && target->respondsToAction(request)) {
+        target->tryToPerform(request, this);
         return;
     }
     Responder::keyDown(event);

@@ -145,6 +145,12 @@ public:
     Point cascadeTopLeftFromPoint(Point point);
     // Centred horizontally on its screen's visible frame, a little above the middle.
     virtual void center();
+    // Where the window may stand on `screen` (the screen holding most of the frame when
+    // null): inside its visible frame, moved in and cut to its size where larger. Titled
+    // windows are kept there when ordered in and when the program sets the frame of a visible
+    // one (a sheet, an alert, a zoom, a frame read from the settings); moves and resizes by
+    // the window manager are the user's and stay as they are.
+    virtual Rect constrainFrameRect(const Rect& frameRect, const Screen* screen) const;
     virtual Rect frameRectForContentRect(const Rect& contentRect) const;
     virtual Rect contentRectForFrameRect(const Rect& frameRect) const;
     // Resizes the frame so that the content gets `size`, keeping the top left corner.

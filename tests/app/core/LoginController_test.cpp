@@ -6,6 +6,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/Pasteboard.h"
 #include "platform/kit/PopUpButton.h"
+#include "platform/kit/ProgressIndicator.h"
 
 #include <sys/stat.h>
 
@@ -286,6 +287,26 @@ TEST_F(LoginTest, MissingRequiredFieldsAreNamedAndNothingIsSent) {
         << "the first missing field is named";
 }
 
+TEST_F(LoginTest, TheMissingFieldErrorFollowsTheTyping) {
+    launch();
+    typeInto(*login().username(), "alice\n");
+    ASSERT_EQ(login().errorMsg()->stringValue(), "Please enter Password");
+    // The user name erased by hand, then a password typed: the user name is what is missing.
+    click(*login().username());
+    for (int i = 0; i < 5; ++i)
+        screen->key(platform::DeleteCharacter);
+    ASSERT_EQ(login().username()->stringValue(), "");
+    typeInto(*login().password(), "secret");
+    EXPECT_EQ(login().errorMsg()->stringValue(), "Please enter User Name");
+    typeInto(*login().username(), "bob");
+    EXPECT_EQ(login().errorMsg()->stringValue(), "") << "nothing missing, nothing said";
+    EXPECT_TRUE(login().errorMsg()->isHidden());
+    // Other errors are the server's and stay until the next attempt.
+    login().loginFailed("The server said no.");
+    typeInto(*login().password(), "other");
+    EXPECT_EQ(login().errorMsg()->stringValue(), "The server said no.");
+}
+
 TEST_F(LoginTest, ALongErrorGrowsTheBottomPartAndAnEmptyOneHidesIt) {
     launch();
     const double bottomHeight = login().bottomView()->frame().height();
@@ -342,6 +363,64 @@ TEST_F(LoginTest, TheFieldColumnClosesUpOverFieldsTheProfileDoesNotAskFor) {
                     << c.name << " " << subview->description();
             }
         }
+    }
+}
+
+TEST_F(LoginTest, LabelsShowTheirWholeTextAndTheSpinnerKeepsClearOfTheBoxes) {
+    const struct {
+        const char* name;
+        Value profile;
+    } cases[] = {
+        {"user name and password", profile(1, "BUILTIN")},
+        {"manual server, every field", profile(1, "MANUAL",
+                                               {{"askDisplayName", Value(true)},
+                                                {"askAuthName", Value(true)},
+                                                {"data", Value("sip.lumiq.example")}})},
+    };
+    // The frame of a view in the window, so that views of different parts compare.
+    const auto inWindow = [](const platform::View* view) {
+        return view->convertRectToView(view->bounds(), nullptr);
+    };
+    const auto fits = [](platform::TextField* label) {
+        return label->cell()->cellSize().width <= label->frame().width() + 0.5;
+    };
+    for (const auto& c : cases) {
+        useProfiles({c.profile});
+        rememberAlice(false);
+        launch();
+        LoginController& l = login();
+        for (platform::TextField* label :
+             {l.usernameLabel(), l.displayNameLabel(), l.authNameLabel(), l.passwordLabel()})
+            if (!label->isHidden())
+                EXPECT_TRUE(fits(label)) << c.name << ": " << label->stringValue();
+        EXPECT_EQ(l.authNameLabel()->isHidden(), c.profile["askAuthName"].isNull()) << c.name;
+
+        for (platform::TextField* field : {l.displayName(), l.authName()})
+            if (!field->isHidden())
+                typeInto(*field, "alice");
+        typeInto(*l.password(), "wonderland");
+        screen->key(U'\r');
+        ASSERT_TRUE(l.loggingIn()) << c.name << ": " << l.errorMsg()->stringValue();
+        ASSERT_FALSE(l.loginProgressIndicator()->isHidden());
+        ASSERT_FALSE(l.loginStatusMessage()->isHidden());
+        EXPECT_EQ(l.loginStatusMessage()->stringValue(), "Logging in...");
+        EXPECT_TRUE(fits(l.loginStatusMessage())) << c.name;
+        const std::vector<const platform::View*> busy = {l.loginProgressIndicator(),
+                                                         l.loginStatusMessage()};
+        std::vector<const platform::View*> others = {l.remPassword(), l.remAutoSignIn(),
+                                                     l.password(), l.forgotPasswordButton()};
+        others.push_back(busy[1]);
+        for (const platform::View* view : busy) {
+            EXPECT_TRUE(l.mainView()->bounds().containsRect(view->frame())) << c.name;
+            for (const platform::View* other : others) {
+                if (other == view || other->isHidden())
+                    continue;
+                EXPECT_FALSE(inWindow(view).intersects(inWindow(other)))
+                    << c.name << ": " << view->description() << " over " << other->description();
+            }
+        }
+        l.login(nullptr); // cancels
+        runFor(2);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/main_window/DialpadWindowController.h"
 #include "app/main_window/LogoView.h"
 #include "platform/kit/Control.h"
+#include "platform/kit/Screen.h"
 #include "platform/kit/ValueTransformer.h"
 #include "support/Notifications.h"
 #include "widgets/QXBezierButtonCell.h"
@@ -331,7 +332,10 @@ TEST_F(MainWindowTest, ZoomTogglesBetweenTheModulesLimitsUnlessTheyAreEqual) {
     const Rect before = window.frame();
     window.zoom(nullptr);
     EXPECT_DOUBLE_EQ(window.frame().height(), largest);
-    EXPECT_DOUBLE_EQ(window.frame().minY(), before.minY()) << "grows keeping its bottom edge";
+    // Grows keeping its bottom edge, as far as the top stays on the screen.
+    const platform::Rect visible = window.screen()->visibleFrame();
+    EXPECT_DOUBLE_EQ(window.frame().maxY(), std::min(before.minY() + largest, visible.maxY()));
+    EXPECT_TRUE(visible.containsRect(window.frame()));
     const double topAtLargest = window.frame().maxY();
     window.zoom(nullptr);
     EXPECT_DOUBLE_EQ(window.frame().height(), smallest);

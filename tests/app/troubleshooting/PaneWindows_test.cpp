@@ -2,6 +2,7 @@
 #include "app/preferences/PrefsWindowController.h"
 #include "app/troubleshooting/TroubleshootingWindowController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Event.h"
 #include "platform/kit/ScreenBackend.h"
 #include "platform/kit/Window.h"
 #include "platform/kit/WindowServer.h"
@@ -99,6 +100,49 @@ TEST_F(PaneWindowTest, OpenedOnAPaneAndClosedWithItsSheet) {
     platform::NotificationCenter::defaultCenter().postNotificationName(
         SendDiagnosticLogNotification);
     EXPECT_EQ(troubleshooting.diagnosticLogsSent(), 1);
+}
+
+TEST_F(PaneWindowTest, EscapeAndCtrlWCloseThemAndPaneChangesPrintNothing) {
+    using platform::Event;
+    using platform::EventType;
+    const struct {
+        const char* name;
+        QXPrefWindowController& (*controller)();
+    } windows[] = {
+        {"troubleshooting",
+         []() -> QXPrefWindowController& {
+             return TroubleshootingWindowController::sharedTroubleshootingWindowController();
+         }},
+        {"preferences",
+         []() -> QXPrefWindowController& {
+             return PrefsWindowController::sharedPreferncesWindowController();
+         }},
+    };
+    const struct {
+        const char* name;
+        Event event;
+    } keys[] = {
+        {"Escape", Event::keyEvent(EventType::KeyDown, "\x1b", 0, nullptr)},
+        // The desktop screen gives Ctrl the Command flag.
+        {"Ctrl+W", Event::keyEvent(EventType::KeyDown, "w", platform::CommandKeyMask, nullptr)},
+    };
+    auto& server = platform::WindowServer::shared();
+    for (const auto& w : windows) {
+        for (const auto& k : keys) {
+            QXPrefWindowController& controller = w.controller();
+            testing::internal::CaptureStderr();
+            controller.showWindow(nullptr);
+            for (const auto& identifier : controller.prefIdentifiers())
+                controller.displayViewWithIdentifier(identifier, false);
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << w.name;
+            platform::Window* window = controller.window();
+            ASSERT_TRUE(window->isVisible());
+            ASSERT_EQ(server.keyWindow(), window);
+            server.postEvent(k.event);
+            server.dispatchPendingEvents();
+            EXPECT_FALSE(window->isVisible()) << w.name << ", " << k.name;
+        }
+    }
 }
 
 } // namespace

@@ -98,6 +98,25 @@ TEST_F(PopUpButtonTest, ClickOpensTheMenuAndTheChoiceSelectsAndSendsTheAction) {
     EXPECT_FALSE(popUp->isHighlighted());
 }
 
+TEST_F(PopUpButtonTest, AClickOpensTheMenuAndASecondClickChooses) {
+    // The release of the opening click lands on the menu, which opens over the button: it
+    // keeps the menu open (else it would choose the selected item). A click on an item
+    // afterwards chooses it.
+    Menu::setTrackingHook([&](Menu& m) {
+        Window* shown = m.trackingWindow();
+        const Point press = shown->convertScreenToBase(window->convertBaseToScreen({60, 110}));
+        ASSERT_TRUE(shown->frame().containsPoint(window->convertBaseToScreen({60, 110})));
+        const Point busy{shown->frame().width() / 2, shown->frame().height() / 6};
+        WindowServer::shared().postEvent(
+            Event::mouseEvent(EventType::LeftMouseUp, press, 0, shown));
+        for (auto type : {EventType::MouseMoved, EventType::LeftMouseDown, EventType::LeftMouseUp})
+            WindowServer::shared().postEvent(Event::mouseEvent(type, busy, 0, shown));
+    });
+    mouse(EventType::LeftMouseDown, *window, {60, 110});
+    EXPECT_EQ(target.titles, std::vector<std::string>{"Busy"});
+    EXPECT_EQ(popUp->indexOfSelectedItem(), 2);
+}
+
 TEST_F(PopUpButtonTest, CancelledMenuChangesNothingAndDisabledButtonDoesNotOpen) {
     int opened = 0;
     Menu::setTrackingHook([&](Menu& m) {
