@@ -1,10 +1,12 @@
 #include "engine/ConversationService.h"
 
+#include "engine/CallRecording.h"
 #include "engine/EngineContext.h"
 #include "engine/OVAutoCompleteItem.h"
 #include "engine/PhoneService.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 Participant::Participant(std::string address, std::string displayName,
                          std::shared_ptr<CallInfo> callInfo)
@@ -20,9 +22,31 @@ Conversation::Conversation(std::shared_ptr<EngineContext> context, std::string c
                            long long entityID)
     : context_(std::move(context)), callIdentifier_(std::move(callIdentifier)), kind_(kind),
       incoming_(incoming), entityID_(entityID), participants_{std::move(remote)},
-      connectionStatus_(incoming ? statusRingingIncoming : statusDialing) {
+      connectionStatus_(incoming ? statusRingingIncoming : statusConnected) {
     participants_.front()->setConnectionStatus(incoming ? Participant::statusRinging
                                                         : Participant::statusConnecting);
+    participants_.front()->setAudioOnly(kind != Kind::video);
+}
+
+bool Conversation::canCallAndAddParticipant() const {
+    return isEstablished() && !holdingLocally_ && transfer_ == Transfer::none &&
+           participants_.size() < 5;
+}
+
+bool Conversation::canMerge() const {
+    if (!isEstablished() || !context_) {
+        return false;
+    }
+    auto phone = context_->phone();
+    if (!phone) {
+        return false;
+    }
+    for (const auto& other : phone->getConversationService()->getAllConversations()) {
+        if (other.get() != this && other->isEstablished()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Conversation::answer() {
@@ -39,7 +63,7 @@ void Conversation::answer() {
         if (phone) {
             phone->getToastService()->removeToastsOf(self.get());
         }
-        self->participants_.front()->setConnectionStatus(Participant::statusConnected);
+        self->participantStatus(self->participants_.front(), Participant::statusConnected);
         self->setStatus(statusConnected);
         if (phone && self->isVideo()) {
             phone->getRemoteVideoService()->incomingVideoCallAccepted();
@@ -50,6 +74,7 @@ void Conversation::answer() {
 void Conversation::answerWithAudioOnly() {
     if (canAnswer()) {
         kind_ = Kind::audio;
+        participants_.front()->setAudioOnly(true);
         answer();
     }
 }
@@ -87,11 +112,7 @@ void Conversation::hold() {
     std::weak_ptr<Conversation> weak = weak_from_this();
     context_->post([weak] {
         if (auto self = weak.lock(); self && self->canHold()) {
-            self->holdingLocally_ = true;
-            auto shared = self;
-            self->notifyDelegates([&](OVConversationBasePro& d) {
-                d.conversationStatusChanged(shared, shared->connectionStatus_);
-            });
+            self->setHoldingLocally(true);
         }
     });
 }
@@ -103,13 +124,229 @@ void Conversation::resume() {
     std::weak_ptr<Conversation> weak = weak_from_this();
     context_->post([weak] {
         if (auto self = weak.lock(); self && self->canResume()) {
-            self->holdingLocally_ = false;
-            auto shared = self;
-            self->notifyDelegates([&](OVConversationBasePro& d) {
-                d.conversationStatusChanged(shared, shared->connectionStatus_);
-            });
+            self->setHoldingLocally(false);
         }
     });
+}
+
+void Conversation::setHoldingLocally(bool holding) {
+    holdingLocally_ = holding;
+    auto self = shared_from_this();
+    notifyDelegates([&](OVConversationBasePro& d) { d.isHoldingLocallyChange(holding); });
+    if (connectionStatus_ == statusConnected || connectionStatus_ == statusHeld) {
+        setStatus(holding ? statusHeld : statusConnected);
+    }
+}
+
+void Conversation::setConference(bool conference) {
+    if (conference_ == conference) {
+        return;
+    }
+    conference_ = conference;
+    notifyDelegates([&](OVConversationBasePro& d) { d.isConferenceChange(conference); });
+}
+
+void Conversation::participantStatus(const std::shared_ptr<Participant>& participant, int status) {
+    if (participant->connectionStatus() == status) {
+        return;
+    }
+    participant->setConnectionStatus(status);
+    notifyDelegates(
+        [&](OVConversationBasePro& d) { d.connectionStatusChanged(participant, status); });
+}
+
+void Conversation::addParticipant(const std::shared_ptr<Participant>& participant) {
+    participants_.push_back(participant);
+    notifyDelegates([&](OVConversationBasePro& d) { d.participantAdded(participant); });
+}
+
+void Conversation::forward(const std::string& target) {
+    if (!canForward() || target.empty() || !context_) {
+        return;
+    }
+    context_->backend()->hangUp(callIdentifier_);
+    std::weak_ptr<Conversation> weak = weak_from_this();
+    context_->post([weak] {
+        if (auto self = weak.lock(); self && self->isRinging()) {
+            self->finish(statusEnded);
+        }
+    });
+}
+
+void Conversation::blindTransfer(const std::string& target) {
+    if (!canBlindTransfer() || target.empty() || !context_) {
+        return;
+    }
+    transfer_ = Transfer::transferring;
+    transferTarget_ = target;
+    auto remote = participants_.front();
+    remote->setTransferStatus(1);
+    notifyDelegates([&](OVConversationBasePro& d) { d.transferStatusChanged(remote, 1, target); });
+    // The other side is handed over when the target answers; a target that cannot take calls
+    // leaves the call as it was, the failure said.
+    auto backend = context_->backend();
+    std::weak_ptr<Conversation> weak = weak_from_this();
+    const auto answer = backend->remoteAnswerFor(target);
+    context_->post(backend->latency("callAnswer"), [weak, answer] {
+        auto self = weak.lock();
+        if (!self || !self->isLive() || self->transfer_ != Transfer::transferring) {
+            return;
+        }
+        const bool done = answer == RemoteAnswer::answers;
+        self->transfer_ = done ? Transfer::succeeded : Transfer::failed;
+        auto party = self->participants_.front();
+        party->setTransferStatus(done ? 3 : 4);
+        const auto target = self->transferTarget_;
+        self->notifyDelegates([&](OVConversationBasePro& d) {
+            d.transferStatusChanged(party, done ? 3 : 4, target);
+        });
+        if (done) {
+            self->context_->backend()->hangUp(self->callIdentifier_);
+            self->finish(statusEnded);
+        } else {
+            self->transfer_ = Transfer::none;
+            party->setTransferStatus(0);
+        }
+    });
+}
+
+void Conversation::callAndAddParticipant(const std::string& address, long long /*entityID*/) {
+    if (!canCallAndAddParticipant() || address.empty() || !context_) {
+        return;
+    }
+    auto phone = context_->phone();
+    if (!phone) {
+        return;
+    }
+    auto party = phone->getConversationService()->makeParticipant(address, {});
+    party->setConnectionStatus(Participant::statusConnecting);
+    addParticipant(party);
+    const std::string leg = callIdentifier_ + "." + std::to_string(nextLeg_++);
+    std::weak_ptr<Conversation> weak = weak_from_this();
+    std::weak_ptr<Participant> weakParty = party;
+    context_->backend()->placeCall(
+        leg, address, false, context_->guard([weak, weakParty](RemoteCallEvent event) {
+            auto self = weak.lock();
+            auto party = weakParty.lock();
+            if (!self || !party || !self->isLive()) {
+                return;
+            }
+            switch (event) {
+            case RemoteCallEvent::ringing:
+                self->participantStatus(party, Participant::statusRinging);
+                break;
+            case RemoteCallEvent::answered:
+                self->participantStatus(party, Participant::statusConnected);
+                self->setConference(true);
+                break;
+            case RemoteCallEvent::busy:
+            case RemoteCallEvent::unreachable:
+            case RemoteCallEvent::rejected:
+            case RemoteCallEvent::ended: {
+                self->participantStatus(party, event == RemoteCallEvent::ended
+                                                   ? Participant::statusDisconnected
+                                                   : Participant::statusFailedToConnect);
+                auto& parties = self->participants_;
+                auto it = std::find(parties.begin(), parties.end(), party);
+                if (it != parties.end() && parties.size() > 1) {
+                    parties.erase(it);
+                    self->notifyDelegates(
+                        [&](OVConversationBasePro& d) { d.participantRemoved(party); });
+                    self->setConference(parties.size() > 1);
+                }
+                break;
+            }
+            default:
+                break;
+            }
+        }));
+}
+
+void Conversation::merge() {
+    if (!canMerge()) {
+        return;
+    }
+    auto service = context_->phone()->getConversationService();
+    auto self = shared_from_this();
+    for (const auto& other : service->getAllConversations()) {
+        if (other == self || !other->isEstablished()) {
+            continue;
+        }
+        if (other->recording_) {
+            other->stopRecordingNow();
+        }
+        for (const auto& party : other->participants_) {
+            addParticipant(party);
+        }
+        other->participants_.clear();
+        other->holdingLocally_ = false;
+        other->connectionStatus_ = statusEnded;
+        service->conversationMoved(other);
+    }
+    if (holdingLocally_) {
+        setHoldingLocally(false);
+    }
+    setConference(participants_.size() > 1);
+}
+
+void Conversation::startRecording() {
+    if (!canStartRecording() || !context_) {
+        return;
+    }
+    auto phone = context_->phone();
+    auto service = phone ? phone->getConversationService() : nullptr;
+    std::error_code error;
+    const auto folder = service ? service->recordingsFolder() : std::filesystem::path();
+    const bool failed = !service || service->takeRecordingFailure() || folder.empty() ||
+                        (!std::filesystem::create_directories(folder, error) &&
+                         !std::filesystem::is_directory(folder, error));
+    std::weak_ptr<Conversation> weak = weak_from_this();
+    context_->post([weak, failed] {
+        auto self = weak.lock();
+        if (!self || !self->canStartRecording()) {
+            return;
+        }
+        if (failed) {
+            self->notifyDelegates([](OVConversationBasePro& d) { d.startRecordingFailed(); });
+            return;
+        }
+        self->recording_ = true;
+        self->recordingStarted_ = platform::RunLoop::main().now();
+        self->notifyDelegates([](OVConversationBasePro& d) { d.recordingStarted(); });
+    });
+}
+
+void Conversation::stopRecording() {
+    if (!recording_ || !context_) {
+        return;
+    }
+    std::weak_ptr<Conversation> weak = weak_from_this();
+    context_->post([weak] {
+        if (auto self = weak.lock(); self && self->recording_) {
+            self->stopRecordingNow();
+        }
+    });
+}
+
+void Conversation::stopRecordingNow() {
+    recording_ = false;
+    auto phone = context_ ? context_->phone() : nullptr;
+    if (!phone) {
+        return;
+    }
+    const auto folder = phone->getConversationService()->recordingsFolder();
+    const double seconds = platform::RunLoop::main().now() - recordingStarted_;
+    const auto file = CallRecording::write(
+        folder, participants_.empty() ? std::string("call") : participants_.front()->displayName(),
+        seconds);
+    if (!file) {
+        notifyDelegates([](OVConversationBasePro& d) { d.startRecordingFailed(); });
+        return;
+    }
+    const std::string name = file->stem().string();
+    const std::string extension = file->extension().string();
+    const std::string where = file->parent_path().string();
+    notifyDelegates([&](OVConversationBasePro& d) { d.recordingStopped(where, name, extension); });
 }
 
 void Conversation::remoteEvent(RemoteCallEvent event) {
@@ -118,22 +355,32 @@ void Conversation::remoteEvent(RemoteCallEvent event) {
     }
     auto self = shared_from_this();
     auto remote = participants_.front();
-    auto participantStatus = [&](int status) {
-        remote->setConnectionStatus(status);
-        notifyDelegates(
-            [&](OVConversationBasePro& d) { d.connectionStatusChanged(remote, status); });
-    };
     switch (event) {
     case RemoteCallEvent::ringing:
-        participantStatus(Participant::statusRinging);
+        participantStatus(remote, Participant::statusRinging);
         break;
     case RemoteCallEvent::answered:
-        participantStatus(Participant::statusConnected);
-        setStatus(statusConnected);
+        if (wasConnected_) {
+            break;
+        }
+        participantStatus(remote, Participant::statusConnected);
+        wasConnected_ = true;
+        if (connectionStatus_ == statusConnected) {
+            // Still 0, as while the call was placed: tell the change of state all the same.
+            notifyDelegates(
+                [&](OVConversationBasePro& d) { d.conversationStatusChanged(self, 0); });
+            notifyDelegates([](OVConversationBasePro& d) { d.connectionStatusChange(0); });
+            if (auto phone = context_ ? context_->phone() : nullptr) {
+                phone->getConversationService()->conversationChanged(self);
+            }
+        } else {
+            setStatus(statusConnected);
+        }
         break;
     case RemoteCallEvent::busy:
     case RemoteCallEvent::unreachable:
-        participantStatus(Participant::statusFailedToConnect);
+    case RemoteCallEvent::rejected:
+        participantStatus(remote, Participant::statusFailedToConnect);
         finish(statusFailed);
         break;
     case RemoteCallEvent::ended:
@@ -145,6 +392,26 @@ void Conversation::remoteEvent(RemoteCallEvent event) {
         }
         finish(statusEnded);
         break;
+    case RemoteCallEvent::heldByRemote:
+    case RemoteCallEvent::resumedByRemote: {
+        const bool held = event == RemoteCallEvent::heldByRemote;
+        if (!wasConnected_ || holdingRemotely_ == held) {
+            break;
+        }
+        holdingRemotely_ = held;
+        remote->setHoldingRemotely(held);
+        notifyDelegates([&](OVConversationBasePro& d) { d.isHoldingRemotelyChange(held); });
+        break;
+    }
+    case RemoteCallEvent::transferredByRemote:
+        if (!wasConnected_) {
+            break;
+        }
+        transfer_ = Transfer::beingTransferred;
+        remote->setTransferStatus(2);
+        notifyDelegates(
+            [&](OVConversationBasePro& d) { d.transferStatusChanged(remote, 2, std::string()); });
+        break;
     }
 }
 
@@ -154,8 +421,12 @@ void Conversation::setStatus(int status) {
     }
     connectionStatus_ = status;
     wasConnected_ = wasConnected_ || status == statusConnected;
+    if (status == statusConnected && transfer_ == Transfer::beingTransferred) {
+        transfer_ = Transfer::none;
+    }
     auto self = shared_from_this();
     notifyDelegates([&](OVConversationBasePro& d) { d.conversationStatusChanged(self, status); });
+    notifyDelegates([&](OVConversationBasePro& d) { d.connectionStatusChange(status); });
     if (auto phone = context_ ? context_->phone() : nullptr) {
         phone->getConversationService()->conversationChanged(self);
     }
@@ -163,16 +434,22 @@ void Conversation::setStatus(int status) {
 
 void Conversation::finish(int status) {
     auto self = shared_from_this();
+    if (recording_) {
+        stopRecordingNow();
+    }
     holdingLocally_ = false;
     // A party that could not be reached keeps saying so.
     if (status != statusFailed) {
-        participants_.front()->setConnectionStatus(Participant::statusDisconnected);
+        for (const auto& party : participants_) {
+            participantStatus(party, Participant::statusDisconnected);
+        }
     }
     auto phone = context_ ? context_->phone() : nullptr;
     if (phone) {
         phone->getToastService()->removeToastsOf(this);
     }
     setStatus(status);
+    notifyDelegates([](OVConversationBasePro& d) { d.conversationEnded(); });
     if (phone) {
         phone->getConversationService()->conversationEnded(self);
     }
@@ -334,7 +611,7 @@ std::shared_ptr<Conversation> ConversationService::receiveCall(const std::string
         return nullptr;
     }
     const bool busy = std::any_of(conversations_.begin(), conversations_.end(), [](const auto& c) {
-        return c->connectionStatus() == Conversation::statusConnected;
+        return c->isEstablished() && c->connectionStatus() == Conversation::statusConnected;
     });
     auto conversation = std::make_shared<Conversation>(
         context_, nextCallIdentifier(),
@@ -390,6 +667,32 @@ void ConversationService::conversationEnded(const std::shared_ptr<Conversation>&
         [&](OVConversationServicePro& d) { d.conversationRemoved(conversation, false); });
     notifyDelegates([](OVConversationServicePro& d) { d.linesInUseChange(); });
     reportNewConversationAllowed();
+}
+
+void ConversationService::conversationMoved(const std::shared_ptr<Conversation>& conversation) {
+    auto it = std::find(conversations_.begin(), conversations_.end(), conversation);
+    if (it == conversations_.end()) {
+        return;
+    }
+    conversations_.erase(it);
+    notifyDelegates(
+        [&](OVConversationServicePro& d) { d.conversationRemoved(conversation, true); });
+    notifyDelegates([](OVConversationServicePro& d) { d.linesInUseChange(); });
+    reportNewConversationAllowed();
+}
+
+std::filesystem::path ConversationService::recordingsFolder() const {
+    auto phone = context_ ? context_->phone() : nullptr;
+    if (phone) {
+        auto setting = phone->getPreferenceSettings()->existingSub("preferences");
+        setting = setting ? setting->existingSub("advanced") : nullptr;
+        setting = setting ? setting->existingSub("recordingLocation") : nullptr;
+        if (setting && !setting->stringSetting().empty()) {
+            return setting->stringSetting();
+        }
+    }
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::filesystem::path(home) / "Recordings" : std::filesystem::path();
 }
 
 void ConversationService::recordInHistory(const Conversation& conversation, bool missed) const {

@@ -5,6 +5,7 @@
 #include "engine/OVConstants.h"
 #include "engine/OVObject.h"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,11 +41,11 @@ private:
 class Participant : public OVObject {
 public:
     // Connection states of a participant.
-    static constexpr int statusConnected = 0;
+    static constexpr int statusNone = 0;
     static constexpr int statusRinging = 1;
     static constexpr int statusConnecting = 2;
     static constexpr int statusTransferConnecting = 3;
-    static constexpr int statusInConference = 4;
+    static constexpr int statusConnected = 4;
     static constexpr int statusFailedToConnect = 5;
     static constexpr int statusDisconnected = 6;
 
@@ -55,15 +56,26 @@ public:
     std::string addressToDisplay() const;
     const std::string& displayName() const { return displayName_; }
     int connectionStatus() const { return connectionStatus_; }
+    // 0 when no transfer concerns the party; 1 transferring, 2 being transferred, 3 done,
+    // 4 failed.
+    int transferStatus() const { return transferStatus_; }
+    bool audioOnly() const { return audioOnly_; }
+    bool holdingRemotely() const { return holdingRemotely_; }
     std::shared_ptr<CallInfo> getCallInfo() const { return callInfo_; }
 
     void setConnectionStatus(int status) { connectionStatus_ = status; }
+    void setTransferStatus(int status) { transferStatus_ = status; }
+    void setAudioOnly(bool audioOnly) { audioOnly_ = audioOnly; }
+    void setHoldingRemotely(bool holding) { holdingRemotely_ = holding; }
 
 private:
     std::string address_;
     std::string displayName_;
     std::shared_ptr<CallInfo> callInfo_;
     int connectionStatus_ = statusConnecting;
+    int transferStatus_ = 0;
+    bool audioOnly_ = true;
+    bool holdingRemotely_ = false;
 };
 
 // Callbacks of one conversation.
@@ -74,14 +86,31 @@ public:
                                            int /*status*/) {}
     virtual void connectionStatusChanged(const std::shared_ptr<Participant>& /*participant*/,
                                          int /*status*/) {}
+    virtual void connectionStatusChange(int /*status*/) {}
+    virtual void participantAdded(const std::shared_ptr<Participant>& /*participant*/) {}
+    virtual void participantRemoved(const std::shared_ptr<Participant>& /*participant*/) {}
+    virtual void isHoldingLocallyChange(bool /*holding*/) {}
+    virtual void isHoldingRemotelyChange(bool /*holding*/) {}
+    virtual void isConferenceChange(bool /*conference*/) {}
+    virtual void isSecureUpdate(bool /*secure*/) {}
+    virtual void transferStatusChanged(const std::shared_ptr<Participant>& /*participant*/,
+                                       int /*status*/, const std::string& /*target*/) {}
+    virtual void recordingStarted() {}
+    // The recording went to folder/name+extension (the extension starts with its dot).
+    virtual void recordingStopped(const std::string& /*folder*/, const std::string& /*name*/,
+                                  const std::string& /*extension*/) {}
+    virtual void startRecordingFailed() {}
+    virtual void conversationEnded() {}
 };
 
-// One call. Kept simple: a single remote party, answer, decline, hold and end.
+// One call: its remote parties, hold on either side, transfer, forward, a local conference of
+// merged calls or added parties, and recording.
 class Conversation : public OVObject,
                      public DelegatingService<OVConversationBasePro>,
                      public std::enable_shared_from_this<Conversation> {
 public:
-    // Connection states of a conversation.
+    // Connection states of a conversation. A call being placed is in progress (0) until the
+    // other side answers; wasConnected() tells the two apart.
     static constexpr int statusConnected = 0;
     static constexpr int statusRingingIncoming = 1;
     static constexpr int statusHeld = 2;
@@ -89,7 +118,9 @@ public:
     static constexpr int statusEnded = 4;
     // Ringing in while another call is connected; answerable like status 1.
     static constexpr int statusRingingWaiting = 5;
-    static constexpr int statusDialing = 6;
+
+    // Transfer states of the call, as its model shows them.
+    enum class Transfer { none, transferring, succeeded, failed, beingTransferred };
 
     enum class Kind { audio, video, conference };
 
@@ -100,16 +131,24 @@ public:
     int connectionStatus() const { return connectionStatus_; }
     Kind kind() const { return kind_; }
     bool isVideo() const { return kind_ == Kind::video; }
-    bool isConference() const { return kind_ == Kind::conference; }
+    // A call placed as a conference, or one that became a local conference.
+    bool isConference() const { return kind_ == Kind::conference || conference_; }
     bool isIncoming() const { return incoming_; }
     long long entityID() const { return entityID_; }
     const std::vector<std::shared_ptr<Participant>>& participants() const { return participants_; }
     std::shared_ptr<Conversation> getRelatedConversation() const { return nullptr; }
     bool isHoldingLocally() const { return holdingLocally_; }
+    bool isHoldingRemotely() const { return holdingRemotely_; }
+    bool isSecure() const { return false; }
+    bool isRecording() const { return recording_; }
+    Transfer transferState() const { return transfer_; }
+    const std::string& transferTarget() const { return transferTarget_; }
     bool isRinging() const {
         return connectionStatus_ == statusRingingIncoming ||
                connectionStatus_ == statusRingingWaiting;
     }
+    // A placed call the other side has not answered yet.
+    bool isConnecting() const { return !incoming_ && !wasConnected_ && isLive(); }
     // Whether the call still occupies a line.
     bool isLive() const {
         return connectionStatus_ != statusEnded && connectionStatus_ != statusFailed;
@@ -117,12 +156,27 @@ public:
     bool callFailed() const { return connectionStatus_ == statusFailed; }
     // Whether the call was ever connected (an incoming call that never was is a missed one).
     bool wasConnected() const { return wasConnected_; }
+    // Connected or held, with the other side on the line.
+    bool isEstablished() const { return wasConnected_ && isLive(); }
 
     bool canAnswer() const { return isRinging(); }
-    bool canHold() const { return connectionStatus_ == statusConnected && !holdingLocally_; }
+    bool canAnswerWithAudioOnly() const { return isRinging() && isVideo(); }
+    bool canDecline() const { return isRinging(); }
+    bool canForward() const { return isRinging() && incoming_; }
+    bool canHold() const { return isEstablished() && !holdingLocally_; }
     bool canResume() const { return holdingLocally_ && isLive(); }
-    bool canEnd() const { return isLive(); }
-    bool canStopRecording() const { return false; }
+    bool canEnd() const { return isLive() && !isRinging(); }
+    bool canIm() const { return false; }
+    bool canStartMyVideo() const { return false; }
+    bool canStopMyVideo() const { return false; }
+    bool canAttendedTransfer() const { return false; }
+    bool canBlindTransfer() const {
+        return isEstablished() && participants_.size() == 1 && transfer_ == Transfer::none;
+    }
+    bool canCallAndAddParticipant() const;
+    bool canMerge() const;
+    bool canStartRecording() const { return isEstablished() && !recording_; }
+    bool canStopRecording() const { return recording_; }
 
     void answer();
     void answerWithAudioOnly();
@@ -131,6 +185,18 @@ public:
     void hold();
     void resume();
     void toggleHoldResume() { holdingLocally_ ? resume() : hold(); }
+    // Sends the ringing call on to the target, which ends it here.
+    void forward(const std::string& target);
+    // Hands the call to the target; the call ends here once the transfer succeeded.
+    void blindTransfer(const std::string& target);
+    // Places a call to the address and joins its party to this call.
+    void callAndAddParticipant(const std::string& address, long long entityID);
+    // Joins every other established call into this one, a local conference.
+    void merge();
+    void startRecording();
+    void stopRecording();
+    void startMyVideo() {}
+    void stopMyVideo() {}
 
     // Engine side.
     void remoteEvent(RemoteCallEvent event);
@@ -143,7 +209,13 @@ public:
     }
 
 private:
+    friend class ConversationService;
     void finish(int status);
+    void setHoldingLocally(bool holding);
+    void setConference(bool conference);
+    void addParticipant(const std::shared_ptr<Participant>& participant);
+    void participantStatus(const std::shared_ptr<Participant>& participant, int status);
+    void stopRecordingNow();
     std::shared_ptr<EngineContext> context_;
     std::string callIdentifier_;
     Kind kind_;
@@ -152,7 +224,14 @@ private:
     std::vector<std::shared_ptr<Participant>> participants_;
     int connectionStatus_;
     bool holdingLocally_ = false;
+    bool holdingRemotely_ = false;
     bool wasConnected_ = false;
+    bool conference_ = false;
+    bool recording_ = false;
+    double recordingStarted_ = 0;
+    Transfer transfer_ = Transfer::none;
+    std::string transferTarget_;
+    int nextLeg_ = 1;
 };
 
 // Why the conversation service cannot place or take calls.
@@ -247,10 +326,23 @@ public:
     void conversationChanged(const std::shared_ptr<Conversation>& conversation);
     void conversationEnded(const std::shared_ptr<Conversation>& conversation);
     void endAll();
+    // The next recording fails to start (a full disk, a folder that cannot be written).
+    void failNextRecording() { failNextRecording_ = true; }
+    bool takeRecordingFailure() {
+        const bool fail = failNextRecording_;
+        failNextRecording_ = false;
+        return fail;
+    }
+    // Where recordings go: the setting "preferences/advanced/recordingLocation", else the
+    // folder "Recordings" in the home folder.
+    std::filesystem::path recordingsFolder() const;
+    // Takes the conversation out of the list because its parties moved into another call.
+    void conversationMoved(const std::shared_ptr<Conversation>& conversation);
     // Recomputes the availability from the session and tells the delegates of a change.
     void updateAvailability();
 
 private:
+    friend class Conversation;
     // Tells the delegates when newConversationAllowed() differs from what they heard last.
     void reportNewConversationAllowed();
     void recordInHistory(const Conversation& conversation, bool missed) const;
@@ -266,4 +358,5 @@ private:
     std::vector<std::shared_ptr<Conversation>> conversations_;
     int nextCall_ = 1;
     bool usingDeskphone_ = false;
+    bool failNextRecording_ = false;
 };

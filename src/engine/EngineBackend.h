@@ -75,7 +75,19 @@ struct UpdateInfo {
 };
 
 // What becomes of a call placed to the network.
-enum class RemoteCallEvent { ringing, answered, busy, unreachable, ended };
+// What the other side of a call does: rings, answers, is busy or unreachable, rejects the call,
+// hangs up, puts it on hold and takes it off, or transfers this side to another party.
+enum class RemoteCallEvent {
+    ringing,
+    answered,
+    busy,
+    unreachable,
+    ended,
+    rejected,
+    heldByRemote,
+    resumedByRemote,
+    transferredByRemote
+};
 // How the party of an address takes calls: answers after ringing, is busy, lets it ring, or
 // cannot be reached.
 enum class RemoteAnswer { answers, busy, noAnswer, unreachable };
@@ -110,6 +122,10 @@ public:
     virtual void placeCall(const std::string& callIdentifier, const std::string& address,
                            bool video, std::function<void(RemoteCallEvent)> progress) = 0;
     virtual void hangUp(const std::string& callIdentifier) = 0;
+    // How the party of the address would take a call now (a transfer asks before handing over).
+    virtual RemoteAnswer remoteAnswerFor(const std::string& /*address*/) const {
+        return RemoteAnswer::answers;
+    }
     virtual void sendMessage(const std::string& address, const std::string& text,
                              std::function<void(bool delivered)> done) = 0;
 

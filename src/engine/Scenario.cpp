@@ -125,6 +125,31 @@ void Scenario::remoteHangsUp(std::string callIdentifier) {
     });
 }
 
+void Scenario::remoteRejects(std::string callIdentifier) {
+    send([id = std::move(callIdentifier)](EngineEvents& e) {
+        e.remoteCallEvent(id, RemoteCallEvent::rejected);
+    });
+}
+
+void Scenario::remoteHolds(std::string callIdentifier, bool onHold) {
+    send([id = std::move(callIdentifier), onHold](EngineEvents& e) {
+        e.remoteCallEvent(id, onHold ? RemoteCallEvent::heldByRemote
+                                     : RemoteCallEvent::resumedByRemote);
+    });
+}
+
+void Scenario::remoteTransfers(std::string callIdentifier) {
+    send([id = std::move(callIdentifier)](EngineEvents& e) {
+        e.remoteCallEvent(id, RemoteCallEvent::transferredByRemote);
+    });
+}
+
+void Scenario::failNextRecording() {
+    if (auto phone = engine_.phoneService()) {
+        phone->getConversationService()->failNextRecording();
+    }
+}
+
 void Scenario::callsTo(std::string_view address, RemoteAnswer answer) {
     if (auto* simulated = network()) {
         simulated->setRemoteAnswer(address, answer);

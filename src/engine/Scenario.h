@@ -56,6 +56,14 @@ public:
     void incomingCall(std::string address, std::string displayName = {}, bool video = false);
     void remoteAnswers(std::string callIdentifier);
     void remoteHangsUp(std::string callIdentifier);
+    // The called party turns the ringing call down.
+    void remoteRejects(std::string callIdentifier);
+    // The other party puts the call on hold, or takes it off.
+    void remoteHolds(std::string callIdentifier, bool onHold = true);
+    // The other party transfers this side to someone else.
+    void remoteTransfers(std::string callIdentifier);
+    // The next call recording cannot start.
+    void failNextRecording();
     void remoteVideoRequest();
     // How the party of the address takes the calls placed to it from now on.
     void callsTo(std::string_view address, RemoteAnswer answer);

@@ -350,14 +350,7 @@ void SimulatedNetwork::placeCall(const std::string& callIdentifier, const std::s
                                  bool video, std::function<void(RemoteCallEvent)> progress) {
     requests_.push_back(std::string(video ? "videoCall " : "call ") + callIdentifier + " " +
                         address);
-    auto answer = RemoteAnswer::answers;
-    if (auto planned = remoteAnswers_.find(answerKey(address)); planned != remoteAnswers_.end()) {
-        answer = planned->second;
-    } else if (listContains(demo_["busyAddresses"], address)) {
-        answer = RemoteAnswer::busy;
-    } else if (listContains(demo_["unansweredAddresses"], address)) {
-        answer = RemoteAnswer::noAnswer;
-    }
+    const auto answer = remoteAnswerFor(address);
     later("callRing", [this, callIdentifier, answer, progress] {
         if (hungUp_.count(callIdentifier)) {
             return;
@@ -377,11 +370,34 @@ void SimulatedNetwork::placeCall(const std::string& callIdentifier, const std::s
             return;
         }
         later("callAnswer", [this, callIdentifier, progress] {
-            if (!hungUp_.count(callIdentifier)) {
-                progress(RemoteCallEvent::answered);
+            if (hungUp_.count(callIdentifier)) {
+                return;
             }
+            progress(RemoteCallEvent::answered);
+            // People hang up after a while; a network without that delay leaves it to them.
+            if (latency("callHangUp") <= 0) {
+                return;
+            }
+            later("callHangUp", [this, callIdentifier, progress] {
+                if (!hungUp_.count(callIdentifier)) {
+                    progress(RemoteCallEvent::ended);
+                }
+            });
         });
     });
+}
+
+RemoteAnswer SimulatedNetwork::remoteAnswerFor(const std::string& address) const {
+    if (auto planned = remoteAnswers_.find(answerKey(address)); planned != remoteAnswers_.end()) {
+        return planned->second;
+    }
+    if (listContains(demo_["busyAddresses"], address)) {
+        return RemoteAnswer::busy;
+    }
+    if (listContains(demo_["unansweredAddresses"], address)) {
+        return RemoteAnswer::noAnswer;
+    }
+    return RemoteAnswer::answers;
 }
 
 void SimulatedNetwork::setRemoteAnswer(std::string_view address, RemoteAnswer answer) {

@@ -47,6 +47,7 @@ public:
     void placeCall(const std::string& callIdentifier, const std::string& address, bool video,
                    std::function<void(RemoteCallEvent)> progress) override;
     void hangUp(const std::string& callIdentifier) override;
+    RemoteAnswer remoteAnswerFor(const std::string& address) const override;
     void sendMessage(const std::string& address, const std::string& text,
                      std::function<void(bool delivered)> done) override;
 

@@ -412,6 +412,14 @@ Value ReverseBoolTransformer::transformedValue(const Value& value) const {
     return Value(!value.boolValue());
 }
 
+Value MicMuteTransformer::transformedValue(const Value& value) const {
+    return Value(value.boolValue() ? 1 : 0);
+}
+
+Value MicMuteTransformer::reverseTransformedValue(const Value& value) const {
+    return transformedValue(value);
+}
+
 Value CallHistoryStatusIconTransformer::transformedValue(const Value& value) const {
     switch (value.intValue()) {
     case 0:
@@ -713,6 +721,7 @@ void registerValueTransformers(const Value& brandDictionary) {
     add(std::make_shared<HiddenOnEmptyTransformer>(), "HiddenOnEmptyTransformer");
     add(std::make_shared<HiddenOnReverseBoolTransformer>(), "HiddenOnReverseBoolTransformer");
     add(std::make_shared<ReverseBoolTransformer>(), "ReverseBoolTransformer");
+    add(std::make_shared<MicMuteTransformer>(), "MicMuteTransformer");
     add(std::make_shared<CallHistoryStatusIconTransformer>(), "CallHistoryStatusIconTransformer");
     add(std::make_shared<CallHistoryTypeTransformer>(), "CallHistoryTypeTransformer");
     add(std::make_shared<EmptyDeviceTransformer>(), "EmptyDeviceTransformer");

@@ -188,6 +188,15 @@ public:
     platform::Value transformedValue(const platform::Value& value) const override;
 };
 
+// The microphone's mute flag of a call panel's bindings: any value -> the number 1 or 0, both
+// ways.
+class MicMuteTransformer
+    : public BasicValueTransformer<platform::TransformedValueClass::Number, true> {
+public:
+    platform::Value transformedValue(const platform::Value& value) const override;
+    platform::Value reverseTransformedValue(const platform::Value& value) const override;
+};
+
 // Call type number -> its icon.
 class CallHistoryStatusIconTransformer : public ImageValueTransformer {
 public:

@@ -36,7 +36,7 @@ TEST_F(ServicesTest, AnOutgoingCallRingsThenConnectsThenEnds) {
     auto service = phone()->getConversationService();
     auto call = service->audioConversation("sip:dave@sip.lumiq.example", 7);
     ASSERT_TRUE(call);
-    EXPECT_EQ(call->connectionStatus(), Conversation::statusDialing);
+    EXPECT_EQ(call->connectionStatus(), Conversation::statusConnected);
     EXPECT_EQ(call->entityID(), 7);
     EXPECT_EQ(call->participants().front()->getCallInfo()->accountUsed(), "Alice (SIP)");
     EXPECT_TRUE(calls().empty());
@@ -69,7 +69,7 @@ TEST_F(ServicesTest, BusyAndUnansweredPartiesAndTheLineLimit) {
     EXPECT_EQ(busy->connectionStatus(), Conversation::statusFailed);
     EXPECT_TRUE(busy->callFailed());
     EXPECT_EQ(busy->participants().front()->connectionStatus(), Participant::statusFailedToConnect);
-    EXPECT_EQ(unanswered->connectionStatus(), Conversation::statusDialing);
+    EXPECT_EQ(unanswered->connectionStatus(), Conversation::statusConnected);
     EXPECT_TRUE(unanswered->isVideo());
 
     for (int i = service->linesInUse(); i < ConversationService::maximumLines; ++i) {

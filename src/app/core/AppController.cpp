@@ -132,6 +132,9 @@ void AppController::registerTransformers() {
     platform::ValueTransformer::setValueTransformer(
         std::make_shared<PresenceStatusIconTransformer>(brandDict()),
         "PresenceStatusIconTransformer");
+    // The call panels' mute binding.
+    platform::ValueTransformer::setValueTransformer(std::make_shared<MicMuteTransformer>(),
+                                                    "MicMuteTransformer");
     ContactOperations::instance();
     PabContactOperations::instance();
 }

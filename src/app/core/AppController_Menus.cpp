@@ -393,8 +393,8 @@ std::optional<bool> callCommandAvailable(std::string_view action,
     // Placed, connected or held: a call the user is in (a ringing one is answered or declined).
     const auto underWay = [](const std::shared_ptr<Conversation>& call) {
         const int status = call->connectionStatus();
-        return status == Conversation::statusConnected || status == Conversation::statusHeld ||
-               status == Conversation::statusDialing;
+        return call->isLive() &&
+               (status == Conversation::statusConnected || status == Conversation::statusHeld);
     };
     if (action == "answerIncomingCall:")
         return any([](const auto& call) { return call->canAnswer(); });
@@ -405,10 +405,7 @@ std::optional<bool> callCommandAvailable(std::string_view action,
     if (action == "toggleHoldActiveCall:")
         return any([](const auto& call) { return call->canHold() || call->canResume(); });
     if (action == "performTransferActiveCall:")
-        return any([](const auto& call) {
-            return call->connectionStatus() == Conversation::statusConnected ||
-                   call->connectionStatus() == Conversation::statusHeld;
-        });
+        return any([](const auto& call) { return call->canBlindTransfer(); });
     return std::nullopt;
 }
 

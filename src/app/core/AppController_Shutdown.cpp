@@ -1,3 +1,4 @@
+#include "app/calls/CallModuleController.h"
 #include "app/calls/VideoWindow.h"
 #include "app/core/AppController.h"
 #include "app/core/AutoUpdateController.h"
@@ -361,6 +362,8 @@ void AppController::shutdown() {
     auto& primary = PrimaryModuleController::sharedController();
     primary.saveUserInterfaceStateUsingOVSettings();
     primary.cleanup();
+    if (CallModuleController::sharedControllerExists())
+        CallModuleController::sharedController().cleanup();
     _forceShutDown = true;
 
     // Closing a chat window does not take it out of the register while _forceShutDown is set.

@@ -1,13 +1,17 @@
 #include "app/core/SnapshotTour.h"
 
+#include "app/calls/CallModuleController.h"
 #include "app/core/AppController.h"
 #include "app/core/LoginController.h"
 #include "app/main_window/MainAppWindow.h"
+#include "engine/Scenario.h"
+#include "engine/StartupService.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/TextField.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace {
@@ -72,17 +76,61 @@ void SnapshotTour::poll() {
             break;
         if (!snapshot(*window, "main-view"))
             return;
+        _stage = Stage::waitForCalls;
+        _stepStarted = now();
+        return;
+    }
+    case Stage::waitForCalls: {
+        // Both placed calls answered: the second goes on hold and a third rings in.
+        // Calls go out once the accounts allow them.
+        placeCalls();
+        const auto calls = CallModuleController::sharedController().conversations();
+        const auto connected = std::count_if(calls.begin(), calls.end(), [](const auto& call) {
+            return call->wasConnected() && call->isLive();
+        });
+        if (connected < 2)
+            break;
+        calls[1]->hold();
+        Scenario().incomingCall("sip:carol@sip.lumiq.example", "Carol Chen");
+        _stage = Stage::waitForHold;
+        _stepStarted = now();
+        return;
+    }
+    case Stage::waitForHold: {
+        const auto calls = CallModuleController::sharedController().conversations();
+        if (calls.size() < 3 || !calls[1]->isHoldingLocally() || !calls[2]->isRinging())
+            break;
+        if (!snapshot(*window, "main-view-calls"))
+            return;
         finish();
         return;
     }
     case Stage::done:
         return;
     }
-    if (now() - _stepStarted > _stepTimeout)
-        fail(_stage == Stage::waitForLogin ? "the login view never appeared"
-                                           : "the sign-in as the demo user never reached the "
-                                             "main view (the window shows \"" +
-                                                 view + "\")");
+    if (now() - _stepStarted <= _stepTimeout)
+        return;
+    if (_stage == Stage::waitForLogin)
+        fail("the login view never appeared");
+    else if (_stage == Stage::waitForMainView)
+        fail("the sign-in as the demo user never reached the main view (the window shows \"" +
+             view + "\")");
+    else
+        fail("the demo calls never reached their states");
+}
+
+void SnapshotTour::placeCalls() {
+    auto phone = StartupService::instance().phoneService();
+    if (!phone)
+        return;
+    auto service = phone->getConversationService();
+    if (!service->newConversationAllowed())
+        return;
+    const char* const addresses[] = {"sip:dave@sip.lumiq.example", "sip:erin@sip.lumiq.example"};
+    for (auto i = service->getAllConversations().size(); i < std::size(addresses); ++i) {
+        Scenario().callsTo(addresses[i], RemoteAnswer::answers);
+        service->audioConversation(addresses[i], -1);
+    }
 }
 
 bool SnapshotTour::snapshot(platform::Window& window, const std::string& name) {

@@ -14,8 +14,9 @@ class Window;
 
 // The headless tour (`lumiq --headless --snapshots DIR`): once the application has launched it
 // waits for the login view, signs in with the demo account, waits for the main view, and writes
-// a picture of each window and view on the way, one PNG named after it. It ends the application
-// with status 0, or 1 after logging the step that failed.
+// a picture of each window and view on the way, one PNG named after it; then it places calls
+// (one ringing in, one connected, one on hold) and pictures the main view with their panels. It
+// ends the application with status 0, or 1 after logging the step that failed.
 class SnapshotTour {
 public:
     explicit SnapshotTour(std::filesystem::path folder, platform::TimeInterval stepTimeout = 30);
@@ -34,8 +35,9 @@ public:
     static constexpr const char* demoPassword = "wonderland";
 
 private:
-    enum class Stage { waitForLogin, waitForMainView, done };
+    enum class Stage { waitForLogin, waitForMainView, waitForCalls, waitForHold, done };
     void poll();
+    void placeCalls();
     bool snapshot(platform::Window& window, const std::string& name);
     void fail(std::string reason);
     void finish();
