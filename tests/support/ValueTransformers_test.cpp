@@ -497,9 +497,10 @@ TEST_F(ValueTransformersTest, ExactlyTheListedTransformersReverse) {
         "StorageMethodTransformer",
         "SettingLongValueTransformer",
         "NetworkBandwidthTransformer",
+        "MicMuteTransformer",
     };
     const auto names = ValueTransformer::valueTransformerNames();
-    EXPECT_EQ(names.size(), 41u);
+    EXPECT_EQ(names.size(), 42u);
     for (const auto& name : names) {
         EXPECT_EQ(ValueTransformer::valueTransformerForName(name)->allowsReverseTransformation(),
                   reversible.count(name) == 1)
