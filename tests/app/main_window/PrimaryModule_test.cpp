@@ -53,7 +53,7 @@ protected:
 
 TEST_F(PrimaryModuleTest, TypedNameOffersContactsAndHistoryAndReturnCallsThePickedOneByDefault) {
     signInToMainView();
-    ContactRecord bob{"Bob Builder", {{"softphone", "sip:bob@sip.lumiq.example"}}, {"Work"}};
+    ContactRecord bob{"Bob Builder", {{"softphone", "sip:bob@sip.lumiq.example"}}, {"Work"}, {}};
     ASSERT_EQ(std::get<int>(phone()->getContactManager()->importRecords({bob}, false, false)), 1);
     CallHistoryRecord past;
     past.address = "sip:bobby@elsewhere.example";
