@@ -66,6 +66,11 @@ int main(int argc, char** argv) {
     // a second instance would sign in to the same account again.
     if (auto status = entry::handOverToRunningInstance(
             entryRequest.request ? *entryRequest.request : entry::requestToShow())) {
+        // The tour pictures windows of its own: another instance's would be no answer.
+        if (snapshots) {
+            platform::Log("Snapshot tour failed: another instance of the program is running");
+            return EXIT_FAILURE;
+        }
         return *status;
     }
 
