@@ -84,11 +84,14 @@ std::string quoted(const std::string& s) {
 
 std::string dateDescription(const Date& date) {
     const double unix = std::floor(date.unixTime());
-    if (!std::isfinite(unix))
+    // Outside what a time_t holds (NaN and the infinities included) there is no calendar date.
+    constexpr double limit = 0x1p63;
+    if (!(unix >= -limit && unix < limit))
         return "";
     const std::time_t seconds = static_cast<std::time_t>(unix);
     std::tm tm{};
-    gmtime_r(&seconds, &tm);
+    if (!gmtime_r(&seconds, &tm))
+        return "";
     char buffer[64];
     std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S +0000", &tm);
     return buffer;
@@ -498,6 +501,49 @@ bool Value::operator==(const Value& other) const {
     return storage_ == other.storage_;
 }
 
+namespace {
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates, nothing
+// above U+10FFFF.
+bool isUtf8(std::span<const std::uint8_t> bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::uint8_t lead = bytes[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        std::uint32_t code = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (bytes[i + k] & 0x3F);
+        }
+        if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) ||
+            (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<Value> Value::fromPropertyList(std::span<const std::uint8_t> bytes,
                                              std::string* whyNot) {
     const auto refuse = [whyNot](std::string why) -> std::optional<Value> {
@@ -518,6 +564,9 @@ std::optional<Value> Value::fromPropertyList(std::span<const std::uint8_t> bytes
     }
     if (bytes.size() > std::numeric_limits<uint32_t>::max())
         return refuse("the property list is too large");
+    // libplist's XML reader lets text that is not UTF-8 through, and its writer alters it.
+    if (!isUtf8(bytes))
+        return refuse("the property list is not UTF-8 text");
     plist_t root = nullptr;
     plist_from_xml(reinterpret_cast<const char*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
                    &root);

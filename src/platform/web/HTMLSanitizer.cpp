@@ -170,7 +170,9 @@ void cleanAttributes(xmlNode* node, const std::string& tag, Policy policy) {
         xmlAttr* next = attribute->next;
         const std::string name =
             attribute->name ? lowercase(reinterpret_cast<const char*>(attribute->name)) : "";
-        bool keep = attribute->ns == nullptr && keptAttributes().contains(name);
+        // Only a picture has a source; elsewhere it means nothing and carries an address along.
+        bool keep = attribute->ns == nullptr && keptAttributes().contains(name) &&
+                    (name != "src" || tag == "img");
         const std::string value = keep ? attributeValue(node, attribute) : std::string();
         if (keep && urlAttributes().contains(name)) {
             const bool picture = tag == "img" && name == "src";

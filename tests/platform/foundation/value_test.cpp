@@ -166,6 +166,11 @@ TEST(ValueTest, DatesConvertToAndFromUnixTime) {
     EXPECT_DOUBLE_EQ(Date{86400}.unixTime(), 978307200.0 + 86400);
     const double now = static_cast<double>(std::time(nullptr));
     EXPECT_NEAR(Date::now().unixTime(), now, 2.0);
+    // A date past any calendar describes itself as nothing instead of overflowing.
+    for (double seconds : {1.9e129, -1.9e129, 1e300, 0x1p63}) {
+        SCOPED_TRACE(seconds);
+        EXPECT_EQ(Value(Date{seconds}).description(), "");
+    }
 }
 
 Value sampleTree() {
@@ -270,6 +275,9 @@ TEST(ValueTest, MalformedBytesAreNotAPropertyList) {
         "bplist00garbage",
         truncatedBinary,
         std::string("\0\0\0\0", 4),
+        // Latin-1 text in an XML list: the writer would alter it, so it is refused on reading.
+        "<plist><dict><key>name</key><string>Zo\xeb</string></dict></plist>",
+        "<plist><dict><key>\xc0\xaf</key><string>overlong</string></dict></plist>",
     };
     for (const std::string& bytes : cases) {
         SCOPED_TRACE(bytes);

@@ -99,6 +99,7 @@ TEST(HTMLSanitizer, TranscriptsFetchNothingButKeepLocalPictures) {
         R"(<img src="https://tracker.example/pixel.gif" alt="[pixel]">)"
         R"(<img src="file:///opt/app/smiley.png" alt="smile">)"
         R"(<img src="//cdn.example/x.png">)"
+        R"(<i src="http://tracker.example/i"></i><a src="http://tracker.example/a">a</a>)"
         R"(<p style="background: url(http://tracker.example/b.png); color: green">g</p>)"
         R"(<style>p{color:red}</style><a href="https://example.org/">a link stays</a>)",
         Policy::Transcript);
