@@ -129,6 +129,12 @@ public:
     virtual void sendMessage(const std::string& address, const std::string& text,
                              std::function<void(bool delivered)> done) = 0;
 
+    // How the other party answers a delivered message, if it does: its typing state, then its
+    // reply (plain text). By default nobody answers.
+    virtual void awaitReply(const std::string& /*address*/,
+                            std::function<void(int typingState)> /*typing*/,
+                            std::function<void(const std::string& reply)> /*reply*/) {}
+
     virtual void checkForUpdates(std::function<void(const UpdateInfo&)> done) = 0;
     // Downloads the version into the folder; answers the file, or nullopt when it failed.
     virtual void

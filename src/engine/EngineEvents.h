@@ -36,6 +36,13 @@ public:
     virtual void chatInvitationReceived(const std::string& roomAddress, const std::string& address,
                                         const std::string& displayName,
                                         const std::string& message) = 0;
+    // A message that came as rich text: its plain text and its HTML.
+    virtual void richMessageReceived(const std::string& address, const std::string& displayName,
+                                     const std::string& text, const std::string& html) = 0;
+    // The party of the one-to-one chat with the address changed its typing state (1 typing,
+    // 3 and 4 idle), or said it reads plain text only.
+    virtual void remoteTypingChanged(const std::string& address, int state) = 0;
+    virtual void remotePlainTextOnly(const std::string& address) = 0;
     // The other party left the one-to-one chat with the address.
     virtual void chatEndedByRemote(const std::string& address) = 0;
     virtual void presenceChanged(const std::string& address, OVPresenceStatus status,

@@ -110,6 +110,27 @@ void EngineHub::chatInvitationReceived(const std::string& roomAddress, const std
     }
 }
 
+void EngineHub::richMessageReceived(const std::string& address, const std::string& displayName,
+                                    const std::string& text, const std::string& html) {
+    if (auto phone = context_->phone()) {
+        phone->getIMService()->receiveMessage(address, displayName, text, false, html);
+    }
+}
+
+void EngineHub::remoteTypingChanged(const std::string& address, int state) {
+    auto phone = context_->phone();
+    if (auto session = phone ? phone->getIMService()->findSession(address, false) : nullptr) {
+        session->remoteTypingStateChanged(state);
+    }
+}
+
+void EngineHub::remotePlainTextOnly(const std::string& address) {
+    auto phone = context_->phone();
+    if (auto session = phone ? phone->getIMService()->findSession(address, false) : nullptr) {
+        session->remoteDoesNotSupportHTML();
+    }
+}
+
 void EngineHub::chatEndedByRemote(const std::string& address) {
     auto phone = context_->phone();
     auto session = phone ? phone->getIMService()->findSession(address, false) : nullptr;

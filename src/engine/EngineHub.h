@@ -31,6 +31,10 @@ public:
     void chatInvitationReceived(const std::string& roomAddress, const std::string& address,
                                 const std::string& displayName,
                                 const std::string& message) override;
+    void richMessageReceived(const std::string& address, const std::string& displayName,
+                             const std::string& text, const std::string& html) override;
+    void remoteTypingChanged(const std::string& address, int state) override;
+    void remotePlainTextOnly(const std::string& address) override;
     void chatEndedByRemote(const std::string& address) override;
     void presenceChanged(const std::string& address, OVPresenceStatus status,
                          const std::string& message) override;

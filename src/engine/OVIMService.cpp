@@ -1,9 +1,55 @@
 #include "engine/OVIMService.h"
 
+#include "engine/ArchiveService.h"
 #include "engine/EngineContext.h"
 #include "engine/PhoneService.h"
 
 #include <algorithm>
+
+namespace {
+
+// Plain text as the HTML a transcript shows: markup characters escaped, line breaks kept.
+std::string htmlFromPlainText(std::string_view text) {
+    std::string html;
+    html.reserve(text.size() + 16);
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            html += "&amp;";
+            break;
+        case '<':
+            html += "&lt;";
+            break;
+        case '>':
+            html += "&gt;";
+            break;
+        case '"':
+            html += "&quot;";
+            break;
+        case '\n':
+            html += "<br/>";
+            break;
+        default:
+            html += c;
+        }
+    }
+    return html;
+}
+
+std::size_t characterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+} // namespace
+
+void ChatState::set(State state) {
+    if (told_.empty() || state != state_) {
+        told_.push_back(state);
+    }
+    state_ = state;
+}
 
 IMSession::IMSession(std::shared_ptr<EngineContext> context, std::string sessionId,
                      std::string address, std::string displayName, bool viaXMPP, bool viaSms,
@@ -15,6 +61,36 @@ IMSession::IMSession(std::shared_ptr<EngineContext> context, std::string session
     participants_.push_back(
         std::make_shared<ChatParticipant>("", phone ? phone->userName() : "", true));
     participants_.push_back(std::make_shared<ChatParticipant>(address_, displayName_, false));
+    if (!viaSms_ && !groupChat_) {
+        chatState_ = std::make_shared<ChatState>();
+    }
+}
+
+std::string IMSession::localDisplayName() const {
+    const auto& self = participants_.front()->displayName();
+    return self.empty() ? std::string("Me") : self;
+}
+
+IMAccount IMSession::account() const {
+    IMAccount account;
+    auto phone = context_ ? context_->phone() : nullptr;
+    if (phone) {
+        account.userName = phone->userName();
+    }
+    if (const auto at = address_.find('@'); at != std::string::npos) {
+        account.domain = address_.substr(at + 1);
+    }
+    return account;
+}
+
+int IMSession::textLeft(std::string_view text) const {
+    if (!viaSms_) {
+        return -1;
+    }
+    const auto used = characterCount(text);
+    return used >= static_cast<std::size_t>(maxTextMessageLength)
+               ? 0
+               : maxTextMessageLength - static_cast<int>(used);
 }
 
 IMSessionPro* IMSession::delegate() const {
@@ -31,7 +107,7 @@ bool IMSession::canSendMessage() const {
     return active_ && context_ && context_->started();
 }
 
-void IMSession::sendMessage(const std::string& text, const std::string& /*html*/) {
+void IMSession::sendMessage(const std::string& text, const std::string& html) {
     if (!context_) {
         return;
     }
@@ -44,17 +120,65 @@ void IMSession::sendMessage(const std::string& text, const std::string& /*html*/
         });
         return;
     }
-    messages_.push_back(IMMessage{false, text, platform::Date::now(), true});
+    messages_.push_back(IMMessage{false, text, platform::Date::now(), true, html});
     const std::size_t index = messages_.size() - 1;
-    context_->backend()->sendMessage(
-        address_, text, context_->guard([weak, index, text](bool delivered) {
+    auto backend = context_->backend();
+    auto context = context_;
+    backend->sendMessage(
+        address_, text, context_->guard([weak, index, text, backend, context](bool delivered) {
             auto self = weak.lock();
-            if (!self || delivered) {
+            if (!self) {
                 return;
             }
-            self->messages_[index].delivered = false;
-            self->notifyDelegates([&](IMSessionPro& d) { d.imSendMessageFailure(text); });
+            if (!delivered) {
+                self->messages_[index].delivered = false;
+                self->notifyDelegates([&](IMSessionPro& d) { d.imSendMessageFailure(text); });
+                return;
+            }
+            if (self->groupChat_ || !self->active_) {
+                return;
+            }
+            backend->awaitReply(self->address_, context->guard([weak](int state) {
+                if (auto session = weak.lock()) {
+                    session->remoteTypingStateChanged(state);
+                }
+            }),
+                                context->guard([weak](const std::string& reply) {
+                                    if (auto session = weak.lock()) {
+                                        session->receiveMessage(reply);
+                                    }
+                                }));
         }));
+}
+
+void IMSession::save(const std::string& html) {
+    auto phone = context_ ? context_->phone() : nullptr;
+    if (phone && !html.empty()) {
+        phone->getArchiveService()->save(address_, html, platform::Date::now());
+    }
+}
+
+void IMSession::remoteTypingStateChanged(int state) {
+    if (active_) {
+        notifyDelegates([&](IMSessionPro& d) { d.remoteChatStateUpdate(state); });
+    }
+}
+
+void IMSession::remoteDoesNotSupportHTML() {
+    if (active_) {
+        notifyDelegates([&](IMSessionPro& d) { d.imRemoteNotSupportHTML(); });
+    }
+}
+
+void IMSession::announceArchive() {
+    auto phone = context_ ? context_->phone() : nullptr;
+    if (!phone || groupChat_) {
+        return;
+    }
+    if (auto item = phone->getArchiveService()->latestFor(address_);
+        item && !item->content().empty()) {
+        notifyDelegates([&](IMSessionPro& d) { d.archiveItemAdded(item); });
+    }
 }
 
 void IMSession::end() {
@@ -69,14 +193,18 @@ void IMSession::end() {
     });
 }
 
-void IMSession::receiveMessage(const std::string& text) {
+void IMSession::receiveMessage(const std::string& text, const std::string& html) {
+    if (!active_) {
+        return;
+    }
     const bool first = std::none_of(messages_.begin(), messages_.end(),
                                     [](const IMMessage& m) { return m.incoming; });
-    messages_.push_back(IMMessage{true, text, platform::Date::now(), true});
+    const std::string richText = html.empty() ? htmlFromPlainText(text) : html;
+    messages_.push_back(IMMessage{true, text, platform::Date::now(), true, richText});
     const auto remote = participants_.back();
     const auto stamp = messages_.back().timeStamp;
     notifyDelegates(
-        [&](IMSessionPro& d) { d.imMessageReceivedPlain(text, text, stamp, first, remote); });
+        [&](IMSessionPro& d) { d.imMessageReceivedPlain(text, richText, stamp, first, remote); });
 }
 
 void IMSession::terminate() {
@@ -179,13 +307,17 @@ std::shared_ptr<IMSession> OVIMService::newIMSession(const std::string& address,
         service->notifyDelegates([&](OVIMServicePro& d) {
             existing ? d.existingIMSession(session) : d.imSessionAdded(session);
         });
+        if (!existing) {
+            session->announceArchive();
+        }
     });
     return session;
 }
 
 std::shared_ptr<IMSession> OVIMService::receiveMessage(const std::string& address,
                                                        const std::string& displayName,
-                                                       const std::string& text, bool viaSms) {
+                                                       const std::string& text, bool viaSms,
+                                                       const std::string& html) {
     if (!context_ || !context_->started()) {
         return nullptr;
     }
@@ -193,8 +325,9 @@ std::shared_ptr<IMSession> OVIMService::receiveMessage(const std::string& addres
     if (!session) {
         session = addSession(address, displayName, !viaSms, viaSms, false);
         notifyDelegates([&](OVIMServicePro& d) { d.imSessionAdded(session); });
+        session->announceArchive();
     }
-    session->receiveMessage(text);
+    session->receiveMessage(text, html);
     if (auto phone = context_->phone()) {
         auto toast = std::make_shared<Toast>(Toast::typeNewIM);
         const auto matches = phone->getContactManager()->lookup("", address, "");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class ArchiveItem;
 class EngineContext;
 class IMSession;
 
@@ -27,12 +28,37 @@ private:
     bool self_;
 };
 
-// A message of a session's transcript.
+// A message of a session's transcript: its plain text and, when it came or went as rich text,
+// its HTML.
 struct IMMessage {
     bool incoming = false;
     std::string text;
     platform::Date timeStamp;
     bool delivered = true;
+    std::string html;
+};
+
+// The typing state the user shows the other party of a session.
+class ChatState : public OVObject {
+public:
+    enum class State { active, composing, paused };
+    void composing() { set(State::composing); }
+    void paused() { set(State::paused); }
+    void active() { set(State::active); }
+    State state() const { return state_; }
+    // Every state told, in order (a repeated state is told once).
+    const std::vector<State>& told() const { return told_; }
+
+private:
+    void set(State state);
+    State state_ = State::active;
+    std::vector<State> told_;
+};
+
+// The party's account a session runs on, as far as a chat needs it.
+struct IMAccount {
+    std::string userName;
+    std::string domain;
 };
 
 // Callbacks of a session (its delegate is the chat window's controller).
@@ -45,7 +71,12 @@ public:
                                         const std::shared_ptr<ChatParticipant>& /*participant*/) {}
     virtual void imSendMessageFailure(const std::string& /*text*/) {}
     virtual void imSessionEnded(const std::shared_ptr<IMSession>& /*session*/) {}
+    // The other party's typing state: 1 typing, 3 and 4 idle, anything else nothing to show.
     virtual void remoteChatStateUpdate(int /*state*/) {}
+    // The other party reads plain text only.
+    virtual void imRemoteNotSupportHTML() {}
+    // The archived transcript of the last chat with the party, announced when a session opens.
+    virtual void archiveItemAdded(const std::shared_ptr<ArchiveItem>& /*item*/) {}
 };
 
 // A messaging session with one party (or a group chat).
@@ -75,14 +106,33 @@ public:
     // The first registered delegate: the chat window showing the session, or nullptr.
     IMSessionPro* delegate() const;
 
+    bool isEnded() const { return !active_; }
+    bool viaXmpp() const { return viaXMPP_; }
+    // The typing state told to the other party; none for text messages and group chats.
+    const std::shared_ptr<ChatState>& chatState() const { return chatState_; }
+    // The user's own name as the transcript shows it.
+    std::string localDisplayName() const;
+    IMAccount account() const;
+    // Characters still allowed in a text message holding `text` (the maximum for ""); -1 when
+    // the session has no limit.
+    int textLeft(std::string_view text) const;
+    static constexpr int maxTextMessageLength = 160;
+
     bool canSendMessage() const;
-    // Sends the text; an undeliverable one comes back as imSendMessageFailure.
+    // Sends the text with its HTML (the HTML is what a rich-text peer shows); an undeliverable
+    // message comes back as imSendMessageFailure.
     void sendMessage(const std::string& text, const std::string& html);
     // Ends the session; the IM service reports imSessionRemoved.
     void end();
+    // Keeps the transcript's HTML in the message archive.
+    void save(const std::string& html);
 
-    // Engine side.
-    void receiveMessage(const std::string& text);
+    // Engine side. `html` empty: the message came as plain text.
+    void receiveMessage(const std::string& text, const std::string& html = {});
+    void remoteTypingStateChanged(int state);
+    void remoteDoesNotSupportHTML();
+    // Announces the last archived transcript with the party to the session's delegates.
+    void announceArchive();
     void terminate();
 
 private:
@@ -95,6 +145,7 @@ private:
     bool groupChat_;
     bool host_ = false;
     bool active_ = true;
+    std::shared_ptr<ChatState> chatState_;
     std::vector<std::shared_ptr<ChatParticipant>> participants_;
     std::vector<IMMessage> messages_;
 };
@@ -159,7 +210,8 @@ public:
     // toast announces it.
     std::shared_ptr<IMSession> receiveMessage(const std::string& address,
                                               const std::string& displayName,
-                                              const std::string& text, bool viaSms);
+                                              const std::string& text, bool viaSms,
+                                              const std::string& html = {});
     std::shared_ptr<IMSession> openGroupSession(const std::string& roomAddress);
     void receiveInvitation(std::shared_ptr<ChatInvitation> invitation);
     void sessionEnded(const std::shared_ptr<IMSession>& session);

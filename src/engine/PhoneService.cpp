@@ -271,6 +271,10 @@ void PhoneService::startSession(const std::string& loginName) {
         platform::Log("The call history cannot be kept: " + *error);
         autoCompleteIndex_->open(std::nullopt);
     }
+    if (auto error = archiveService_->open(contactStoreFile, loginName)) {
+        platform::Log("The message archive cannot be kept: " + *error);
+        archiveService_->open(std::nullopt, loginName);
+    }
     contactManager_->loadSession(loginName, backend->contactsFor(loginName), ungrouped,
                                  contactStoreFile);
     presenceService_->resetSession();
@@ -299,6 +303,7 @@ void PhoneService::endSession() {
     accountService_->disableAll(true);
     contactManager_->clear();
     autoCompleteIndex_->close();
+    archiveService_->close();
     presenceService_->resetSession();
     connectService_->setState(false, false);
     phoneStatusService_->update();

@@ -167,6 +167,24 @@ void Scenario::incomingMessage(std::string address, std::string text, std::strin
           viaSms](EngineEvents& e) { e.messageReceived(address, displayName, text, viaSms); });
 }
 
+void Scenario::incomingRichMessage(std::string address, std::string text, std::string html,
+                                   std::string displayName) {
+    send([address = std::move(address), text = std::move(text), html = std::move(html),
+          displayName = std::move(displayName)](EngineEvents& e) {
+        e.richMessageReceived(address, displayName, text, html);
+    });
+}
+
+void Scenario::remoteTyping(std::string address, int state) {
+    send([address = std::move(address), state](EngineEvents& e) {
+        e.remoteTypingChanged(address, state);
+    });
+}
+
+void Scenario::remotePlainTextOnly(std::string address) {
+    send([address = std::move(address)](EngineEvents& e) { e.remotePlainTextOnly(address); });
+}
+
 void Scenario::chatInvitation(std::string roomAddress, std::string address, std::string displayName,
                               std::string message) {
     send([roomAddress = std::move(roomAddress), address = std::move(address),

@@ -71,6 +71,12 @@ public:
     // Messaging, presence and files.
     void incomingMessage(std::string address, std::string text, std::string displayName = {},
                          bool viaSms = false);
+    // A message as rich text (HTML) from the address.
+    void incomingRichMessage(std::string address, std::string text, std::string html,
+                             std::string displayName = {});
+    // The party of the chat with the address types (1), idles (3, 4) or stops (0).
+    void remoteTyping(std::string address, int state);
+    void remotePlainTextOnly(std::string address);
     void chatInvitation(std::string roomAddress, std::string address, std::string displayName,
                         std::string message = {});
     // The other party leaves the one-to-one chat.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AccountService.h"
+#include "engine/ArchiveService.h"
 #include "engine/CallHistoryService.h"
 #include "engine/ConversationService.h"
 #include "engine/DelegateList.h"
@@ -80,12 +81,6 @@ public:
 private:
     char tone_ = 0;
 };
-
-class OVArchiveServicePro {
-public:
-    virtual ~OVArchiveServicePro() = default;
-};
-class ArchiveService : public platform::Object, public DelegatingService<OVArchiveServicePro> {};
 
 class OVVideoServicePro {
 public:

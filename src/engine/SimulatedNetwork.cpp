@@ -54,7 +54,7 @@ const std::map<std::string_view, platform::TimeInterval>& defaultLatencies() {
         {"callAnswer", 1.0},     {"callEnd", 0.1},         {"message", 0.2},
         {"updateCheck", 1.0},    {"updateDownload", 2.0},  {"hostedService", 0.5},
         {"webToken", 0.2},       {"migrateContacts", 0.5}, {"deskphone", 0.5},
-        {"fileTransfer", 1.0},
+        {"fileTransfer", 1.0},   {"messageTyping", 0.6},   {"messageReply", 2.0},
     };
     return latencies;
 }
@@ -413,6 +413,28 @@ void SimulatedNetwork::sendMessage(const std::string& address, const std::string
                                    std::function<void(bool delivered)> done) {
     requests_.push_back("message " + address + " " + text);
     later("message", [delivered = messagesDelivered_, done = std::move(done)] { done(delivered); });
+}
+
+void SimulatedNetwork::setMessageReplies(std::vector<std::string> replies) {
+    platform::Value::Array texts;
+    for (auto& reply : replies) {
+        texts.emplace_back(std::move(reply));
+    }
+    demo_.setObject("messageReplies", platform::Value(std::move(texts)));
+    nextReply_ = 0;
+}
+
+void SimulatedNetwork::awaitReply(const std::string& address,
+                                  std::function<void(int typingState)> typing,
+                                  std::function<void(const std::string& reply)> reply) {
+    const auto* texts = demo_["messageReplies"].array();
+    if (!texts || texts->empty()) {
+        return;
+    }
+    const std::string text = (*texts)[nextReply_++ % texts->size()].stringValue();
+    requests_.push_back("awaitReply " + address);
+    later("messageTyping", [typing = std::move(typing)] { typing(1); });
+    later("messageReply", [text, reply = std::move(reply)] { reply(text); });
 }
 
 void SimulatedNetwork::checkForUpdates(std::function<void(const UpdateInfo&)> done) {

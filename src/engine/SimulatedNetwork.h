@@ -51,6 +51,10 @@ public:
     void sendMessage(const std::string& address, const std::string& text,
                      std::function<void(bool delivered)> done) override;
 
+    // The demo's parties answer every delivered message with the next of the demo data's
+    // "messageReplies", typing first.
+    void awaitReply(const std::string& address, std::function<void(int typingState)> typing,
+                    std::function<void(const std::string& reply)> reply) override;
     void checkForUpdates(std::function<void(const UpdateInfo&)> done) override;
     void
     downloadUpdate(const std::string& version, const std::filesystem::path& folder,
@@ -71,6 +75,8 @@ public:
     const UpdateInfo& update() const { return update_; }
     void failNextDownload() { failNextDownload_ = true; }
     void setMessageDelivery(bool delivered) { messagesDelivered_ = delivered; }
+    // What the parties answer to messages from now on (nothing when empty).
+    void setMessageReplies(std::vector<std::string> replies);
     // How calls to the address are taken from now on (matched without regard to case and
     // scheme), in place of the demo data's busy and unanswered lists.
     void setRemoteAnswer(std::string_view address, RemoteAnswer answer);
@@ -96,6 +102,7 @@ private:
     std::map<std::string, RemoteAnswer> remoteAnswers_;
     unsigned authentication_ = 0;
     int webTokens_ = 0;
+    std::size_t nextReply_ = 0;
     std::vector<std::string> requests_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
