@@ -6,6 +6,7 @@
 #include "app/core/LoginController.h"
 #include "app/core/SheetsTracker.h"
 #include "app/main_window/DialpadWindowController.h"
+#include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "app/messaging/FileTransferWindowController.h"
@@ -364,6 +365,7 @@ void AppController::shutdown() {
     primary.cleanup();
     if (CallModuleController::sharedControllerExists())
         CallModuleController::sharedController().cleanup();
+    FunctionModuleController::sharedController().cleanup();
     _forceShutDown = true;
 
     // Closing a chat window does not take it out of the register while _forceShutDown is set.

@@ -1,8 +1,10 @@
 #include "app/core/SnapshotTour.h"
 
 #include "app/calls/CallModuleController.h"
+#include "app/contacts/ContactListController.h"
 #include "app/core/AppController.h"
 #include "app/core/LoginController.h"
+#include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
@@ -76,6 +78,28 @@ void SnapshotTour::poll() {
             break;
         if (!snapshot(*window, "main-view"))
             return;
+        _stage = Stage::waitForContacts;
+        _stepStarted = now();
+        return;
+    }
+    case Stage::waitForContacts: {
+        // The contact list as a tree, as a flat list and filtered, once the demo contacts show.
+        ContactListController* list = FunctionModuleController::sharedController().contactList();
+        if (!list || list->contactOutlineView().numberOfRows() == 0)
+            break;
+        if (!snapshot(*window, "contacts-tree"))
+            return;
+        if (list->isTreeViewMode())
+            list->contextFilterShowGroups();
+        if (!snapshot(*window, "contacts-flat"))
+            return;
+        list->filterTextBox().setStringValue("e");
+        list->filterChanged();
+        if (!snapshot(*window, "contacts-filter"))
+            return;
+        list->filterTextBox().setStringValue("");
+        list->filterChanged();
+        list->contextFilterShowGroups();
         _stage = Stage::waitForCalls;
         _stepStarted = now();
         return;
@@ -126,6 +150,8 @@ void SnapshotTour::poll() {
     else if (_stage == Stage::waitForMainView)
         fail("the sign-in as the demo user never reached the main view (the window shows \"" +
              view + "\")");
+    else if (_stage == Stage::waitForContacts)
+        fail("the contact list never showed the demo contacts");
     else if (_stage == Stage::waitForHangUp)
         fail("the demo calls never ended");
     else

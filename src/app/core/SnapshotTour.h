@@ -35,8 +35,15 @@ public:
     static constexpr const char* demoPassword = "wonderland";
 
 private:
-    enum class Stage { waitForLogin, waitForMainView, waitForCalls, waitForHold, waitForHangUp,
-                       done };
+    enum class Stage {
+        waitForLogin,
+        waitForMainView,
+        waitForContacts,
+        waitForCalls,
+        waitForHold,
+        waitForHangUp,
+        done
+    };
     void poll();
     void placeCalls();
     bool snapshot(platform::Window& window, const std::string& name);

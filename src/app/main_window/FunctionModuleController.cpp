@@ -1,5 +1,8 @@
 #include "app/main_window/FunctionModuleController.h"
 
+#include "app/contacts/ContactListController.h"
+#include "engine/StartupService.h"
+
 namespace {
 
 std::unique_ptr<FunctionModuleController>& sharedInstance() {
@@ -26,4 +29,29 @@ std::shared_ptr<platform::View> FunctionModuleController::theView() {
         _theView->setAutoresizingMask(platform::ViewWidthSizable);
     }
     return _theView;
+}
+
+FunctionModuleController::FunctionModuleController() = default;
+FunctionModuleController::~FunctionModuleController() = default;
+
+void FunctionModuleController::setup() {
+    ++_setupCount;
+    auto phone = StartupService::instance().phoneService();
+    if (!phone) {
+        return;
+    }
+    if (_contactList) {
+        _contactList->view()->removeFromSuperview();
+        _contactList.reset();
+    }
+    _contactList = std::make_unique<ContactListController>(phone);
+    const auto view = theView();
+    _contactList->view()->setFrame(view->bounds());
+    view->addSubview(_contactList->view());
+}
+
+void FunctionModuleController::cleanup() {
+    if (_contactList) {
+        _contactList->cleanup();
+    }
 }

@@ -81,9 +81,11 @@ protected:
         screen = &platform::HeadlessScreen::install();
     }
 
-    // A first start: no defaults, no settings folder.
+    // A first start: no defaults, no settings folder. The previous run's unsaved defaults are
+    // written before the folder goes, as at its quit, or they would land in the new start.
     void startClean(const std::filesystem::path& bundle = LUMIQ_RESOURCES_DIR) {
         dropControllers();
+        platform::UserDefaults::standardUserDefaults().synchronize();
         std::filesystem::remove_all(tmp / "config");
         std::filesystem::remove_all(tmp / "data");
         startOver(bundle);

@@ -1,0 +1,181 @@
+#pragma once
+
+#include "app/contacts/ContactCell.h"
+#include "engine/OVContactManager.h"
+#include "engine/PresenceService.h"
+#include "platform/foundation/Object.h"
+#include "platform/kit/OutlineView.h"
+#include "widgets/QXOutlineView.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+class PhoneService;
+class ContactWithGroup;
+
+namespace platform {
+class ScrollView;
+class TextField;
+class Timer;
+class View;
+} // namespace platform
+
+// The Contacts tab: the engine's contacts in an outline, as a tree of groups, a flat list or
+// the result of the filter text, sorted by name or by presence, with or without the offline
+// ones. It is the one place that turns the engine's contact callbacks into
+// ContactChangedNotification and ContactPresenceChangedNotification (no object). Callbacks
+// come in bursts: each kind restarts its own 0.01 s one-shot timer, so a burst costs one
+// rebuild or one redraw.
+class ContactListController : public platform::Object,
+                              public platform::OutlineViewDataSource,
+                              public QXOutlineViewDelegate,
+                              public OVEntityObserver,
+                              public OVContactManagerPro,
+                              public OVPresenceServicePro,
+                              public ContactCellDelegate {
+public:
+    static constexpr double refreshDelay = 0.01;
+
+    // The one controller while it lives.
+    static ContactListController* sharedController();
+
+    explicit ContactListController(std::shared_ptr<PhoneService> phone);
+    ~ContactListController() override;
+    ContactListController(const ContactListController&) = delete;
+    ContactListController& operator=(const ContactListController&) = delete;
+
+    // The filter field above the outline in its scroll view.
+    std::shared_ptr<platform::View> view() const { return _view; }
+    QXOutlineView& contactOutlineView() const { return *_contactOutlineView; }
+    platform::TextField& filterTextBox() const { return *_filterTextBox; }
+
+    // Once the engine has started: the settings, the list and the first expansion.
+    void startListening();
+    // At shutdown: the settings saved, the timers stopped, the engine left alone.
+    void cleanup();
+    void loadUserSettings();
+    void saveUserSettings() const;
+
+    void updateContactList();
+    void synchronizeExpandCollapse();
+    void reloadContactData();
+    void updateContactListDelayed();
+    // Applies the filter field's text when it changed.
+    void filterChanged();
+
+    void contextFilterShowGroups();
+    void contextFilterShowOffline();
+    void contextFilterSortByName();
+    void contextFilterSortByStatus();
+    void contextFilterShowMinimum();
+    void contextFilterShowExpanded();
+    void contextExpandGroups();
+    void contextCollapseGroups();
+
+    bool isTreeViewMode() override { return _treeViewMode; }
+    bool sortByPresence() const { return _sortByPresence; }
+    bool showOfflineContacts() const { return _showOfflineContacts; }
+    bool condensedView() const { return _condensedView; }
+    const std::string& filterString() const { return _filterString; }
+    // The contact row shown extended, or nullptr.
+    const std::shared_ptr<ContactWithGroup>& expandedItem() const { return _expandedItem; }
+    void setExpandedItem(std::shared_ptr<ContactWithGroup> item);
+
+    // The rows' entity root: the tree's root or the search's result.
+    const std::shared_ptr<OVEntity>& entityRoot() const { return _entityRoot; }
+    // Counted for tests and benchmarks: rebuilds of the list and redraws without one.
+    int rebuildCount() const { return _rebuildCount; }
+    int redrawCount() const { return _redrawCount; }
+
+    // The outline's data source.
+    long outlineViewNumberOfChildrenOfItem(platform::OutlineView& outlineView,
+                                           const platform::OutlineItem& item) override;
+    platform::OutlineItem outlineViewChild(platform::OutlineView& outlineView, long index,
+                                           const platform::OutlineItem& item) override;
+    bool outlineViewIsItemExpandable(platform::OutlineView& outlineView,
+                                     const platform::OutlineItem& item) override;
+    platform::Value
+    outlineViewObjectValueForTableColumn(platform::OutlineView& outlineView,
+                                         platform::TableColumn* column,
+                                         const platform::OutlineItem& item) override;
+    // The outline's delegate.
+    std::optional<std::shared_ptr<platform::Cell>>
+    outlineViewDataCellForTableColumn(platform::OutlineView& outlineView,
+                                      platform::TableColumn* column,
+                                      const platform::OutlineItem& item) override;
+    void outlineViewWillDisplayCell(platform::OutlineView& outlineView, platform::Cell& cell,
+                                    platform::TableColumn* column,
+                                    const platform::OutlineItem& item) override;
+    std::optional<double> outlineViewHeightOfRowByItem(platform::OutlineView& outlineView,
+                                                       const platform::OutlineItem& item) override;
+    void outlineViewItemDidExpand(const platform::Notification& notification) override;
+    void outlineViewItemDidCollapse(const platform::Notification& notification) override;
+    void outlineViewMouseChangedFromRow(QXOutlineView& outlineView, long previousRow,
+                                        long newRow) override;
+
+    // The cells' delegate.
+    bool shouldDisplaySeparator(const std::shared_ptr<platform::Object>& rowItem) override;
+    std::vector<CellLink> linksForContact(const OVEntity& contact) override;
+
+    // Engine callbacks.
+    void ovetOnPropertyChanged() override;
+    void ovetOnFieldPropertyChanged() override;
+    void ovetOnEntityCollectionChanged() override;
+    void ovetOnFieldCollectionChanged() override;
+    void ContactsAdded(const std::vector<std::shared_ptr<OVEntity>>& contacts) override;
+    void ContactsRemoved(const std::vector<std::shared_ptr<OVEntity>>& contacts) override;
+    void presenceUpdated(const std::string& address, OVAccountProtocol protocol,
+                         OVPresenceStatus status, const std::string& message,
+                         bool forceUpdate) override;
+
+private:
+    void buildView();
+    // Stops the timers and leaves the engine and the notifications.
+    void detach();
+    void contactChangedCallback();
+    void contactPresenceChangedCallback();
+    // Restarts a one-shot timer of the refresh delay.
+    void restart(std::shared_ptr<platform::Timer>& timer, void (ContactListController::*fire)());
+    static void cancel(std::shared_ptr<platform::Timer>& timer);
+    bool pending(const std::shared_ptr<platform::Timer>& timer) const;
+    std::shared_ptr<ContactWithGroup> rowItem(const std::shared_ptr<OVEntity>& contact,
+                                              const std::shared_ptr<OVEntity>& parent);
+    void observe(const std::shared_ptr<OVEntity>& entity);
+    void forgetRowItems();
+    bool listSuspended() const;
+
+    std::shared_ptr<PhoneService> _phoneService;
+    std::shared_ptr<OVContactManager> _contactManager;
+    std::shared_ptr<PresenceService> _presenceService;
+
+    std::shared_ptr<platform::View> _view;
+    std::shared_ptr<platform::ScrollView> _scrollView;
+    std::shared_ptr<QXOutlineView> _contactOutlineView;
+    std::shared_ptr<platform::TextField> _filterTextBox;
+
+    std::shared_ptr<OVEntity> _entityRoot;
+    std::shared_ptr<OVSearchSession> _searchSession;
+    // Row items by "<contact id>+<parent id>", groups by "<id>", so that reloads hand the
+    // outline the same objects.
+    std::map<std::string, std::shared_ptr<platform::Object>> _cgDictionary;
+    std::set<std::weak_ptr<OVEntity>, std::owner_less<std::weak_ptr<OVEntity>>> _observed;
+    std::set<std::weak_ptr<OVEntity>, std::owner_less<std::weak_ptr<OVEntity>>> _expandedGroups;
+    std::shared_ptr<ContactWithGroup> _expandedItem;
+    std::string _filterString;
+
+    bool _treeViewMode = true;
+    bool _showOfflineContacts = true;
+    bool _condensedView = false;
+    bool _sortByPresence = false;
+    bool _listening = false;
+    bool _waitingForFirstUpdate = false;
+
+    std::shared_ptr<platform::Timer> _contactChangedTimer;
+    std::shared_ptr<platform::Timer> _contactPresenceUpdateTimer;
+    std::shared_ptr<platform::Timer> _contactSimpleUpdateTimer;
+
+    int _rebuildCount = 0;
+    int _redrawCount = 0;
+};
