@@ -186,7 +186,14 @@ void QXViewConstraintLayoutManager::calculateConstraintOfView(View& view, Attrib
     const QXViewConstraint* constraint = container->constraint(attr);
     if (!constraint)
         return;
-    View* source = sourceViewForAttribute(attr, view);
+    const QXViewConstraint* link = nullptr;
+    View* source = resolveSource(attr, view, &link);
+    // Hidden sources that lead to the superview: the view takes the place of the last of them,
+    // with that one's edge and offset (the margin of a row's first button).
+    if (link && (!source || source == view.superview()))
+        constraint = link;
+    if (source == view.superview())
+        source = nullptr;
     if (source) {
         // A source waiting on the stack is waiting for this very placement: skip the cycle.
         if (contains(_stack, source))
@@ -200,8 +207,15 @@ void QXViewConstraintLayoutManager::calculateConstraintOfView(View& view, Attrib
 
 View* QXViewConstraintLayoutManager::sourceViewForAttribute(Attribute attr,
                                                             const View& view) const {
+    return resolveSource(attr, view, nullptr);
+}
+
+View* QXViewConstraintLayoutManager::resolveSource(Attribute attr, const View& view,
+                                                   const QXViewConstraint** lastLink) const {
     const ViewContainer* container = findContainer(&view);
     const QXViewConstraint* constraint = container ? container->constraint(attr) : nullptr;
+    if (lastLink)
+        *lastLink = nullptr;
     if (!constraint)
         return nullptr;
     // Hidden sources whose constraints lead round in a circle would be followed for ever; such
@@ -209,8 +223,11 @@ View* QXViewConstraintLayoutManager::sourceViewForAttribute(Attribute attr,
     std::vector<const View*> visited;
     View* source = constraint->srcView();
     while (source && source->isHidden()) {
-        if (contains(visited, source))
+        if (contains(visited, source)) {
+            if (lastLink)
+                *lastLink = nullptr;
             return nullptr;
+        }
         visited.push_back(source);
         const ViewContainer* sourceContainer = findContainer(source);
         if (!sourceContainer)
@@ -218,6 +235,8 @@ View* QXViewConstraintLayoutManager::sourceViewForAttribute(Attribute attr,
         const QXViewConstraint* next = sourceContainer->constraint(attr);
         if (!next)
             return nullptr;
+        if (lastLink)
+            *lastLink = next;
         source = next->srcView();
     }
     return source;

@@ -62,8 +62,11 @@ private:
 
 // Places views by simple relations, so that rows of buttons close up when one is hidden: a
 // constraint whose source is hidden falls through to the source's own constraint for the same
-// attribute. Views are placed one at a time, sources first; a stack of the views being placed
-// breaks cycles. Views are kept in the order their first constraint was added.
+// attribute. When that chain ends at the superview, the last hidden source's edge and offset
+// apply, so the first shown button of a row keeps the row's margin. The superview, named or
+// not, is always measured by its bounds. Views are placed one at a time, sources first; a stack of
+// the views being placed breaks cycles. Views are kept in the order their first constraint was
+// added.
 class QXViewConstraintLayoutManager {
 public:
     QXViewConstraintLayoutManager();
@@ -93,6 +96,10 @@ public:
                                 QXViewConstraint::Attribute keep);
 
 private:
+    // As sourceViewForAttribute; *lastLink becomes the constraint of the last hidden source
+    // followed (nullptr when none was).
+    platform::View* resolveSource(QXViewConstraint::Attribute attr, const platform::View& view,
+                                  const QXViewConstraint** lastLink) const;
     std::vector<std::unique_ptr<ViewContainer>> _views;
     std::unordered_set<const platform::View*> _placedViews;
     std::vector<const platform::View*> _stack;

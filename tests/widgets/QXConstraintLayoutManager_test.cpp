@@ -188,6 +188,43 @@ TEST(QXViewConstraintLayoutManager, HiddenButtonsInARowCloseUp) {
     }
 }
 
+// A row of three 30-point buttons inside a panel, the first 8 points from the row's left edge,
+// the next ones 3 points apart. The row sits away from its window's origin: its bounds count,
+// not its frame. Whatever is hidden, the first shown button keeps the 8-point margin.
+TEST(QXViewConstraintLayoutManager, FirstShownButtonOfARowKeepsTheRowMargin) {
+    struct Case {
+        const char* name;
+        std::vector<int> hidden;
+        // Left edges of the three buttons; hidden ones are not checked.
+        double x[3];
+    };
+    const Case cases[] = {
+        {"all shown", {}, {8, 41, 74}},
+        {"first hidden", {0}, {0, 8, 41}},
+        {"middle hidden", {1}, {8, 0, 41}},
+        {"first two hidden", {0, 1}, {0, 0, 8}},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.name);
+        auto window = platform::make<View>(Rect{0, 0, 400, 100});
+        auto row = child(*window, {50, 30, 300, 40});
+        std::shared_ptr<View> buttons[3];
+        for (auto& button : buttons)
+            button = child(*row, {200, 0, 30, 20});
+        QXViewConstraintLayoutManager manager;
+        manager.addConstraint(C(C::MinX, row, C::MinX, 8), buttons[0]);
+        manager.addConstraint(C(C::MinX, buttons[0], C::MaxX, 3), buttons[1]);
+        manager.addConstraint(C(C::MinX, buttons[1], C::MaxX, 3), buttons[2]);
+        for (int i : t.hidden)
+            buttons[i]->setHidden(true);
+        manager.layout();
+        for (int i = 0; i < 3; ++i)
+            if (!buttons[i]->isHidden()) {
+                EXPECT_EQ(buttons[i]->frame().minX(), t.x[i]) << "button " << i;
+            }
+    }
+}
+
 TEST(QXViewConstraintLayoutManager, CyclesEndAndInsertionOrderDecidesWhichLinkIsSkipped) {
     auto superview = platform::make<View>(Rect{0, 0, 300, 40});
     auto first = child(*superview, {0, 0, 10, 10});

@@ -22,6 +22,7 @@
 #include "widgets/QXGradient.h"
 #include "widgets/QXImageButton.h"
 
+#include <cmath>
 #include <cstdio>
 
 using platform::Rect;
@@ -57,6 +58,19 @@ std::shared_ptr<QXImageButton> imageButton(platform::View& row, std::string titl
     button->setAction(std::string(action));
     row.addSubview(button);
     return button;
+}
+
+// Widens the button when its title needs more room than the brand's size gives it, so that a
+// longer word (or a longer translation) is never broken over two lines.
+void fitTitle(QXImageButton& button) {
+    auto* cell = button.imageCell();
+    if (!cell || button.title().empty())
+        return;
+    const QXMargin& margins = cell->margins();
+    const double needed = std::ceil(button.attributedTitle().size().width) + margins.left +
+                          margins.right + 2 * cell->borderWidth() + 4;
+    if (button.frame().width() < needed)
+        button.setFrameSize({needed, button.frame().height()});
 }
 
 std::shared_ptr<platform::Button> plainButton(platform::View& row, std::string title,
@@ -393,6 +407,14 @@ void ConversationViewController::styleButtons() {
     props(_o.quickTransfer, {{"CallPanelButtons", "Gradient"}});
     if (_o.transferNow)
         _o.transferNow->setBorderColor(platform::Color(0.3, 0.3, 0.35, 1));
+    for (const auto& b :
+         {_o.answer,        _o.answerVideo, _o.answerAudio,  _o.decline,       _o.callForward,
+          _o.muteMic,       _o.hold,        _o.startVideo,   _o.stopVideo,     _o.transfer,
+          _o.close,         _o.resume,      _o.mute,         _o.transferInert, _o.video,
+          _o.forwardNow,    _o.add,         _o.resumeOnHold, _o.closeOnHold,   _o.muteOnHold,
+          _o.forwardOnHold, _o.videoOnHold, _o.answerOnHold, _o.declineOnHold})
+        if (b)
+            fitTitle(*b);
 }
 
 void ConversationViewController::constrainButtons() {
@@ -429,18 +451,20 @@ void ConversationViewController::constrainButtons() {
         if (auto container = containerOf(view))
             add(view, C::MaxX, container, C::MaxX, offset - inset);
     };
+    // One chain for the call row and the hold row: each hold-row button follows the call
+    // button it stands in for, so whichever of the two shows takes the same place.
     fromMin(_o.muteMic);
-    add(_o.hold, C::MinX, _o.muteMic, C::MaxX, 3);
-    add(_o.transfer, C::MinX, _o.hold, C::MaxX, 3);
+    add(_o.mute, C::MinX, _o.muteMic, C::MaxX, 3);
+    add(_o.hold, C::MinX, _o.mute, C::MaxX, 3);
+    add(_o.resume, C::MinX, _o.hold, C::MaxX, 3);
+    add(_o.transfer, C::MinX, _o.resume, C::MaxX, 3);
     add(_o.quickTransfer, C::MinX, _o.transfer, C::MaxX, 1);
-    add(_o.startVideo, C::MinX, _o.quickTransfer, C::MaxX, 3);
-    add(_o.stopVideo, C::MinX, _o.quickTransfer, C::MaxX, 3);
+    add(_o.transferInert, C::MinX, _o.quickTransfer, C::MaxX, 3);
+    add(_o.startVideo, C::MinX, _o.transferInert, C::MaxX, 3);
+    add(_o.stopVideo, C::MinX, _o.transferInert, C::MaxX, 3);
+    add(_o.video, C::MinX, _o.startVideo, C::MaxX, 3);
     fromMax(_o.close, 0);
     add(_o.actionMenuButton, C::MaxX, _o.close, C::MinX, -3);
-    fromMin(_o.mute);
-    add(_o.resume, C::MinX, _o.mute, C::MaxX, 3);
-    add(_o.transferInert, C::MinX, _o.resume, C::MaxX, 3);
-    add(_o.video, C::MinX, _o.transferInert, C::MaxX, 3);
     fromMin(_o.answerVideo);
     add(_o.answerAudio, C::MinX, _o.answerVideo, C::MaxX, 3);
     add(_o.answer, C::MinX, _o.answerAudio, C::MaxX, 3);

@@ -218,7 +218,8 @@ void ConversationViewController::updateCallButtons() {
     apply(_o.resume, resume.shown, resume.enabled);
     apply(_o.resumeOnHold, resume.shown, resume.enabled);
     applyShown(_o.mute, holdRow.shown);
-    applyShown(_o.transferInert, holdRow.shown);
+    // The hold row's inert Transfer stands in for the real one only while that is not shown.
+    applyShown(_o.transferInert, holdRow.shown && !(transfers && transfer.shown && _o.transfer));
     applyShown(_o.video, holdRow.shown);
     apply(_o.decline, decline.shown, decline.enabled);
     apply(_o.declineOnHold, decline.shown, decline.enabled);

@@ -6,6 +6,7 @@
 #include "app/core/LoginController.h"
 #include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
+#include "engine/PhoneStatusService.h"
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Log.h"
@@ -75,6 +76,9 @@ void SnapshotTour::poll() {
             return;
         }
         if (view != "mainView")
+            break;
+        // The picture shows the phone ready, not the account still being enabled.
+        if (!phoneReady())
             break;
         if (!snapshot(*window, "main-view"))
             return;
@@ -156,6 +160,13 @@ void SnapshotTour::poll() {
         fail("the demo calls never ended");
     else
         fail("the demo calls never reached their states");
+}
+
+bool SnapshotTour::phoneReady() {
+    auto phone = StartupService::instance().phoneService();
+    const auto statusService = phone ? phone->getPhoneStatusService() : nullptr;
+    const auto status = statusService ? statusService->status() : nullptr;
+    return status && status->value() == OVPhoneStatus::ready;
 }
 
 void SnapshotTour::placeCalls() {

@@ -45,6 +45,8 @@ private:
         done
     };
     void poll();
+    // Whether the phone reports its accounts enabled and ready for calls.
+    static bool phoneReady();
     void placeCalls();
     bool snapshot(platform::Window& window, const std::string& name);
     void fail(std::string reason);

@@ -85,6 +85,34 @@ protected:
         }
         return text;
     }
+    // What is wrong with the panel's buttons row as drawn: a shown button outside the row,
+    // over another one, or too narrow for its title on one line. Empty when nothing is.
+    static std::string rowFaults(ConversationViewController& p) {
+        const auto& row = p.outlets().buttonsView;
+        std::vector<platform::View*> shown;
+        for (const auto& view : row->subviews())
+            if (shows(view))
+                shown.push_back(view.get());
+        std::string faults;
+        for (auto* view : shown) {
+            auto* button = dynamic_cast<QXImageButton*>(view);
+            const std::string name = button ? button->title() : "?";
+            const platform::Rect frame = view->frame();
+            if (frame.minX() < 0 || frame.maxX() > row->bounds().maxX())
+                faults += name + " outside the row; ";
+            for (auto* other : shown)
+                if (other != view && other->frame().minX() < frame.maxX() &&
+                    frame.minX() < other->frame().maxX())
+                    faults += name + " over another button; ";
+            if (button && button->imageCell()) {
+                const auto& m = button->imageCell()->margins();
+                const auto title = button->attributedTitle();
+                if (title.size().width > frame.width() - m.left - m.right - 1)
+                    faults += name + " broken over lines; ";
+            }
+        }
+        return faults;
+    }
     static platform::Responder* focus() { return window().firstResponder(); }
     // A placed call the other side answered, with its panel.
     std::shared_ptr<Conversation> connectedCall(const std::string& address) {
@@ -126,7 +154,7 @@ TEST_F(CallAreaTest, OutgoingRoadTypedCallRingsConnectsHoldsMutesAndEnds) {
     settle();
     EXPECT_EQ(status(first), "Call on Hold");
     EXPECT_EQ(first.conversation()->connectionStatus(), 2);
-    EXPECT_EQ(buttons(first), "(Mute) Resume (Transfer) (Video) Transfer- End");
+    EXPECT_EQ(buttons(first), "(Mute) Resume (Video) Transfer- End");
     click(*first.outlets().resume);
     settle();
     EXPECT_EQ(status(first), "Call Established");
@@ -232,7 +260,7 @@ TEST_F(CallAreaTest, VisualStatesAndDisplaysDecideButtonsTitlesAndStatusLine) {
         {&connected, Model::holdingRemotelyVisualState, Model::remoteHoldDisplay, "",
          "Mute Hold Transfer End", "Placed on hold by other party"},
         {&connected, Model::holdingLocallyVisualState, Model::localHoldDisplay, "",
-         "(Mute) Resume- (Transfer) (Video) Transfer End", "Call on Hold"},
+         "(Mute) Resume- (Video) Transfer End", "Call on Hold"},
         {&connected, Model::transferBeginVisualState, Model::transferringDisplay, "sip:frank@x",
          "| Transfer- Cancel", "Transfer: calling sip:frank@x"},
         {&connected, Model::transferAttendedVisualState, Model::transferFailedDisplay, "", "Hold",
@@ -288,6 +316,21 @@ TEST_F(CallAreaTest, PanelLayoutLevelMetersAndMuteTransformer) {
     EXPECT_DOUBLE_EQ(o.hold->frame().minX(), o.muteMic->frame().maxX() + 3);
     EXPECT_DOUBLE_EQ(o.close->frame().maxX(), o.buttonsView->bounds().maxX() - 8);
     EXPECT_EQ(p.conversationViewItem()->itemTag().rfind("call ", 0), 0u);
+    // Whatever the state, the shown buttons sit side by side in the row, each title whole.
+    Scenario().incomingCall("sip:carol@sip.lumiq.example", "Carol Chen");
+    settle();
+    auto& ringing = *area().panels().back();
+    EXPECT_EQ(buttons(ringing), "Answer Decline");
+    EXPECT_EQ(rowFaults(ringing), "") << "ringing";
+    EXPECT_DOUBLE_EQ(ringing.outlets().answer->frame().minX(), 8) << "the row's margin";
+    EXPECT_EQ(rowFaults(p), "") << "connected";
+    call->hold();
+    settle();
+    EXPECT_EQ(buttons(p), "(Mute) Resume (Video) Transfer- End");
+    EXPECT_EQ(rowFaults(p), "") << "held";
+    call->resume();
+    ringing.conversation()->decline();
+    settle();
 
     const struct {
         int percent;
