@@ -212,6 +212,39 @@ TEST_F(ShutdownTest, ASignalDuringTheSignInQuitsOnceTheSignInHasEnded) {
     EXPECT_FALSE(engine().started()) << "the engine stopped on the way out";
 }
 
+// A signal ends the program with live calls without asking, even when the user's quit is
+// already waiting for its confirmation: nobody may be there to answer.
+class SignalQuitTest : public ShutdownTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SignalQuitTest, ASignalWithLiveCallsQuitsWithoutAsking) {
+    const bool confirmationShowing = GetParam();
+    signedIn();
+    Scenario().incomingCall(bob, "Bob Baker");
+    settle();
+    ASSERT_EQ(linesInUse(), 1);
+    if (confirmationShowing) {
+        app().terminate(nullptr);
+        ASSERT_NE(confirmation(), nullptr);
+    }
+
+    app().terminateForSignal();
+    EXPECT_EQ(confirmation(), nullptr) << "nothing asks";
+    settle();
+
+    EXPECT_TRUE(app().isTerminated());
+    EXPECT_EQ(window().attachedSheet(), nullptr);
+    EXPECT_FALSE(engine().started());
+    EXPECT_EQ(linesInUse(), 0) << "the call ended on the way out";
+    EXPECT_EQ(count("shutdown posted"), 1);
+    EXPECT_EQ(recorder.stops, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ConfirmationShowingOrNot, SignalQuitTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("WhileTheConfirmationShows")
+                                               : std::string("NothingAskedYet");
+                         });
+
 TEST_F(ShutdownTest, WithoutARunningEngineAQuitEndsAtOnceAndDuringASignInNotAtAll) {
     launch();
     ASSERT_EQ(view(), "login");

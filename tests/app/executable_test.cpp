@@ -3,9 +3,12 @@
 #include "platform/foundation/TestSupport.h"
 #include "platform/foundation/Value.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
 
 using foundation_test::TempDir;
@@ -178,6 +181,48 @@ TEST_F(ExecutableTest, StartsInitialisesTheEngineAndEndsCleanlyOnASignal) {
         ASSERT_TRUE(status) << "signal " << signal << "\n" << program->errorOutput();
         EXPECT_EQ(*status, 0) << program->errorOutput();
         EXPECT_TRUE(fs::exists(tmp / "data" / "Orvanta" / "Lumiq" / "engine.sqlite"));
+    }
+}
+
+// Processes whose command line names the path: what is left of programs started on it.
+std::vector<std::string> processesNaming(const fs::path& path) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream file(entry.path() / "cmdline", std::ios::binary);
+        std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        std::replace(text.begin(), text.end(), '\0', ' ');
+        if (text.find(path.string()) != std::string::npos)
+            found.push_back(pid + ": " + text);
+    }
+    return found;
+}
+
+// With a call up, a termination signal ends the calls and the program without asking anyone.
+TEST_F(ExecutableTest, ASignalWithACallUpEndsTheProgramWithoutAsking) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
+        // A profile without sign-in: the engine starts by itself and the link becomes a call.
+        const fs::path bundle = copyResources();
+        const fs::path features = bundle / "engine" / "features.plist";
+        auto switches = platform::Value::readPropertyListFile(features);
+        ASSERT_TRUE(switches);
+        switches->setObject("loginEnabled", platform::Value(false));
+        ASSERT_TRUE(switches->writePropertyListFile(features));
+        auto program = launch(bundle, {"sip:5551234"});
+        ASSERT_TRUE(program->started());
+        ASSERT_TRUE(program->waitForOutput("Placing an audio call to 5551234", kTimeout))
+            << program->errorOutput();
+
+        program->sendSignal(signal);
+        const auto status = program->waitForExit(kTimeout);
+
+        ASSERT_TRUE(status) << "still running, or killed\n" << program->errorOutput();
+        EXPECT_EQ(*status, 0) << program->errorOutput();
+        EXPECT_EQ(processesNaming(bundle), std::vector<std::string>{});
+        fs::remove_all(bundle);
     }
 }
 

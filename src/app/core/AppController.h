@@ -502,6 +502,8 @@ private:
     bool _loginStateChanged = false;
     // A signal asked to quit while a sign-in or logout was under way.
     bool _quitWhenSignInEnds = false;
+    // The quit under way came from a termination signal: nothing asks the user.
+    bool _quitForSignal = false;
     bool _restart = false;
     bool _importing = false;
     bool _exporting = false;

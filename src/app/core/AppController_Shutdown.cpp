@@ -188,6 +188,12 @@ platform::TerminateReply AppController::applicationShouldTerminate(platform::App
             _quitWhenSignInEnds = true;
         return platform::TerminateReply::Cancel;
     }
+    if (sender.isTerminatingForSignal() && !_forceShutDown) {
+        // A signal ends the program without asking: live calls end with the engine, and a
+        // confirmation already showing goes away unanswered.
+        _quitForSignal = true;
+        _appIsTerminating = true;
+    }
     if (_forceShutDown) {
         // The engine's stop callback completes the request; once it has answered (a logout's
         // teardown stops the engine too) nothing would, and the application can go at once.
@@ -285,6 +291,11 @@ void AppController::logoutChoiceMade(platform::Alert& alert, int returnCode,
         panel->orderOut(nullptr);
         application.endSheet(*panel);
         SheetsTracker::sharedController().deRegisterSheet(panel, this);
+    }
+    // Closed by a signal's quit, which needs no answer.
+    if (_quitForSignal) {
+        _quitAlert.reset();
+        return;
     }
 
     if (anyWindowHasAttachedSheet()) {

@@ -218,7 +218,15 @@ void Application::terminate(Object* /*sender*/) {
 void Application::terminateForSignal() {
     const bool saved = terminatingForSignal_;
     terminatingForSignal_ = true;
-    terminate(nullptr);
+    if (awaitingReply_ && !terminated_ && delegate_) {
+        // A quit already waits for its answer (the user's confirmation, say): a signal cannot
+        // wait for the user, so the delegate is asked again. Later leaves the answer to the
+        // wait under way.
+        if (delegate_->applicationShouldTerminate(*this) == TerminateReply::Now)
+            finishTermination();
+    } else {
+        terminate(nullptr);
+    }
     terminatingForSignal_ = saved;
 }
 

@@ -106,7 +106,8 @@ public:
     void terminate(Object* sender);
     void replyToApplicationShouldTerminate(bool shouldTerminate);
     // terminate() for SIGINT or SIGTERM. While it asks, isTerminatingForSignal() is true, so
-    // a delegate that cannot quit at that moment knows the request must not be dropped.
+    // a delegate that cannot quit at that moment knows the request must not be dropped. When
+    // a quit is already waiting for the delegate's answer, the delegate is asked again.
     void terminateForSignal();
     bool isTerminatingForSignal() const { return terminatingForSignal_; }
     bool isWaitingForTerminationReply() const { return awaitingReply_; }
