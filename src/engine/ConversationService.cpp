@@ -29,8 +29,71 @@ Conversation::Conversation(std::shared_ptr<EngineContext> context, std::string c
 }
 
 bool Conversation::canCallAndAddParticipant() const {
-    return isEstablished() && !holdingLocally_ && transfer_ == Transfer::none &&
-           participants_.size() < 5;
+    return isEstablished() && !holdingLocally_ && transfer_ == Transfer::none && !related_ &&
+           !consultedFor_.lock() && participants_.size() < 5;
+}
+
+bool Conversation::canAttendedTransfer() const {
+    if (auto consulted = consultedFor_.lock()) {
+        return isEstablished() && consulted->isLive() && consulted->related_.get() == this;
+    }
+    if (!isEstablished() || participants_.size() != 1 || transfer_ != Transfer::none || related_ ||
+        !context_) {
+        return false;
+    }
+    auto phone = context_->phone();
+    return phone && phone->getConversationService()->newConversationAllowed();
+}
+
+void Conversation::relatedChanged() {
+    auto self = shared_from_this();
+    notifyDelegates([](OVConversationBasePro& d) { d.relatedConversationChanged(); });
+}
+
+void Conversation::createRelatedConversation(const std::string& target) {
+    if (target.empty() || consultedFor_.lock() || !canAttendedTransfer()) {
+        return;
+    }
+    auto service = context_->phone()->getConversationService();
+    auto consultation =
+        std::make_shared<Conversation>(context_, service->nextCallIdentifier(), Kind::audio, false,
+                                       service->makeParticipant(target, {}), -1);
+    consultation->consultedFor_ = weak_from_this();
+    related_ = consultation;
+    // The party waits on hold while the target is consulted.
+    if (!holdingLocally_) {
+        setHoldingLocally(true);
+    }
+    relatedChanged();
+    service->notifyDelegates([](OVConversationServicePro& d) { d.linesInUseChange(); });
+    service->reportNewConversationAllowed();
+    std::weak_ptr<Conversation> weak = consultation;
+    context_->backend()->placeCall(consultation->callIdentifier_, target, false,
+                                   context_->guard([weak](RemoteCallEvent event) {
+                                       if (auto c = weak.lock()) {
+                                           c->remoteEvent(event);
+                                       }
+                                   }));
+}
+
+void Conversation::attendedTransfer() {
+    auto consulted = consultedFor_.lock();
+    if (!consulted || !canAttendedTransfer()) {
+        return;
+    }
+    auto self = shared_from_this();
+    auto party = consulted->participants_.front();
+    consulted->transfer_ = Transfer::succeeded;
+    consulted->transferTarget_ = participants_.front()->address();
+    party->setTransferStatus(3);
+    const auto target = consulted->transferTarget_;
+    consulted->notifyDelegates(
+        [&](OVConversationBasePro& d) { d.transferStatusChanged(party, 3, target); });
+    // The two parties talk to each other now; neither call stays here.
+    context_->backend()->hangUp(callIdentifier_);
+    context_->backend()->hangUp(consulted->callIdentifier_);
+    finish(statusEnded);
+    consulted->finish(statusEnded);
 }
 
 bool Conversation::canMerge() const {
@@ -354,6 +417,15 @@ void Conversation::remoteEvent(RemoteCallEvent event) {
         return;
     }
     auto self = shared_from_this();
+    // A consultation call's every change shows on the consulted call's panel.
+    struct TellConsulted {
+        std::weak_ptr<Conversation> consulted;
+        ~TellConsulted() {
+            if (auto call = consulted.lock(); call && call->related_) {
+                call->relatedChanged();
+            }
+        }
+    } tell{consultedFor_};
     auto remote = participants_.front();
     switch (event) {
     case RemoteCallEvent::ringing:
@@ -434,6 +506,27 @@ void Conversation::setStatus(int status) {
 
 void Conversation::finish(int status) {
     auto self = shared_from_this();
+    // A consultation ends with the call it was placed for; a consultation that ends leaves
+    // that call on hold, free for another transfer.
+    if (auto consultation = std::move(related_)) {
+        related_.reset();
+        if (consultation->isLive()) {
+            if (context_) {
+                context_->backend()->hangUp(consultation->callIdentifier_);
+            }
+            consultation->finish(statusEnded);
+        }
+    }
+    if (auto consulted = consultedFor_.lock(); consulted && consulted->related_ == self) {
+        consulted->related_.reset();
+        consultedFor_.reset();
+        consulted->relatedChanged();
+        if (auto phone = context_ ? context_->phone() : nullptr) {
+            auto service = phone->getConversationService();
+            service->notifyDelegates([](OVConversationServicePro& d) { d.linesInUseChange(); });
+            service->reportNewConversationAllowed();
+        }
+    }
     if (recording_) {
         stopRecordingNow();
     }
@@ -459,8 +552,14 @@ ConversationService::ConversationService(std::shared_ptr<EngineContext> context)
     : context_(std::move(context)) {}
 
 int ConversationService::linesInUse() const {
-    return static_cast<int>(std::count_if(conversations_.begin(), conversations_.end(),
-                                          [](const auto& c) { return c->isLive(); }));
+    int lines = 0;
+    for (const auto& c : conversations_) {
+        lines += c->isLive() ? 1 : 0;
+        // A consultation call has no place in the list but holds a line of its own.
+        const auto related = c->getRelatedConversation();
+        lines += related && related->isLive() ? 1 : 0;
+    }
+    return lines;
 }
 
 std::vector<std::shared_ptr<Conversation>> ConversationService::getAllConversations() const {
@@ -640,9 +739,17 @@ std::shared_ptr<Conversation> ConversationService::receiveCall(const std::string
 
 std::shared_ptr<Conversation>
 ConversationService::conversation(const std::string& callIdentifier) const {
-    auto it = std::find_if(conversations_.begin(), conversations_.end(),
-                           [&](const auto& c) { return c->callIdentifier() == callIdentifier; });
-    return it == conversations_.end() ? nullptr : *it;
+    for (const auto& c : conversations_) {
+        if (c->callIdentifier() == callIdentifier) {
+            return c;
+        }
+        // A consultation call is found through the call it was placed for.
+        if (auto related = c->getRelatedConversation();
+            related && related->callIdentifier() == callIdentifier) {
+            return related;
+        }
+    }
+    return nullptr;
 }
 
 void ConversationService::conversationChanged(const std::shared_ptr<Conversation>& conversation) {

@@ -101,6 +101,8 @@ public:
                                   const std::string& /*extension*/) {}
     virtual void startRecordingFailed() {}
     virtual void conversationEnded() {}
+    // The consultation call of an attended transfer came, changed state or went.
+    virtual void relatedConversationChanged() {}
 };
 
 // One call: its remote parties, hold on either side, transfer, forward, a local conference of
@@ -136,7 +138,10 @@ public:
     bool isIncoming() const { return incoming_; }
     long long entityID() const { return entityID_; }
     const std::vector<std::shared_ptr<Participant>>& participants() const { return participants_; }
-    std::shared_ptr<Conversation> getRelatedConversation() const { return nullptr; }
+    // The consultation call placed to the target of an attended transfer, while it lasts.
+    std::shared_ptr<Conversation> getRelatedConversation() const { return related_; }
+    // On a consultation call: the call whose party it would take over.
+    std::shared_ptr<Conversation> consultedFor() const { return consultedFor_.lock(); }
     bool isHoldingLocally() const { return holdingLocally_; }
     bool isHoldingRemotely() const { return holdingRemotely_; }
     bool isSecure() const { return false; }
@@ -169,9 +174,12 @@ public:
     bool canIm() const { return false; }
     bool canStartMyVideo() const { return false; }
     bool canStopMyVideo() const { return false; }
-    bool canAttendedTransfer() const { return false; }
+    // On a call of its own: whether a consultation call may be placed for it. On a
+    // consultation call: whether its party may take over the consulted call now.
+    bool canAttendedTransfer() const;
     bool canBlindTransfer() const {
-        return isEstablished() && participants_.size() == 1 && transfer_ == Transfer::none;
+        return isEstablished() && participants_.size() == 1 && transfer_ == Transfer::none &&
+               !related_;
     }
     bool canCallAndAddParticipant() const;
     bool canMerge() const;
@@ -189,6 +197,12 @@ public:
     void forward(const std::string& target);
     // Hands the call to the target; the call ends here once the transfer succeeded.
     void blindTransfer(const std::string& target);
+    // Attended transfer, first step: holds this call and places a consultation call to the
+    // target, which is no call of the list (it has no panel of its own) but takes a line.
+    void createRelatedConversation(const std::string& target);
+    // Attended transfer, last step, on the consultation call once it is established: the
+    // consulted call's party is handed to this call's party and both calls end here.
+    void attendedTransfer();
     // Places a call to the address and joins its party to this call.
     void callAndAddParticipant(const std::string& address, long long entityID);
     // Joins every other established call into this one, a local conference.
@@ -216,6 +230,8 @@ private:
     void addParticipant(const std::shared_ptr<Participant>& participant);
     void participantStatus(const std::shared_ptr<Participant>& participant, int status);
     void stopRecordingNow();
+    // Tells this call's delegates that its consultation call changed.
+    void relatedChanged();
     std::shared_ptr<EngineContext> context_;
     std::string callIdentifier_;
     Kind kind_;
@@ -232,6 +248,8 @@ private:
     Transfer transfer_ = Transfer::none;
     std::string transferTarget_;
     int nextLeg_ = 1;
+    std::shared_ptr<Conversation> related_;
+    std::weak_ptr<Conversation> consultedFor_;
 };
 
 // Why the conversation service cannot place or take calls.

@@ -51,6 +51,9 @@ std::string_view OVConversationModel::computeVisualState() const {
         return transferBeginVisualState;
     if (mode_ == Mode::inviting)
         return invitingToConferenceVisualState;
+    if (const auto related = c.getRelatedConversation(); related && related->isLive())
+        return c.isHoldingLocally() ? transferAttendedHoldingLocallyVisualState
+                                    : transferAttendedVisualState;
     if (c.isConnecting()) {
         const auto status = c.participants().front()->connectionStatus();
         return status == Participant::statusConnecting ? preCallingVisualState
@@ -81,6 +84,12 @@ int OVConversationModel::computeDisplay(std::string* param) const {
         return beingTransferredDisplay;
     case Conversation::Transfer::none:
         break;
+    }
+    // The target of an attended transfer being called.
+    if (const auto related = c.getRelatedConversation();
+        related && related->isConnecting() && !related->participants().empty()) {
+        *param = related->participants().front()->displayName();
+        return transferringDisplay;
     }
     if (c.connectionStatus() == Conversation::statusEnded)
         return callEndedDisplay;
@@ -204,6 +213,16 @@ std::vector<std::shared_ptr<OVMenuItem>> OVConversationModel::getMenuItems() {
     if (c.canStopRecording())
         command(menuItemStopRecording,
                 [](OVConversationModel& m) { m.conversation_->stopRecording(); });
+    // While a transfer is being begun: call the target first, then hand the party over.
+    if (mode_ == Mode::transferring && c.canAttendedTransfer())
+        command(menuItemAttendedTransfer, [](OVConversationModel& m) {
+            std::string target = m.numberEntry_->realizedNumberEntered();
+            const auto first = target.find_first_not_of(" \t\r\n");
+            const auto last = target.find_last_not_of(" \t\r\n");
+            target =
+                first == std::string::npos ? std::string() : target.substr(first, last - first + 1);
+            m.conversation_->createRelatedConversation(target);
+        });
     return items;
 }
 
@@ -246,8 +265,11 @@ void OVConversationModel::transferBegin() {
 }
 
 void OVConversationModel::transferCancel() {
-    if (canTransferCancel())
+    if (mode_ == Mode::transferring)
         setMode(Mode::none);
+    else if (related_)
+        // The consultation call ends; the party stays on hold.
+        related_->end();
 }
 
 void OVConversationModel::requestFocus() {
@@ -295,5 +317,21 @@ void OVConversationModel::transferStatusChanged(const std::shared_ptr<Participan
 
 void OVConversationModel::conversationEnded() {
     mode_ = Mode::none;
+    relatedConversationChanged();
+}
+
+void OVConversationModel::relatedConversationChanged() {
+    auto keep = shared_from_this();
+    const auto related = conversation_->getRelatedConversation();
+    const bool changed = (related_ ? related_->getSpaceRelatedConversation() : nullptr) != related;
+    if (changed) {
+        related_ = related ? std::make_shared<OVRelatedConversationModel>(related) : nullptr;
+        // The consultation call placed ends the transfer being begun.
+        if (related && mode_ == Mode::transferring) {
+            mode_ = Mode::none;
+            numberEntry_->clearNumberEntered();
+        }
+        propertyChange(myRelatedConversationModelProperty);
+    }
     refresh();
 }

@@ -3,6 +3,7 @@
 #include "engine/ConversationService.h"
 #include "engine/OVMenuItem.h"
 #include "engine/OVModel.h"
+#include "engine/OVRelatedConversationModel.h"
 
 #include <memory>
 #include <string>
@@ -95,8 +96,8 @@ public:
     const std::string& connectionStatusDisplayParam() const { return displayParam_; }
     // The account the call goes through, as a prefix of the status line ("" with one account).
     std::string accountUsed() const;
-    // The second call of a consultation; this engine places none.
-    std::shared_ptr<OVObject> getRelatedConversation() const { return nullptr; }
+    // The consultation call of an attended transfer while it lasts, else nullptr.
+    std::shared_ptr<OVRelatedConversationModel> getRelatedConversation() const { return related_; }
     // The commands that apply now, in menu order.
     std::vector<std::shared_ptr<OVMenuItem>> getMenuItems();
 
@@ -110,7 +111,8 @@ public:
     void forwardCancel();
     bool canTransferBegin() const;
     void transferBegin();
-    bool canTransferCancel() const { return mode_ == Mode::transferring; }
+    // A transfer being begun, or a consultation call under way, can be cancelled.
+    bool canTransferCancel() const { return mode_ == Mode::transferring || related_; }
     void transferCancel();
     // Asks the panel of this call to take the keyboard focus.
     void requestFocus();
@@ -133,6 +135,7 @@ public:
     void transferStatusChanged(const std::shared_ptr<Participant>& participant, int status,
                                const std::string& target) override;
     void conversationEnded() override;
+    void relatedConversationChanged() override;
 
 private:
     enum class Mode { none, transferring, forwarding, inviting };
@@ -147,4 +150,5 @@ private:
     int display_ = noDisplay;
     std::string displayParam_;
     Mode mode_ = Mode::none;
+    std::shared_ptr<OVRelatedConversationModel> related_;
 };

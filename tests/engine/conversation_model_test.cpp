@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 #include "engine/CallRecording.h"
 #include "engine/OVConversationsModel.h"
+#include "engine/OVNumberEntryModel.h"
 #include "engine/PhoneService.h"
 #include "engine/Scenario.h"
 #include "engine/SimulatedNetwork.h"
@@ -239,6 +240,109 @@ TEST_F(ConversationModelTest, BlindTransferSucceedsOrFailsByTheTarget) {
     EXPECT_FALSE(call->isLive());
     EXPECT_EQ(call->participants().front()->transferStatus(), 3);
     EXPECT_TRUE(calls->getConversations().empty());
+}
+
+// An attended transfer: the party waits on hold while the target is called on a consultation
+// call that has no place of its own in the list; then the party is handed over, or the
+// consultation ends one way or another and the party is still there, on hold.
+TEST_F(ConversationModelTest, ConsultationCallsTheTargetBeforeTheCallIsHandedOver) {
+    enum class Ending { handedOver, userEndsConsultation, targetBusy, targetHangsUp, partyHangsUp };
+    const struct {
+        const char* name;
+        Ending ending;
+    } cases[] = {
+        {"handed over", Ending::handedOver},
+        {"the user ends the consultation", Ending::userEndsConsultation},
+        {"the target is busy", Ending::targetBusy},
+        {"the target hangs up", Ending::targetHangsUp},
+        {"the waiting party hangs up", Ending::partyHangsUp},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.name);
+        auto call = connectedCall("sip:dave@sip.lumiq.example");
+        auto model = calls->modelOf(call.get());
+        const std::string target =
+            t.ending == Ending::targetBusy ? "sip:busy@x" : "sip:frank@sip.lumiq.example";
+        Scenario().callsTo(target, t.ending == Ending::targetBusy ? RemoteAnswer::busy
+                                                                  : RemoteAnswer::answers);
+        const int linesBefore = service()->linesInUse();
+        ASSERT_TRUE(call->canAttendedTransfer());
+
+        // Begun as a transfer, then "Call" from the transfer button's menu.
+        model->transferBegin();
+        model->getNumberEntryModel()->setNumberEntered(" " + target + " ");
+        std::shared_ptr<OVMenuItem> callFirst;
+        for (const auto& item : model->getMenuItems())
+            if (item->getType() == Model::menuItemAttendedTransfer)
+                callFirst = item;
+        ASSERT_TRUE(callFirst);
+        callFirst->executeCommand();
+        settle();
+        auto consultation = call->getRelatedConversation();
+        ASSERT_TRUE(consultation);
+        ASSERT_TRUE(model->getRelatedConversation());
+        EXPECT_EQ(model->getRelatedConversation()->getSpaceRelatedConversation(), consultation);
+        EXPECT_EQ(consultation->participants().front()->address(), target);
+        EXPECT_TRUE(call->isHoldingLocally()) << "the party waits on hold";
+        EXPECT_EQ(model->getVisualStateName(), Model::transferAttendedHoldingLocallyVisualState);
+        EXPECT_EQ(calls->getConversations().size(), 1u) << "no panel for the consultation";
+        EXPECT_EQ(service()->linesInUse(), linesBefore + 1) << "but it takes a line";
+        EXPECT_FALSE(call->canBlindTransfer());
+        EXPECT_FALSE(call->canAttendedTransfer()) << "one consultation at a time";
+        EXPECT_FALSE(consultation->canAttendedTransfer()) << "not before the target answers";
+        if (t.ending != Ending::targetBusy) {
+            EXPECT_EQ(model->connectionStatusDisplay(), Model::transferringDisplay);
+            EXPECT_EQ(model->getRelatedConversation()->getVisualStateName(),
+                      OVRelatedConversationModel::preCallingVisualState);
+        }
+        pass(1.5);
+
+        switch (t.ending) {
+        case Ending::handedOver:
+            ASSERT_TRUE(consultation->isEstablished());
+            EXPECT_EQ(model->getRelatedConversation()->getVisualStateName(),
+                      OVRelatedConversationModel::connectedVisualState);
+            ASSERT_TRUE(model->getRelatedConversation()->canAttendedTransfer());
+            model->getRelatedConversation()->attendedTransfer();
+            settle();
+            EXPECT_FALSE(call->isLive());
+            EXPECT_FALSE(consultation->isLive());
+            EXPECT_EQ(call->participants().front()->transferStatus(), 3);
+            EXPECT_EQ(call->transferState(), Conversation::Transfer::succeeded);
+            EXPECT_TRUE(calls->getConversations().empty());
+            EXPECT_EQ(service()->linesInUse(), 0);
+            continue;
+        case Ending::userEndsConsultation:
+            // Escape, or Cancel: the consultation ends, the party stays.
+            ASSERT_TRUE(model->canTransferCancel());
+            model->transferCancel();
+            pass(1.0);
+            break;
+        case Ending::targetBusy:
+            break;
+        case Ending::targetHangsUp:
+            Scenario().remoteHangsUp(consultation->callIdentifier());
+            settle();
+            break;
+        case Ending::partyHangsUp:
+            Scenario().remoteHangsUp(call->callIdentifier());
+            settle();
+            EXPECT_FALSE(call->isLive());
+            EXPECT_FALSE(consultation->isLive()) << "the consultation ends with the call";
+            EXPECT_EQ(service()->linesInUse(), 0);
+            continue;
+        }
+        EXPECT_FALSE(consultation->isLive());
+        EXPECT_FALSE(call->getRelatedConversation());
+        EXPECT_FALSE(model->getRelatedConversation());
+        EXPECT_TRUE(call->isLive());
+        EXPECT_TRUE(call->isHoldingLocally());
+        EXPECT_EQ(model->getVisualStateName(), Model::holdingLocallyVisualState);
+        EXPECT_EQ(service()->linesInUse(), linesBefore);
+        EXPECT_TRUE(call->canAttendedTransfer()) << "another transfer may be tried";
+        call->end();
+        pass(1.0);
+    }
 }
 
 TEST_F(ConversationModelTest, MergeAndAddedPartiesMakeAConference) {

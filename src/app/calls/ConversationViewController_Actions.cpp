@@ -165,11 +165,11 @@ void ConversationViewController::blindTransfer(platform::Object* sender) {
 }
 
 void ConversationViewController::createRelatedConversation(platform::Object*) {
-    // A consultation call comes with the second-call strip; this engine offers none
-    // (canAttendedTransfer stays off), so there is nothing to place yet.
+    // A consultation call to the target: the party waits on hold until it is handed over.
     const std::string target = numberEntry();
-    if (target.empty() || !_conversation || !_conversation->canAttendedTransfer())
+    if (target.empty() || !_conversation)
         return;
+    _conversation->createRelatedConversation(target);
 }
 
 void ConversationViewController::add(platform::Object*) {

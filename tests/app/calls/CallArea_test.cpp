@@ -425,6 +425,48 @@ TEST_F(CallAreaTest, TransferForwardAndEscapeFromThePanel) {
     EXPECT_FALSE(other->isLive());
 }
 
+// Without blind transfers, Transfer now calls the target first: the party waits on hold in
+// the same panel while the consultation call rings; Escape ends the consultation and the
+// party is still there.
+TEST_F(CallAreaTest, TransferWithoutBlindTransfersCallsTheTargetFirst) {
+    setFeatures({{"transfersEnabled", true}, {"un_attended_transfers", false}});
+    signInToMainView();
+    auto call = connectedCall("sip:erin@sip.lumiq.example");
+    auto& p = panel(0);
+    click(*p.outlets().transfer);
+    settle();
+    ASSERT_TRUE(p.isTransfering());
+    screen->typeText("sip:frank@sip.lumiq.example");
+    settle();
+    platform::MenuItem consult("Call", "createRelatedConversation:", "");
+    EXPECT_EQ(p.validateMenuItem(consult), std::optional<bool>(true));
+    click(*p.outlets().transferNow);
+    settle();
+
+    auto consultation = call->getRelatedConversation();
+    ASSERT_TRUE(consultation);
+    EXPECT_EQ(consultation->participants().front()->address(), "sip:frank@sip.lumiq.example");
+    EXPECT_TRUE(call->isHoldingLocally());
+    EXPECT_TRUE(p.attendedTransferPending());
+    EXPECT_EQ(area().panels().size(), 1u) << "the consultation call has no panel";
+    EXPECT_EQ(status(p), "Transfer: calling Frank Ford");
+    EXPECT_EQ(p.validateMenuItem(consult), std::optional<bool>(false)) << "one at a time";
+    runFor(1.5);
+    settle();
+    EXPECT_TRUE(consultation->isEstablished());
+    EXPECT_EQ(area().panels().size(), 1u);
+
+    window().makeFirstResponder(p.conversationView());
+    screen->key(U'\x1b');
+    runFor(0.5);
+    settle();
+    EXPECT_FALSE(consultation->isLive());
+    EXPECT_FALSE(call->getRelatedConversation());
+    EXPECT_FALSE(p.attendedTransferPending());
+    EXPECT_TRUE(call->isLive()) << "Escape ended the consultation, not the call";
+    EXPECT_EQ(status(p), "Call on Hold");
+}
+
 TEST_F(CallAreaTest, RecordingsLeaveFilesAndTheirPromptsWaitForOtherSheets) {
     signInToMainView();
     const auto folder = tmp / "recordings";
