@@ -184,7 +184,7 @@ const EventCase eventCases[] = {
          ASSERT_NE(chat, nullptr);
          EXPECT_EQ(chat->imSession()->remoteAddress(), bob);
          EXPECT_TRUE(chat->window()->isVisible());
-         EXPECT_EQ(chat->window()->title(), "Bob Baker");
+         EXPECT_EQ(chat->window()->title(), "Chat with Bob Baker");
      }},
     {"ChatEndedByTheOtherPartyTellsItsWindow",
      [](EventHubTest& t) {

@@ -6,6 +6,7 @@
 #include "app/core/LoginController.h"
 #include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
+#include "app/messaging/IMWindowController.h"
 #include "engine/PhoneStatusService.h"
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
@@ -141,9 +142,22 @@ void SnapshotTour::poll() {
         auto phone = StartupService::instance().phoneService();
         if (phone && phone->getConversationService()->linesInUse() > 0)
             break;
-        finish();
+        Scenario().incomingMessage("sip:bob@sip.lumiq.example", "Hi Alice, are you free later?",
+                                   "Bob Baker");
+        _stage = Stage::waitForChat;
+        _stepStarted = now();
         return;
     }
+    case Stage::waitForChat:
+        if (!pollChat())
+            break;
+        return;
+    case Stage::waitForChatEnd:
+        // Quitting with a session still open would ask first.
+        if (!controller->imSessions().empty())
+            break;
+        finish();
+        return;
     case Stage::done:
         return;
     }
@@ -158,6 +172,10 @@ void SnapshotTour::poll() {
         fail("the contact list never showed the demo contacts");
     else if (_stage == Stage::waitForHangUp)
         fail("the demo calls never ended");
+    else if (_stage == Stage::waitForChat)
+        fail("the demo chat never reached its reply");
+    else if (_stage == Stage::waitForChatEnd)
+        fail("the demo chat never ended");
     else
         fail("the demo calls never reached their states");
 }
@@ -181,6 +199,40 @@ void SnapshotTour::placeCalls() {
         Scenario().callsTo(addresses[i], RemoteAnswer::answers);
         service->audioConversation(addresses[i], -1);
     }
+}
+
+bool SnapshotTour::pollChat() {
+    AppController* controller = AppController::sharedAppController();
+    IMWindowController* chat = nullptr;
+    for (const auto& object : controller ? controller->imWindowControllers()
+                                         : std::vector<std::shared_ptr<platform::Object>>{}) {
+        if (auto* window = dynamic_cast<IMWindowController*>(object.get()))
+            chat = window;
+    }
+    if (!chat || !chat->webView())
+        return false;
+    auto paras = chat->webView()->mainFrameDocument().getElementById("paras");
+    const auto shown = paras ? paras.children().size() : 0;
+    if (shown == 1 && chat->input().string().empty()) {
+        // The user answers in bold and plain text and sends it.
+        chat->window()->makeKeyAndOrderFront(nullptr);
+        chat->setBold(true);
+        chat->inputView()->insertText("Sure!");
+        chat->setBold(false);
+        chat->inputView()->insertText(" Call me at 5 :-)");
+        chat->sendUserInput();
+        return false;
+    }
+    // Bob's reply has come and he is typing no more.
+    if (shown < 3)
+        return false;
+    chat->inputView()->insertText("See you");
+    if (!snapshot(*chat->window(), "chat"))
+        return true;
+    chat->close();
+    _stage = Stage::waitForChatEnd;
+    _stepStarted = now();
+    return true;
 }
 
 bool SnapshotTour::snapshot(platform::Window& window, const std::string& name) {

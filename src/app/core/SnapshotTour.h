@@ -42,12 +42,16 @@ private:
         waitForCalls,
         waitForHold,
         waitForHangUp,
+        waitForChat,
+        waitForChatEnd,
         done
     };
     void poll();
     // Whether the phone reports its accounts enabled and ready for calls.
     static bool phoneReady();
     void placeCalls();
+    // The chat: bob writes, the user answers in rich text, bob replies.
+    bool pollChat();
     bool snapshot(platform::Window& window, const std::string& name);
     void fail(std::string reason);
     void finish();

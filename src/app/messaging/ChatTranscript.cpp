@@ -181,7 +181,6 @@ void ChatTranscript::hideStatus() {
 }
 
 void ChatTranscript::pageLoaded() {
-    statusElement_ = {};
     if (!isReady()) {
         return;
     }

@@ -1,28 +1,350 @@
 #include "app/messaging/IMWindowController.h"
 
 #include "app/core/AppController.h"
+#include "app/core/DockController.h"
+#include "engine/StartupService.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/ScrollView.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/ToolbarItem.h"
+#include "platform/kit/View.h"
+#include "platform/kit/Workspace.h"
+#include "support/Localization.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kInset = 7;
+constexpr double kButtonRow = 26;
+constexpr double kStateRow = 18;
+constexpr double kContactInfoHeight = 40;
+
+std::shared_ptr<PhoneService> phone() {
+    return StartupService::instance().phoneService();
+}
+
+std::shared_ptr<platform::TextField> label(const platform::Rect& frame, double size = 11) {
+    auto field = platform::make<platform::TextField>(frame);
+    field->setEditable(false);
+    field->setSelectable(false);
+    field->setBezeled(false);
+    field->setDrawsBackground(false);
+    field->setFont(platform::Font::systemFontOfSize(size));
+    return field;
+}
+
+std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::string title,
+                                         std::string action, platform::ActionTarget* target,
+                                         bool toggles = false) {
+    auto b = platform::make<platform::Button>(frame);
+    b->setTitle(std::move(title));
+    if (toggles) {
+        b->setButtonType(platform::PushOnPushOffButton);
+    }
+    b->setTarget(target);
+    b->setAction(std::move(action));
+    return b;
+}
+
+} // namespace
 
 IMWindowController::IMWindowController(std::shared_ptr<IMSession> session)
     : _imSession(std::move(session)),
       _window(platform::make<platform::Window>(
-          platform::Rect(0, 0, 360, 420),
+          platform::Rect(0, 0, 480, 460),
           platform::TitledWindowMask | platform::ClosableWindowMask |
               platform::MiniaturizableWindowMask | platform::ResizableWindowMask)) {
     if (_imSession) {
         _imSession->setDelegate(this);
-        const auto& name = _imSession->remoteDisplayName();
-        _window->setTitle(name.empty() ? _imSession->remoteAddress() : name);
+        _chatState = _imSession->chatState();
+        _isIncoming = !_imSession->host();
+        _isEnded = _imSession->isEnded();
+        _groupChat = _imSession->isGroupChat();
+        _isSMS = _imSession->isSms();
+        _remoteAddress = _imSession->remoteAddress();
+        _remoteDisplayName = _imSession->remoteDisplayName();
+        if (_remoteDisplayName.empty()) {
+            _remoteDisplayName = _remoteAddress;
+        }
     }
+    _supportHtml = !_isSMS;
+    buildWindow();
+    if (_groupChat) {
+        const auto count = _imSession ? _imSession->chatParticipants().size() : 0;
+        _window->setTitle(platform::formatString(
+            count == 1 ? QXLS("msg.imchat.group_chat.title_single", "Group Chat - %i participant")
+                       : QXLS("msg.imchat.group_chat.title", "Group Chat - %i participants"),
+            static_cast<int>(count)));
+    } else if (_isSMS) {
+        _window->setTitle(platform::formatString(
+            QXLS("msg.smschat.chat.title", "Mobile Text Messaging [SMS] with %@"),
+            _remoteDisplayName));
+    } else {
+        _window->setTitle(platform::formatString(QXLS("msg.imchat.chat.title", "Chat with %@"),
+                                                 _remoteDisplayName));
+    }
+    if (_isSMS && _imSession && _imSession->textLeft("") >= 0) {
+        setChatStateText(platform::formatString(
+            QXLS("msg.smschat.messagestatus.remained", "Number of characters remaining: %i"),
+            _imSession->textLeft("")));
+    }
+    loadUserSettings();
+    layout();
     _window->setDelegate(this);
-    _window->orderFront(nullptr);
+    showWindow();
 }
 
 IMWindowController::~IMWindowController() {
+    stopTypingTimer();
+    if (_unreadTimer) {
+        _unreadTimer->invalidate();
+        _unreadTimer.reset();
+    }
+    clearDelegates();
+    _window->setDelegate(nullptr);
+    _window->orderOut(nullptr);
+}
+
+void IMWindowController::clearDelegates() {
     if (_imSession) {
         _imSession->removeDelegate(this);
     }
-    _window->setDelegate(nullptr);
-    _window->orderOut(nullptr);
+    if (_webView) {
+        _webView->setFrameLoadDelegate(nullptr);
+        _webView->setPolicyDelegate(nullptr);
+    }
+    if (_inputView) {
+        _inputView->setDelegate(nullptr);
+    }
+    if (_toolbar) {
+        _toolbar->setDelegate(nullptr);
+    }
+}
+
+void IMWindowController::buildWindow() {
+    auto* content = _window->contentView();
+    const auto bounds = content->bounds();
+
+    // The other party, shown in the toolbar's one custom item.
+    _contactInfoView = platform::make<platform::View>(
+        platform::Rect(0, 0, bounds.size.width - 15, kContactInfoHeight));
+    _displayNameField = label(platform::Rect(8, 20, bounds.size.width - 40, 18), 13);
+    _displayNameField->setStringValue(_remoteDisplayName);
+    _addressField = label(platform::Rect(8, 2, bounds.size.width - 40, 16));
+    _addressField->setStringValue(_remoteAddress);
+    _contactInfoView->addSubview(_displayNameField);
+    _contactInfoView->addSubview(_addressField);
+    if (!_groupChat) {
+        _toolbar = std::make_shared<platform::Toolbar>("IMWindowToolbar");
+        _toolbar->setDelegate(this);
+        _toolbar->setAllowsUserCustomization(true);
+        _window->setToolbar(_toolbar);
+        _toolbar->insertItemWithItemIdentifier(callerInfoItemIdentifier, 0);
+    }
+
+    _webView = platform::make<platform::WebView>(platform::Rect(0, 0, 100, 100));
+    _webView->setFrameLoadDelegate(this);
+    _webView->setPolicyDelegate(this);
+    content->addSubview(_webView);
+    _transcript = std::make_unique<ChatTranscript>(*_webView);
+    ChatTranscript::Options options;
+    if (auto p = phone()) {
+        options.showTimestamps = settingOn("application", "imShowTimestamps");
+        options.bareMessages =
+            StartupService::instance().featuresService()->featureAvailable("connectServiceEnabled");
+    }
+    _transcript->setOptions(options);
+
+    _bottomView = platform::make<platform::View>(platform::Rect(0, 0, 100, _bottomHeight));
+    content->addSubview(_bottomView);
+    _boldButton = button(platform::Rect(0, 0, 28, 22), "B", "toggleBold:", this, true);
+    _italicButton = button(platform::Rect(30, 0, 28, 22), "I", "toggleItalic:", this, true);
+    _underlineButton = button(platform::Rect(60, 0, 28, 22), "U", "toggleUnderline:", this, true);
+    _inputView = platform::make<platform::TextView>(platform::Rect(0, 0, 100, 40));
+    _inputView->setTextContainerInset(platform::Size(0, 4));
+    _inputView->setDelegate(this);
+    _inputScrollView = platform::make<platform::ScrollView>(platform::Rect(0, 0, 100, 40));
+    _inputScrollView->setHasVerticalScroller(true);
+    _inputScrollView->setDocumentView(_inputView);
+    _sendButton =
+        button(platform::Rect(0, 0, 70, 24),
+               _isSMS ? QXLS("msg.smschat.send", "Send SMS") : QXLS("msg.imchat.send", "Send"),
+               "sendUserInput:", this);
+    _chatStateLabel = label(platform::Rect(0, 0, 100, kStateRow), 10);
+    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
+             _boldButton, _italicButton, _underlineButton, _inputScrollView, _sendButton,
+             _chatStateLabel}) {
+        _bottomView->addSubview(view);
+    }
+    // Text messages are plain: no formatting.
+    for (const auto& b : {_boldButton, _italicButton, _underlineButton}) {
+        b->setHidden(_isSMS);
+    }
+    _transcript->loadPage();
+    updateControls();
+}
+
+double IMWindowController::clampedDivider(double position, double height) {
+    if (height < 2 * minimumPaneLength) {
+        return height / 2;
+    }
+    return std::clamp(position, minimumPaneLength, height - minimumPaneLength);
+}
+
+void IMWindowController::layout() {
+    const auto size = _window->contentView()->bounds().size;
+    // The bottom pane keeps its height; the transcript takes the rest, at least the minimum.
+    const double divider = clampedDivider(size.height - _bottomHeight, size.height);
+    const double bottom = size.height - divider;
+    _bottomView->setFrame(platform::Rect(0, 0, size.width, bottom));
+    _webView->setFrame(platform::Rect(kInset, bottom, std::max(0.0, size.width - 2 * kInset),
+                                      std::max(0.0, divider)));
+    const bool buttons = !_isSMS;
+    const double inputTop = bottom - (buttons ? kButtonRow : 0) - 4;
+    const double inputBottom = kStateRow + 4;
+    _boldButton->setFrameOrigin(platform::Point(kInset, bottom - kButtonRow));
+    _italicButton->setFrameOrigin(platform::Point(kInset + 30, bottom - kButtonRow));
+    _underlineButton->setFrameOrigin(platform::Point(kInset + 60, bottom - kButtonRow));
+    _inputScrollView->setFrame(platform::Rect(kInset, inputBottom,
+                                              std::max(0.0, size.width - 2 * kInset - 78),
+                                              std::max(20.0, inputTop - inputBottom)));
+    _sendButton->setFrameOrigin(platform::Point(size.width - kInset - 70, inputBottom));
+    _chatStateLabel->setFrame(platform::Rect(kInset, 2, size.width - 2 * kInset, kStateRow));
+    if (_contactInfoView) {
+        _contactInfoView->setFrameSize(
+            platform::Size(_window->frame().size.width - 15, kContactInfoHeight));
+    }
+}
+
+void IMWindowController::showWindow() {
+    AppController* app = AppController::sharedAppController();
+    if (!_isIncoming || !app || app->shouldOrderIMWindowFront()) {
+        _window->makeKeyAndOrderFront(nullptr);
+        _window->makeFirstResponder(_inputView.get());
+        return;
+    }
+    // Someone is typing in another chat: the new one waits just behind it.
+    if (platform::Window* key = app->currentKeyIMWindow()) {
+        _window->orderWindow(platform::WindowOrderingMode::Below, key->windowNumber());
+    } else {
+        _window->orderFront(nullptr);
+    }
+}
+
+// User settings.
+
+void IMWindowController::loadUserSettings() {
+    auto& defaults = platform::UserDefaults::standardUserDefaults();
+    if (!_isSMS) {
+        if (_toolbar) {
+            const auto& shown = defaults.objectForKey("imWindow.notSMS.Toolbar");
+            _toolbar->setVisible(shown.isNull() || shown.boolValue());
+        }
+        if (const auto text = defaults.stringForKey("imWindow.notSMS.frameSize")) {
+            const auto size = platform::sizeFromString(*text);
+            if (size.width > 0 && size.height > 0) {
+                auto frame = _window->frame();
+                frame.size = size;
+                _window->setFrame(frame, false);
+            }
+        }
+    }
+    ChatInputModel::Style style = _input.style();
+    const auto name = defaults.stringForKey("imWindow.input.fontName");
+    const auto size = defaults.stringForKey("imWindow.input.fontSize");
+    if (_supportHtml && name && !name->empty() && size && !size->empty() &&
+        std::atof(size->c_str()) > 0) {
+        style.fontName = *name;
+        style.fontSize = std::atof(size->c_str());
+    } else {
+        style.fontName = "Arial";
+        style.fontSize = 13;
+    }
+    _input.setStyle(style);
+    _inputView->setFont(platform::Font::fontWithName(style.fontName, style.fontSize));
+}
+
+void IMWindowController::saveUserSettings() {
+    auto& defaults = platform::UserDefaults::standardUserDefaults();
+    if (!_isSMS) {
+        defaults.setObject("imWindow.notSMS.frameSize",
+                           platform::Value(platform::stringFromSize(_window->frame().size)));
+        if (_toolbar) {
+            defaults.setBool("imWindow.notSMS.Toolbar", _toolbar->isVisible());
+        }
+    }
+    char size[32];
+    std::snprintf(size, sizeof size, "%f", _input.style().fontSize);
+    defaults.setObject("imWindow.input.fontName", platform::Value(_input.style().fontName));
+    defaults.setObject("imWindow.input.fontSize", platform::Value(std::string(size)));
+}
+
+// Toolbar.
+
+std::vector<std::string> IMWindowController::toolbarDefaultItemIdentifiers(platform::Toolbar&) {
+    return {callerInfoItemIdentifier};
+}
+
+std::vector<std::string> IMWindowController::toolbarAllowedItemIdentifiers(platform::Toolbar&) {
+    return {callerInfoItemIdentifier, "NSToolbarCustomizeToolbarItem",
+            std::string(platform::ToolbarFlexibleSpaceItemIdentifier),
+            std::string(platform::ToolbarSpaceItemIdentifier),
+            std::string(platform::ToolbarSeparatorItemIdentifier)};
+}
+
+std::shared_ptr<platform::ToolbarItem>
+IMWindowController::toolbarItemForItemIdentifier(platform::Toolbar&, const std::string& identifier,
+                                                 bool) {
+    if (identifier != callerInfoItemIdentifier) {
+        return nullptr;
+    }
+    auto item = std::make_shared<platform::ToolbarItem>(identifier);
+    item->setLabel("");
+    item->setPaletteLabel("");
+    item->setToolTip("");
+    item->setView(_contactInfoView);
+    item->setMinSize(_contactInfoView->frame().size);
+    item->setMaxSize(_contactInfoView->frame().size);
+    item->setTarget(this);
+    item->setAction("addContact:");
+    return item;
+}
+
+// Window.
+
+bool IMWindowController::windowShouldClose(platform::Window&) {
+    return true;
+}
+
+void IMWindowController::windowWillClose(platform::Window&) {
+    endChat();
+    saveUserSettings();
+    stopUnreadTimer();
+    if (AppController* controller = AppController::sharedAppController()) {
+        controller->removeIMWindowController(this);
+    }
+}
+
+void IMWindowController::windowDidResize(platform::Window&) {
+    layout();
+}
+
+void IMWindowController::windowDidBecomeKey(platform::Window&) {
+    stopUnreadTimer();
+}
+
+void IMWindowController::close() {
+    _window->close();
+}
+
+void IMWindowController::endChat() {
+    stopTypingTimer();
+    if (_imSession) {
+        _imSession->end();
+    }
 }
 
 void IMWindowController::addParticipants(const platform::Value::Array& addresses) {
@@ -33,16 +355,108 @@ void IMWindowController::addParticipants(const platform::Value::Array& addresses
     }
 }
 
-void IMWindowController::sessionTerminated() {
-    ++_sessionTerminatedCount;
-}
+// Alerts.
 
-void IMWindowController::close() {
-    _window->close();
-}
-
-void IMWindowController::windowWillClose(platform::Window& /*window*/) {
-    if (AppController* controller = AppController::sharedAppController()) {
-        controller->removeIMWindowController(this);
+void IMWindowController::startUnreadTimer() {
+    if (_unreadTimer) {
+        return;
     }
+    DockController::sharedDockController().setBadge(1, 1);
+    _unreadTimer = platform::Timer::scheduledTimerWithTimeInterval(unreadCheckInterval, true,
+                                                                   [this](platform::Timer&) {
+                                                                       if (_window->isKeyWindow()) {
+                                                                           stopUnreadTimer();
+                                                                       }
+                                                                   });
+}
+
+void IMWindowController::stopUnreadTimer() {
+    if (!_unreadTimer) {
+        return;
+    }
+    _unreadTimer->invalidate();
+    _unreadTimer.reset();
+    if (DockController::sharedDockControllerExists()) {
+        DockController::sharedDockController().setBadge(1, 0);
+    }
+}
+
+void IMWindowController::stopTypingTimer() {
+    if (_typingTimer) {
+        _typingTimer->invalidate();
+        _typingTimer.reset();
+    }
+}
+
+void IMWindowController::setChatStateText(std::string text) {
+    _chatStateLabel->setStringValue(std::move(text));
+}
+
+std::string IMWindowController::chatStateText() const {
+    return _chatStateLabel->stringValue();
+}
+
+bool IMWindowController::settingOn(std::string_view group, std::string_view name) const {
+    auto p = phone();
+    auto settings = p ? p->getPreferenceSettings() : nullptr;
+    return settings && settings->sub("preferences")->sub(group)->sub(name)->boolSetting();
+}
+
+bool IMWindowController::presenceAvailable() const {
+    auto p = phone();
+    return p && p->getPresenceService()->isAvailable();
+}
+
+bool IMWindowController::newIMAllowed() const {
+    auto p = phone();
+    return p && p->getIMService()->newIMAllowed();
+}
+
+// Transcript page.
+
+void IMWindowController::webViewDidFinishLoad(platform::WebView&, const std::string&) {
+    _transcript->pageLoaded();
+}
+
+platform::WebPolicyDecision IMWindowController::webViewDecidePolicyForNavigationAction(
+    platform::WebView&, const platform::WebNavigationAction& action) {
+    if (action.navigationType == platform::WebNavigationType::Other) {
+        return platform::WebPolicyDecision::Use;
+    }
+    if (action.url.find("view_archive") == std::string::npos) {
+        platform::Workspace::sharedWorkspace().openURL(action.url, [](const std::string&) {});
+    }
+    return platform::WebPolicyDecision::Ignore;
+}
+
+platform::WebPolicyDecision IMWindowController::webViewDecidePolicyForNewWindowAction(
+    platform::WebView&, const platform::WebNavigationAction& action, const std::string&) {
+    platform::Workspace::sharedWorkspace().openURL(action.url, [](const std::string&) {});
+    return platform::WebPolicyDecision::Ignore;
+}
+
+// Actions.
+
+bool IMWindowController::respondsToAction(std::string_view action) const {
+    return action == "sendUserInput:" || action == "toggleBold:" || action == "toggleItalic:" ||
+           action == "toggleUnderline:" || action == "endChat:" || action == "addContact:";
+}
+
+bool IMWindowController::tryToPerform(std::string_view action, platform::Object*) {
+    if (action == "sendUserInput:") {
+        sendUserInput();
+    } else if (action == "toggleBold:") {
+        setBold(_boldButton->state() == platform::OnState);
+    } else if (action == "toggleItalic:") {
+        setItalic(_italicButton->state() == platform::OnState);
+    } else if (action == "toggleUnderline:") {
+        setUnderline(_underlineButton->state() == platform::OnState);
+    } else if (action == "endChat:") {
+        endChat();
+    } else if (action == "addContact:") {
+        // Adding the party to the contacts belongs to the contact list.
+    } else {
+        return false;
+    }
+    return true;
 }

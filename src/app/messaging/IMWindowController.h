@@ -1,23 +1,46 @@
 #pragma once
 
+#include "app/messaging/ChatInputModel.h"
+#include "app/messaging/ChatTranscript.h"
 #include "engine/OVIMService.h"
 #include "platform/foundation/Object.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
+#include "platform/kit/TextView.h"
+#include "platform/kit/Toolbar.h"
 #include "platform/kit/Window.h"
+#include "platform/web/WebView.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-// The chat window of one messaging session. So far the window itself and what the application
-// core asks of it: the session, the participants to invite into a group chat and the end of
-// the session; the transcript and the message entry come with the chat window.
+namespace platform {
+class Button;
+class ScrollView;
+class TextField;
+class View;
+} // namespace platform
+
+// The chat window of one messaging session: the transcript above, the rich-text input below,
+// the other party in the toolbar. It is the session's delegate (and its typing state's user),
+// tells the user of new messages (tone, Dock badge, attention), sends what is composed as
+// plain text and HTML, and hands the transcript to the archive when the session ends.
 class IMWindowController : public platform::Object,
                            public IMSessionPro,
-                           public platform::WindowDelegate {
+                           public platform::WindowDelegate,
+                           public platform::TextViewDelegate,
+                           public platform::ToolbarDelegate,
+                           public platform::WebFrameLoadDelegate,
+                           public platform::WebPolicyDelegate,
+                           public platform::ActionTarget {
 public:
-    // The original's initWithIMSession:: the controller becomes the session's delegate and
-    // shows its window.
+    static constexpr const char* callerInfoItemIdentifier = "CallerInfoItemIdentifier";
+    static constexpr platform::TimeInterval typingInterval = 10;
+    static constexpr platform::TimeInterval unreadCheckInterval = 0.5;
+
+    // Becomes the session's delegate and shows the window: an outgoing chat in front, an
+    // incoming one behind the chat window the user is typing in, if any.
     explicit IMWindowController(std::shared_ptr<IMSession> session);
     ~IMWindowController() override;
     IMWindowController(const IMWindowController&) = delete;
@@ -30,20 +53,138 @@ public:
 
     // Invites the addresses into the window's group chat.
     void addParticipants(const platform::Value::Array& addresses);
-    // The session has ended: nothing more can be sent from this window.
+    // The session has ended: the transcript is archived and nothing more can be sent.
     void sessionTerminated();
     // Orders the window out; the application controller then lets the controller go.
     void close();
+    // Ends the session (the window stays).
+    void endChat();
+
+    // Composition.
+    ChatInputModel& input() { return _input; }
+    platform::TextView* inputView() const { return _inputView.get(); }
+    // Sends the input (the Send buttons).
+    void sendUserInput();
+    // The HTML the input would be sent as ("" when it holds only blanks).
+    std::string composedHTML() const;
+    void setBold(bool flag);
+    void setItalic(bool flag);
+    void setUnderline(bool flag);
+    void insertSmiley(std::string_view code);
+    // A drop of text on the input: a smiley picture's path inserts its code.
+    void dropText(std::string_view text);
+    bool supportsHTML() const { return _supportHtml; }
+
+    // What the window shows.
+    ChatTranscript& transcript() { return *_transcript; }
+    platform::WebView* webView() const { return _webView.get(); }
+    std::string chatStateText() const;
+    bool isSendEnabled() const;
+    bool isUnreadBadgeShown() const { return static_cast<bool>(_unreadTimer); }
+    bool isTyping() const { return static_cast<bool>(_typingTimer); }
+    const std::string& remoteDisplayName() const { return _remoteDisplayName; }
 
     // What the window was asked, for the program's tests.
     const std::vector<std::string>& invitedParticipants() const { return _invitedParticipants; }
     int sessionTerminatedCount() const { return _sessionTerminatedCount; }
 
+    // Session.
+    void imMessageReceivedPlain(const std::string& plainText, const std::string& richText,
+                                platform::Date timeStamp, bool firstOne,
+                                const std::shared_ptr<ChatParticipant>& participant) override;
+    void imSendMessageFailure(const std::string& text) override;
+    void remoteChatStateUpdate(int state) override;
+    void imRemoteNotSupportHTML() override;
+    void archiveItemAdded(const std::shared_ptr<ArchiveItem>& item) override;
+
+    // Window.
+    bool windowShouldClose(platform::Window& sender) override;
     void windowWillClose(platform::Window& window) override;
+    void windowDidResize(platform::Window& window) override;
+    void windowDidBecomeKey(platform::Window& window) override;
+
+    // Input.
+    bool textViewDoCommandBySelector(platform::TextView& textView,
+                                     std::string_view selector) override;
+    bool textViewShouldChangeTextInRange(platform::TextView& textView, platform::TextRange range,
+                                         std::string_view replacement) override;
+    void textDidChange(const platform::Notification& notification) override;
+    void textViewDidChangeSelection(const platform::Notification& notification) override;
+
+    // Toolbar.
+    std::vector<std::string> toolbarDefaultItemIdentifiers(platform::Toolbar& toolbar) override;
+    std::vector<std::string> toolbarAllowedItemIdentifiers(platform::Toolbar& toolbar) override;
+    std::shared_ptr<platform::ToolbarItem>
+    toolbarItemForItemIdentifier(platform::Toolbar& toolbar, const std::string& identifier,
+                                 bool willBeInserted) override;
+
+    // Transcript page.
+    void webViewDidFinishLoad(platform::WebView& sender, const std::string& url) override;
+    platform::WebPolicyDecision
+    webViewDecidePolicyForNavigationAction(platform::WebView& sender,
+                                           const platform::WebNavigationAction& action) override;
+    platform::WebPolicyDecision
+    webViewDecidePolicyForNewWindowAction(platform::WebView& sender,
+                                          const platform::WebNavigationAction& action,
+                                          const std::string& frameName) override;
+
+    bool tryToPerform(std::string_view action, platform::Object* sender) override;
+    bool respondsToAction(std::string_view action) const override;
+
+    // Split view: the bottom pane's height for a divider dragged to `position` (from the
+    // top) in a content of `height`, each pane keeping its minimum.
+    static double clampedDivider(double position, double height);
+    static constexpr double minimumPaneLength = 100;
 
 private:
+    void buildWindow();
+    void loadUserSettings();
+    void saveUserSettings();
+    void layout();
+    void showWindow();
+    void updateControls();
+    void textChanged();
+    void addToChatUserInput();
+    void startUnreadTimer();
+    void stopUnreadTimer();
+    void stopTypingTimer();
+    void setChatStateText(std::string text);
+    bool presenceAvailable() const;
+    bool newIMAllowed() const;
+    bool settingOn(std::string_view group, std::string_view name) const;
+    std::string trimmedInput() const;
+    void clearDelegates();
+
     std::shared_ptr<IMSession> _imSession;
+    std::shared_ptr<ChatState> _chatState;
     std::shared_ptr<platform::Window> _window;
+    std::shared_ptr<platform::Toolbar> _toolbar;
+    std::shared_ptr<platform::View> _contactInfoView;
+    std::shared_ptr<platform::TextField> _displayNameField;
+    std::shared_ptr<platform::TextField> _addressField;
+    std::shared_ptr<platform::WebView> _webView;
+    std::unique_ptr<ChatTranscript> _transcript;
+    std::shared_ptr<platform::View> _bottomView;
+    std::shared_ptr<platform::ScrollView> _inputScrollView;
+    std::shared_ptr<platform::TextView> _inputView;
+    std::shared_ptr<platform::Button> _sendButton;
+    std::shared_ptr<platform::Button> _boldButton;
+    std::shared_ptr<platform::Button> _italicButton;
+    std::shared_ptr<platform::Button> _underlineButton;
+    std::shared_ptr<platform::TextField> _chatStateLabel;
+    std::shared_ptr<platform::Timer> _typingTimer;
+    std::shared_ptr<platform::Timer> _unreadTimer;
+    ChatInputModel _input;
+    double _bottomHeight = 110;
+    bool _isIncoming = false;
+    bool _isEnded = false;
+    bool _groupChat = false;
+    bool _isSMS = false;
+    bool _supportHtml = true;
+    bool _changingInput = false;
+    std::string _remoteAddress;
+    std::string _remoteDisplayName;
+    std::string _lastMessageReceived;
     std::vector<std::string> _invitedParticipants;
     int _sessionTerminatedCount = 0;
 };
