@@ -114,7 +114,35 @@ bool QXTableDataView::respondsToAction(std::string_view action) const {
     return action == kScrolledAction || View::respondsToAction(action);
 }
 
-void QXTableDataView::scrolled(platform::Object* /*sender*/) {}
+void QXTableDataView::scrolled(platform::Object* /*sender*/) {
+    setNeedsDisplay(true);
+}
+
+float QXTableDataView::bodyContentHeight() {
+    if (!_dataSource)
+        return 0;
+    const float step = _rowHeight + _rowSpacing;
+    float height = 0;
+    for (const Value& section : _dataSource->tableDataViewSections(*this)) {
+        const std::shared_ptr<View> band = sectionBandView(section);
+        if (!band)
+            break;
+        height += static_cast<float>(band->frame().height()) + _sectionSpacing +
+                  step * static_cast<float>(
+                             std::max(0, _dataSource->tableDataViewNumberOfRows(*this, section)));
+    }
+    return height;
+}
+
+// How far the scrollers have moved the body: their value (0 at the top or left) times what
+// does not fit.
+float QXTableDataView::scrollOffset(const platform::Scroller& scroller, float content,
+                                    float visible) const {
+    if (scroller.isHidden() || content <= visible)
+        return 0;
+    const double value = std::clamp(scroller.objectValue().doubleValue(), 0.0, 1.0);
+    return static_cast<float>(value) * (content - visible);
+}
 
 // The inset follows the border type at once, so measuring before the first drawing agrees
 // with what drawing will use.
@@ -356,7 +384,7 @@ void QXTableDataView::drawColumnHeader() {
         r.size.width -= _vertScr->frame().width();
         separatorAt(r.width());
     }
-    double x = 0.5;
+    double x = 0.5 - scrollOffset(*_horScr, allColumnsWidth(), static_cast<float>(r.width()));
     for (const auto& column : _columns) {
         const std::shared_ptr<View>& header = column->headerView();
         if (column->isHidden()) {
@@ -405,8 +433,11 @@ void QXTableDataView::drawTableBody() {
         body.size.height -= _horScr->frame().height();
         body.origin.y += _horScr->frame().height();
     }
-    // The body does not scroll: the scrollers only show how much overflows.
-    const float x0 = 0;
+    // The scrollers move the body: rows up, columns left.
+    const float x0 = -scrollOffset(*_horScr, allColumnsWidth(), static_cast<float>(body.width()));
+    const float top =
+        static_cast<float>(body.maxY()) +
+        scrollOffset(*_vertScr, bodyContentHeight(), static_cast<float>(body.height()));
 
     std::set<const View*> laidOut;
     {
@@ -416,7 +447,7 @@ void QXTableDataView::drawTableBody() {
 
         const std::vector<Value> sections =
             _dataSource ? _dataSource->tableDataViewSections(*this) : std::vector<Value>{};
-        float y = static_cast<float>(body.maxY());
+        float y = top;
         bool alternate = false;
         const float step = _rowHeight + _rowSpacing;
         const auto stripe = [&] {
@@ -437,8 +468,12 @@ void QXTableDataView::drawTableBody() {
             y -= static_cast<float>(bandHeight) + _sectionSpacing;
             const Rect bandRect{0, y, body.width(), bandHeight};
             fill(_sectionGradient, bandRect);
-            band->setFrame(bandRect);
-            laidOut.insert(band.get());
+            // A band view is a view of its own, which the body's clip does not cut: it shows
+            // only while wholly inside the body.
+            if (bandRect.minY() >= body.minY() - 0.5 && bandRect.maxY() <= body.maxY() + 0.5) {
+                band->setFrame(bandRect);
+                laidOut.insert(band.get());
+            }
             const int rows = _dataSource->tableDataViewNumberOfRows(*this, section);
             for (int row = 0; row < rows && !stopped; ++row) {
                 stripe();

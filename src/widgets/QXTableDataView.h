@@ -122,7 +122,7 @@ public:
     // data source gives none.
     std::shared_ptr<platform::View> getSectionView(const platform::Value& section);
 
-    // The scrollers' action; the body does not follow the scrollers.
+    // The scrollers' action: the body and the header band follow the scrollers' values.
     void scrolled(platform::Object* sender);
 
     QXTableDataViewDataSource* dataSource() const { return _dataSource; }
@@ -188,6 +188,9 @@ private:
     std::string cacheKey(const platform::Value& section);
     std::shared_ptr<platform::View> sectionBandView(const platform::Value& section);
     void drawGridForStripe(float y, float x0);
+    // The height the body's bands and rows take, up to the first section without a band.
+    float bodyContentHeight();
+    float scrollOffset(const platform::Scroller& scroller, float content, float visible) const;
 
     bool _alternateRows = true;
     std::shared_ptr<QXGradient> _altRowGradient;

@@ -277,6 +277,62 @@ TEST_F(QXTableDataViewTest, BodyBandsStripesAndGrid) {
     EXPECT_EQ(sections.asked["Sent"], 1);
 }
 
+TEST_F(QXTableDataViewTest, TheBodyFollowsTheScrollers) {
+    const Color plain(1, 0, 0, 1), alternate(0, 1, 0, 1), band(0, 0, 1, 1), grid(0, 0, 0, 1);
+    table->setRowGradient(flat(plain));
+    table->setAltRowGradient(flat(alternate));
+    table->setSectionGradient(flat(band));
+    table->addColumn(column("a", 100), 0);
+    table->addColumn(column("b", 100), 1);
+
+    // 440 points of bands and rows in a body of 182: scrolled to the end, the last rows sit at
+    // the bottom, Sent's band at 36 and Inbox's out of sight (its view hidden, not drawn over
+    // the header).
+    rows(20, 2);
+    draw();
+    ASSERT_FALSE(table->verticalScroller()->isHidden());
+    EXPECT_EQ(sections.bands["Inbox"]->frame(), (Rect{0, 160, 285, 20}));
+    table->verticalScroller()->setObjectValue(Value(1.0));
+    table->scrolled(table->verticalScroller());
+    EXPECT_TRUE(table->needsDisplay());
+    auto image = draw();
+    EXPECT_TRUE(sections.bands["Inbox"]->isHidden());
+    EXPECT_FALSE(sections.bands["Sent"]->isHidden());
+    EXPECT_EQ(sections.bands["Sent"]->frame(), (Rect{0, 36, 285, 20}));
+    struct Probe {
+        int y;
+        Color expected;
+    };
+    for (const Probe& p :
+         {Probe{170, alternate}, Probe{45, band}, Probe{27, plain}, Probe{9, alternate}})
+        EXPECT_TRUE(colorNear(image->colorAt(250, p.y), p.expected)) << "y " << p.y;
+
+    // Back at the top everything is where it was.
+    table->verticalScroller()->setObjectValue(Value(0.0));
+    table->scrolled(table->verticalScroller());
+    draw();
+    EXPECT_EQ(sections.bands["Inbox"]->frame(), (Rect{0, 160, 285, 20}));
+
+    // Two columns of 300 in 300 points: halfway, the grid line between them moves from 300 to
+    // 150.
+    rows(3, 2);
+    table->removeColumn(table->columnAtIndex(1).get());
+    table->removeColumn(table->columnAtIndex(0).get());
+    table->addColumn(column("a", 300, 300), 0);
+    table->addColumn(column("b", 300, 300), 1);
+    table->setDrawGrid(true);
+    table->setGridColor(grid);
+    draw();
+    ASSERT_FALSE(table->horizontalScroller()->isHidden());
+    image = draw();
+    EXPECT_TRUE(colorNear(image->colorAt(150, 151), plain));
+    table->horizontalScroller()->setObjectValue(Value(0.5));
+    table->scrolled(table->horizontalScroller());
+    image = draw();
+    EXPECT_TRUE(colorNear(image->colorAt(150, 151), grid));
+    EXPECT_TRUE(colorNear(image->colorAt(250, 151), plain));
+}
+
 TEST_F(QXTableDataViewTest, ASectionWithoutBandEndsTheBody) {
     const Color plain(1, 0, 0, 1), band(0, 0, 1, 1);
     table->setRowGradient(flat(plain));
