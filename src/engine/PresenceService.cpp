@@ -2,6 +2,7 @@
 
 #include "engine/EngineContext.h"
 #include "engine/PhoneService.h"
+#include "engine/SettingBlock.h"
 
 void OVSelfPresence::publish() {
     if (!context_) {
@@ -41,6 +42,55 @@ bool PresenceService::presenceAllowed() const {
     auto phone = context_->phone();
     return phone &&
            phone->getAccountService()->defaultAccount(OVAccountFeature::featurePresence) != nullptr;
+}
+
+namespace {
+
+std::shared_ptr<SettingBlock> customPresencesSetting(const std::shared_ptr<EngineContext>& context) {
+    const auto phone = context ? context->phone() : nullptr;
+    const auto root = phone ? phone->getPreferenceSettings() : nullptr;
+    return root ? root->sub("presence")->sub("customPresences") : nullptr;
+}
+
+} // namespace
+
+std::vector<std::shared_ptr<OVSelfPresence>> PresenceService::getCustomPresences() const {
+    std::vector<std::shared_ptr<OVSelfPresence>> presences;
+    const auto setting = customPresencesSetting(context_);
+    if (!setting)
+        return presences;
+    if (const platform::Value::Array* stored = setting->value().array()) {
+        for (const platform::Value& entry : *stored) {
+            auto presence = getNewPresenceInfo();
+            presence->setStatus(static_cast<int>(entry["status"].integerValue()));
+            presence->setMessage(entry["message"].stringValue());
+            presences.push_back(std::move(presence));
+        }
+    }
+    return presences;
+}
+
+std::shared_ptr<OVSelfPresence> PresenceService::getNewPresenceInfo() const {
+    auto presence = std::make_shared<OVSelfPresence>(context_);
+    presence->setStatus(OVPresenceStatus::statusNone);
+    return presence;
+}
+
+void PresenceService::setCustomPresences(
+    const std::vector<std::shared_ptr<OVSelfPresence>>& presences) {
+    const auto setting = customPresencesSetting(context_);
+    if (!setting)
+        return;
+    platform::Value::Array stored;
+    for (const auto& presence : presences) {
+        if (!presence)
+            continue;
+        platform::Value entry;
+        entry.setObject("status", platform::Value(static_cast<long long>(presence->status())));
+        entry.setObject("message", platform::Value(presence->message()));
+        stored.push_back(std::move(entry));
+    }
+    setting->setValue(platform::Value(std::move(stored)), true);
 }
 
 void PresenceService::selfPresencePublished() {

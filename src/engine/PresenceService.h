@@ -99,6 +99,13 @@ public:
     std::shared_ptr<OVSelfPresence> getSelfPresence() const { return selfPresence_; }
     // Whether the user's presence can be set now: the session has an enabled presence account.
     bool presenceAllowed() const;
+
+    // The user's own statuses with a text of their choice, kept in the settings tree under
+    // "presence/customPresences" so they outlive the session. The interface uses the first.
+    std::vector<std::shared_ptr<OVSelfPresence>> getCustomPresences() const;
+    // A presence record of no status and no message, to fill in and store.
+    std::shared_ptr<OVSelfPresence> getNewPresenceInfo() const;
+    void setCustomPresences(const std::vector<std::shared_ptr<OVSelfPresence>>& presences);
     bool isAvailable() const { return presenceAllowed(); }
 
     // Engine side.

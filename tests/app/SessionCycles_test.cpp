@@ -7,60 +7,16 @@
 #include "platform/kit/Screen.h"
 #include "platform/screen/ScreenSelection.h"
 #include "platform/screen/SdlXvfb.h"
+#include "platform/screen/XTestInput.h"
 #include "platform/screen/X11ErrorHandler.h"
 #include "widgets/QXFrameView.h"
 
 #include <atomic>
-#include <dlfcn.h>
 #include <memory>
 #include <thread>
 
-// Xlib last: its macros (None, Bool, Status) must not reach the other headers.
-#include <X11/Xlib.h>
-
 namespace app_test {
 namespace {
-
-// Input on the server through XTest, loaded at run time (only its library is installed).
-class FakeInput {
-public:
-    bool open(const std::string& display, std::string& why) {
-        library_ = dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL);
-        if (!library_) {
-            why = "libXtst cannot be loaded";
-            return false;
-        }
-        motion_ = reinterpret_cast<Motion>(dlsym(library_, "XTestFakeMotionEvent"));
-        button_ = reinterpret_cast<Button>(dlsym(library_, "XTestFakeButtonEvent"));
-        display_ = XOpenDisplay(display.c_str());
-        if (!motion_ || !button_ || !display_) {
-            why = "XTest is not usable on the virtual server";
-            return false;
-        }
-        return true;
-    }
-    ~FakeInput() {
-        if (display_)
-            XCloseDisplay(display_);
-        if (library_)
-            dlclose(library_);
-    }
-    // A left click at a point of the root window.
-    void click(int x, int y) {
-        motion_(display_, -1, x, y, 0);
-        button_(display_, 1, 1, 0);
-        button_(display_, 1, 0, 0);
-        XFlush(display_);
-    }
-
-private:
-    using Motion = int (*)(Display*, int, int, int, unsigned long);
-    using Button = int (*)(Display*, unsigned, int, unsigned long);
-    void* library_ = nullptr;
-    Display* display_ = nullptr;
-    Motion motion_ = nullptr;
-    Button button_ = nullptr;
-};
 
 class SessionCyclesTest : public SignInTest {
 protected:
@@ -113,7 +69,7 @@ protected:
 
     static inline std::unique_ptr<sdltest::Xvfb> server;
     static inline std::string why;
-    FakeInput input;
+    sdltest::XTestInput input;
     std::optional<foundation_test::ScopedEnv> display;
     std::optional<foundation_test::ScopedEnv> driver;
 };

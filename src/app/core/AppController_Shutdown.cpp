@@ -372,7 +372,7 @@ void AppController::shutdown() {
         DialpadWindowController::sharedController().close();
     saveMainWindowSettings();
     auto& primary = PrimaryModuleController::sharedController();
-    primary.saveUserInterfaceStateUsingOVSettings();
+    primary.saveUserSetting();
     primary.cleanup();
     if (CallModuleController::sharedControllerExists())
         CallModuleController::sharedController().cleanup();

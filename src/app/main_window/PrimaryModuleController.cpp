@@ -8,6 +8,8 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/InterfaceDefinition.h"
+#include "platform/kit/Panel.h"
+#include "platform/kit/PopUpButton.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
 #include "support/MenuExtensions.h"
@@ -84,6 +86,10 @@ PrimaryModuleController::PrimaryModuleController() {
     platform::NotificationCenter::defaultCenter().addObserver(
         this, ApplicationNotification, nullptr,
         [this](const platform::Notification& notification) { applicationEvent(notification); });
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, platform::ControlTextDidChangeNotification, nullptr,
+        [this](const platform::Notification& notification) { textChanged(notification); });
+    buildCustomPresenceSheet();
 }
 
 PrimaryModuleController::~PrimaryModuleController() {
@@ -101,6 +107,10 @@ PrimaryModuleController::~PrimaryModuleController() {
         _ibDialMenu->setDelegate(nullptr);
     if (_dismissMessageButton)
         _dismissMessageButton->setTarget(nullptr);
+    for (const auto& control : std::initializer_list<std::shared_ptr<platform::Control>>{
+             _customPresencePopupButton, _customPresenceOKButton, _customPresenceCancelButton})
+        if (control)
+            control->setTarget(nullptr);
 }
 
 PrimaryModuleController& PrimaryModuleController::sharedController() {
@@ -151,14 +161,6 @@ std::shared_ptr<platform::View> PrimaryModuleController::theView() {
     return _theView;
 }
 
-std::optional<std::string> PrimaryModuleController::getPresenceMessage(int status) const {
-    // The presence menu offers the statuses from available (0) to offline (7), each titled
-    // with its status text.
-    if (status < 0 || status > 7)
-        return std::nullopt;
-    return OrvantaExtensions::string(static_cast<OVPresenceStatus>(status));
-}
-
 void PrimaryModuleController::setup() {
     ++_setupCount;
     auto phone = StartupService::instance().phoneService();
@@ -207,6 +209,13 @@ void PrimaryModuleController::cleanup() {
         _messageTimer->invalidate();
         _messageTimer.reset();
     }
+    if (_idleTimer) {
+        _idleTimer->invalidate();
+        _idleTimer.reset();
+    }
+    _presenceMessageBeforeIdle.reset();
+    _pendingPresenceItem.reset();
+    _presenceService.reset();
     if (_callEntryModel)
         _callEntryModel->removeDelegate(this);
     if (_numberEntryModel)
@@ -229,7 +238,9 @@ void PrimaryModuleController::cleanup() {
 }
 
 void PrimaryModuleController::applicationEvent(const platform::Notification& notification) {
-    if (!notification.userInfo[std::string(ApplicationReady)].boolValue())
+    const bool ready = notification.userInfo[std::string(ApplicationReady)].boolValue();
+    presenceApplicationReady(ready);
+    if (!ready)
         return;
     restoreUserInterfaceStateUsingOVSettings();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/messaging/NQSystemIdleTimer.h"
 #include "engine/OVCallEntryModel.h"
 #include "engine/PhoneService.h"
 #include "platform/foundation/Object.h"
@@ -18,10 +19,13 @@
 
 class ConversationService;
 class OVSelfPresence;
+class PresenceService;
 class QXBezierComboButton;
 namespace platform {
 class Button;
 class MenuItem;
+class Panel;
+class PopUpButton;
 struct Notification;
 class TextField;
 class TextView;
@@ -41,7 +45,8 @@ class PrimaryModuleController : public platform::Object,
                                 public OVNumberEntryModelPro,
                                 public OVAutoCompleteModelPro,
                                 public OVConversationServicePro,
-                                public OVDialPlanServicePro {
+                                public OVDialPlanServicePro,
+                                public NQSystemIdleTimerDelegate {
 public:
     PrimaryModuleController();
     ~PrimaryModuleController() override;
@@ -140,20 +145,52 @@ public:
     void toggleDeskphone(platform::Object* sender);
     void voiceMailPressed(platform::Object* sender);
     void missedCallsPressed(platform::Object* sender);
-    void presenceChanged(platform::Object* sender);
     void togglAnonymousCalling(platform::Object* sender);
     void togglAutoAnswer(platform::Object* sender);
     void togglLettersToNumbers(platform::Object* sender);
     const std::vector<std::string>& performedCommands() const { return _performedCommands; }
-    // The own presence changed: the presence control follows it.
-    void selfPresenceChanged(const std::shared_ptr<OVSelfPresence>& presence);
-    const std::shared_ptr<OVSelfPresence>& selfPresence() const { return _selfPresence; }
     // The engine's conversation service the module places calls through (null before the
     // engine has one).
     std::shared_ptr<ConversationService> conversationService() const;
+
+    // Own presence: the status chosen on the toolbar's pop-up, the Dock menu or the custom
+    // status sheet; a confirmation first for the statuses that silence calls.
+    void presenceChanged(platform::Object* sender);
+    void presenceAlertDidEnd(int returnCode);
+    void customPresenceOK(platform::Object* sender);
+    void customPresenceCancel(platform::Object* sender);
+    void customPresenceSheetDidEnd(int returnCode);
+    void customPresenceStatusChanged(platform::Object* sender);
+    // Any text change of the application: the custom text is checked again.
+    void textChanged(const platform::Notification& notification);
     // Whether the custom-presence sheet is on the screen.
-    bool customPresenceSheetVisible() const { return _customPresenceSheetVisible; }
+    bool customPresenceSheetVisible() const;
     void setCustomPresenceSheetVisible(bool visible) { _customPresenceSheetVisible = visible; }
+    // The engine reports the user's presence: the pop-up follows it.
+    void selfPresenceChanged(const std::shared_ptr<OVSelfPresence>& presence);
+    const std::shared_ptr<OVSelfPresence>& selfPresence() const { return _selfPresence; }
+    // Remembers the status and message and publishes them.
+    void publishPresence(int status, const std::string& message);
+    // Stops a running idle timer (undoing an idle presence) and starts one as the settings say.
+    void refreshIdleInterval();
+    void timerBeginsIdling(NQSystemIdleTimer& timer) override;
+    void timerFinishedIdling(NQSystemIdleTimer& timer) override;
+    // At shutdown: with the status pop-up disabled, the remembered presence is forgotten.
+    void saveUserSetting();
+    const std::shared_ptr<OVSelfPresence>& presenceInfo() const { return _presenceInfo; }
+    bool presenceFeatureEnabled() const { return _presenceFeatureEnabled; }
+    const std::shared_ptr<NQSystemIdleTimer>& idleTimer() const { return _idleTimer; }
+    // Where idle timers read the idle time (the desktop's own when none is set).
+    void setIdleTimeSource(std::shared_ptr<platform::IdleTimeSource> source) {
+        _idleTimeSource = std::move(source);
+    }
+    platform::MenuItem* customStatusMenuItem() const { return _customStatusMenuItem.get(); }
+    platform::Panel* customPresenceSheet() const { return _customPresenceSheet.get(); }
+    platform::TextField* customPresenceTextField() const { return _customPresenceTextField.get(); }
+    platform::PopUpButton* customPresencePopupButton() const {
+        return _customPresencePopupButton.get();
+    }
+    platform::Button* customPresenceOKButton() const { return _customPresenceOKButton.get(); }
 
     // ActionTarget: the dial button and the menu items.
     bool tryToPerform(std::string_view action, platform::Object* sender) override;
@@ -191,6 +228,17 @@ private:
     void displayMessage();
     void styleFieldAndButton();
     std::shared_ptr<SettingBlock> defaultCallActionSetting() const;
+    // Own presence.
+    void buildCustomPresenceSheet();
+    void presenceApplicationReady(bool ready);
+    void applyPresenceItem(platform::MenuItem& item);
+    void revertPresencePopUp();
+    std::string currentPresenceTitle() const;
+    void openCustomPresenceSheet();
+    platform::MenuItem& ensureCustomStatusMenuItem();
+    void showCustomStatusMenuItem(const std::string& title, long tag);
+    std::shared_ptr<platform::Image> customSheetImageForTag(long tag) const;
+    void validateCustomPresenceText();
 
     std::shared_ptr<platform::View> _theView;
     std::shared_ptr<platform::View> _cefView;
@@ -223,4 +271,24 @@ private:
     bool _customPresenceSheetVisible = false;
     std::vector<std::string> _performedCommands;
     std::shared_ptr<OVSelfPresence> _selfPresence;
+
+    platform::MenuItem* _setCustomStatusMenuItem = nullptr; // the toolbar's
+    std::shared_ptr<platform::IdleTimeSource> _idleTimeSource;
+    std::shared_ptr<platform::MenuItem> _customStatusMenuItem;
+    std::shared_ptr<platform::Panel> _customPresenceSheet;
+    std::shared_ptr<platform::TextField> _customPresenceTextField;
+    std::shared_ptr<platform::PopUpButton> _customPresencePopupButton;
+    std::shared_ptr<platform::Button> _customPresenceOKButton;
+    std::shared_ptr<platform::Button> _customPresenceCancelButton;
+    bool _customPresenceSheetShowing = false;
+    std::shared_ptr<OVSelfPresence> _presenceInfo;
+    bool _presenceFeatureEnabled = false;
+    int _previousCustomPresenceStatus = 0;
+    std::shared_ptr<NQSystemIdleTimer> _idleTimer;
+    int _presenceStateBeforeIdle = 0;
+    std::optional<std::string> _presenceMessageBeforeIdle;
+    std::shared_ptr<PresenceService> _presenceService;
+    // The item chosen while the confirmation sheet asks.
+    std::shared_ptr<platform::MenuItem> _pendingPresenceItem;
+    std::shared_ptr<platform::Window> _presenceAlertSheet;
 };

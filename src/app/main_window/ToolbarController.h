@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/foundation/Object.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/MenuItem.h"
 #include "platform/kit/PopUpButton.h"
 #include "platform/kit/View.h"
 
@@ -24,19 +26,37 @@ public:
     void setDisplayName(std::string name) { displayName_ = std::move(name); }
     const std::string& displayName() const { return displayName_; }
 
-    // The presence pop-up button, made on first use: its menu offers the own presence
-    // statuses, each item's tag the status number (an item the product does not offer is
-    // hidden). Its items come from the brand with the toolbar's buttons.
+    // The presence pop-up button, made on first use with its presence menu: the own presence
+    // statuses, each item's tag the status number, and "Set custom status..." (tag 99).
     platform::PopUpButton& status();
+    platform::Menu* presenceMenu() { return status().menu().get(); }
+    // (Re)builds the presence menu: the generic statuses, or those of the personal address
+    // book with its feature; items are made once, and the menu is emptied first when the kind
+    // changed. With the hosted service, its "presenceVisibility" setting hides items.
+    void updatePresenceMenuItems();
+    // 0 nothing built yet, 1 the generic menu, 2 the personal address book's.
+    int presenceMenuOption() const { return presenceMenuOption_; }
+    // The away item, retitled "Idle" while the user is idle; null until built.
+    platform::MenuItem* idleAwayMenuItem() const { return idleAwayMenuItem_.get(); }
+    // The "Set custom status..." item; null until built.
+    platform::MenuItem* setCustomStatusMenuItem() const { return setCustomStatusMenuItem_.get(); }
 
     // The toolbar strip, an outlet set by the interface definition "ToolbarView".
     const std::shared_ptr<platform::View>& theView() const { return theView_; }
     void setTheView(std::shared_ptr<platform::View> view) { theView_ = std::move(view); }
 
 private:
+    std::shared_ptr<platform::MenuItem> createPresenceMenuItemWithTitle(const std::string& title,
+                                                                        int status, long tag);
+    void sweepPresenceMenuItems();
+
     int updateCount_ = 0;
     int setupCount_ = 0;
     std::string displayName_;
     std::shared_ptr<platform::View> theView_;
     std::shared_ptr<platform::PopUpButton> status_;
+    int presenceMenuOption_ = 0;
+    std::shared_ptr<platform::MenuItem> availableMenuItem_, idleAwayMenuItem_, busyMenuItem_,
+        dndStatusMenuItem_, onPhoneMenuItem_, notAvailableForCallStatusMenuItem_, offlineMenuItem_,
+        separatorMenuItem_, setCustomStatusMenuItem_, onVacationMenuItem_, outToLunchMenuItem_;
 };
