@@ -8,32 +8,11 @@
 //
 // MainViewRedraw: a full redraw of the main window showing 5 call panels (two answered, one
 // of them held, three ringing in). The goal is 4 ms a frame or less.
-#include "app/calls/CallModuleController.h"
+#include "BenchSession.h"
 #include "app/calls/ConversationViewController.h"
-#include "app/core/AppController.h"
-#include "app/core/LoginController.h"
-#include "app/core/MainMenu.h"
-#include "app/core/SheetsTracker.h"
-#include "app/main_window/AdvertisementModuleController.h"
-#include "app/main_window/DialpadWindowController.h"
-#include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
-#include "app/main_window/PrimaryModuleController.h"
-#include "app/main_window/ToolbarController.h"
 #include "engine/Scenario.h"
-#include "engine/StartupService.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/graphics/Image.h"
-#include "platform/kit/Application.h"
-#include "platform/kit/Menu.h"
-#include "platform/kit/ScreenBackend.h"
-#include "platform/kit/TextField.h"
-#include "platform/kit/WindowServer.h"
-#include "platform/screen/HeadlessScreen.h"
-#include "support/Localization.h"
 #include "widgets/QXCollectionView.h"
 
 #include <benchmark/benchmark.h>
@@ -52,53 +31,17 @@ class SignedIn {
 public:
     SignedIn() {
         folder_ = fs::temp_directory_path() / ("lumiq-calls-bench-" + std::to_string(getpid()));
-        fs::remove_all(folder_);
-        setenv("HOME", (folder_ / "home").c_str(), 1);
-        setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
         platform::setLogSink([](std::string_view) {});
-        platform::RunLoop::resetMain(std::make_shared<platform::ManualClock>());
-        platform::Bundle::setMainBundlePath(LUMIQ_RESOURCES_DIR);
-        resetLocalizationCache();
-        platform::Image::clearImageCache();
-        platform::UserDefaults::resetStandardUserDefaults(folder_ / "config" / "defaults.plist");
-        platform::HeadlessScreen& screen = platform::HeadlessScreen::install();
-        registerMainMenuInterfaceDefinition();
-        auto& application = platform::Application::sharedApplication();
-        application.loadMainInterfaceDefinition("MainMenu");
-        application.finishLaunching();
-        loop().runUntilIdle();
-        AppController* controller = AppController::sharedAppController();
-        if (!controller || !controller->loginController())
+        AppController* controller =
+            bench_session::launchAndSignIn(bench_session::startFresh(folder_));
+        if (!controller)
             return;
-        LoginController& login = *controller->loginController();
-        for (auto [field, text] :
-             {std::pair{login.username(), "alice"}, std::pair{login.password(), "wonderland"}}) {
-            screen.click(*field->window(),
-                         field->convertPointToView(field->bounds().center(), nullptr));
-            screen.typeText(text);
-        }
-        screen.key(U'\r');
-        loop().runFor(LoginController::kLoginDelay + 2.0);
-        loop().runUntilIdle();
         window_ = controller->mainWindow();
         ready_ = window_ && window_->currentViewName() == "mainView" && service() &&
                  service()->newConversationAllowed();
     }
     ~SignedIn() {
-        platform::Application::resetSharedApplication();
-        SheetsTracker::sharedController().closeAllSheets();
-        LoginController::releaseSharedInstance();
-        PrimaryModuleController::releaseSharedController();
-        FunctionModuleController::releaseSharedController();
-        AdvertisementModuleController::releaseSharedController();
-        CallModuleController::releaseSharedController();
-        DialpadWindowController::releaseSharedController();
-        ToolbarController::releaseSharedController();
-        StartupService::resetInstance();
-        platform::WindowServer::shared().reset();
-        platform::Menu::setMainMenu(nullptr);
-        platform::setScreenBackend(nullptr);
+        bench_session::releaseControllers();
         platform::setLogSink(nullptr);
         fs::remove_all(folder_);
     }

@@ -1,5 +1,7 @@
 #include "engine/ArchiveService.h"
 
+#include "engine/SqliteOpening.h"
+
 #include <algorithm>
 #include <cctype>
 #include <sqlite3.h>
@@ -34,20 +36,11 @@ std::optional<std::string> ArchiveService::open(const std::optional<std::filesys
                                                 std::string owner) {
     close();
     owner_ = std::move(owner);
-    sqlite3* db = nullptr;
-    const std::string name = file ? file->string() : std::string(":memory:");
-    if (sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
-        std::string reason = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
-        return reason;
-    }
-    auto impl = std::make_unique<Impl>(db);
-    sqlite3_busy_timeout(db, 2000);
-    if (sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        return std::string(sqlite3_errmsg(db));
-    }
-    impl_ = std::move(impl);
+    SqliteOpening opening =
+        SqliteOpening::open(file ? file->string() : std::string(":memory:"), kSchema);
+    if (!opening.db)
+        return opening.error;
+    impl_ = std::make_unique<Impl>(opening.db);
     return std::nullopt;
 }
 

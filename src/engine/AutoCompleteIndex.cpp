@@ -1,5 +1,7 @@
 #include "engine/AutoCompleteIndex.h"
 
+#include "engine/SqliteOpening.h"
+
 #include <algorithm>
 #include <set>
 #include <sqlite3.h>
@@ -7,6 +9,7 @@
 namespace {
 
 constexpr const char* kSchema = R"(
+PRAGMA foreign_keys = ON;
 CREATE TABLE IF NOT EXISTS call_history (
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     owner TEXT NOT NULL,
@@ -165,20 +168,11 @@ AutoCompleteIndex::~AutoCompleteIndex() = default;
 std::optional<std::string>
 AutoCompleteIndex::open(const std::optional<std::filesystem::path>& file) {
     close();
-    sqlite3* db = nullptr;
-    const std::string name = file ? file->string() : std::string(":memory:");
-    if (sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
-        std::string reason = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
-        return reason;
-    }
-    auto impl = std::make_unique<Impl>(db);
-    sqlite3_busy_timeout(db, 2000);
-    if (!impl->exec("PRAGMA foreign_keys = ON;") || !impl->exec(kSchema)) {
-        return std::string(sqlite3_errmsg(db));
-    }
-    impl_ = std::move(impl);
+    SqliteOpening opening =
+        SqliteOpening::open(file ? file->string() : std::string(":memory:"), kSchema);
+    if (!opening.db)
+        return opening.error;
+    impl_ = std::make_unique<Impl>(opening.db);
     return std::nullopt;
 }
 

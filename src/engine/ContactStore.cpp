@@ -1,11 +1,14 @@
 #include "engine/ContactStore.h"
 
+#include "engine/SqliteOpening.h"
+
 #include <map>
 #include <sqlite3.h>
 
 namespace {
 
 constexpr const char* kSchema = R"(
+PRAGMA foreign_keys = ON;
 CREATE TABLE IF NOT EXISTS contact_lists (
     owner TEXT PRIMARY KEY
 );
@@ -96,22 +99,13 @@ ContactStore::~ContactStore() {
 
 std::optional<std::string> ContactStore::open(const std::filesystem::path& file) {
     close();
-    sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        return "cannot open " + file.string() + ": " + error;
-    }
-    impl_->db = db;
-    // The engine's own connection may hold the file for a moment.
-    sqlite3_busy_timeout(db, 2000);
-    std::string error;
-    if (!impl_->exec("PRAGMA foreign_keys = ON;", &error) || !impl_->exec(kSchema, &error)) {
-        close();
-        return "cannot write " + file.string() + ": " + error;
-    }
+    // The engine's own connection may hold the file for a moment (the opening waits 2 s).
+    SqliteOpening opening = SqliteOpening::open(file.string(), kSchema);
+    if (!opening.db)
+        return (opening.failure == SqliteOpening::Failure::open ? "cannot open "
+                                                                : "cannot write ") +
+               file.string() + ": " + opening.error;
+    impl_->db = opening.db;
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #include "engine/EngineStore.h"
 
+#include "engine/SqliteOpening.h"
+
 #include <sqlite3.h>
 #include <system_error>
 
@@ -30,28 +32,16 @@ std::optional<std::string> EngineStore::open(const std::filesystem::path& folder
                (ec ? ": " + ec.message() : std::string(": not a folder"));
     }
     file_ = folder / fileName;
-    sqlite3* db = nullptr;
-    int rc =
-        sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        return "cannot open " + file_.string() + ": " + error;
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds);
-    // Writing the schema proves the file is a database we can write, not only open.
-    char* message = nullptr;
-    rc = sqlite3_exec(db,
-                      "CREATE TABLE IF NOT EXISTS engine_facts (key TEXT PRIMARY KEY, value TEXT);"
-                      "INSERT OR REPLACE INTO engine_facts VALUES ('schema_version', '1');",
-                      nullptr, nullptr, &message);
-    if (rc != SQLITE_OK) {
-        std::string error = message ? message : sqlite3_errstr(rc);
-        sqlite3_free(message);
-        sqlite3_close(db);
-        return "cannot write " + file_.string() + ": " + error;
-    }
-    impl_->db = db;
+    SqliteOpening opening = SqliteOpening::open(
+        file_.string(),
+        "CREATE TABLE IF NOT EXISTS engine_facts (key TEXT PRIMARY KEY, value TEXT);"
+        "INSERT OR REPLACE INTO engine_facts VALUES ('schema_version', '1');",
+        kBusyTimeoutMilliseconds);
+    if (!opening.db)
+        return (opening.failure == SqliteOpening::Failure::open ? "cannot open "
+                                                                : "cannot write ") +
+               file_.string() + ": " + opening.error;
+    impl_->db = opening.db;
     return std::nullopt;
 }
 

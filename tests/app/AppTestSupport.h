@@ -5,6 +5,8 @@
 #include "app/core/MainMenu.h"
 #include "app/main_window/DialpadWindowController.h"
 #include "app/main_window/ToolbarController.h"
+#include "engine/LoginProfileItem.h"
+#include "engine/PhoneService.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Locale.h"
@@ -87,6 +89,33 @@ protected:
     static platform::Application& app() { return platform::Application::sharedApplication(); }
     static StartupService& engine() { return StartupService::instance(); }
     static void settle() { platform::RunLoop::main().runUntilIdle(); }
+
+    // The engine initialised with its settings in the temporary folder, without the interface.
+    void initializeDemoEngine(std::vector<std::string> groups = {"Friends", "Family", "Work"},
+                              std::string addedGroup = "Added Contacts") {
+        engine().phoneService()->setUserSettingFolder(tmp / "settings");
+        engine().intialize(std::nullopt, std::move(groups), "Others", std::move(addedGroup));
+        settle();
+    }
+    // The initialised engine signed in as the demo user and started, each answer let through.
+    static void signInDemoUser() {
+        std::shared_ptr<LoginProfileItem> builtIn;
+        for (const auto& profile : engine().loginProfiles())
+            if (profile->type() == LoginProfileItem::BUILTIN)
+                builtIn = profile;
+        ASSERT_TRUE(builtIn);
+        engine().login(builtIn,
+                       platform::Value(platform::Value::Dictionary{{"username", "alice"},
+                                                                   {"displayname", ""},
+                                                                   {"authname", ""},
+                                                                   {"password", "wonderland"}}));
+        platform::RunLoop::main().runFor(1);
+        settle();
+        engine().start("alice");
+        platform::RunLoop::main().runFor(1);
+        settle();
+        ASSERT_TRUE(engine().started());
+    }
     bool logged(std::string_view text) const {
         return std::any_of(log.begin(), log.end(), [&](const std::string& line) {
             return line.find(text) != std::string::npos;

@@ -35,23 +35,10 @@ protected:
         platform::WindowServer::shared().reset();
         controller = std::make_unique<AppController>();
         engine().removeDelegate(controller.get());
-        engine().phoneService()->setUserSettingFolder(tmp / "settings");
-        engine().intialize(std::nullopt, {"Friends", "Family", "Work"}, "Others", "Added");
-        settle();
-        std::shared_ptr<LoginProfileItem> builtin;
-        for (const auto& profile : engine().loginProfiles()) {
-            if (profile->type() == LoginProfileItem::BUILTIN) {
-                builtin = profile;
-            }
-        }
-        engine().login(builtin,
-                       platform::Value(platform::Value::Dictionary{{"username", "alice"},
-                                                                   {"displayname", ""},
-                                                                   {"authname", ""},
-                                                                   {"password", "wonderland"}}));
-        pass(1);
-        engine().start("alice");
-        pass(1);
+        initializeDemoEngine({"Friends", "Family", "Work"}, "Added");
+        signInDemoUser();
+        if (HasFatalFailure())
+            return;
         ASSERT_EQ(contactNames().size(), 3u);
 
         window = platform::make<platform::Window>(platform::Rect{100, 100, 500, 400},

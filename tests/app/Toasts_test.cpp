@@ -81,25 +81,10 @@ class ToastTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        engine().phoneService()->setUserSettingFolder(tmp / "settings");
-        engine().intialize(std::nullopt, {"Friends", "Family", "Work"}, "Others", "Added Contacts");
-        settle();
-        std::shared_ptr<LoginProfileItem> builtIn;
-        for (const auto& profile : engine().loginProfiles()) {
-            if (profile->type() == LoginProfileItem::BUILTIN) {
-                builtIn = profile;
-            }
-        }
-        ASSERT_TRUE(builtIn);
-        engine().login(builtIn,
-                       platform::Value(platform::Value::Dictionary{{"username", "alice"},
-                                                                   {"displayname", ""},
-                                                                   {"authname", ""},
-                                                                   {"password", "wonderland"}}));
-        pass(1);
-        engine().start("alice");
-        pass(1);
-        ASSERT_TRUE(engine().started());
+        initializeDemoEngine();
+        signInDemoUser();
+        if (HasFatalFailure())
+            return;
         scenario_.emplace();
 
         controller = std::make_unique<AppController>();

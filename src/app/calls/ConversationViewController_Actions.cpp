@@ -4,6 +4,7 @@
 #include "app/core/AppController.h"
 #include "app/preferences/PrefsWindowController.h"
 #include "engine/StartupService.h"
+#include "platform/foundation/Format.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/ProgressIndicator.h"
@@ -22,14 +23,6 @@
 namespace {
 
 using Model = OVConversationModel;
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 std::shared_ptr<OVMenuItem> menuItemOf(platform::Object* sender) {
     auto* item = dynamic_cast<platform::MenuItem*>(sender);
@@ -64,7 +57,7 @@ std::vector<std::pair<std::string, std::string>> quickTransfers() {
 std::string ConversationViewController::numberEntry() const {
     if (!_numberEntryModel)
         return {};
-    std::string target = trimmed(_numberEntryModel->realizedNumberEntered());
+    std::string target = platform::trimmedWhitespace(_numberEntryModel->realizedNumberEntered());
     return !target.empty() && target.front() == '@' ? std::string() : target;
 }
 

@@ -56,6 +56,9 @@ public:
     const std::shared_ptr<OVEntity>& contact() const { return _contact; }
     const std::shared_ptr<platform::Object>& rowItem() const { return _rowItem; }
 
+    // The row's form (condensed, normal, extended); the cell's own kind stays reachable.
+    using QXTableCell::setType;
+    using QXTableCell::type;
     int type() const { return _type; }
     void setType(int type) { _type = type; }
     bool displayButtons() const { return _dispButtons; }

@@ -3,6 +3,7 @@
 #include "app/contacts/ContactWithGroup.h"
 #include "app/core/AppController.h"
 #include "engine/PhoneService.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -27,15 +28,6 @@ constexpr std::string_view kCondensedViewKey = "mainPhone.contactList.condensedV
 constexpr std::string_view kSortByPresenceKey = "mainPhone.contactList.sortByPresence";
 constexpr std::string_view kHideOfflineKey = "mainPhone.contactList.hideOfflineContacts";
 constexpr double kFilterHeight = 24;
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n\v\f");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t\r\n\v\f");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 const platform::Value& brandContactList() {
     static const platform::Value none;
@@ -201,7 +193,7 @@ void ContactListController::updateContactList() {
     }
     ++_rebuildCount;
     bool showOffline = _showOfflineContacts;
-    const std::string text = trimmed(_filterString);
+    const std::string text = platform::trimmedWhitespace(_filterString);
     const std::string pattern = text + "%";
 
     if (_searchSession) {
@@ -266,7 +258,7 @@ void ContactListController::synchronizeExpandCollapse() {
     if (!_entityRoot) {
         return;
     }
-    const bool filtered = !trimmed(_filterString).empty();
+    const bool filtered = !platform::trimmedWhitespace(_filterString).empty();
     // A copy: expanding reads the lists again.
     const auto entities = _entityRoot->entities();
     for (const auto& entity : entities) {
@@ -421,7 +413,8 @@ void ContactListController::contactPresenceChangedCallback() {
     }
     // Only icons and texts change unless offline contacts are hidden, the list is filtered or
     // sorted by presence: then rows come, go or move.
-    if (_showOfflineContacts && trimmed(_filterString).empty() && !_sortByPresence) {
+    if (_showOfflineContacts && platform::trimmedWhitespace(_filterString).empty() &&
+        !_sortByPresence) {
         reloadContactData();
     } else {
         updateContactList();

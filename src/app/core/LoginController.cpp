@@ -53,16 +53,6 @@ LoginController::URLOpener& urlOpener() {
     return opener;
 }
 
-constexpr std::string_view kWhitespace = " \t\n\r\v\f";
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(kWhitespace);
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(kWhitespace);
-    return std::string(text.substr(first, last - first + 1));
-}
-
 std::shared_ptr<LoginProfileItem> profileOf(const platform::MenuItem* item) {
     return item ? std::dynamic_pointer_cast<LoginProfileItem>(item->representedObject().object())
                 : nullptr;
@@ -703,7 +693,7 @@ void LoginController::login(platform::Object* /*sender*/) {
 bool LoginController::validateLogin() {
     for (TextField* field : {_username.get(), _displayName.get(), _authName.get()})
         if (field)
-            field->setStringValue(trimmed(field->stringValue()));
+            field->setStringValue(platform::trimmedWhitespace(field->stringValue()));
     const std::string missing = missingFieldMessage();
     if (missing.empty())
         return true;
@@ -717,7 +707,7 @@ std::string LoginController::missingFieldMessage() const {
     if (!profile)
         return {};
     auto empty = [](const TextField* field) {
-        return !field || trimmed(field->stringValue()).empty();
+        return !field || platform::trimmedWhitespace(field->stringValue()).empty();
     };
     if (profile->requiresUsername() && empty(_username.get()))
         return QXLS("msg.login.profile.username_missing", "Please enter User Name");
@@ -1198,9 +1188,12 @@ void LoginController::configureTopModule() {
 }
 
 void LoginController::textChanged(const platform::Notification* /*notification*/) {
-    const std::string user = _username ? trimmed(_username->stringValue()) : std::string();
-    const std::string display = _displayName ? trimmed(_displayName->stringValue()) : std::string();
-    const std::string auth = _authName ? trimmed(_authName->stringValue()) : std::string();
+    const std::string user =
+        _username ? platform::trimmedWhitespace(_username->stringValue()) : std::string();
+    const std::string display =
+        _displayName ? platform::trimmedWhitespace(_displayName->stringValue()) : std::string();
+    const std::string auth =
+        _authName ? platform::trimmedWhitespace(_authName->stringValue()) : std::string();
     const std::string pass = _password ? _password->stringValue() : std::string();
 
     if (_username)

@@ -61,9 +61,12 @@ void SnapshotTour::poll() {
             break;
         if (!snapshot(*window, "login"))
             return;
-        login->username()->setStringValue(demoUser);
-        login->password()->setStringValue(demoPassword);
-        login->login(nullptr);
+        // A remembered automatic sign-in goes on by itself; pressing Login now would stop it.
+        if (!login->autoLoginInProgress() && !login->loggingIn()) {
+            login->username()->setStringValue(demoUser);
+            login->password()->setStringValue(demoPassword);
+            login->login(nullptr);
+        }
         _stage = Stage::waitForMainView;
         _stepStarted = now();
         return;

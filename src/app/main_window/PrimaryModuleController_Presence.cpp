@@ -9,6 +9,7 @@
 #include "engine/PresenceService.h"
 #include "engine/SettingBlock.h"
 #include "engine/StartupService.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
@@ -30,14 +31,6 @@ constexpr long kSetCustomStatusTag = 99;
 constexpr int kIdleStatus = 3;
 constexpr std::string_view kStatusDefault = "mainPhone.presence.status";
 constexpr std::string_view kMessageDefault = "mainPhone.presence.message";
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 platform::PopUpButton& statusPopUp() {
     return ToolbarController::sharedController().status();
@@ -74,9 +67,8 @@ void PrimaryModuleController::buildCustomPresenceSheet() {
         std::make_shared<platform::PopUpButton>(platform::Rect{20, 54, width - 40, 24});
     // The statuses a custom text may go with; the first five carry the engine's status icons.
     using S = OVPresenceStatus;
-    for (const S status : {S::statusAvailable, S::statusBusy, S::statusAway,
-                           S::statusOnThePhone, S::statusDoNotDisturb,
-                           S::statusNotAvailableForCalls}) {
+    for (const S status : {S::statusAvailable, S::statusBusy, S::statusAway, S::statusOnThePhone,
+                           S::statusDoNotDisturb, S::statusNotAvailableForCalls}) {
         auto item = std::make_shared<platform::MenuItem>(
             translatePresenceMessage(OrvantaExtensions::string(status)), "", "");
         item->setTag(static_cast<long>(status));
@@ -217,18 +209,8 @@ void PrimaryModuleController::presenceChanged(platform::Object* sender) {
 }
 
 void PrimaryModuleController::applyPresenceItem(platform::MenuItem& item) {
-    auto& defaults = platform::UserDefaults::standardUserDefaults();
-    defaults.setInteger(kStatusDefault, item.tag());
-    if (&item == _customStatusMenuItem.get())
-        defaults.setObject(kMessageDefault, platform::Value(item.title()));
-    else
-        defaults.removeObjectForKey(kMessageDefault);
-    if (!_presenceInfo)
-        return;
-    _presenceInfo->setStatus(static_cast<int>(item.tag()));
-    _presenceInfo->setMessage(translatePresenceMessageReverse(item.title()));
-    _presenceInfo->publish();
-    publishPresence(static_cast<int>(item.tag()), _presenceInfo->message());
+    // Remembered and published once, with the engine's word for the item's title.
+    publishPresence(static_cast<int>(item.tag()), translatePresenceMessageReverse(item.title()));
 }
 
 void PrimaryModuleController::presenceAlertDidEnd(int returnCode) {
@@ -250,7 +232,8 @@ void PrimaryModuleController::presenceAlertDidEnd(int returnCode) {
             item->setImage(same->image());
     }
     if (_presenceInfo)
-        _presenceInfo->setMessage(translatePresenceMessageReverse(statusPopUp().titleOfSelectedItem()));
+        _presenceInfo->setMessage(
+            translatePresenceMessageReverse(statusPopUp().titleOfSelectedItem()));
 }
 
 void PrimaryModuleController::publishPresence(int status, const std::string& message) {
@@ -296,8 +279,8 @@ void PrimaryModuleController::showCustomStatusMenuItem(const std::string& title,
 }
 
 bool PrimaryModuleController::customPresenceSheetVisible() const {
-    return _customPresenceSheetVisible ||
-           (_customPresenceSheetShowing && _customPresenceSheet && _customPresenceSheet->isVisible());
+    return _customPresenceSheetVisible || (_customPresenceSheetShowing && _customPresenceSheet &&
+                                           _customPresenceSheet->isVisible());
 }
 
 void PrimaryModuleController::openCustomPresenceSheet() {
@@ -335,7 +318,7 @@ void PrimaryModuleController::customPresenceSheetDidEnd(int returnCode) {
     _customPresenceSheetShowing = false;
     SheetsTracker::sharedController().deRegisterSheet(_customPresenceSheet.get(), this);
     _customPresenceSheet->orderOut(nullptr);
-    const std::string text = trimmed(_customPresenceTextField->stringValue());
+    const std::string text = platform::trimmedWhitespace(_customPresenceTextField->stringValue());
     platform::MenuItem* selected = _customPresencePopupButton->selectedItem();
     const long tag = selected ? selected->tag() : 0;
     if (returnCode == 1 && !text.empty()) {
@@ -378,7 +361,7 @@ void PrimaryModuleController::textChanged(const platform::Notification& /*notifi
 void PrimaryModuleController::validateCustomPresenceText() {
     if (!_customPresenceTextField || !_customPresenceOKButton)
         return;
-    const std::string text = trimmed(_customPresenceTextField->stringValue());
+    const std::string text = platform::trimmedWhitespace(_customPresenceTextField->stringValue());
     bool taken = text == QXLS("msg.presence.status.idle", "Idle");
     if (!text.empty() && !taken)
         for (const auto& item : statusPopUp().itemArray())
@@ -425,17 +408,12 @@ void PrimaryModuleController::selfPresenceChanged(const std::shared_ptr<OVSelfPr
     const auto* app = AppController::sharedAppController();
     if (app && app->isForceShutDown())
         return;
-    const std::string available =
-        featureOn("allow_pab") ? QXLS("msg.presence.status.connected", "Connected")
-                               : QXLS("msg.presence.status.available", "Available");
+    const std::string available = featureOn("allow_pab")
+                                      ? QXLS("msg.presence.status.connected", "Connected")
+                                      : QXLS("msg.presence.status.available", "Available");
     platform::MenuItem* item = popUp.itemWithTitle(translatePresenceMessage(available));
     if (!item)
         return;
-    if (_presenceInfo) {
-        _presenceInfo->setMessage(translatePresenceMessageReverse(item->title()));
-        _presenceInfo->setStatus(static_cast<int>(item->tag()));
-        _presenceInfo->publish();
-    }
     publishPresence(static_cast<int>(item->tag()), item->title());
     popUp.selectItem(item);
 }

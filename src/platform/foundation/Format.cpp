@@ -452,4 +452,13 @@ std::int64_t leadingInteger(std::string_view text) {
     return value == lowest ? std::numeric_limits<std::int64_t>::max() : -value;
 }
 
+std::string trimmedWhitespace(std::string_view text) {
+    constexpr std::string_view whitespace = " \t\n\r\v\f";
+    const auto first = text.find_first_not_of(whitespace);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(whitespace);
+    return std::string(text.substr(first, last - first + 1));
+}
+
 } // namespace platform

@@ -46,13 +46,15 @@ private:
 // its argument prints nothing; an argument of the wrong kind is converted, never crashes.
 std::string stringWithFormat(std::string_view format, std::initializer_list<FormatArg> args);
 
-template <class... Args>
-std::string formatString(std::string_view format, const Args&... args) {
+template <class... Args> std::string formatString(std::string_view format, const Args&... args) {
     return stringWithFormat(format, {FormatArg(args)...});
 }
 
 // The longest leading decimal number of a text, after leading blanks; 0 when there is none.
 double leadingDouble(std::string_view text);
 std::int64_t leadingInteger(std::string_view text);
+
+// The text without the blanks and line ends at either end.
+std::string trimmedWhitespace(std::string_view text);
 
 } // namespace platform

@@ -24,14 +24,6 @@ using Model = OVConversationModel;
 // and the user works the panels with the headless screen's mouse and keys.
 class CallAreaTest : public SignInTest {
 protected:
-    void signInToMainView() {
-        launch();
-        signIn("alice", "wonderland");
-        letTheEngineAnswer();
-        runFor(1);
-        settle();
-        ASSERT_EQ(view(), "mainView");
-    }
     static CallModuleController& area() { return CallModuleController::sharedController(); }
     static ConversationViewController& panel(std::size_t index) {
         return *area().panels().at(index);

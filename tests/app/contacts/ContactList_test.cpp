@@ -16,12 +16,9 @@ class ContactListTest : public SignInTest {
 protected:
     void SetUp() override {
         SignInTest::SetUp();
-        launch();
-        signIn("alice", "wonderland");
-        letTheEngineAnswer();
-        runFor(1);
-        settle();
-        ASSERT_EQ(view(), "mainView");
+        signInToMainView();
+        if (HasFatalFailure())
+            return;
         ASSERT_NE(list(), nullptr);
         auto manager = phone()->getContactManager();
         std::vector<ContactRecord> records;

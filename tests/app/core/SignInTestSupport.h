@@ -144,6 +144,15 @@ protected:
         typeInto(*login().password(), password);
         screen->key(U'\r');
     }
+    // Launches and signs in as the demo user, up to the main view.
+    void signInToMainView() {
+        launch();
+        signIn("alice", "wonderland");
+        letTheEngineAnswer();
+        runFor(1);
+        settle();
+        ASSERT_EQ(view(), "mainView");
+    }
     // Long enough for the login view's delay, the server's answer and the engine's start.
     static void letTheEngineAnswer() {
         runFor(LoginController::kLoginDelay + 2.0);

@@ -1,4 +1,5 @@
 #include "app/core/SignInTestSupport.h"
+#include "app/messaging/FakeIdleTime.h"
 #include "app/main_window/ToolbarController.h"
 #include "engine/PresenceService.h"
 #include "engine/SettingBlock.h"
@@ -11,26 +12,12 @@ using namespace app_test;
 
 namespace {
 
-// Idle time as the test sets it, in the idle timer's units of 2^30 nanoseconds.
-class FakeIdleTime : public platform::IdleTimeSource {
-public:
-    std::optional<std::uint64_t> idleNanoseconds() override {
-        return static_cast<std::uint64_t>(units) << 30;
-    }
-    std::int64_t units = 0;
-};
-
 // Signed in as the demo user, with presence allowed: tests choose statuses from the toolbar's
 // pop-up and read what the engine was told to publish.
 class PresenceTest : public SignInTest {
 protected:
     void signInToMainView() {
-        launch();
-        signIn("alice", "wonderland");
-        letTheEngineAnswer();
-        runFor(1);
-        settle();
-        ASSERT_EQ(view(), "mainView");
+        SignInTest::signInToMainView();
         ASSERT_TRUE(presence()->presenceAllowed());
     }
     void TearDown() override {

@@ -14,14 +14,6 @@ namespace {
 // the call entry field through the headless screen.
 class PrimaryModuleTest : public SignInTest {
 protected:
-    void signInToMainView() {
-        launch();
-        signIn("alice", "wonderland");
-        letTheEngineAnswer();
-        runFor(1);
-        settle();
-        ASSERT_EQ(view(), "mainView");
-    }
     static PrimaryModuleController& primary() {
         return PrimaryModuleController::sharedController();
     }

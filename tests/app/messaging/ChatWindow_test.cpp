@@ -30,25 +30,10 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         platform::WindowServer::shared().reset();
-        engine().phoneService()->setUserSettingFolder(tmp / "settings");
-        engine().intialize(std::nullopt, {"Friends"}, "Others", "Added Contacts");
-        settle();
-        std::shared_ptr<LoginProfileItem> builtIn;
-        for (const auto& profile : engine().loginProfiles()) {
-            if (profile->type() == LoginProfileItem::BUILTIN) {
-                builtIn = profile;
-            }
-        }
-        ASSERT_TRUE(builtIn);
-        engine().login(builtIn,
-                       platform::Value(platform::Value::Dictionary{{"username", "alice"},
-                                                                   {"displayname", ""},
-                                                                   {"authname", ""},
-                                                                   {"password", "wonderland"}}));
-        pass(1);
-        engine().start("alice");
-        pass(1);
-        ASSERT_TRUE(engine().started());
+        initializeDemoEngine({"Friends"});
+        signInDemoUser();
+        if (HasFatalFailure())
+            return;
         scenario.emplace();
         scenario->network()->setMessageReplies({});
         controller = std::make_unique<AppController>();

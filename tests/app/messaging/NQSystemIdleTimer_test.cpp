@@ -1,4 +1,5 @@
 #include "app/messaging/NQSystemIdleTimer.h"
+#include "app/messaging/FakeIdleTime.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,16 +10,7 @@ namespace {
 using platform::ManualClock;
 using platform::RunLoop;
 
-// Idle time as the test sets it, in the timer's units of 2^30 nanoseconds.
-class FakeIdleTime : public platform::IdleTimeSource {
-public:
-    std::optional<std::uint64_t> idleNanoseconds() override {
-        if (!units)
-            return std::nullopt;
-        return static_cast<std::uint64_t>(*units) << 30;
-    }
-    std::optional<std::uint64_t> units = 0;
-};
+using app_test::FakeIdleTime;
 
 class Recorder : public NQSystemIdleTimerDelegate {
 public:
