@@ -128,10 +128,93 @@ void Conversation::answer() {
         }
         self->participantStatus(self->participants_.front(), Participant::statusConnected);
         self->setStatus(statusConnected);
-        if (phone && self->isVideo()) {
-            phone->getRemoteVideoService()->incomingVideoCallAccepted();
+        if (self->isVideo()) {
+            self->beginVideo(static_cast<int>(RemoteVideoService::Start::incomingAccepted), true);
         }
     });
+}
+
+bool Conversation::canStartMyVideo() const {
+    if (!isEstablished() || holdingLocally_ || sendingMyVideo_ || videoRequestPending_ ||
+        consultedFor_.lock() || !context_) {
+        return false;
+    }
+    if (hasVideo_) {
+        return true;
+    }
+    auto phone = context_->phone();
+    const auto allowVideo = context_->backend()->configuration("allowVideo");
+    return phone && (allowVideo.isNull() || allowVideo.boolValue());
+}
+
+void Conversation::videoButtonsChanged() {
+    auto self = shared_from_this();
+    notifyDelegates([](OVConversationBasePro& d) { d.canStartMyVideoUpdate(); });
+    notifyDelegates([](OVConversationBasePro& d) { d.canStopMyVideoUpdate(); });
+}
+
+void Conversation::beginVideo(int how, bool sendMine) {
+    auto self = shared_from_this();
+    hasVideo_ = true;
+    sendingMyVideo_ = sendMine;
+    videoRequestPending_ = false;
+    participants_.front()->setAudioOnly(false);
+    if (auto phone = context_ ? context_->phone() : nullptr) {
+        phone->getRemoteVideoService()->videoStarted(
+            self, static_cast<RemoteVideoService::Start>(how), sendMine);
+    }
+    videoButtonsChanged();
+}
+
+void Conversation::startMyVideo() {
+    if (!canStartMyVideo()) {
+        return;
+    }
+    auto phone = context_->phone();
+    if (hasVideo_) {
+        sendingMyVideo_ = true;
+        phone->getRemoteVideoService()->sendingMyVideo(true);
+        videoButtonsChanged();
+        return;
+    }
+    videoRequestPending_ = true;
+    videoButtonsChanged();
+    std::weak_ptr<Conversation> weak = weak_from_this();
+    context_->backend()->requestVideo(callIdentifier_, context_->guard([weak](bool accepted) {
+        auto self = weak.lock();
+        if (!self || !self->videoRequestPending_ || !self->isLive()) {
+            return;
+        }
+        if (accepted) {
+            self->beginVideo(static_cast<int>(RemoteVideoService::Start::requestAccepted), true);
+            return;
+        }
+        self->videoRequestPending_ = false;
+        if (auto phone = self->context_->phone()) {
+            phone->getRemoteVideoService()->requestFailed();
+        }
+        self->videoButtonsChanged();
+    }));
+}
+
+void Conversation::stopMyVideo() {
+    if (!canStopMyVideo()) {
+        return;
+    }
+    sendingMyVideo_ = false;
+    if (auto phone = context_ ? context_->phone() : nullptr) {
+        phone->getRemoteVideoService()->sendingMyVideo(false);
+    }
+    videoButtonsChanged();
+}
+
+void Conversation::remoteAddsVideo() {
+    if (!isEstablished() || hasVideo_) {
+        return;
+    }
+    auto self = shared_from_this();
+    notifyDelegates([](OVConversationBasePro& d) { d.videoRequestedByRemote(); });
+    beginVideo(static_cast<int>(RemoteVideoService::Start::requestedByRemote), false);
 }
 
 void Conversation::answerWithAudioOnly() {
@@ -448,6 +531,9 @@ void Conversation::remoteEvent(RemoteCallEvent event) {
         } else {
             setStatus(statusConnected);
         }
+        if (isVideo() && !consultedFor_.lock()) {
+            beginVideo(static_cast<int>(RemoteVideoService::Start::negotiated), true);
+        }
         break;
     case RemoteCallEvent::busy:
     case RemoteCallEvent::unreachable:
@@ -541,7 +627,14 @@ void Conversation::finish(int status) {
     if (phone) {
         phone->getToastService()->removeToastsOf(this);
     }
+    const bool hadVideo = hasVideo_;
+    hasVideo_ = false;
+    sendingMyVideo_ = false;
+    videoRequestPending_ = false;
     setStatus(status);
+    if (hadVideo && phone) {
+        phone->getRemoteVideoService()->videoStopped(*this);
+    }
     notifyDelegates([](OVConversationBasePro& d) { d.conversationEnded(); });
     if (phone) {
         phone->getConversationService()->conversationEnded(self);
@@ -550,6 +643,15 @@ void Conversation::finish(int status) {
 
 ConversationService::ConversationService(std::shared_ptr<EngineContext> context)
     : context_(std::move(context)) {}
+
+std::shared_ptr<Conversation> ConversationService::getLiveConversation() const {
+    for (const auto& c : conversations_) {
+        if (c->isEstablished() && !c->isHoldingLocally()) {
+            return c;
+        }
+    }
+    return nullptr;
+}
 
 int ConversationService::linesInUse() const {
     int lines = 0;

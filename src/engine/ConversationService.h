@@ -103,6 +103,11 @@ public:
     virtual void conversationEnded() {}
     // The consultation call of an attended transfer came, changed state or went.
     virtual void relatedConversationChanged() {}
+    // Whether video can be started or stopped on the call changed.
+    virtual void canStartMyVideoUpdate() {}
+    virtual void canStopMyVideoUpdate() {}
+    // The other party added video to the call.
+    virtual void videoRequestedByRemote() {}
 };
 
 // One call: its remote parties, hold on either side, transfer, forward, a local conference of
@@ -132,7 +137,12 @@ public:
     const std::string& callIdentifier() const { return callIdentifier_; }
     int connectionStatus() const { return connectionStatus_; }
     Kind kind() const { return kind_; }
+    // Placed or received as a video call.
     bool isVideo() const { return kind_ == Kind::video; }
+    // Whether the call carries video now (a video call once connected, or video added later).
+    bool hasVideo() const { return hasVideo_; }
+    // Whether this side's picture goes to the other party.
+    bool isSendingMyVideo() const { return sendingMyVideo_; }
     // A call placed as a conference, or one that became a local conference.
     bool isConference() const { return kind_ == Kind::conference || conference_; }
     bool isIncoming() const { return incoming_; }
@@ -172,8 +182,10 @@ public:
     bool canResume() const { return holdingLocally_ && isLive(); }
     bool canEnd() const { return isLive() && !isRinging(); }
     bool canIm() const { return false; }
-    bool canStartMyVideo() const { return false; }
-    bool canStopMyVideo() const { return false; }
+    // Video can be started on an established call that is not held and sends no picture yet,
+    // with no request for it under way.
+    bool canStartMyVideo() const;
+    bool canStopMyVideo() const { return sendingMyVideo_ && isLive(); }
     // On a call of its own: whether a consultation call may be placed for it. On a
     // consultation call: whether its party may take over the consulted call now.
     bool canAttendedTransfer() const;
@@ -209,11 +221,16 @@ public:
     void merge();
     void startRecording();
     void stopRecording();
-    void startMyVideo() {}
-    void stopMyVideo() {}
+    // Sends this side's picture: at once on a call with video, else after asking the other
+    // party, who may refuse.
+    void startMyVideo();
+    void stopMyVideo();
 
     // Engine side.
     void remoteEvent(RemoteCallEvent event);
+    // The other party adds video to the established call; this side's picture is not sent
+    // until the user starts it.
+    void remoteAddsVideo();
     void setStatus(int status);
     // Ends the call at once (the session is over).
     void terminate() {
@@ -230,6 +247,9 @@ private:
     void addParticipant(const std::shared_ptr<Participant>& participant);
     void participantStatus(const std::shared_ptr<Participant>& participant, int status);
     void stopRecordingNow();
+    // The call has video from now on; tells the remote video service how it came.
+    void beginVideo(int how, bool sendMine);
+    void videoButtonsChanged();
     // Tells this call's delegates that its consultation call changed.
     void relatedChanged();
     std::shared_ptr<EngineContext> context_;
@@ -244,6 +264,9 @@ private:
     bool wasConnected_ = false;
     bool conference_ = false;
     bool recording_ = false;
+    bool hasVideo_ = false;
+    bool sendingMyVideo_ = false;
+    bool videoRequestPending_ = false;
     double recordingStarted_ = 0;
     Transfer transfer_ = Transfer::none;
     std::string transferTarget_;
@@ -311,6 +334,8 @@ public:
     int linesInUse() const;
     std::vector<std::shared_ptr<Conversation>> getAllConversations() const;
     bool hasConference() const;
+    // The call being talked on: the first established call not held here; nullptr when none.
+    std::shared_ptr<Conversation> getLiveConversation() const;
     // Whether a new call may be placed now: the service is available and a line is free.
     bool newConversationAllowed() const;
     bool canAudioConversation() const { return newConversationAllowed(); }

@@ -3,12 +3,14 @@
 #include "engine/LoginProfileItem.h"
 #include "engine/OVConstants.h"
 #include "engine/StartupTypes.h"
+#include "engine/VideoFrameSource.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
 
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -128,6 +130,17 @@ public:
     }
     virtual void sendMessage(const std::string& address, const std::string& text,
                              std::function<void(bool delivered)> done) = 0;
+
+    // Asks the other party of the call to add video to it; answers whether it agreed.
+    virtual void requestVideo(const std::string& /*callIdentifier*/,
+                              std::function<void(bool accepted)> answer) {
+        answer(false);
+    }
+    // The other party's picture in a call with video, a stream of frames; nullptr when none
+    // comes.
+    virtual std::unique_ptr<VideoFrameSource> remoteVideo(const std::string& /*callIdentifier*/) {
+        return nullptr;
+    }
 
     // How the other party answers a delivered message, if it does: its typing state, then its
     // reply (plain text). By default nobody answers.

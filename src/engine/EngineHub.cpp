@@ -91,7 +91,9 @@ void EngineHub::remoteCallEvent(const std::string& callIdentifier, RemoteCallEve
 
 void EngineHub::remoteVideoRequested() {
     if (auto phone = context_->phone(); phone && context_->started()) {
-        phone->getRemoteVideoService()->videoRequestedByRemote();
+        if (auto call = phone->getConversationService()->getLiveConversation()) {
+            call->remoteAddsVideo();
+        }
     }
 }
 

@@ -59,7 +59,7 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       dtmfService_(std::make_shared<DTMFService>()), tonePlayer_(std::make_shared<TonePlayer>()),
       callHistoryService_(std::make_shared<CallHistoryService>(conversationService_)),
       archiveService_(std::make_shared<ArchiveService>()),
-      remoteVideoService_(std::make_shared<RemoteVideoService>()),
+      remoteVideoService_(std::make_shared<RemoteVideoService>(context_)),
       localVideoService_(std::make_shared<LocalVideoService>()),
       directoryService_(std::make_shared<DirectoryService>()),
       deskphoneService_(std::make_shared<OVDeskphoneService>(context_)),

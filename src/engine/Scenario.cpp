@@ -156,6 +156,12 @@ void Scenario::callsTo(std::string_view address, RemoteAnswer answer) {
     }
 }
 
+void Scenario::acceptVideoRequests(bool accept) {
+    if (auto* simulated = network()) {
+        simulated->setVideoRequestsAccepted(accept);
+    }
+}
+
 void Scenario::remoteVideoRequest() {
     send([](EngineEvents& e) { e.remoteVideoRequested(); });
 }

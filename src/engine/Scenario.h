@@ -64,7 +64,10 @@ public:
     void remoteTransfers(std::string callIdentifier);
     // The next call recording cannot start.
     void failNextRecording();
+    // The other party adds video to the call being talked on.
     void remoteVideoRequest();
+    // Whether the parties agree to add video when asked, from now on.
+    void acceptVideoRequests(bool accept);
     // How the party of the address takes the calls placed to it from now on.
     void callsTo(std::string_view address, RemoteAnswer answer);
 

@@ -7,6 +7,7 @@
 #include "engine/DelegateList.h"
 #include "engine/DialPlanService.h"
 #include "engine/FileTransferService.h"
+#include "engine/LocalVideoService.h"
 #include "engine/NotificationService.h"
 #include "engine/OVConnectService.h"
 #include "engine/OVContactImporterExporter.h"
@@ -15,6 +16,7 @@
 #include "engine/OVIMService.h"
 #include "engine/PhoneStatusService.h"
 #include "engine/PresenceService.h"
+#include "engine/RemoteVideoService.h"
 #include "engine/ToastService.h"
 #include "platform/foundation/Object.h"
 
@@ -81,32 +83,6 @@ public:
 private:
     char tone_ = 0;
 };
-
-class OVVideoServicePro {
-public:
-    virtual ~OVVideoServicePro() = default;
-    virtual void ovvsIncomingVideoCallAccepted() {}
-    virtual void ovvsVideoRequestedByRemote() {}
-};
-// The remote party's video: an incoming video call was answered, or the remote side asks to
-// add video to a call.
-class RemoteVideoService : public platform::Object, public DelegatingService<OVVideoServicePro> {
-public:
-    // Engine side.
-    void incomingVideoCallAccepted() {
-        notifyDelegates([](OVVideoServicePro& d) { d.ovvsIncomingVideoCallAccepted(); });
-    }
-    void videoRequestedByRemote() {
-        notifyDelegates([](OVVideoServicePro& d) { d.ovvsVideoRequestedByRemote(); });
-    }
-};
-
-class OVLocalVideoServicePro {
-public:
-    virtual ~OVLocalVideoServicePro() = default;
-};
-class LocalVideoService : public platform::Object,
-                          public DelegatingService<OVLocalVideoServicePro> {};
 
 class OVDirectoryServicePro {
 public:

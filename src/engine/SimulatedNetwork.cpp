@@ -1,6 +1,7 @@
 #include "engine/SimulatedNetwork.h"
 
 #include "engine/OVAutoCompleteItem.h"
+#include "engine/TestPatternSource.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -402,6 +403,22 @@ RemoteAnswer SimulatedNetwork::remoteAnswerFor(const std::string& address) const
 
 void SimulatedNetwork::setRemoteAnswer(std::string_view address, RemoteAnswer answer) {
     remoteAnswers_[answerKey(address)] = answer;
+}
+
+void SimulatedNetwork::requestVideo(const std::string& callIdentifier,
+                                    std::function<void(bool accepted)> answer) {
+    requests_.push_back("videoRequest " + callIdentifier);
+    const bool accepted = videoRequestsAccepted_;
+    later("videoRequest", [this, callIdentifier, accepted, answer = std::move(answer)] {
+        if (!hungUp_.count(callIdentifier)) {
+            answer(accepted);
+        }
+    });
+}
+
+std::unique_ptr<VideoFrameSource> SimulatedNetwork::remoteVideo(const std::string& callIdentifier) {
+    requests_.push_back("remoteVideo " + callIdentifier);
+    return std::make_unique<TestPatternSource>(640, 480, 30, TestPatternSource::Style::remote);
 }
 
 void SimulatedNetwork::hangUp(const std::string& callIdentifier) {

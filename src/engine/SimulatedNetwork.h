@@ -48,6 +48,11 @@ public:
                    std::function<void(RemoteCallEvent)> progress) override;
     void hangUp(const std::string& callIdentifier) override;
     RemoteAnswer remoteAnswerFor(const std::string& address) const override;
+    // The parties agree to add video after the delay "videoRequest", unless told to refuse;
+    // their picture is a moving test picture at 30 frames a second.
+    void requestVideo(const std::string& callIdentifier,
+                      std::function<void(bool accepted)> answer) override;
+    std::unique_ptr<VideoFrameSource> remoteVideo(const std::string& callIdentifier) override;
     void sendMessage(const std::string& address, const std::string& text,
                      std::function<void(bool delivered)> done) override;
 
@@ -75,6 +80,8 @@ public:
     const UpdateInfo& update() const { return update_; }
     void failNextDownload() { failNextDownload_ = true; }
     void setMessageDelivery(bool delivered) { messagesDelivered_ = delivered; }
+    // Whether the parties agree when asked to add video to a call, from now on.
+    void setVideoRequestsAccepted(bool accepted) { videoRequestsAccepted_ = accepted; }
     // What the parties answer to messages from now on (nothing when empty).
     void setMessageReplies(std::vector<std::string> replies);
     // How calls to the address are taken from now on (matched without regard to case and
@@ -97,6 +104,7 @@ private:
     UpdateInfo update_;
     bool failNextDownload_ = false;
     bool messagesDelivered_ = true;
+    bool videoRequestsAccepted_ = true;
     // Calls hung up before the remote side answered get no more progress.
     std::set<std::string> hungUp_;
     std::map<std::string, RemoteAnswer> remoteAnswers_;

@@ -334,7 +334,16 @@ const EventCase eventCases[] = {
                    OVAutoUpdateDialogModel::updateAvailableVisualState);
      }},
     {"RemoteVideoRequestOpensTheVideoWindow",
-     [](EventHubTest& t) { t.scenario->remoteVideoRequest(); },
+     [](EventHubTest& t) {
+         // The other party adds video to the call being talked on.
+         t.scenario->incomingCall(bob, "Bob Baker");
+         EventHubTest::idle();
+         const auto calls = phone()->getConversationService()->getAllConversations();
+         ASSERT_EQ(calls.size(), 1u);
+         calls[0]->answer();
+         EventHubTest::idle();
+         t.scenario->remoteVideoRequest();
+     },
      [](EventHubTest&, const PostedNotifications&) {
          ASSERT_TRUE(VideoWindow::videoWindowExist());
          EXPECT_TRUE(VideoWindow::sharedVideoWindow().isVisible());

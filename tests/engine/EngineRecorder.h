@@ -43,6 +43,7 @@ public:
         phone->getDeskphoneService()->setDelegate(this);
         phone->getConnectService()->setDelegate(this);
         phone->getRemoteVideoService()->setDelegate(this);
+        phone->getLocalVideoService()->setDelegate(this);
         windowService_ = OVWindowService::create();
         windowService_->setDelegate(this);
     }
@@ -61,6 +62,7 @@ public:
         phone->getDeskphoneService()->removeDelegate(this);
         phone->getConnectService()->removeDelegate(this);
         phone->getRemoteVideoService()->removeDelegate(this);
+        phone->getLocalVideoService()->removeDelegate(this);
         windowService_->removeDelegate(this);
     }
 
@@ -223,6 +225,15 @@ public:
     void ovcsWebTokenChanged() override { add("ovcsWebTokenChanged"); }
     void ovvsIncomingVideoCallAccepted() override { add("ovvsIncomingVideoCallAccepted"); }
     void ovvsVideoRequestedByRemote() override { add("ovvsVideoRequestedByRemote"); }
+    void ovvsStateChangedTo(int state) override { add("ovvsStateChangedTo:", state); }
+    void ovvsSendingMyVideo(bool sending) override { add("ovvsSendingMyVideo:", sending); }
+    void ovvsWaitingForRemoteVideo() override { add("ovvsWaitingForRemoteVideo"); }
+    void ovvsRemoteVideoStopped() override { add("ovvsRemoteVideoStopped"); }
+    void ovvsRemoteVideoRecieived() override { add("ovvsRemoteVideoRecieived"); }
+    void ovvsRemoteDisplayNameUpdate() override { add("ovvsRemoteDisplayNameUpdate"); }
+    void ovvsInitialNegotiationSucceeded() override { add("ovvsInitialNegotiationSucceeded"); }
+    void ovvsVideoRequestAcceptebByRemote() override { add("ovvsVideoRequestAcceptebByRemote"); }
+    void ovvsVideoRequestFailed() override { add("ovvsVideoRequestFailed"); }
     void ovmdWindowServiceOnShow(const std::shared_ptr<OVModel>& model) override {
         lastShownModel = model;
         add("ovmdWindowServiceOnShow:" + model->getVisualStateName());

@@ -119,11 +119,6 @@ TEST_F(EngineTest, EveryScenarioRaisesTheCallbacksOfTheRealEngine) {
              EXPECT_TRUE(r.lastToast->videoRequestedIncomingCall());
              EXPECT_TRUE(r.lastToast->canAnswerWithAudioOnly());
          }},
-        {"remote video request",
-         [](Scenario& s) { s.remoteVideoRequest(); },
-         0,
-         {"ovvsVideoRequestedByRemote"},
-         {}},
         {"incoming message opens a session once",
          [](Scenario& s) {
              s.incomingMessage("dave@chat.lumiq.example", "hi");
