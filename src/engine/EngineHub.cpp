@@ -210,7 +210,7 @@ void EngineHub::mediaDevicesChanged(Toast::DeviceEvent event, const std::string&
     }
     phone->reportMediaDevicesChanged();
     auto toast = std::make_shared<Toast>(Toast::typeDevice);
-    toast->setDeviceEvent(event);
+    toast->setDevice(event, device);
     toast->setDisplay(device, "");
     phone->getToastService()->addToast(toast);
 }

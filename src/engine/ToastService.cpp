@@ -16,6 +16,32 @@ std::shared_ptr<CallInfo> Toast::callInfo() const {
     return conversation_->participants().front()->getCallInfo();
 }
 
+void Toast::setDevice(DeviceEvent event, std::string device) {
+    deviceEvent_ = event;
+    switch (event) {
+    case DeviceEvent::ringer:
+        devices_.ringer = std::move(device);
+        break;
+    case DeviceEvent::camera:
+        devices_.camera = std::move(device);
+        break;
+    case DeviceEvent::headsetIn:
+        devices_.headsetIn = std::move(device);
+        break;
+    case DeviceEvent::headsetOut:
+        devices_.headsetOut = std::move(device);
+        break;
+    case DeviceEvent::speakerPhoneIn:
+        devices_.speakerPhoneIn = std::move(device);
+        break;
+    case DeviceEvent::speakerPhoneOut:
+        devices_.speakerPhoneOut = std::move(device);
+        break;
+    case DeviceEvent::none:
+        break;
+    }
+}
+
 bool Toast::videoRequestedIncomingCall() const {
     return conversation_ && conversation_->isVideo();
 }

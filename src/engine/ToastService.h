@@ -50,6 +50,13 @@ public:
     const std::string& display() const { return display_; }
     const std::string& addressToDisplay() const { return address_; }
     DeviceEvent deviceEvent() const { return deviceEvent_; }
+    // The devices a device toast reports, by role; empty for a role that did not change.
+    const std::string& ringer() const { return devices_.ringer; }
+    const std::string& camera() const { return devices_.camera; }
+    const std::string& headsetIn() const { return devices_.headsetIn; }
+    const std::string& headsetOut() const { return devices_.headsetOut; }
+    const std::string& speakerPhoneIn() const { return devices_.speakerPhoneIn; }
+    const std::string& speakerPhoneOut() const { return devices_.speakerPhoneOut; }
 
     bool videoRequestedIncomingCall() const;
     bool canAnswer() const;
@@ -69,6 +76,8 @@ public:
         address_ = std::move(address);
     }
     void setDeviceEvent(DeviceEvent event) { deviceEvent_ = event; }
+    // The device now in the role the event names.
+    void setDevice(DeviceEvent event, std::string device);
 
 private:
     int type_;
@@ -78,6 +87,9 @@ private:
     std::string display_;
     std::string address_;
     DeviceEvent deviceEvent_ = DeviceEvent::none;
+    struct Devices {
+        std::string ringer, camera, headsetIn, headsetOut, speakerPhoneIn, speakerPhoneOut;
+    } devices_;
 };
 
 // Callbacks of the toast service.

@@ -2,11 +2,17 @@
 #include "app/calls/ToastWindowController.h"
 #include "app/core/DockController.h"
 #include "app/core/ToastSlots.h"
+#include "engine/ConversationService.h"
 #include "engine/OVContactManager.h"
+#include "engine/OVIMService.h"
 #include "engine/Scenario.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/ImageView.h"
+#include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
 #include "support/Notifications.h"
+#include "widgets/QXImageButton.h"
 #include "widgets/QXToolWindow.h"
 
 using namespace app_test;
@@ -411,6 +417,130 @@ TEST_F(ToastTest, DetachingClosesEveryToastAndStopsListening) {
     notices(1);
     pass(10);
     EXPECT_EQ(shown(), 0u);
+}
+
+// Which call buttons a ringing toast shows, by what the caller asks and whether the call can
+// still be answered.
+TEST_F(ToastTest, ACallToastShowsTheAnswerButtonsTheCallAllows) {
+    struct Case {
+        bool video;
+        bool answerable;
+        bool answer, videoButton, audioOnly, decline;
+    };
+    for (const Case c :
+         {Case{false, true, true, false, false, true}, Case{true, true, false, true, true, true},
+          Case{false, false, false, false, false, false}}) {
+        SCOPED_TRACE(testing::Message() << "video " << c.video << " answerable " << c.answerable);
+        if (c.answerable)
+            scenario().incomingCall("sip:bob@sip.lumiq.example", "Bob", c.video);
+        else
+            scenario().otherNotice("a notice is no call");
+        pass(1);
+        ASSERT_EQ(shown(), 1u);
+        const auto& o = toast(0).outlets();
+        EXPECT_EQ(!o.answer->isHidden(), c.answer);
+        EXPECT_EQ(!o.video->isHidden(), c.videoButton);
+        EXPECT_EQ(!o.answerWithAudioOnly->isHidden(), c.audioOnly);
+        EXPECT_EQ(!o.decline->isHidden(), c.decline);
+        if (c.answerable) {
+            // The shown answer buttons close up from the left; decline keeps to the right.
+            if (c.video) {
+                EXPECT_EQ(o.video->frame().minX(), 0);
+                EXPECT_EQ(o.answerWithAudioOnly->frame().minX(), o.video->frame().maxX() + 5);
+            } else {
+                EXPECT_LE(o.answer->frame().minX(), 5);
+            }
+            EXPECT_GT(o.decline->frame().minX(),
+                      (c.video ? o.answerWithAudioOnly : o.answer)->frame().maxX());
+            EXPECT_EQ(toast(0).message(), "Incoming Call");
+            EXPECT_EQ(o.addressText->isHidden(), false);
+        }
+        phone()->getToastService()->removeAll();
+        for (const auto& conversation : phone()->getConversationService()->getAllConversations())
+            conversation->decline();
+        pass(2);
+        ASSERT_EQ(shown(), 0u);
+    }
+}
+
+TEST_F(ToastTest, TheToastsButtonsAnswerAndDeclineTheCall) {
+    const auto conversations = phone()->getConversationService();
+    scenario().incomingCall("sip:bob@sip.lumiq.example", "Bob", true);
+    pass(1);
+    ASSERT_EQ(shown(), 1u);
+    ASSERT_EQ(conversations->getAllConversations().size(), 1u);
+    const auto call = conversations->getAllConversations().front();
+    // A click on the audio-only button of a video call answers it without video.
+    toast(0).outlets().answerWithAudioOnly->performClick(nullptr);
+    pass(1);
+    EXPECT_TRUE(call->isLive());
+    EXPECT_FALSE(call->canAnswer());
+    EXPECT_EQ(shown(), 0u) << "the engine takes the toast back once the call is answered";
+    call->end();
+    pass(2);
+
+    scenario().incomingCall("sip:carol@sip.lumiq.example", "Carol");
+    pass(1);
+    ASSERT_EQ(shown(), 1u);
+    const auto second = conversations->getAllConversations().front();
+    toast(0).outlets().decline->performClick(nullptr);
+    pass(2);
+    EXPECT_FALSE(second->isLive());
+    EXPECT_EQ(shown(), 0u);
+}
+
+TEST_F(ToastTest, EachKindFillsItsOwnLines) {
+    scenario().deviceChange(Toast::DeviceEvent::headsetOut, "USB Headset");
+    pass(0.5);
+    ASSERT_EQ(shown(), 1u);
+    EXPECT_EQ(toast(0).message(), "Device change notification");
+    EXPECT_EQ(toast(0).outlets().headsetText->stringValue(), "USB Headset/Input not set");
+    EXPECT_EQ(toast(0).outlets().speakerphoneText->stringValue(), "Output not set/Input not set");
+    pass(6);
+    ASSERT_EQ(shown(), 0u) << "a device toast goes after five seconds";
+
+    // A caption that names no one twice: an address equal to the name is not shown.
+    scenario().otherNotice("same");
+    pass(0.5);
+    ASSERT_EQ(shown(), 1u);
+    EXPECT_EQ(toast(0).title(), "same");
+    EXPECT_EQ(toast(0).outlets().accountUsedText->isHidden(),
+              std::count_if(phone()->getAccountService()->accounts().begin(),
+                            phone()->getAccountService()->accounts().end(), [](const auto& a) {
+                                return a->status() == OVAccount::statusEnabled &&
+                                       a->isFeatureEnabled(OVAccountFeature::featureCall);
+                            }) < 2);
+    EXPECT_TRUE(toast(0).outlets().avatar->isHidden()) << "no contact, no picture";
+    EXPECT_EQ(toast(0).outlets().displayNameText->frame().minX(),
+              toast(0).outlets().avatar->frame().minX())
+        << "the name takes the picture's place";
+}
+
+TEST_F(ToastTest, KeepingAContactOnTheAlertListMarksItsEntries) {
+    scenario().alertListNotice("sip:dave@sip.lumiq.example");
+    pass(0.5);
+    ASSERT_EQ(shown(), 1u);
+    const auto dave = toast(0).contact();
+    ASSERT_TRUE(dave);
+    ASSERT_TRUE(dave->hasParentEntities());
+    EXPECT_NE(toast(0).message().find("Alert List Notification: "), std::string::npos);
+    platform::Button& keep = *toast(0).outlets().keepOnAlertList;
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        keep.setState(on ? platform::OnState : platform::OffState);
+        const_cast<ToastWindowController&>(toast(0)).keepOnAlertList(&keep);
+        for (const char* name : {"alertEnabled", "alertIsPersistent"}) {
+            const auto field = dave->getFieldByName(name);
+            ASSERT_TRUE(field);
+            EXPECT_EQ(field->valueStr(), on ? "true" : "false");
+        }
+    }
+    // Closing the toast keeps the choice.
+    keep.setState(platform::OnState);
+    toast(0).outlets().close->performClick(nullptr);
+    pass(2);
+    EXPECT_EQ(shown(), 0u);
+    EXPECT_EQ(dave->getFieldByName("alertIsPersistent")->valueStr(), "true");
 }
 
 } // namespace

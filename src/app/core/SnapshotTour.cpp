@@ -1,6 +1,7 @@
 #include "app/core/SnapshotTour.h"
 
 #include "app/calls/CallModuleController.h"
+#include "app/calls/ToastWindowController.h"
 #include "app/contacts/ContactListController.h"
 #include "app/core/AppController.h"
 #include "app/core/LoginController.h"
@@ -10,6 +11,7 @@
 #include "engine/PhoneStatusService.h"
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
+#include "engine/ToastService.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
@@ -134,6 +136,13 @@ void SnapshotTour::poll() {
             break;
         if (!snapshot(*window, "main-view-calls"))
             return;
+        // Carol's call rings in a toast of its own.
+        for (const auto& toast : controller->toastWindowControllers())
+            if (toast->window() && toast->toast()->type() == Toast::typeIncomingCall) {
+                if (!snapshot(*toast->window(), "toast-call"))
+                    return;
+                break;
+            }
         // The calls end before the tour does, so quitting asks nothing.
         if (auto phone = StartupService::instance().phoneService())
             phone->getConversationService()->endAll();

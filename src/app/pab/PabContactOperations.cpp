@@ -1,6 +1,7 @@
 #include "app/pab/PabContactOperations.h"
 
 #include "app/contacts/ContactOperations.h"
+#include "engine/OVContactManager.h"
 #include "support/Localization.h"
 
 #include <array>
@@ -59,6 +60,11 @@ PabContactOperations::~PabContactOperations() {
     if (presenceMessageTranslator(PresenceMessageTranslatorKind::PersonalAddressBook) == this) {
         setPresenceMessageTranslator(PresenceMessageTranslatorKind::PersonalAddressBook, nullptr);
     }
+}
+
+bool PabContactOperations::showAvailChecked(const std::shared_ptr<OVEntity>& contact) const {
+    const auto field = contact ? contact->getFieldByName("showAvailability") : nullptr;
+    return field && field->valueStr() == OVField::fieldValueTrue;
 }
 
 std::string PabContactOperations::translatePresenceMessage(std::string_view message) const {
