@@ -505,8 +505,10 @@ void LoginController::initializeWithWindow(QXCollectionWindow& window) {
     }
 
     window.swapViewWithName("login");
+    // A remembered detail that went missing (a password the secret store no longer has) would
+    // only make the automatic sign-in fail once its countdown ends: the user fills it in first.
     if (profile && profile->autoLoginTimeout() >= 0 && _remAutoSignIn &&
-        _remAutoSignIn->state() == platform::OnState) {
+        _remAutoSignIn->state() == platform::OnState && missingFieldMessage().empty()) {
         AppController* controller = AppController::sharedAppController();
         if (!controller || !controller->isLoggedOut()) {
             _loginCountdown = static_cast<float>(profile->autoLoginTimeout());

@@ -255,6 +255,21 @@ TEST_F(LoginTest, ACountdownOfAQuarterSecondOrLessSignsInAtOnce) {
     EXPECT_NE(login().loginDelayTimer(), nullptr);
 }
 
+TEST_F(LoginTest, ARememberedPasswordThatIsGoneStartsNoCountdown) {
+    rememberAlice(true);
+    defaults().removeObjectForKey("login.last_value.password");
+    PasswordStore::shared().removePassword();
+    SignInRecorder recorder;
+    launch();
+    EXPECT_FALSE(login().autoLoginInProgress());
+    EXPECT_FALSE(login().loggingIn());
+    EXPECT_EQ(login().username()->stringValue(), "alice");
+    ASSERT_TRUE(login().password()->isEnabled()) << "the user can type the password at once";
+    typeInto(*login().password(), "wonderland\n");
+    runFor(LoginController::kLoginDelay + 1.0);
+    EXPECT_EQ(recorder.succeeded, std::vector<std::string>{"alice"});
+}
+
 TEST_F(LoginTest, NoCountdownWithoutTheBoxOrWithANegativeTimeout) {
     rememberAlice(false);
     launch();
