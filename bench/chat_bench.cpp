@@ -1,7 +1,8 @@
 // The chat window's two costs that users feel: one more message in a transcript of 10,000
 // (written by the transcript into the page, laid out alone, repainted; goal 2 ms), and opening
 // a chat window on a session whose 1,000 messages are waiting for it (page loaded, every
-// message written, first paint; goal 100 ms).
+// message written, first paint with the newest messages; goal 100 ms). The page lays out the
+// older messages a moment after the first paint: the last bench counts that as well.
 
 #include "app/messaging/ChatMessageHTML.h"
 #include "app/messaging/ChatTranscript.h"
@@ -63,7 +64,7 @@ void BM_AppendMessageToChatTranscriptOf10000(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendMessageToChatTranscriptOf10000)->Unit(benchmark::kMillisecond);
 
-void BM_OpenChatWindowOnSessionWith1000Messages(benchmark::State& state) {
+void openChatWindowOn1000Messages(benchmark::State& state, bool wholePage) {
     prepare();
     std::vector<std::string> messages;
     for (long i = 0; i < 1000; ++i) {
@@ -79,6 +80,10 @@ void BM_OpenChatWindowOnSessionWith1000Messages(benchmark::State& state) {
         }
         platform::RunLoop::main().runUntilIdle();
         chat->window()->displayIfNeeded();
+        if (wholePage) {
+            chat->webView()->updateLayout();
+            chat->window()->displayIfNeeded();
+        }
         benchmark::DoNotOptimize(chat->webView()->mainFrameDocument().body());
         state.PauseTiming();
         chat.reset();
@@ -86,6 +91,15 @@ void BM_OpenChatWindowOnSessionWith1000Messages(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
+
+void BM_OpenChatWindowOnSessionWith1000Messages(benchmark::State& state) {
+    openChatWindowOn1000Messages(state, false);
+}
 BENCHMARK(BM_OpenChatWindowOnSessionWith1000Messages)->Unit(benchmark::kMillisecond);
+
+void BM_OpenChatWindowOnSessionWith1000MessagesAllLaidOut(benchmark::State& state) {
+    openChatWindowOn1000Messages(state, true);
+}
+BENCHMARK(BM_OpenChatWindowOnSessionWith1000MessagesAllLaidOut)->Unit(benchmark::kMillisecond);
 
 } // namespace

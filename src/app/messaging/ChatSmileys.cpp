@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -89,11 +90,22 @@ const std::vector<ChatSmileys::Smiley>& ChatSmileys::all() {
 }
 
 std::string ChatSmileys::imageURL(std::string_view name) {
-    const auto path = platform::Bundle::mainBundle().pathForResource(name, "svg");
-    if (!path) {
-        return {};
+    // Every message asks for them: looked up on disk once for each bundle.
+    static std::filesystem::path cachedBundle;
+    static std::map<std::string, std::string, std::less<>> cached;
+    const auto& bundle = platform::Bundle::mainBundle();
+    if (bundle.bundlePath() != cachedBundle) {
+        cached.clear();
+        cachedBundle = bundle.bundlePath();
     }
-    return "file://" + std::filesystem::absolute(*path).lexically_normal().string();
+    if (const auto found = cached.find(name); found != cached.end()) {
+        return found->second;
+    }
+    const auto path = bundle.pathForResource(name, "svg");
+    std::string url =
+        path ? "file://" + std::filesystem::absolute(*path).lexically_normal().string() : "";
+    cached.emplace(std::string(name), url);
+    return url;
 }
 
 const ChatSmileys::Smiley* ChatSmileys::smileyForImagePath(std::string_view path) {

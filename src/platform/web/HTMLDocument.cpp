@@ -56,7 +56,11 @@ template <class Visit> bool walkElements(xmlNode* node, Visit&& visit) {
     return false;
 }
 
+HTMLDocument* owningDocument(const xmlNode* node);
+
 void removeChildren(xmlNode* node) {
+    if (HTMLDocument* document = owningDocument(node); document && node->children)
+        document->nodesFreed();
     xmlNode* child = node->children;
     while (child) {
         xmlNode* next = child->next;
@@ -400,8 +404,10 @@ void DOMElement::remove() {
     xmlNode* parent = node_->parent;
     const bool shown = isAttached();
     xmlUnlinkNode(node_);
-    if (document)
+    if (document) {
         document->forgetDetached(node_);
+        document->nodesFreed();
+    }
     xmlFreeNode(node_);
     node_ = nullptr;
     if (document && shown && isElement(parent))
@@ -485,10 +491,27 @@ std::optional<DOMElementPath> DOMElement::pathFromBody() const {
             std::reverse(path.begin(), path.end());
             return path;
         }
-        std::size_t index = 0;
-        for (const xmlNode* sibling = node->prev; sibling; sibling = sibling->prev)
-            if (isElement(sibling))
-                ++index;
+        // Both ways at once, one step each, until one end is reached.
+        std::ptrdiff_t before = 0;
+        std::ptrdiff_t after = 0;
+        const xmlNode* back = node->prev;
+        const xmlNode* ahead = node->next;
+        while (back && ahead) {
+            before += isElement(back) ? 1 : 0;
+            after += isElement(ahead) ? 1 : 0;
+            back = back->prev;
+            ahead = ahead->next;
+        }
+        std::ptrdiff_t index = 0;
+        if (!back) {
+            for (; back; back = back->prev)
+                before += isElement(back) ? 1 : 0;
+            index = before;
+        } else {
+            for (; ahead; ahead = ahead->next)
+                after += isElement(ahead) ? 1 : 0;
+            index = -1 - after;
+        }
         path.emplace_back(index, DOMElement(const_cast<xmlNode*>(node)).tagName());
     }
     return std::nullopt;

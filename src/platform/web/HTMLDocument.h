@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,9 +19,11 @@ class HTMLDocument;
 class DOMElement;
 
 // A path from the body down to an element: at each step the element's index among its
-// parent's element children and its tag. The view uses it to find the element again in what it
-// laid out.
-using DOMElementPath = std::vector<std::pair<std::size_t, std::string>>;
+// parent's element children and its tag. An index counts from the start when it is 0 or more
+// and from the end when it is negative (-1 is the last element child), whichever end is nearer,
+// so that the path of an element near the end of a long list costs no walk through the list.
+// The view uses it to find the element again in what it laid out.
+using DOMElementPath = std::vector<std::pair<std::ptrdiff_t, std::string>>;
 
 // An element of an HTML document. It is a handle, not an owner: it stays valid while its node
 // is part of the document, and removing a node (remove, setInnerText on an ancestor) leaves
@@ -130,6 +134,11 @@ public:
     // frees it at the end if it never is.
     DOMElement createElement(std::string_view tagName);
 
+    // How many edits have freed nodes so far (a removal, content replaced): a handle kept
+    // across edits is still good while this has not changed.
+    std::uint64_t removals() const { return removals_; }
+    void nodesFreed() { ++removals_; }
+
     // What an edit did: `Appended` when an element went in as the last child of an element of
     // the tree (and only that), `Modified` for any other change below `element`.
     struct Change {
@@ -173,6 +182,7 @@ private:
     std::function<void(const DOMElement&, bool)> scrollHandler_;
     // Elements createElement made that are not (yet) in the tree.
     std::vector<_xmlNode*> detached_;
+    std::uint64_t removals_ = 0;
 };
 
 // HTML repaired into well-formed XML (every element closed, empty ones as `<br/>`, attribute

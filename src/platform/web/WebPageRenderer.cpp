@@ -237,28 +237,71 @@ public:
     void draw_children(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip,
                        litehtml::draw_flag flag, int zindex) override {
         constexpr std::size_t kCullFrom = 32;
-        if (!clip || this->m_children.size() < kCullFrom || !isBlockFlow(*this)) {
+        if (!clip || this->m_children.size() < kCullFrom || !isBlockFlow(*this) ||
+            !childrenInBlockFlow()) {
             Base::draw_children(hdc, x, y, clip, flag, zindex);
             return;
         }
         const int top = y + this->m_pos.y;
-        litehtml::elements_vector all;
-        all.reserve(this->m_children.size());
+        const auto meets = [&](const litehtml::element::ptr& child) {
+            return top + child->top() <= clip->bottom() && top + child->bottom() >= clip->top();
+        };
         litehtml::elements_vector shown;
-        for (const litehtml::element::ptr& child : this->m_children) {
-            // Children out of the block flow may be anywhere: then nothing is left out.
-            if (!child->is_white_space() && child->get_display() != litehtml::display_none &&
-                !isBlockFlow(*child)) {
-                Base::draw_children(hdc, x, y, clip, flag, zindex);
-                return;
-            }
-            if (top + child->top() <= clip->bottom() && top + child->bottom() >= clip->top())
-                shown.push_back(child);
+        if (stacked_) {
+            // Blocks follow one another downwards: the first one reaching into the area is
+            // found by halving, and those after it are taken until one starts below it.
+            auto at = std::partition_point(flow_.begin(), flow_.end(), [&](std::size_t i) {
+                return top + this->m_children[i]->bottom() < clip->top();
+            });
+            for (; at != flow_.end() && top + this->m_children[*at]->top() <= clip->bottom(); ++at)
+                shown.push_back(this->m_children[*at]);
+        } else {
+            for (const std::size_t i : flow_)
+                if (meets(this->m_children[i]))
+                    shown.push_back(this->m_children[i]);
         }
         std::swap(this->m_children, shown);
         Base::draw_children(hdc, x, y, clip, flag, zindex);
         std::swap(this->m_children, shown);
     }
+
+private:
+    // Whether every child that shows is a block in the flow (children out of it may be
+    // anywhere: then nothing is left out). The answer and the children that show are kept
+    // for the children looked at so far: a page drawn again, or one with children appended at
+    // its end, looks only at what is new.
+    bool childrenInBlockFlow() {
+        const litehtml::elements_vector& children = this->m_children;
+        if (checked_ > children.size() ||
+            (checked_ > 0 && children[checked_ - 1].get() != checkedLast_)) {
+            checked_ = 0;
+            flow_.clear();
+            outOfFlow_ = false;
+            stacked_ = true;
+        }
+        for (; checked_ < children.size(); ++checked_) {
+            const litehtml::element::ptr& child = children[checked_];
+            if (child->is_white_space() || child->get_display() == litehtml::display_none)
+                continue;
+            if (!isBlockFlow(*child)) {
+                outOfFlow_ = true;
+            } else {
+                flow_.push_back(checked_);
+                // A negative margin may pull a block above the one before it.
+                if (child->margin_top() < 0 || child->margin_bottom() < 0)
+                    stacked_ = false;
+            }
+        }
+        checkedLast_ = children.empty() ? nullptr : children.back().get();
+        return !outOfFlow_;
+    }
+
+    std::size_t checked_ = 0;
+    const litehtml::element* checkedLast_ = nullptr;
+    bool outOfFlow_ = false;
+    // Whether the blocks that show are stacked in order, none above the one before it.
+    bool stacked_ = true;
+    std::vector<std::size_t> flow_;
 };
 
 } // namespace
@@ -683,9 +726,20 @@ struct WebPageRenderer::Impl {
         return nullptr;
     }
 
+    // The element child at `index`, counted from the end when it is negative.
     static litehtml::element::ptr elementChild(const litehtml::element::ptr& parent,
-                                               std::size_t index) {
-        for (std::size_t i = 0; i < parent->get_children_count(); ++i) {
+                                               std::ptrdiff_t index) {
+        const auto count = static_cast<std::ptrdiff_t>(parent->get_children_count());
+        if (index < 0) {
+            std::ptrdiff_t fromEnd = -1 - index;
+            for (std::ptrdiff_t i = count; i-- > 0;) {
+                litehtml::element::ptr child = parent->get_child(static_cast<int>(i));
+                if (isTag(child) && fromEnd-- == 0)
+                    return child;
+            }
+            return nullptr;
+        }
+        for (std::ptrdiff_t i = 0; i < count; ++i) {
             litehtml::element::ptr child = parent->get_child(static_cast<int>(i));
             if (isTag(child) && index-- == 0)
                 return child;

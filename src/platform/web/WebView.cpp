@@ -189,8 +189,9 @@ public:
     // A new document: everything is built again on the next frame.
     void rebuild() {
         rebuild_ = true;
-        showingBeginning_ = false;
+        shownPart_ = Part::Whole;
         appended_.clear();
+        pendingScroll_.reset();
         pressedLink_.reset();
         clearSelection();
         scheduleUpdate();
@@ -207,41 +208,91 @@ public:
         scheduleUpdate();
     }
 
-    // The size changed: the page is laid out again for the new width.
+    // The size changed: the page is laid out again for the new width (a page shown in part as
+    // it is, the whole one coming a moment later).
     void relayout() {
         renderer_.setNeedsLayout();
+        update(true);
+    }
+
+    // Scrolls the element into sight once the page is up to date with the DOM (an element
+    // asked for again before then replaces it).
+    void scrollWhenUpdated(const DOMElement& element, bool alignTop) {
+        std::optional<DOMElementPath> path = element.pathFromBody();
+        if (!path)
+            return;
+        pendingScroll_ = PendingScroll{element, owner_->mainFrameDocument().removals(),
+                                       std::move(*path), alignTop};
         scheduleUpdate();
-        update();
     }
 
     // Brings the page up to date with the DOM. With `beginningWillDo`, a long new page is shown
     // by its beginning first (what fills the first screens) and built whole a moment later, so
-    // that the first paint does not wait for the whole page.
-    void update(bool beginningWillDo = false) {
-        if (!updatePending_ && !rebuild_ && appended_.empty() && !renderer_.needsLayout())
+    // that the first paint does not wait for the whole page. In the same way a long run of
+    // elements appended to one parent (a transcript opened on its backlog) shows its end first,
+    // the page keeping its distance from the bottom when it is built whole. A scroll asked for
+    // waits for an update outside drawing.
+    void update(bool beginningWillDo = false, bool mayScroll = true) {
+        if (!updatePending_ && !rebuild_ && appended_.empty() && !renderer_.needsLayout()) {
+            if (mayScroll)
+                scrollToPending();
             return;
-        if (rebuild_ && beginningWillDo && showingBeginning_)
+        }
+        const bool keepPart = rebuild_ && beginningWillDo && shownPart_ != Part::Whole;
+        if (keepPart && !renderer_.needsLayout())
             return;
-        updatePending_ = false;
         std::optional<Rect> changed;
         bool whole = rebuild_;
-        if (rebuild_) {
+        std::optional<double> keptFromBottom;
+        if (keepPart) {
+            // Laid out again below, as it is.
+        } else if (rebuild_) {
+            updatePending_ = false;
+            if (ClipView* clip = enclosingClipView(*this); clip && shownPart_ == Part::Ending)
+                keptFromBottom = frame().height() - clip->bounds().maxY();
             const HTMLDocument& document = owner_->mainFrameDocument();
             std::string html = document.serialize();
             bool complete = true;
             if (beginningWillDo && html.size() > 2 * kBeginningBytes)
                 html = document.serializeBeginning(kBeginningBytes, complete);
             renderer_.setHTML(html);
-            showingBeginning_ = !complete;
-            if (showingBeginning_)
+            shownPart_ = complete ? Part::Whole : Part::Beginning;
+            if (!complete)
                 scheduleRest();
         } else {
-            for (const DOMElement& element : appended_) {
-                std::optional<DOMElementPath> path =
-                    element.parentElement() ? element.parentElement().pathFromBody() : std::nullopt;
+            updatePending_ = false;
+            // Elements appended one after another to the same parent go to the page as one
+            // piece: a burst of messages is styled and placed in one pass.
+            for (std::size_t first = 0; first < appended_.size();) {
+                const DOMElement parent = appended_[first].parentElement();
+                std::vector<std::string> pieces;
+                std::size_t bytes = 0;
+                std::size_t end = first;
+                for (; end < appended_.size() && appended_[end].parentElement() == parent; ++end) {
+                    pieces.push_back(appended_[end].outerHTML());
+                    bytes += pieces.back().size();
+                }
+                first = end;
+                std::size_t from = 0;
+                if (bytes > 2 * kBeginningBytes) {
+                    from = pieces.size();
+                    for (std::size_t kept = 0; from > 0 && kept < kBeginningBytes;)
+                        kept += pieces[--from].size();
+                }
+                std::string html;
+                for (std::size_t i = from; i < pieces.size(); ++i)
+                    html += pieces[i];
+                std::optional<DOMElementPath> path = parent ? parent.pathFromBody() : std::nullopt;
                 WebPageRenderer::Appended result;
                 if (path)
-                    result = renderer_.appendHTML(*path, element.outerHTML());
+                    result = renderer_.appendHTML(*path, html);
+                if (result.found && from > 0) {
+                    // The rest (and whatever else was appended) comes with the whole page.
+                    shownPart_ = Part::Ending;
+                    cutParent_ = *path;
+                    scheduleRest();
+                    break;
+                }
                 if (!result.found) {
                     // The page no longer matches its DOM: build it again.
                     renderer_.setHTML(owner_->mainFrameDocument().serialize());
@@ -252,7 +303,7 @@ public:
                     changed = changed ? changed->unionWith(*result.changed) : *result.changed;
             }
         }
-        rebuild_ = showingBeginning_;
+        rebuild_ = shownPart_ != Part::Whole;
         appended_.clear();
         const Size visible = visibleSize();
         if (renderer_.needsLayout() || whole) {
@@ -272,6 +323,13 @@ public:
             setNeedsDisplay(true);
         else
             setNeedsDisplayInRect(*changed);
+        if (keptFromBottom) {
+            const double most = std::max(0.0, frame().height() - visible.height);
+            owner_->scrollView()->contentView()->scrollToPoint(
+                {0, std::clamp(most - *keptFromBottom, 0.0, most)});
+        }
+        if (mayScroll)
+            scrollToPending();
     }
 
     bool isFlipped() const override { return true; }
@@ -279,7 +337,7 @@ public:
     bool acceptsFirstResponder() const override { return true; }
 
     void drawRect(const Rect& dirtyRect) override {
-        update(true);
+        update(true, false);
         GraphicsContext* context = GraphicsContext::currentContext();
         if (!context)
             return;
@@ -419,13 +477,52 @@ private:
             return;
         updatePending_ = true;
         // The page's size must follow the DOM before the next frame, even where nothing draws.
+        // An update made since (a layout asked for) leaves the task nothing to do: a page
+        // shown in part then waits for its rest.
         auto self = weak_from_this();
         RunLoop::main().performInModes(
             [self] {
-                if (auto view = std::static_pointer_cast<WebDocumentView>(self.lock()))
+                auto view = std::static_pointer_cast<WebDocumentView>(self.lock());
+                if (view && view->updatePending_)
                     view->update();
             },
             commonModes());
+    }
+
+    // Whether the element at `path` is in the page while only the end of a long run of appended
+    // elements shows: outside their parent, or among them counted from the end.
+    bool inShownEnding(const DOMElementPath& path) const {
+        if (shownPart_ != Part::Ending)
+            return false;
+        if (path.size() <= cutParent_.size() ||
+            !std::equal(cutParent_.begin(), cutParent_.end(), path.begin()))
+            return true;
+        return path[cutParent_.size()].first < 0;
+    }
+
+    void scrollToPending() {
+        if (!pendingScroll_)
+            return;
+        PendingScroll scroll = std::move(*pendingScroll_);
+        pendingScroll_.reset();
+        // Where the element is now, elements appended since counted; where it was when the
+        // scroll was asked for when nodes have been freed since (the handle may be gone).
+        if (owner_->mainFrameDocument().removals() == scroll.removals) {
+            if (std::optional<DOMElementPath> path = scroll.element.pathFromBody())
+                scroll.path = std::move(*path);
+        }
+        if (rebuild_ && !inShownEnding(scroll.path)) {
+            // Not in the part of the page shown: scrolled to once the page is whole.
+            pendingScroll_ = std::move(scroll);
+            return;
+        }
+        const std::optional<Rect> rect = renderer_.rectOfElement(scroll.path);
+        if (!rect)
+            return;
+        const double visible = visibleSize().height;
+        const double most = std::max(0.0, frame().height() - visible);
+        const double y = scroll.alignTop ? rect->minY() : rect->maxY() - visible;
+        owner_->scrollView()->contentView()->scrollToPoint({0, std::clamp(y, 0.0, most)});
     }
 
     void scheduleRest() {
@@ -462,9 +559,19 @@ private:
     WebView* owner_;
     WebPageRenderer renderer_;
     bool rebuild_ = true;
-    bool showingBeginning_ = false;
+    // What the laid-out page holds of the DOM while the rest waits a moment.
+    enum class Part { Whole, Beginning, Ending };
+    Part shownPart_ = Part::Whole;
+    DOMElementPath cutParent_;
     bool updatePending_ = false;
     std::vector<DOMElement> appended_;
+    struct PendingScroll {
+        DOMElement element;
+        std::uint64_t removals = 0;
+        DOMElementPath path;
+        bool alignTop = false;
+    };
+    std::optional<PendingScroll> pendingScroll_;
     std::optional<std::size_t> pressedLink_;
     std::optional<std::size_t> anchor_;
     std::optional<std::size_t> focus_;
@@ -597,16 +704,7 @@ void WebView::showDocument(std::unique_ptr<HTMLDocument> document, std::string u
     document_->setChangeHandler(
         [this](const HTMLDocument::Change& change) { documentView_->documentChanged(change); });
     document_->setScrollHandler([this](const DOMElement& element, bool alignTop) {
-        updateLayout();
-        const std::optional<DOMElementPath> path = element.pathFromBody();
-        const std::optional<Rect> rect =
-            path ? documentView_->renderer().rectOfElement(*path) : std::nullopt;
-        if (!rect)
-            return;
-        const double visible = documentView_->visibleSize().height;
-        const double most = std::max(0.0, documentView_->frame().height() - visible);
-        const double y = alignTop ? rect->minY() : rect->maxY() - visible;
-        scrollView_->contentView()->scrollToPoint({0, std::clamp(y, 0.0, most)});
+        documentView_->scrollWhenUpdated(element, alignTop);
     });
     documentView_->rebuild();
     documentView_->update(true);

@@ -121,6 +121,18 @@ TEST(HTMLDocument, ElementsMadeOutsideTheTreeJoinItWhenInserted) {
     document->createElement("p").setInnerHTML("<b>never shown</b>");
     EXPECT_EQ(*entry.pathFromBody(), (platform::DOMElementPath{{0, "div"}, {0, "div"}}));
     EXPECT_FALSE(lost.pathFromBody());
+
+    // In a list, an index counts from the nearer end; text between elements does not count.
+    auto list = HTMLDocument::parse("<ul id=l>" + std::string(" <li>a</li>x") + "<li>b</li> " +
+                                    "<li>c</li><li>d</li>\n<li>e</li></ul>");
+    const auto items = list->getElementById("l").children();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[1].pathFromBody()->back(),
+              std::make_pair(std::ptrdiff_t{1}, std::string("li")));
+    EXPECT_EQ(items[3].pathFromBody()->back(),
+              std::make_pair(std::ptrdiff_t{-2}, std::string("li")));
+    EXPECT_EQ(items[4].pathFromBody()->back(),
+              std::make_pair(std::ptrdiff_t{-1}, std::string("li")));
 }
 
 TEST(HTMLDocument, TidiedMarkupIsWellFormedXMLOfTheBodyOnly) {

@@ -272,12 +272,23 @@ TEST_F(WebViewTest, MessagesAppendedThroughTheDomShowOnTheNextPassAndCanBeScroll
     EXPECT_GT(pageView->frame().height(), height) << "the page grew before anyone asked";
     EXPECT_TRUE(webView->renderedText().ends_with("line 39\nnewest line"));
 
+    // Scrolled on the next pass, with the page as it is then.
     entry.scrollIntoView(false);
+    RunLoop::main().runUntilIdle();
     const Rect visible = webView->scrollView()->contentView()->bounds();
     EXPECT_NEAR(visible.maxY(), pageView->frame().height(), 9) << "at the bottom";
     document.getElementById("paras").firstElementChild().scrollIntoView(true);
+    RunLoop::main().runUntilIdle();
     EXPECT_EQ(webView->scrollView()->contentView()->bounds().minY(), 8 + 6)
         << "the body's margin and the message's";
+
+    // An element asked for and then taken out is not looked for.
+    platform::DOMElement gone = document.getElementById("paras").appendChild("div");
+    gone.appendText("short-lived");
+    gone.scrollIntoView(true);
+    gone.remove();
+    RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(webView->renderedText().ends_with("short-lived"));
 
     // Appending into a table, which the page's two readers build differently, still shows.
     webView->loadHTMLString("<table><tr><td id=cell>a</td></tr></table>");
@@ -353,6 +364,38 @@ TEST_F(WebViewTest, TheContextMenuOffersWhatIsUnderThePointerAndTheDelegateTrims
     EXPECT_EQ(tags(menu), std::vector<long>{platform::WebMenuItemTagCopyLinkToClipboard});
     EXPECT_FALSE(webView->contextMenuAt({390, 290})) << "nothing to offer away from the link";
     webView->setUIDelegate(nullptr);
+}
+
+TEST_F(WebViewTest, ABurstOfAppendedMessagesShowsItsEndFirstAndStaysAtTheBottomWhenWhole) {
+    webView->loadHTMLString("<style>.m{margin:6px 0}</style><div id=paras></div><p>below</p>");
+    platform::HTMLDocument& document = webView->mainFrameDocument();
+    platform::DOMElement paras = document.getElementById("paras");
+    paras.appendChild("div").appendText("Welcome");
+    RunLoop::main().runUntilIdle();
+    for (int i = 0; i < 600; ++i) {
+        platform::DOMElement message = document.createElement("div");
+        message.setClassName("m");
+        message.setInnerText("Message " + std::to_string(i) + " with a few more words in it");
+        paras.appendChild(message);
+        message.scrollIntoView(false);
+    }
+    RunLoop::main().runUntilIdle();
+    window->displayIfNeeded();
+    platform::View* pageView = webView->scrollView()->documentView();
+    const auto visible = [&] { return webView->scrollView()->contentView()->bounds(); };
+    const double first = pageView->frame().height();
+    EXPECT_LT(first, 600 * 10) << "only the newest messages are laid out yet";
+    EXPECT_GT(first, visible().height());
+    const double fromBottom = first - visible().maxY();
+    EXPECT_LT(fromBottom, 60) << "the newest message is in sight, above the paragraph below";
+
+    RunLoop::main().runFor(0.1);
+    const double whole = pageView->frame().height();
+    EXPECT_GT(whole, 600 * 15);
+    EXPECT_NEAR(whole - visible().maxY(), fromBottom, 1) << "as far from the bottom as before";
+    const std::string text = webView->renderedText();
+    EXPECT_NE(text.find("Welcome\nMessage 0 with"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("Message 599 with a few more words in it\nbelow"));
 }
 
 TEST_F(WebViewTest, ALongPageShowsItsBeginningFirstAndTheRestOnALaterPass) {
