@@ -167,6 +167,9 @@ public:
     void recordingStopped(const std::string& folder, const std::string& name,
                           const std::string& extension) override;
     void startRecordingFailed() override;
+    void canStartMyVideoUpdate() override;
+    // Also brings the video window up when this call's picture is being sent.
+    void canStopMyVideoUpdate() override;
     void conversationEnded() override;
     void micMutedChanged(bool muted) override;
     void microphoneInputLevelChanged(int level) override;

@@ -1,6 +1,7 @@
 #include "app/calls/CallModuleController.h"
 #include "app/calls/ConversationView.h"
 #include "app/calls/ConversationViewController.h"
+#include "app/calls/VideoWindow.h"
 #include "app/core/AppController.h"
 #include "app/preferences/PrefsWindowController.h"
 #include "engine/StartupService.h"
@@ -113,13 +114,27 @@ void ConversationViewController::stopRecording(platform::Object*) {
 }
 
 void ConversationViewController::startVideo(platform::Object*) {
-    if (_conversation)
-        _conversation->startMyVideo();
+    if (!_conversation)
+        return;
+    // The video window's controller hears how the request ends, so it must be there first.
+    VideoWindow::sharedVideoWindow();
+    _conversation->startMyVideo();
 }
 
 void ConversationViewController::stopVideo(platform::Object*) {
     if (_conversation)
         _conversation->stopMyVideo();
+}
+
+void ConversationViewController::canStartMyVideoUpdate() {
+    updateCallButtons();
+}
+
+void ConversationViewController::canStopMyVideoUpdate() {
+    if (_conversation && _conversation->canStopMyVideo() && VideoWindow::videoWindowExist() &&
+        !VideoWindow::sharedVideoWindow().isVisible())
+        VideoWindow::sharedVideoWindow().orderFront(nullptr);
+    updateCallButtons();
 }
 
 void ConversationViewController::forward(platform::Object*) {

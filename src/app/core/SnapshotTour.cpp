@@ -1,13 +1,17 @@
 #include "app/core/SnapshotTour.h"
 
 #include "app/calls/CallModuleController.h"
+#include "app/calls/LayerMenuItem.h"
 #include "app/calls/ToastWindowController.h"
+#include "app/calls/VideoView.h"
+#include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactListController.h"
 #include "app/core/AppController.h"
 #include "app/core/LoginController.h"
 #include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "app/messaging/IMWindowController.h"
+#include "engine/CocoaCAOpenGLLayer.h"
 #include "engine/PhoneStatusService.h"
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
@@ -15,7 +19,9 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
+#include "platform/kit/Event.h"
 #include "platform/kit/TextField.h"
+#include "platform/layers/TextLayer.h"
 
 #include <algorithm>
 #include <system_error>
@@ -168,7 +174,16 @@ void SnapshotTour::poll() {
         // Quitting with a session still open would ask first.
         if (!controller->imSessions().empty())
             break;
-        finish();
+        Scenario().incomingCall("sip:dave@sip.lumiq.example", "Dave Dunn", true);
+        _stage = Stage::waitForVideoCall;
+        _stepStarted = now();
+        return;
+    case Stage::waitForVideoCall:
+    case Stage::waitForVideoPictures:
+    case Stage::waitForVideoLayers:
+    case Stage::waitForVideoEnd:
+        if (!pollVideo())
+            break;
         return;
     case Stage::done:
         return;
@@ -188,6 +203,12 @@ void SnapshotTour::poll() {
         fail("the demo chat never reached its reply");
     else if (_stage == Stage::waitForChatEnd)
         fail("the demo chat never ended");
+    else if (_stage == Stage::waitForVideoCall || _stage == Stage::waitForVideoPictures)
+        fail("the video call never showed both pictures");
+    else if (_stage == Stage::waitForVideoLayers)
+        fail("the video window's layers never settled");
+    else if (_stage == Stage::waitForVideoEnd)
+        fail("the video call never ended");
     else
         fail("the demo calls never reached their states");
 }
@@ -245,6 +266,70 @@ bool SnapshotTour::pollChat() {
     _stage = Stage::waitForChatEnd;
     _stepStarted = now();
     return true;
+}
+
+bool SnapshotTour::pollVideo() {
+    auto phone = StartupService::instance().phoneService();
+    if (!phone)
+        return false;
+    auto service = phone->getConversationService();
+    switch (_stage) {
+    case Stage::waitForVideoCall:
+        for (const auto& call : service->getAllConversations()) {
+            if (call->isRinging() && call->isVideo()) {
+                call->answer();
+                _stage = Stage::waitForVideoPictures;
+                _stepStarted = now();
+                return true;
+            }
+        }
+        return false;
+    case Stage::waitForVideoPictures: {
+        if (!VideoWindow::videoWindowExist())
+            return false;
+        auto& window = VideoWindow::sharedVideoWindow();
+        auto view = window.videoView();
+        if (!window.isVisible() || !view || !view->hasRemote() || !view->remoteLayer() ||
+            !view->localLayer() || view->remoteLayer()->framesRendered() < 15 ||
+            view->localLayer()->framesRendered() < 15 || !view->remoteWaitingLayer().isHidden() ||
+            !view->localWaitingLayer().isHidden() || view->rootLayer().isAnimating())
+            return false;
+        // Every layer: the notice of a picture not sent, both statistics strips and the far
+        // end's menu under the pointer.
+        if (auto live = service->getLiveConversation())
+            live->stopMyVideo();
+        for (const auto& item : view->menus())
+            if (item->action() == "toggleInfo:")
+                view->toggleInfo(item.get());
+        _stage = Stage::waitForVideoLayers;
+        _stepStarted = now();
+        return true;
+    }
+    case Stage::waitForVideoLayers: {
+        auto& window = VideoWindow::sharedVideoWindow();
+        auto view = window.videoView();
+        const auto point = view->remotePane().frame().center().offsetBy(60, 60);
+        view->mouseMoved(platform::Event::mouseEvent(
+            platform::EventType::MouseMoved, view->convertPointToView(point, nullptr), 0, &window));
+        view->updateInfoContents();
+        if (view->rootLayer().isAnimating() || view->localMessageLayer().isHidden())
+            return false;
+        if (!snapshot(window, "video-call"))
+            return true;
+        service->endAll();
+        _stage = Stage::waitForVideoEnd;
+        _stepStarted = now();
+        return true;
+    }
+    case Stage::waitForVideoEnd:
+        if (service->linesInUse() > 0)
+            return false;
+        VideoWindow::sharedVideoWindow().orderOut(nullptr);
+        finish();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool SnapshotTour::snapshot(platform::Window& window, const std::string& name) {

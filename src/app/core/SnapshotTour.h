@@ -15,8 +15,9 @@ class Window;
 // The headless tour (`lumiq --headless --snapshots DIR`): once the application has launched it
 // waits for the login view, signs in with the demo account, waits for the main view, and writes
 // a picture of each window and view on the way, one PNG named after it; then it places calls
-// (one ringing in, one connected, one on hold) and pictures the main view with their panels. It
-// ends the application with status 0, or 1 after logging the step that failed.
+// (one ringing in, one connected, one on hold) and pictures the main view with their panels, a
+// chat, and the video window of an answered video call with all its layers. It ends the
+// application with status 0, or 1 after logging the step that failed.
 class SnapshotTour {
 public:
     explicit SnapshotTour(std::filesystem::path folder, platform::TimeInterval stepTimeout = 30);
@@ -44,6 +45,10 @@ private:
         waitForHangUp,
         waitForChat,
         waitForChatEnd,
+        waitForVideoCall,
+        waitForVideoPictures,
+        waitForVideoLayers,
+        waitForVideoEnd,
         done
     };
     void poll();
@@ -52,6 +57,9 @@ private:
     void placeCalls();
     // The chat: bob writes, the user answers in rich text, bob replies.
     bool pollChat();
+    // The video call: a caller with video is answered, the window shows both pictures, then
+    // its menu, statistics and the not-sending notice.
+    bool pollVideo();
     bool snapshot(platform::Window& window, const std::string& name);
     void fail(std::string reason);
     void finish();
