@@ -14,12 +14,14 @@
 #include "app/calls/LayerMenuItem.h"
 #include "app/calls/VideoView.h"
 #include "app/calls/VideoWindow.h"
+#include "app/main_window/MainAppWindow.h"
 #include "engine/CocoaCAOpenGLLayer.h"
 #include "engine/Scenario.h"
 #include "engine/TestPatternSource.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/Window.h"
+#include "platform/layers/TextLayer.h"
 #include "platform/layers/Transaction.h"
 
 #include <benchmark/benchmark.h>
@@ -83,6 +85,12 @@ void ComposeFrame(benchmark::State& state) {
         view->remoteLayer()->renderFrame(frame(remote, 1));
         view->localLayer()->renderFrame(frame(camera, 1));
         view->updateInfoContents();
+        {
+            // The menu would hide once the pointer has not moved for a while.
+            platform::TransactionScope transaction;
+            platform::Transaction::setDisableActions(true);
+            view->remoteMenuLayer().setHidden(false);
+        }
         auto context = platform::GraphicsContext::bitmapContext(1280, 720);
         std::uint64_t n = 2;
         for (auto _ : state) {
