@@ -148,6 +148,14 @@ public:
                             std::function<void(int typingState)> /*typing*/,
                             std::function<void(const std::string& reply)> /*reply*/) {}
 
+    // The presence of the session's contacts as it changes on the network, reported through
+    // `report` (an address, its status and message) until the watch stops. By default
+    // nothing changes.
+    using PresenceReport = std::function<void(const std::string& address, OVPresenceStatus status,
+                                              const std::string& message)>;
+    virtual void watchPresence(const std::string& /*loginName*/, PresenceReport /*report*/) {}
+    virtual void stopWatchingPresence() {}
+
     virtual void checkForUpdates(std::function<void(const UpdateInfo&)> done) = 0;
     // Downloads the version into the folder; answers the file, or nullopt when it failed.
     virtual void

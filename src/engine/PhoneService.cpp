@@ -278,6 +278,14 @@ void PhoneService::startSession(const std::string& loginName) {
     contactManager_->loadSession(loginName, backend->contactsFor(loginName), ungrouped,
                                  contactStoreFile);
     presenceService_->resetSession();
+    std::weak_ptr<PresenceService> presence = presenceService_;
+    backend->watchPresence(
+        loginName, context_->guard([presence](const std::string& address, OVPresenceStatus status,
+                                              const std::string& message) {
+            if (auto service = presence.lock()) {
+                service->contactPresenceChanged(address, status, message);
+            }
+        }));
     for (const auto& config : backend->accountsFor(loginName)) {
         accountService_->addAccount(config);
     }
@@ -296,6 +304,9 @@ void PhoneService::startSession(const std::string& loginName) {
 }
 
 void PhoneService::endSession() {
+    if (const auto backend = context_->backend()) {
+        backend->stopWatchingPresence();
+    }
     conversationService_->endAll();
     imService_->endAll();
     fileTransferService_->cancelAll();

@@ -56,6 +56,7 @@ const std::map<std::string_view, platform::TimeInterval>& defaultLatencies() {
         {"updateCheck", 1.0},    {"updateDownload", 2.0},  {"hostedService", 0.5},
         {"webToken", 0.2},       {"migrateContacts", 0.5}, {"deskphone", 0.5},
         {"fileTransfer", 1.0},   {"messageTyping", 0.6},   {"messageReply", 2.0},
+        {"presenceDrift", 0.0},
     };
     return latencies;
 }
@@ -452,6 +453,84 @@ void SimulatedNetwork::awaitReply(const std::string& address,
     requests_.push_back("awaitReply " + address);
     later("messageTyping", [typing = std::move(typing)] { typing(1); });
     later("messageReply", [text, reply = std::move(reply)] { reply(text); });
+}
+
+namespace {
+
+std::string statusWord(OVPresenceStatus status) {
+    switch (status) {
+    case OVPresenceStatus::statusAvailable:
+        return "Available";
+    case OVPresenceStatus::statusBusy:
+        return "Busy";
+    case OVPresenceStatus::statusAway:
+        return "Away";
+    case OVPresenceStatus::statusIdle:
+        return "Idle";
+    case OVPresenceStatus::statusOnThePhone:
+        return "On the phone";
+    case OVPresenceStatus::statusNotAvailableForCalls:
+        return "Not available for calls";
+    case OVPresenceStatus::statusDoNotDisturb:
+        return "Do not disturb";
+    default:
+        return "";
+    }
+}
+
+} // namespace
+
+void SimulatedNetwork::watchPresence(const std::string& loginName, PresenceReport report) {
+    stopWatchingPresence();
+    const auto* user = userNamed(loginName);
+    const auto& list =
+        user && (*user)["contacts"].isArray() ? (*user)["contacts"] : demo_["contacts"];
+    if (const auto* array = list.array()) {
+        for (const auto& v : *array) {
+            const auto* cycle = v["presenceCycle"].array();
+            const auto& fields = v["fields"];
+            std::string address = fields["softphone"].stringValue();
+            if (address.empty()) {
+                address = fields["jid"].stringValue();
+            }
+            if (!cycle || cycle->size() < 2 || address.empty()) {
+                continue;
+            }
+            DriftingContact contact{address, v["presenceMessage"].stringValue(), {}, 1};
+            for (const auto& status : *cycle) {
+                contact.cycle.push_back(static_cast<OVPresenceStatus>(status.intValue()));
+            }
+            drifting_.push_back(std::move(contact));
+        }
+    }
+    presenceReport_ = std::move(report);
+    if (!drifting_.empty() && latency("presenceDrift") > 0) {
+        const unsigned watch = presenceWatch_;
+        later("presenceDrift", [this, watch] { drift(watch); });
+    }
+}
+
+void SimulatedNetwork::stopWatchingPresence() {
+    ++presenceWatch_;
+    drifting_.clear();
+    nextDrifting_ = 0;
+    presenceReport_ = nullptr;
+}
+
+void SimulatedNetwork::drift(unsigned watch) {
+    if (watch != presenceWatch_ || drifting_.empty()) {
+        return;
+    }
+    auto& contact = drifting_[nextDrifting_++ % drifting_.size()];
+    const std::size_t step = contact.next++ % contact.cycle.size();
+    const OVPresenceStatus status = contact.cycle[step];
+    const std::string message =
+        step == 0 && !contact.message.empty() ? contact.message : statusWord(status);
+    const std::string address = contact.address;
+    later("presenceDrift", [this, watch] { drift(watch); });
+    if (presenceReport_) {
+        presenceReport_(address, status, message);
+    }
 }
 
 void SimulatedNetwork::checkForUpdates(std::function<void(const UpdateInfo&)> done) {

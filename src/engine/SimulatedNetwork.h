@@ -60,6 +60,12 @@ public:
     // "messageReplies", typing first.
     void awaitReply(const std::string& address, std::function<void(int typingState)> typing,
                     std::function<void(const std::string& reply)> reply) override;
+    // Every "presenceDrift" seconds (none when it is 0) the next contact of the demo data
+    // that has a "presenceCycle" moves to the next status of its cycle; the contacts take
+    // turns. The first status of a cycle comes with the contact's own message, the others with
+    // their status word.
+    void watchPresence(const std::string& loginName, PresenceReport report) override;
+    void stopWatchingPresence() override;
     void checkForUpdates(std::function<void(const UpdateInfo&)> done) override;
     void
     downloadUpdate(const std::string& version, const std::filesystem::path& folder,
@@ -111,6 +117,18 @@ private:
     unsigned authentication_ = 0;
     int webTokens_ = 0;
     std::size_t nextReply_ = 0;
+    struct DriftingContact {
+        std::string address;
+        std::string message;
+        std::vector<OVPresenceStatus> cycle;
+        std::size_t next = 1;
+    };
+    void drift(unsigned watch);
+    std::vector<DriftingContact> drifting_;
+    std::size_t nextDrifting_ = 0;
+    PresenceReport presenceReport_;
+    // Each watch has its own number; a stopped watch's timer finds a different one.
+    unsigned presenceWatch_ = 0;
     std::vector<std::string> requests_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -1,5 +1,6 @@
 #include "widgets/QXOutlineView.h"
 
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/ClipView.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/ScrollView.h"
@@ -48,6 +49,20 @@ Rect QXOutlineView::frameOfCellAtColumn(long column, long row) const {
     frame.origin.x -= _indentCorrection;
     frame.size.width += _indentCorrection;
     return frame;
+}
+
+void QXOutlineView::drawRow(long row, const Rect& clipRect) {
+    QXOutlineViewDelegate* d = qxDelegate();
+    platform::GraphicsContext* context = platform::GraphicsContext::currentContext();
+    if (d && context && !isRowSelected(row) && d->outlineViewIsGroupItem(*this, itemAtRow(row))) {
+        const Rect band = rectOfRow(row);
+        context->setFillColor(platform::Color(0.90, 0.92, 0.95, 1.0));
+        context->fillRect(band.intersection(clipRect));
+        context->setFillColor(platform::Color(0.78, 0.81, 0.86, 1.0));
+        context->fillRect(
+            Rect{band.minX(), band.maxY() - 1, band.width(), 1}.intersection(clipRect));
+    }
+    platform::OutlineView::drawRow(row, clipRect);
 }
 
 void QXOutlineView::updateTrackingAreas() {

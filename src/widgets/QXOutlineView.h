@@ -23,6 +23,11 @@ public:
     virtual bool outlineViewShouldDeleteRow(QXOutlineView& /*outlineView*/, long /*row*/) {
         return false;
     }
+    // A group item's row is drawn in the group style: a band across the row under its cell.
+    virtual bool outlineViewIsGroupItem(platform::OutlineView& /*outlineView*/,
+                                        const platform::OutlineItem& /*item*/) {
+        return false;
+    }
     // The row under the mouse changed (-1: none).
     virtual void outlineViewMouseChangedFromRow(QXOutlineView& /*outlineView*/,
                                                 long /*previousRow*/, long /*newRow*/) {}
@@ -74,6 +79,7 @@ public:
     }
 
     platform::Rect frameOfCellAtColumn(long column, long row) const override;
+    void drawRow(long row, const platform::Rect& clipRect) override;
     void updateTrackingAreas() override;
     void mouseEntered(const platform::Event& event) override;
     void mouseExited(const platform::Event& event) override;

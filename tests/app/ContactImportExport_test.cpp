@@ -4,6 +4,7 @@
 #include "engine/ContactFileFormats.h"
 #include "engine/LoginProfileItem.h"
 #include "engine/PhoneService.h"
+#include "engine/SimulatedNetwork.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Box.h"
@@ -39,6 +40,19 @@ protected:
         signInDemoUser();
         if (HasFatalFailure())
             return;
+        // Three of the demo's contacts, so that counts stay small.
+        std::vector<ContactRecord> three;
+        for (const auto& config : SimulatedNetwork::fromMainBundle()->contactsFor("alice")) {
+            if (config.displayName == "Dave Dunn" || config.displayName == "Erin Evans" ||
+                config.displayName == "Frank Ford")
+                three.push_back({config.displayName,
+                                 {config.fields.begin(), config.fields.end()},
+                                 config.groups,
+                                 {}});
+        }
+        ASSERT_EQ(std::get<int>(engine().phoneService()->getContactManager()->importRecords(
+                      three, true, std::nullopt)),
+                  3);
         ASSERT_EQ(contactNames().size(), 3u);
 
         window = platform::make<platform::Window>(platform::Rect{100, 100, 500, 400},

@@ -2,6 +2,7 @@
 #include "engine/ContactFileFormats.h"
 #include "engine/OVContactImporterExporter.h"
 #include "engine/PhoneService.h"
+#include "engine/SimulatedNetwork.h"
 #include "engine/TextEncoding.h"
 
 #include <algorithm>
@@ -374,6 +375,18 @@ protected:
     void SetUp() override {
         EngineTest::SetUp();
         startSession();
+        // The list holds three of the demo's contacts, so that counts stay small.
+        std::vector<ContactRecord> three;
+        for (const auto& config : SimulatedNetwork::fromMainBundle()->contactsFor("alice")) {
+            if (config.displayName == "Dave Dunn" || config.displayName == "Erin Evans" ||
+                config.displayName == "Frank Ford") {
+                three.push_back({config.displayName,
+                                 {config.fields.begin(), config.fields.end()},
+                                 config.groups,
+                                 {}});
+            }
+        }
+        ASSERT_EQ(std::get<int>(contacts()->importRecords(three, true, std::nullopt)), 3);
         attach();
     }
     void TearDown() override {

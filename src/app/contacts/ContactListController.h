@@ -110,6 +110,9 @@ public:
                                     const platform::OutlineItem& item) override;
     std::optional<double> outlineViewHeightOfRowByItem(platform::OutlineView& outlineView,
                                                        const platform::OutlineItem& item) override;
+    // Groups are group rows, in the tree view (the only view that shows them).
+    bool outlineViewIsGroupItem(platform::OutlineView& outlineView,
+                                const platform::OutlineItem& item) override;
     void outlineViewItemDidExpand(const platform::Notification& notification) override;
     void outlineViewItemDidCollapse(const platform::Notification& notification) override;
     void outlineViewMouseChangedFromRow(QXOutlineView& outlineView, long previousRow,

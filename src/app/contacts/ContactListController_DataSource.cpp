@@ -154,6 +154,12 @@ ContactListController::outlineViewHeightOfRowByItem(platform::OutlineView& outli
     return _condensedView ? 25.0 : 35.0;
 }
 
+bool ContactListController::outlineViewIsGroupItem(platform::OutlineView&,
+                                                   const platform::OutlineItem& item) {
+    auto group = entityOf(item);
+    return _treeViewMode && group && group->type() == OVEntity::typeGroup;
+}
+
 void ContactListController::outlineViewItemDidExpand(const platform::Notification& notification) {
     if (auto group = entityOf(notification.userInfo[platform::OutlineViewItemKey].object())) {
         _expandedGroups.insert(group);
