@@ -48,8 +48,10 @@ void ChatTranscript::addMessage(const std::string& html, const std::string& user
         messages_.push_back({html, userName, timeStamp});
         return;
     }
-    // A message says the party is there after all.
-    hideStatus();
+    // A message says the party is there after all, unless their presence still says not.
+    if (!partyOffline_) {
+        hideStatus();
+    }
     auto& doc = document();
     auto message = doc.createElement("div");
     message.setInnerHTML(tidyupHTMLString(html));

@@ -54,6 +54,8 @@ public:
     void showStatus(const std::string& className, const std::string& text);
     void hideStatus();
     bool isStatusShown() const { return static_cast<bool>(statusElement_); }
+    // While the other party is offline a new message leaves the offline notice where it is.
+    void setPartyOffline(bool offline) { partyOffline_ = offline; }
 
     // The session has ended: drops the archive block and answers the transcript's HTML for
     // the archive when a message is in it (a font element), else nullopt.
@@ -84,4 +86,5 @@ private:
     std::deque<std::string> warnings_;
     std::optional<std::pair<std::string, platform::Date>> archive_;
     platform::DOMElement statusElement_;
+    bool partyOffline_ = false;
 };

@@ -2,10 +2,15 @@
 
 #include "app/core/AppController.h"
 #include "app/core/DockController.h"
+#include "app/messaging/ChatInputView.h"
+#include "app/messaging/ChatPaneDivider.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/kit/Alert.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/MenuItem.h"
+#include "platform/kit/PopUpButton.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/ToolbarItem.h"
@@ -115,9 +120,15 @@ void IMWindowController::clearDelegates() {
     if (_webView) {
         _webView->setFrameLoadDelegate(nullptr);
         _webView->setPolicyDelegate(nullptr);
+        _webView->setUIDelegate(nullptr);
     }
     if (_inputView) {
         _inputView->setDelegate(nullptr);
+        _inputView->setTextDropHandler({});
+        _inputView->setFilesDropHandler({});
+    }
+    if (_divider) {
+        _divider->setDragHandler({});
     }
     if (_toolbar) {
         _toolbar->setDelegate(nullptr);
@@ -148,6 +159,7 @@ void IMWindowController::buildWindow() {
     _webView = platform::make<platform::WebView>(platform::Rect(0, 0, 100, 100));
     _webView->setFrameLoadDelegate(this);
     _webView->setPolicyDelegate(this);
+    _webView->setUIDelegate(this);
     content->addSubview(_webView);
     _transcript = std::make_unique<ChatTranscript>(*_webView);
     ChatTranscript::Options options;
@@ -160,12 +172,13 @@ void IMWindowController::buildWindow() {
 
     _bottomView = platform::make<platform::View>(platform::Rect(0, 0, 100, _bottomHeight));
     content->addSubview(_bottomView);
-    _boldButton = button(platform::Rect(0, 0, 28, 22), "B", "toggleBold:", this, true);
-    _italicButton = button(platform::Rect(30, 0, 28, 22), "I", "toggleItalic:", this, true);
-    _underlineButton = button(platform::Rect(60, 0, 28, 22), "U", "toggleUnderline:", this, true);
-    _inputView = platform::make<platform::TextView>(platform::Rect(0, 0, 100, 40));
+    buildFormattingControls();
+    _inputView = platform::make<ChatInputView>(platform::Rect(0, 0, 100, 40));
     _inputView->setTextContainerInset(platform::Size(0, 4));
     _inputView->setDelegate(this);
+    _inputView->setTextDropHandler([this](const std::string& text) { dropText(text); });
+    _inputView->setFilesDropHandler(
+        [this](const std::vector<std::string>& paths) { dropFiles(paths); });
     _inputScrollView = platform::make<platform::ScrollView>(platform::Rect(0, 0, 100, 40));
     _inputScrollView->setHasVerticalScroller(true);
     _inputScrollView->setDocumentView(_inputView);
@@ -175,16 +188,35 @@ void IMWindowController::buildWindow() {
                "sendUserInput:", this);
     _chatStateLabel = label(platform::Rect(0, 0, 100, kStateRow), 10);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _boldButton, _italicButton, _underlineButton, _inputScrollView, _sendButton,
+             _boldButton, _italicButton, _underlineButton, _smallerButton, _largerButton,
+             _fontButton, _colorButton, _smileyButton, _inputScrollView, _sendButton,
              _chatStateLabel}) {
         _bottomView->addSubview(view);
     }
     // Text messages are plain: no formatting.
-    for (const auto& b : {_boldButton, _italicButton, _underlineButton}) {
-        b->setHidden(_isSMS);
+    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
+             _boldButton, _italicButton, _underlineButton, _smallerButton, _largerButton,
+             _fontButton, _colorButton, _smileyButton}) {
+        view->setHidden(_isSMS);
     }
+    // Over the top of the input pane, so that it is found first under the pointer.
+    _divider =
+        platform::make<ChatPaneDivider>(platform::Rect(0, 0, 100, ChatPaneDivider::thickness));
+    _divider->setDragHandler([this](double y) { dragDivider(y); });
+    content->addSubview(_divider);
+    findContact();
     _transcript->loadPage();
     updateControls();
+}
+
+platform::TextView* IMWindowController::inputView() const {
+    return _inputView.get();
+}
+
+void IMWindowController::dragDivider(double y) {
+    const double height = _window->contentView()->bounds().size.height;
+    _bottomHeight = height - clampedDivider(height - y, height);
+    layout();
 }
 
 double IMWindowController::clampedDivider(double position, double height) {
@@ -205,9 +237,16 @@ void IMWindowController::layout() {
     const bool buttons = !_isSMS;
     const double inputTop = bottom - (buttons ? kButtonRow : 0) - 4;
     const double inputBottom = kStateRow + 4;
-    _boldButton->setFrameOrigin(platform::Point(kInset, bottom - kButtonRow));
-    _italicButton->setFrameOrigin(platform::Point(kInset + 30, bottom - kButtonRow));
-    _underlineButton->setFrameOrigin(platform::Point(kInset + 60, bottom - kButtonRow));
+    // The formatting row: toggles, size steps, then the font, colour and smiley pull-downs.
+    double x = kInset;
+    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
+             _boldButton, _italicButton, _underlineButton, _smallerButton, _largerButton,
+             _fontButton, _colorButton, _smileyButton}) {
+        view->setFrameOrigin(platform::Point(x, bottom - kButtonRow));
+        x += view->frame().width() + 2;
+    }
+    _divider->setFrame(platform::Rect(0, bottom - ChatPaneDivider::thickness / 2, size.width,
+                                      ChatPaneDivider::thickness));
     _inputScrollView->setFrame(platform::Rect(kInset, inputBottom,
                                               std::max(0.0, size.width - 2 * kInset - 78),
                                               std::max(20.0, inputTop - inputBottom)));
@@ -316,7 +355,16 @@ IMWindowController::toolbarItemForItemIdentifier(platform::Toolbar&, const std::
 // Window.
 
 bool IMWindowController::windowShouldClose(platform::Window&) {
-    return true;
+    if (!_imSession || !_groupChat) {
+        return true;
+    }
+    auto alert = platform::Alert::alert();
+    alert->setMessageText(QXLS("msg.opt.dialog.caption.WARNING", "Warning"));
+    alert->setInformativeText(QXLS("msg.opt.dialog.message.closeGroupChat", "Exit Group Chat?"));
+    alert->setAlertStyle(platform::AlertStyle::Warning);
+    alert->addButtonWithTitle(QXLS("msg.opt.dialog.button.yes", "Yes"));
+    alert->addButtonWithTitle(QXLS("msg.opt.dialog.button.no", "No"));
+    return alert->runModal() == 1000;
 }
 
 void IMWindowController::windowWillClose(platform::Window&) {
@@ -416,6 +464,7 @@ bool IMWindowController::newIMAllowed() const {
 
 void IMWindowController::webViewDidFinishLoad(platform::WebView&, const std::string&) {
     _transcript->pageLoaded();
+    updateStatusBlock();
 }
 
 platform::WebPolicyDecision IMWindowController::webViewDecidePolicyForNavigationAction(
@@ -423,7 +472,9 @@ platform::WebPolicyDecision IMWindowController::webViewDecidePolicyForNavigation
     if (action.navigationType == platform::WebNavigationType::Other) {
         return platform::WebPolicyDecision::Use;
     }
-    if (action.url.find("view_archive") == std::string::npos) {
+    if (action.url.find("view_archive") != std::string::npos) {
+        viewArchive();
+    } else {
         platform::Workspace::sharedWorkspace().openURL(action.url, [](const std::string&) {});
     }
     return platform::WebPolicyDecision::Ignore;
@@ -439,11 +490,31 @@ platform::WebPolicyDecision IMWindowController::webViewDecidePolicyForNewWindowA
 
 bool IMWindowController::respondsToAction(std::string_view action) const {
     return action == "sendUserInput:" || action == "toggleBold:" || action == "toggleItalic:" ||
-           action == "toggleUnderline:" || action == "endChat:" || action == "addContact:";
+           action == "toggleUnderline:" || action == "endChat:" || action == "addContact:" ||
+           action == "smallerFont:" || action == "largerFont:" || action == "chooseFont:" ||
+           action == "chooseColor:" || action == "insertSmiley:";
 }
 
-bool IMWindowController::tryToPerform(std::string_view action, platform::Object*) {
-    if (action == "sendUserInput:") {
+bool IMWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
+    // The pull-downs' chosen item (the first is the pull-down's face).
+    auto* pullDown = dynamic_cast<platform::PopUpButton*>(sender);
+    const long chosen = pullDown ? pullDown->indexOfSelectedItem() : -1;
+    if (action == "smallerFont:" || action == "largerFont:") {
+        changeFontSize(action == "largerFont:" ? 1 : -1);
+    } else if (action == "chooseFont:") {
+        if (chosen >= 1 && chosen <= static_cast<long>(inputFontNames().size())) {
+            setFontName(inputFontNames()[static_cast<std::size_t>(chosen - 1)]);
+        }
+    } else if (action == "chooseColor:") {
+        if (chosen >= 1 && chosen <= static_cast<long>(inputColors().size())) {
+            setTextColor(inputColors()[static_cast<std::size_t>(chosen - 1)].second);
+        }
+    } else if (action == "insertSmiley:") {
+        if (auto* item = pullDown ? pullDown->selectedItem() : nullptr;
+            item && item->representedObject().isString()) {
+            insertSmiley(*item->representedObject().string());
+        }
+    } else if (action == "sendUserInput:") {
         sendUserInput();
     } else if (action == "toggleBold:") {
         setBold(_boldButton->state() == platform::OnState);

@@ -17,10 +17,15 @@
 
 namespace platform {
 class Button;
+class PopUpButton;
 class ScrollView;
 class TextField;
 class View;
 } // namespace platform
+
+class ChatInputView;
+class ChatPaneDivider;
+class OVEntity;
 
 // The chat window of one messaging session: the transcript above, the rich-text input below,
 // the other party in the toolbar. It is the session's delegate (and its typing state's user),
@@ -33,6 +38,7 @@ class IMWindowController : public platform::Object,
                            public platform::ToolbarDelegate,
                            public platform::WebFrameLoadDelegate,
                            public platform::WebPolicyDelegate,
+                           public platform::WebUIDelegate,
                            public platform::ActionTarget {
 public:
     static constexpr const char* callerInfoItemIdentifier = "CallerInfoItemIdentifier";
@@ -62,7 +68,7 @@ public:
 
     // Composition.
     ChatInputModel& input() { return _input; }
-    platform::TextView* inputView() const { return _inputView.get(); }
+    platform::TextView* inputView() const;
     // Sends the input (the Send buttons).
     void sendUserInput();
     // The HTML the input would be sent as ("" when it holds only blanks).
@@ -70,9 +76,20 @@ public:
     void setBold(bool flag);
     void setItalic(bool flag);
     void setUnderline(bool flag);
+    // The input's font size, one point at a time within 8 to 36 points.
+    void changeFontSize(int steps);
+    void setFontName(const std::string& name);
+    // nullopt: the text's own colour.
+    void setTextColor(std::optional<platform::Color> color);
     void insertSmiley(std::string_view code);
     // A drop of text on the input: a smiley picture's path inserts its code.
     void dropText(std::string_view text);
+    // A drop of files on the input: sent to the party in a one-to-one chat over XMPP that
+    // has not ended, when the party is online. Answers whether a transfer started.
+    bool dropFiles(const std::vector<std::string>& paths);
+    // The fonts and colours the input offers (the pull-downs' items after their title).
+    static const std::vector<std::string>& inputFontNames();
+    static const std::vector<std::pair<std::string, platform::Color>>& inputColors();
     bool supportsHTML() const { return _supportHtml; }
 
     // What the window shows.
@@ -81,6 +98,14 @@ public:
     std::string chatStateText() const;
     bool isSendEnabled() const;
     bool isUnreadBadgeShown() const { return static_cast<bool>(_unreadTimer); }
+    platform::PopUpButton* smileyButton() const { return _smileyButton.get(); }
+    platform::PopUpButton* fontButton() const { return _fontButton.get(); }
+    platform::PopUpButton* colorButton() const { return _colorButton.get(); }
+    ChatPaneDivider* divider() const { return _divider.get(); }
+    // The input pane's height (the divider's place).
+    double inputPaneHeight() const { return _bottomHeight; }
+    // Whether the other party is offline by their contact's presence (never without one).
+    bool isRemotePartyOffline() const;
     bool isTyping() const { return static_cast<bool>(_typingTimer); }
     const std::string& remoteDisplayName() const { return _remoteDisplayName; }
 
@@ -120,6 +145,11 @@ public:
 
     // Transcript page.
     void webViewDidFinishLoad(platform::WebView& sender, const std::string& url) override;
+    std::vector<std::shared_ptr<platform::MenuItem>> webViewContextMenuItemsForElement(
+        platform::WebView& sender, const platform::WebElementInfo& element,
+        std::vector<std::shared_ptr<platform::MenuItem>> items) override;
+    // The transcript's "View Message Archive" link.
+    void viewArchive();
     platform::WebPolicyDecision
     webViewDecidePolicyForNavigationAction(platform::WebView& sender,
                                            const platform::WebNavigationAction& action) override;
@@ -135,6 +165,8 @@ public:
     // top) in a content of `height`, each pane keeping its minimum.
     static double clampedDivider(double position, double height);
     static constexpr double minimumPaneLength = 100;
+    // The divider dragged to `y` above the bottom of the content.
+    void dragDivider(double y);
 
 private:
     void buildWindow();
@@ -154,6 +186,11 @@ private:
     bool settingOn(std::string_view group, std::string_view name) const;
     std::string trimmedInput() const;
     void clearDelegates();
+    void buildFormattingControls();
+    void restyleInput();
+    void findContact();
+    // The offline notice below the transcript when the party is offline, else none.
+    void updateStatusBlock();
 
     std::shared_ptr<IMSession> _imSession;
     std::shared_ptr<ChatState> _chatState;
@@ -166,11 +203,18 @@ private:
     std::unique_ptr<ChatTranscript> _transcript;
     std::shared_ptr<platform::View> _bottomView;
     std::shared_ptr<platform::ScrollView> _inputScrollView;
-    std::shared_ptr<platform::TextView> _inputView;
+    std::shared_ptr<ChatInputView> _inputView;
     std::shared_ptr<platform::Button> _sendButton;
     std::shared_ptr<platform::Button> _boldButton;
     std::shared_ptr<platform::Button> _italicButton;
     std::shared_ptr<platform::Button> _underlineButton;
+    std::shared_ptr<platform::Button> _smallerButton;
+    std::shared_ptr<platform::Button> _largerButton;
+    std::shared_ptr<platform::PopUpButton> _fontButton;
+    std::shared_ptr<platform::PopUpButton> _colorButton;
+    std::shared_ptr<platform::PopUpButton> _smileyButton;
+    std::shared_ptr<ChatPaneDivider> _divider;
+    std::shared_ptr<OVEntity> _contact;
     std::shared_ptr<platform::TextField> _chatStateLabel;
     std::shared_ptr<platform::Timer> _typingTimer;
     std::shared_ptr<platform::Timer> _unreadTimer;

@@ -1,13 +1,23 @@
 // The chat window: composing and sending.
+#include "app/messaging/ChatInputView.h"
 #include "app/messaging/ChatMessageHTML.h"
 #include "app/messaging/ChatSmileys.h"
 #include "app/messaging/IMWindowController.h"
+#include "engine/FileTransferService.h"
+#include "engine/OVContactManager.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
+#include "platform/graphics/Image.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/MenuItem.h"
+#include "platform/kit/PopUpButton.h"
 #include "platform/kit/TextField.h"
 #include "support/DateFormatting.h"
 #include "support/Localization.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -22,7 +32,79 @@ std::string firstCharacters(std::string_view text, int count) {
     return std::string(text.substr(0, i));
 }
 
+constexpr double kSmallestFontSize = 8;
+constexpr double kLargestFontSize = 36;
+
+std::shared_ptr<platform::Button> formattingButton(double width, std::string title,
+                                                   std::string action,
+                                                   platform::ActionTarget* target,
+                                                   bool toggles = false) {
+    auto b = platform::make<platform::Button>(platform::Rect(0, 0, width, 22));
+    b->setTitle(std::move(title));
+    if (toggles) {
+        b->setButtonType(platform::PushOnPushOffButton);
+    }
+    b->setTarget(target);
+    b->setAction(std::move(action));
+    return b;
+}
+
+// A pull-down whose first item is its face; choosing an item sends `action`.
+std::shared_ptr<platform::PopUpButton> pullDown(double width, std::string title,
+                                                std::shared_ptr<platform::Image> image,
+                                                std::string action,
+                                                platform::ActionTarget* target) {
+    auto b = platform::make<platform::PopUpButton>(platform::Rect(0, 0, width, 22), true);
+    b->addItemWithTitle(std::move(title));
+    b->itemAtIndex(0)->setImage(std::move(image));
+    b->setTarget(target);
+    b->setAction(std::move(action));
+    return b;
+}
+
 } // namespace
+
+const std::vector<std::string>& IMWindowController::inputFontNames() {
+    static const std::vector<std::string> names{"Arial",   "Times New Roman", "Courier New",
+                                                "Verdana", "Georgia",         "Trebuchet MS"};
+    return names;
+}
+
+const std::vector<std::pair<std::string, platform::Color>>& IMWindowController::inputColors() {
+    static const std::vector<std::pair<std::string, platform::Color>> colors{
+        {QXLS("msg.imchat.color.black", "Black"), platform::Color::blackColor()},
+        {QXLS("msg.imchat.color.red", "Red"), platform::Color::redColor()},
+        {QXLS("msg.imchat.color.green", "Green"), platform::Color(0, 0.5, 0, 1)},
+        {QXLS("msg.imchat.color.blue", "Blue"), platform::Color::blueColor()},
+        {QXLS("msg.imchat.color.orange", "Orange"), platform::Color::orangeColor()},
+        {QXLS("msg.imchat.color.gray", "Gray"), platform::Color::grayColor()},
+    };
+    return colors;
+}
+
+void IMWindowController::buildFormattingControls() {
+    _boldButton = formattingButton(28, "B", "toggleBold:", this, true);
+    _italicButton = formattingButton(28, "I", "toggleItalic:", this, true);
+    _underlineButton = formattingButton(28, "U", "toggleUnderline:", this, true);
+    _smallerButton = formattingButton(28, "A-", "smallerFont:", this);
+    _largerButton = formattingButton(28, "A+", "largerFont:", this);
+    _fontButton = pullDown(64, QXLS("msg.imchat.font", "Font"), nullptr, "chooseFont:", this);
+    for (const auto& name : inputFontNames()) {
+        _fontButton->addItemWithTitle(name);
+    }
+    _colorButton = pullDown(64, QXLS("msg.imchat.color", "Colour"), nullptr, "chooseColor:", this);
+    for (const auto& [name, color] : inputColors()) {
+        _colorButton->addItemWithTitle(name);
+    }
+    _smileyButton =
+        pullDown(40, "", platform::Image::imageNamed("Emoticon"), "insertSmiley:", this);
+    for (const auto& smiley : ChatSmileys::all()) {
+        _smileyButton->addItemWithTitle(QXLS(smiley.labelKey, smiley.label));
+        auto* item = _smileyButton->lastItem();
+        item->setImage(platform::Image::imageNamed(smiley.name));
+        item->setRepresentedObject(platform::Value(std::string(smiley.code)));
+    }
+}
 
 std::string IMWindowController::trimmedInput() const {
     return chat_html::trimmed(_input.text()).string();
@@ -120,8 +202,13 @@ void IMWindowController::textDidChange(const platform::Notification&) {
     textChanged();
 }
 
+void IMWindowController::restyleInput() {
+    _inputView->setStyledRuns(_input.text());
+}
+
 void IMWindowController::textChanged() {
     _input.synchronize(_inputView->string());
+    restyleInput();
     updateControls();
     if (_chatState) {
         stopTypingTimer();
@@ -181,6 +268,7 @@ void IMWindowController::setBold(bool flag) {
     style.bold = flag;
     _input.setStyle(style, _inputView->selectedRange());
     _boldButton->setState(flag ? platform::OnState : platform::OffState);
+    restyleInput();
 }
 
 void IMWindowController::setItalic(bool flag) {
@@ -188,6 +276,7 @@ void IMWindowController::setItalic(bool flag) {
     style.italic = flag;
     _input.setStyle(style, _inputView->selectedRange());
     _italicButton->setState(flag ? platform::OnState : platform::OffState);
+    restyleInput();
 }
 
 void IMWindowController::setUnderline(bool flag) {
@@ -195,6 +284,29 @@ void IMWindowController::setUnderline(bool flag) {
     style.underline = flag;
     _input.setStyle(style, _inputView->selectedRange());
     _underlineButton->setState(flag ? platform::OnState : platform::OffState);
+    restyleInput();
+}
+
+void IMWindowController::changeFontSize(int steps) {
+    auto style = _input.style();
+    style.fontSize =
+        std::clamp(std::round(style.fontSize) + steps, kSmallestFontSize, kLargestFontSize);
+    _input.setStyle(style, _inputView->selectedRange());
+    restyleInput();
+}
+
+void IMWindowController::setFontName(const std::string& name) {
+    auto style = _input.style();
+    style.fontName = name;
+    _input.setStyle(style, _inputView->selectedRange());
+    restyleInput();
+}
+
+void IMWindowController::setTextColor(std::optional<platform::Color> color) {
+    auto style = _input.style();
+    style.color = color;
+    _input.setStyle(style, _inputView->selectedRange());
+    restyleInput();
 }
 
 void IMWindowController::insertSmiley(std::string_view code) {
@@ -207,4 +319,29 @@ void IMWindowController::dropText(std::string_view text) {
     } else {
         _inputView->insertText(text);
     }
+}
+
+bool IMWindowController::dropFiles(const std::vector<std::string>& paths) {
+    if (!_imSession || _groupChat || !_imSession->isXMPP() || _imSession->isEnded()) {
+        return false;
+    }
+    std::vector<std::string> files;
+    for (const auto& path : paths) {
+        std::error_code error;
+        if (std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error)) {
+            files.push_back(path);
+        }
+    }
+    auto p = StartupService::instance().phoneService();
+    auto service = p ? p->getFileTransferService() : nullptr;
+    if (!service || !service->canNewOutgoingFileTransfer() || files.empty() || !_contact) {
+        return false;
+    }
+    const auto presence = _contact->defaultPresence();
+    if (!presence || presence->status() == OVPresenceData::statusNone ||
+        presence->status() == OVPresenceData::statusOffline) {
+        return false;
+    }
+    return service->newOutgoingFileTransfer(_remoteAddress, "", _contact->displayName(),
+                                            std::move(files)) != nullptr;
 }

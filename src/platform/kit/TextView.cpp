@@ -139,7 +139,16 @@ void TextView::rebuildStorage() {
     style.lineBreakMode = wrapsLines_ ? LineBreakMode::ByWordWrapping : LineBreakMode::ByClipping;
     attributes.paragraphStyle = style;
     text_ = AttributedString(plain_, attributes);
+    if (styledRuns_ && styledRuns_->string() == plain_) {
+        for (const auto& run : styledRuns_->runs())
+            text_.addAttributes(run.attributes, run.range);
+    }
     invalidateLayout();
+}
+
+void TextView::setStyledRuns(AttributedString runs) {
+    styledRuns_ = std::move(runs);
+    rebuildStorage();
 }
 
 void TextView::invalidateLayout() {

@@ -84,6 +84,10 @@ public:
     const std::string& string() const;
     virtual void setString(std::string text);
     const AttributedString& textStorage() const { return text_; }
+    // Rich text kept by the view's owner: while its characters are the view's, each run is
+    // drawn with its attributes over the view's font and colour. A change of the text drops
+    // back to the plain look until the owner sets the runs again.
+    void setStyledRuns(AttributedString runs);
 
     const Font& font() const { return font_; }
     void setFont(const Font& font);
@@ -237,6 +241,7 @@ private:
     Color selectionColor_ = Color::selectedTextBackgroundColor();
     bool wrapsLines_ = true;
     Size inset_;
+    std::optional<AttributedString> styledRuns_;
     bool editable_ = true;
     bool selectable_ = true;
     bool fieldEditor_ = false;

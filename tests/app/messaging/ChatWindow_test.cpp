@@ -4,13 +4,22 @@
 #include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "app/main_window/PrimaryModuleController.h"
+#include "app/messaging/ChatInputView.h"
+#include "app/messaging/ChatPaneDivider.h"
+#include "app/messaging/ChatSmileys.h"
 #include "app/messaging/IMWindowController.h"
 #include "engine/ArchiveService.h"
+#include "engine/FileTransferService.h"
+#include "engine/OVContactManager.h"
 #include "engine/Scenario.h"
 #include "engine/SimulatedNetwork.h"
+#include "platform/kit/Alert.h"
+#include "platform/kit/MenuItem.h"
+#include "platform/kit/PopUpButton.h"
 #include "platform/kit/WindowServer.h"
 
 #include <algorithm>
+#include <fstream>
 
 using namespace app_test;
 
@@ -18,6 +27,8 @@ namespace {
 
 constexpr const char* bob = "sip:bob@sip.lumiq.example";
 constexpr const char* carol = "sip:carol@sip.lumiq.example";
+constexpr const char* dave = "sip:dave@sip.lumiq.example";
+constexpr const char* daveChat = "dave@chat.lumiq.example";
 
 std::shared_ptr<PhoneService> phone() {
     return StartupService::instance().phoneService();
@@ -82,8 +93,8 @@ protected:
         }
         return nullptr;
     }
-    IMWindowController* openChat(std::string_view address) {
-        phone()->getIMService()->newIMSession(std::string(address), false, false);
+    IMWindowController* openChat(std::string_view address, bool viaXMPP = false) {
+        phone()->getIMService()->newIMSession(std::string(address), viaXMPP, false);
         pass(0.1);
         return chatWith(address);
     }
@@ -249,6 +260,159 @@ TEST_F(ChatWindowTest, TheEndOfASessionArchivesItsTranscriptOnlyWithAMessageInIt
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].getAttribute("id"), "archive_div");
     EXPECT_NE(shown[0].textContent().find("Hello Bob"), std::string::npos);
+}
+
+TEST_F(ChatWindowTest, TheFormattingControlsStyleWhatIsTypedAndTheInputDrawsItsRuns) {
+    auto* chat = openChat(carol);
+    ASSERT_TRUE(chat);
+    auto* input = chat->inputView();
+    const auto choose = [&](platform::PopUpButton* pullDown, std::string_view title,
+                            std::string_view action) {
+        pullDown->selectItemWithTitle(title);
+        EXPECT_TRUE(chat->tryToPerform(action, pullDown)) << title;
+    };
+    chat->tryToPerform("largerFont:", nullptr);
+    chat->tryToPerform("largerFont:", nullptr);
+    choose(chat->fontButton(), "Verdana", "chooseFont:");
+    choose(chat->colorButton(), "Red", "chooseColor:");
+    chat->setBold(true);
+    input->insertText("big");
+    for (int i = 0; i < 20; ++i)
+        chat->tryToPerform("smallerFont:", nullptr);
+    chat->setBold(false);
+    input->insertText(" small");
+    choose(chat->smileyButton(), "Winking", "insertSmiley:");
+    EXPECT_EQ(input->string(), "big small;-)");
+    EXPECT_EQ(
+        chat->composedHTML(),
+        R"(<span style=" color: #ff0000; font-weight:bold; font-size: 15px">)"
+        R"(<font face="Verdana">big</font></span>)"
+        R"(<span style=" color: #ff0000; font-size: 8px"><font face="Verdana"> small;-)</font>)"
+        R"(</span>)");
+
+    // The input shows the runs as they will be sent.
+    const auto& drawn = input->textStorage();
+    const auto first = drawn.attributesAtIndex(0);
+    ASSERT_TRUE(first.font);
+    EXPECT_TRUE(first.font->isBold());
+    EXPECT_EQ(first.font->pointSize(), 15);
+    EXPECT_EQ(first.foregroundColor, platform::Color::redColor());
+    const auto last = drawn.attributesAtIndex(drawn.length() - 1);
+    ASSERT_TRUE(last.font);
+    EXPECT_FALSE(last.font->isBold());
+    EXPECT_EQ(last.font->pointSize(), 8);
+
+    // The smiley pull-down: its face, then every smiley with its picture.
+    const auto smileys = chat->smileyButton()->itemArray();
+    ASSERT_EQ(smileys.size(), ChatSmileys::all().size() + 1);
+    EXPECT_TRUE(smileys[0]->title().empty());
+    for (std::size_t i = 1; i < smileys.size(); ++i)
+        EXPECT_TRUE(smileys[i]->image()) << smileys[i]->title();
+}
+
+TEST_F(ChatWindowTest, DropsOnTheInputInsertTextAndOfferFilesOnlyToAnOnlinePartyOverXMPP) {
+    foundation_test::TempDir tmp;
+    const auto file = (tmp / "notes.txt").string();
+    std::ofstream(file) << "notes";
+    const auto folder = tmp.path().string();
+
+    // A smiley's picture dragged out of a transcript comes back as its code.
+    auto* sip = openChat(dave);
+    ASSERT_TRUE(sip);
+    auto* input = dynamic_cast<ChatInputView*>(sip->inputView());
+    ASSERT_TRUE(input);
+    std::string picture = ChatSmileys::imageURL("Cool");
+    ASSERT_FALSE(picture.empty());
+    sip->dropText("FILE:" + picture.substr(5));
+    sip->dropText(" plain text");
+    EXPECT_EQ(input->string(), "8-) plain text");
+    EXPECT_FALSE(sip->dropFiles({file})) << "not over XMPP";
+
+    auto transfers = phone()->getFileTransferService();
+    auto* xmpp = openChat(daveChat, true);
+    ASSERT_TRUE(xmpp);
+    ASSERT_NE(xmpp, sip);
+    const auto before = transfers->requests().size();
+    EXPECT_FALSE(xmpp->dropFiles({folder, file + ".missing"})) << "nothing left to send";
+    EXPECT_TRUE(xmpp->dropFiles({folder, file, file + ".missing"}));
+    ASSERT_EQ(transfers->requests().size(), before + 1);
+    EXPECT_EQ(transfers->requests().back()->items(), std::vector<std::string>{file});
+
+    scenario->presenceChange(daveChat, OVPresenceStatus::statusOffline);
+    pass(0.1);
+    EXPECT_FALSE(xmpp->dropFiles({file})) << "Dave is offline";
+}
+
+TEST_F(ChatWindowTest, AnOfflinePartyIsNotedBelowTheTranscriptUntilTheyAreBack) {
+    scenario->presenceChange(dave, OVPresenceStatus::statusOffline);
+    pass(0.1);
+    auto* chat = openChat(dave);
+    ASSERT_TRUE(chat);
+    pass(0.1);
+    ASSERT_TRUE(chat->isRemotePartyOffline());
+    auto shown = entries(*chat);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().className(), "statusmessage_offline");
+    EXPECT_EQ(shown.back().textContent().rfind("Dave Dunn appears to be offline ", 0), 0u)
+        << shown.back().textContent();
+
+    // A message while they still look offline leaves the notice.
+    scenario->incomingMessage(dave, "Are you there?", "Dave Dunn");
+    pass(0.1);
+    shown = entries(*chat);
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                            [](const auto& e) { return e.className() == "statusmessage_offline"; }),
+              1);
+}
+
+TEST_F(ChatWindowTest, TheDividerKeepsBothPanesTheirLeastHeight) {
+    auto* chat = openChat(carol);
+    ASSERT_TRUE(chat);
+    const double height = chat->window()->contentView()->bounds().size.height;
+    ASSERT_GT(height, 2 * IMWindowController::minimumPaneLength);
+    struct Case {
+        double dragTo;
+        double inputPane;
+    };
+    const Case cases[] = {
+        {150, 150},
+        {20, IMWindowController::minimumPaneLength},
+        {height - 10, height - IMWindowController::minimumPaneLength},
+    };
+    for (const auto& c : cases) {
+        chat->dragDivider(c.dragTo);
+        EXPECT_EQ(chat->inputPaneHeight(), c.inputPane) << c.dragTo;
+        EXPECT_EQ(chat->divider()->frame().midY(), c.inputPane) << c.dragTo;
+        EXPECT_EQ(chat->webView()->frame().minY(), c.inputPane) << c.dragTo;
+    }
+    // Resizing keeps the input pane's height.
+    chat->dragDivider(150);
+    auto frame = chat->window()->frame();
+    frame.size.height += 80;
+    chat->window()->setFrame(frame, false);
+    EXPECT_EQ(chat->inputPaneHeight(), 150);
+}
+
+TEST_F(ChatWindowTest, TheTranscriptOffersNoBrowsingAndItsArchiveLinkSaysItIsNotThereYet) {
+    auto* chat = openChat(carol);
+    ASSERT_TRUE(chat);
+    std::vector<std::shared_ptr<platform::MenuItem>> offered;
+    for (long tag = platform::WebMenuItemTagOpenLinkInNewWindow;
+         tag <= platform::WebMenuItemTagReload; ++tag) {
+        offered.push_back(std::make_shared<platform::MenuItem>("item", "webMenuItem:", ""));
+        offered.back()->setTag(tag);
+    }
+    std::vector<long> kept;
+    for (const auto& item : chat->webViewContextMenuItemsForElement(*chat->webView(), {}, offered))
+        kept.push_back(item->tag());
+    EXPECT_EQ(kept, (std::vector<long>{platform::WebMenuItemTagCopyLinkToClipboard,
+                                       platform::WebMenuItemTagCopyImageToClipboard,
+                                       platform::WebMenuItemTagCopy}));
+
+    chat->webView()->followLink("view_archive", "");
+    auto* sheet = chat->window()->attachedSheet();
+    ASSERT_TRUE(sheet) << "the user is told";
+    platform::WindowServer::shared().endSheet(*sheet, 0);
 }
 
 } // namespace
