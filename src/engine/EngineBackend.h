@@ -94,6 +94,20 @@ enum class RemoteCallEvent {
 // cannot be reached.
 enum class RemoteAnswer { answers, busy, noAnswer, unreachable };
 
+// What a group chat's room tells of itself: someone came in or left, wrote, or the room's
+// state changed (a code of IMSession::GroupChatStatus with what it is about and why).
+struct GroupChatEvent {
+    enum class Kind { joined, left, message, status };
+    std::string room;
+    Kind kind = Kind::status;
+    std::string address;
+    std::string displayName;
+    std::string text;
+    int code = 0;
+    std::string info;
+    std::string reason;
+};
+
 class EngineBackend {
 public:
     virtual ~EngineBackend() = default;
@@ -155,6 +169,14 @@ public:
                                               const std::string& message)>;
     virtual void watchPresence(const std::string& /*loginName*/, PresenceReport /*report*/) {}
     virtual void stopWatchingPresence() {}
+    // Group chats: the user came into the room; what happens there comes back through
+    // `events` for as long as the engine runs. By default the room stays quiet.
+    virtual void joinRoom(const std::string& /*room*/,
+                          std::function<void(const GroupChatEvent&)> /*events*/) {}
+    virtual void inviteToRoom(const std::string& /*room*/, const std::string& /*address*/,
+                              const std::string& /*message*/) {}
+    virtual void joinRoomAgain(const std::string& /*room*/, const std::string& /*nickname*/,
+                               const std::string& /*password*/) {}
 
     virtual void checkForUpdates(std::function<void(const UpdateInfo&)> done) = 0;
     // Downloads the version into the folder; answers the file, or nullopt when it failed.

@@ -45,6 +45,8 @@ public:
     virtual void remotePlainTextOnly(const std::string& address) = 0;
     // The other party left the one-to-one chat with the address.
     virtual void chatEndedByRemote(const std::string& address) = 0;
+    // News of a group chat's room.
+    virtual void groupChatEvent(const GroupChatEvent& /*event*/) {}
     virtual void presenceChanged(const std::string& address, OVPresenceStatus status,
                                  const std::string& message) = 0;
     virtual void presenceRequested(const std::string& address, const std::string& displayName,

@@ -141,6 +141,12 @@ void EngineHub::chatEndedByRemote(const std::string& address) {
     }
 }
 
+void EngineHub::groupChatEvent(const GroupChatEvent& event) {
+    if (auto phone = context_->phone(); phone && context_->started()) {
+        phone->getIMService()->groupChatEvent(event);
+    }
+}
+
 void EngineHub::presenceChanged(const std::string& address, OVPresenceStatus status,
                                 const std::string& message) {
     if (auto phone = context_->phone(); phone && context_->started()) {

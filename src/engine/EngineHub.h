@@ -36,6 +36,7 @@ public:
     void remoteTypingChanged(const std::string& address, int state) override;
     void remotePlainTextOnly(const std::string& address) override;
     void chatEndedByRemote(const std::string& address) override;
+    void groupChatEvent(const GroupChatEvent& event) override;
     void presenceChanged(const std::string& address, OVPresenceStatus status,
                          const std::string& message) override;
     void presenceRequested(const std::string& address, const std::string& displayName,

@@ -60,7 +60,10 @@ IMSession::IMSession(std::shared_ptr<EngineContext> context, std::string session
     auto phone = context_ ? context_->phone() : nullptr;
     participants_.push_back(
         std::make_shared<ChatParticipant>("", phone ? phone->userName() : "", true));
-    participants_.push_back(std::make_shared<ChatParticipant>(address_, displayName_, false));
+    // A room's participants are those who come in; the room itself is none of them.
+    if (!groupChat_) {
+        participants_.push_back(std::make_shared<ChatParticipant>(address_, displayName_, false));
+    }
     if (!viaSms_ && !groupChat_) {
         chatState_ = std::make_shared<ChatState>();
     }
@@ -135,7 +138,19 @@ void IMSession::sendMessage(const std::string& text, const std::string& html) {
                 self->notifyDelegates([&](IMSessionPro& d) { d.imSendMessageFailure(text); });
                 return;
             }
-            if (self->groupChat_ || !self->active_) {
+            if (self->groupChat_ && self->active_) {
+                // The room hands what the user wrote back to everyone, the user too.
+                const auto me = self->participants_.front();
+                const auto stamp = platform::Date::now();
+                const IMMessage sent = self->messages_[index];
+                const std::string shown =
+                    sent.html.empty() ? htmlFromPlainText(sent.text) : sent.html;
+                self->notifyDelegates([&](IMSessionPro& d) {
+                    d.imMessageReceivedPlain(sent.text, shown, stamp, false, me);
+                });
+                return;
+            }
+            if (!self->active_) {
                 return;
             }
             backend->awaitReply(self->address_, context->guard([weak](int state) {
@@ -205,6 +220,84 @@ void IMSession::receiveMessage(const std::string& text, const std::string& html)
     const auto stamp = messages_.back().timeStamp;
     notifyDelegates(
         [&](IMSessionPro& d) { d.imMessageReceivedPlain(text, richText, stamp, first, remote); });
+}
+
+std::shared_ptr<ChatParticipant> IMSession::participantWithAddress(std::string_view address) const {
+    const auto it = std::find_if(participants_.begin(), participants_.end(), [&](const auto& p) {
+        return !p->isSelf() && OVEntity::sameAddress(p->address(), std::string(address));
+    });
+    return it == participants_.end() ? nullptr : *it;
+}
+
+void IMSession::addChatParticipant(const std::string& address, const std::string& inviteMessage,
+                                   const std::string& displayName) {
+    if (!groupChat_ || !active_ || address.empty()) {
+        return;
+    }
+    const std::string name = displayName.empty() ? address : displayName;
+    if (participantWithAddress(address)) {
+        roomStatus(statusAlreadyInvited, name, "");
+        return;
+    }
+    invited_.push_back(address);
+    if (context_) {
+        context_->backend()->inviteToRoom(address_, address, inviteMessage);
+    }
+    roomStatus(statusInviteSent, name, "");
+}
+
+void IMSession::joinConference(const std::string& nickname, const std::string& password) {
+    if (groupChat_ && active_ && context_) {
+        context_->backend()->joinRoomAgain(address_, nickname, password);
+    }
+}
+
+void IMSession::removeChatParticipant(const std::shared_ptr<ChatParticipant>& participant) {
+    if (groupChat_ && active_ && participant && !participant->isSelf() && !persistent_) {
+        participantLeft(participant->address());
+    }
+}
+
+void IMSession::participantJoined(const std::string& address, const std::string& displayName) {
+    if (!groupChat_ || !active_ || participantWithAddress(address)) {
+        return;
+    }
+    auto participant = std::make_shared<ChatParticipant>(
+        address, displayName.empty() ? address : displayName, false);
+    participants_.push_back(participant);
+    notifyDelegates([&](IMSessionPro& d) { d.chatParticipantAdded(participant); });
+}
+
+void IMSession::participantLeft(const std::string& address) {
+    auto participant = groupChat_ && active_ ? participantWithAddress(address) : nullptr;
+    if (!participant) {
+        return;
+    }
+    std::erase(participants_, participant);
+    notifyDelegates([&](IMSessionPro& d) { d.chatParticipantRemoved(participant); });
+}
+
+void IMSession::roomMessage(const std::string& address, const std::string& text) {
+    if (!groupChat_ || !active_) {
+        return;
+    }
+    auto from = participantWithAddress(address);
+    if (!from) {
+        from = std::make_shared<ChatParticipant>(address, address, false);
+    }
+    const bool first = std::none_of(messages_.begin(), messages_.end(),
+                                    [](const IMMessage& m) { return m.incoming; });
+    const std::string html = htmlFromPlainText(text);
+    messages_.push_back(IMMessage{true, text, platform::Date::now(), true, html});
+    const auto stamp = messages_.back().timeStamp;
+    notifyDelegates(
+        [&](IMSessionPro& d) { d.imMessageReceivedPlain(text, html, stamp, first, from); });
+}
+
+void IMSession::roomStatus(int code, const std::string& info, const std::string& reason) {
+    if (groupChat_ && active_) {
+        notifyDelegates([&](IMSessionPro& d) { d.chatStatusUpdate(code, info, reason); });
+    }
 }
 
 void IMSession::terminate() {
@@ -346,11 +439,42 @@ std::shared_ptr<IMSession> OVIMService::openGroupSession(const std::string& room
     }
     auto session = addSession(roomAddress, roomAddress, true, false, true);
     notifyDelegates([&](OVIMServicePro& d) { d.imSessionAdded(session); });
+    if (context_) {
+        // The network keeps the room's callback: it holds the engine weakly.
+        std::weak_ptr<EngineContext> weak = context_;
+        context_->backend()->joinRoom(roomAddress, [weak](const GroupChatEvent& event) {
+            auto context = weak.lock();
+            if (auto phone = context ? context->phone() : nullptr) {
+                phone->getIMService()->groupChatEvent(event);
+            }
+        });
+    }
     return session;
 }
 
 void OVIMService::receiveInvitation(std::shared_ptr<ChatInvitation> invitation) {
     notifyDelegates([&](OVIMServicePro& d) { d.newChatInvitation(invitation); });
+}
+
+void OVIMService::groupChatEvent(const GroupChatEvent& event) {
+    auto session = findSession(event.room, true);
+    if (!session) {
+        return;
+    }
+    switch (event.kind) {
+    case GroupChatEvent::Kind::joined:
+        session->participantJoined(event.address, event.displayName);
+        break;
+    case GroupChatEvent::Kind::left:
+        session->participantLeft(event.address);
+        break;
+    case GroupChatEvent::Kind::message:
+        session->roomMessage(event.address, event.text);
+        break;
+    case GroupChatEvent::Kind::status:
+        session->roomStatus(event.code, event.info, event.reason);
+        break;
+    }
 }
 
 void OVIMService::sessionEnded(const std::shared_ptr<IMSession>& session) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DelegateList.h"
+#include "engine/EngineBackend.h"
 #include "engine/OVObject.h"
 #include "platform/foundation/Value.h"
 
@@ -77,6 +78,12 @@ public:
     virtual void imRemoteNotSupportHTML() {}
     // The archived transcript of the last chat with the party, announced when a session opens.
     virtual void archiveItemAdded(const std::shared_ptr<ArchiveItem>& /*item*/) {}
+    // Group chats: someone came into the room or left it.
+    virtual void chatParticipantAdded(const std::shared_ptr<ChatParticipant>& /*participant*/) {}
+    virtual void chatParticipantRemoved(const std::shared_ptr<ChatParticipant>& /*participant*/) {}
+    // The room's state (IMSession::GroupChatStatus), with what it is about and why.
+    virtual void chatStatusUpdate(int /*code*/, const std::string& /*info*/,
+                                  const std::string& /*reason*/) {}
 };
 
 // A messaging session with one party (or a group chat).
@@ -103,6 +110,41 @@ public:
         return participants_;
     }
     const std::vector<IMMessage>& messages() const { return messages_; }
+
+    // What a group chat's room reports of itself (chatStatusUpdate's code).
+    enum GroupChatStatus {
+        statusReady = 0,
+        statusAlreadyInvited = 1,
+        statusInviteSent = 2,
+        statusInviteDeclined = 3,
+        statusPasswordRequired = 4,
+        statusBanned = 5,
+        statusRoomNotFound = 6,
+        statusCreationRestricted = 7,
+        statusReservedNicknameRequired = 8,
+        statusNotMember = 9,
+        statusNameConflict = 10,
+        statusMaxUsersReached = 11,
+        statusSubjectChanged = 12,
+        statusNone = 13,
+        statusError = 14,
+        statusClosed = 15,
+    };
+    // A room kept by the server when everyone has left; its members are not the user's to
+    // remove.
+    bool isPersistent() const { return persistent_; }
+    void setPersistent(bool flag) { persistent_ = flag; }
+    // Invites the address into the group chat: answered by chatStatusUpdate with
+    // statusInviteSent, or statusAlreadyInvited when the address is in the room already.
+    void addChatParticipant(const std::string& address, const std::string& inviteMessage,
+                            const std::string& displayName);
+    // The addresses invited so far, in order.
+    const std::vector<std::string>& invitedAddresses() const { return invited_; }
+    // Tries the room again with a nickname and password (after a refused join).
+    void joinConference(const std::string& nickname, const std::string& password);
+    // Removes a participant from a group chat the user hosts (answered by
+    // chatParticipantRemoved).
+    void removeChatParticipant(const std::shared_ptr<ChatParticipant>& participant);
     // The first registered delegate: the chat window showing the session, or nullptr.
     IMSessionPro* delegate() const;
 
@@ -133,6 +175,13 @@ public:
     void remoteDoesNotSupportHTML();
     // Announces the last archived transcript with the party to the session's delegates.
     void announceArchive();
+    // Group chats: the room's news.
+    void participantJoined(const std::string& address, const std::string& displayName);
+    void participantLeft(const std::string& address);
+    void roomMessage(const std::string& address, const std::string& text);
+    void roomStatus(int code, const std::string& info, const std::string& reason);
+    // The participant other than the user with the address, or nullptr.
+    std::shared_ptr<ChatParticipant> participantWithAddress(std::string_view address) const;
     void terminate();
 
 private:
@@ -148,6 +197,8 @@ private:
     std::shared_ptr<ChatState> chatState_;
     std::vector<std::shared_ptr<ChatParticipant>> participants_;
     std::vector<IMMessage> messages_;
+    bool persistent_ = false;
+    std::vector<std::string> invited_;
 };
 
 // An invitation into a group chat room.
@@ -214,6 +265,8 @@ public:
                                               const std::string& html = {});
     std::shared_ptr<IMSession> openGroupSession(const std::string& roomAddress);
     void receiveInvitation(std::shared_ptr<ChatInvitation> invitation);
+    // News of a room: to the open group chat with it (none: nothing happens).
+    void groupChatEvent(const GroupChatEvent& event);
     void sessionEnded(const std::shared_ptr<IMSession>& session);
     void endAll();
 

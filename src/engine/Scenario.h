@@ -84,6 +84,12 @@ public:
                         std::string message = {});
     // The other party leaves the one-to-one chat.
     void chatEnded(std::string address);
+    // Group chats: someone comes into the room or leaves it, writes, or the room's state
+    // changes (a code of IMSession::GroupChatStatus).
+    void roomJoined(std::string room, std::string address, std::string displayName);
+    void roomLeft(std::string room, std::string address);
+    void roomMessage(std::string room, std::string address, std::string text);
+    void roomStatus(std::string room, int code, std::string info = {}, std::string reason = {});
     void presenceChange(std::string address, OVPresenceStatus status, std::string message = {});
     void presenceRequest(std::string address, std::string displayName,
                          std::string inviteMessage = {}, std::string_view accountName = {});

@@ -56,7 +56,7 @@ const std::map<std::string_view, platform::TimeInterval>& defaultLatencies() {
         {"updateCheck", 1.0},    {"updateDownload", 2.0},  {"hostedService", 0.5},
         {"webToken", 0.2},       {"migrateContacts", 0.5}, {"deskphone", 0.5},
         {"fileTransfer", 1.0},   {"messageTyping", 0.6},   {"messageReply", 2.0},
-        {"presenceDrift", 0.0},
+        {"presenceDrift", 0.0},  {"roomReady", 0.3},       {"roomActivity", 1.5},
     };
     return latencies;
 }
@@ -531,6 +531,58 @@ void SimulatedNetwork::drift(unsigned watch) {
     if (presenceReport_) {
         presenceReport_(address, status, message);
     }
+}
+
+void SimulatedNetwork::joinRoom(const std::string& room,
+                                std::function<void(const GroupChatEvent&)> events) {
+    requests_.push_back("joinRoom " + room);
+    rooms_[room] = events;
+    later("roomReady", [room, events] {
+        events(GroupChatEvent{room, GroupChatEvent::Kind::status});
+    });
+    const auto* members = demo_["roomMembers"].array();
+    if (!members || members->empty()) {
+        return;
+    }
+    // Each step a moment after the one before: everyone comes in, each speaks, the last leaves.
+    std::vector<GroupChatEvent> steps;
+    for (const auto& member : *members) {
+        steps.push_back(GroupChatEvent{room, GroupChatEvent::Kind::joined,
+                                       member["address"].stringValue(),
+                                       member["displayName"].stringValue()});
+    }
+    for (const auto& member : *members) {
+        GroupChatEvent said{room, GroupChatEvent::Kind::message, member["address"].stringValue()};
+        said.text = member["says"].stringValue();
+        steps.push_back(said);
+    }
+    steps.push_back(
+        GroupChatEvent{room, GroupChatEvent::Kind::left, members->back()["address"].stringValue()});
+    const platform::TimeInterval pause = latency("roomActivity");
+    std::weak_ptr<bool> alive = alive_;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        platform::RunLoop::main().performAfterDelay(pause * static_cast<double>(i + 1),
+                                                    [alive, events, step = steps[i]] {
+                                                        if (alive.lock()) {
+                                                            events(step);
+                                                        }
+                                                    },
+                                                    {platform::DefaultRunLoopMode,
+                                                     platform::ModalPanelRunLoopMode,
+                                                     platform::EventTrackingRunLoopMode});
+    }
+}
+
+void SimulatedNetwork::inviteToRoom(const std::string& room, const std::string& address,
+                                    const std::string& message) {
+    requests_.push_back("inviteToRoom " + room + " " + address + " " + message);
+    const auto found = rooms_.find(room);
+    if (found == rooms_.end()) {
+        return;
+    }
+    later("roomActivity", [events = found->second, room, address] {
+        events(GroupChatEvent{room, GroupChatEvent::Kind::joined, address, address});
+    });
 }
 
 void SimulatedNetwork::checkForUpdates(std::function<void(const UpdateInfo&)> done) {

@@ -66,6 +66,13 @@ public:
     // their status word.
     void watchPresence(const std::string& loginName, PresenceReport report) override;
     void stopWatchingPresence() override;
+    // The demo's rooms: the room says it is ready, then the demo data's "roomMembers" come in
+    // one after another and each says their "says"; the last of them leaves again. Someone
+    // invited comes in a moment later.
+    void joinRoom(const std::string& room,
+                  std::function<void(const GroupChatEvent&)> events) override;
+    void inviteToRoom(const std::string& room, const std::string& address,
+                      const std::string& message) override;
     void checkForUpdates(std::function<void(const UpdateInfo&)> done) override;
     void
     downloadUpdate(const std::string& version, const std::filesystem::path& folder,
@@ -103,6 +110,7 @@ private:
     const platform::Value* userNamed(std::string_view name) const;
     void later(std::string_view step, std::function<void()> work) const;
     LoginAnswer judge(const LoginRequest& request) const;
+    std::map<std::string, std::function<void(const GroupChatEvent&)>> rooms_;
 
     platform::Value demo_;
     std::optional<LoginAnswer> nextLogin_;

@@ -78,11 +78,7 @@ IMWindowController::IMWindowController(std::shared_ptr<IMSession> session)
     _supportHtml = !_isSMS;
     buildWindow();
     if (_groupChat) {
-        const auto count = _imSession ? _imSession->chatParticipants().size() : 0;
-        _window->setTitle(platform::formatString(
-            count == 1 ? QXLS("msg.imchat.group_chat.title_single", "Group Chat - %i participant")
-                       : QXLS("msg.imchat.group_chat.title", "Group Chat - %i participants"),
-            static_cast<int>(count)));
+        updateTitle();
     } else if (_isSMS) {
         _window->setTitle(platform::formatString(
             QXLS("msg.smschat.chat.title", "Mobile Text Messaging [SMS] with %@"),
@@ -130,6 +126,11 @@ void IMWindowController::clearDelegates() {
     if (_divider) {
         _divider->setDragHandler({});
     }
+    if (_participantTable) {
+        _participantTable->setDataSource(nullptr);
+        _participantTable->setDelegate(nullptr);
+        _removeButton->setTarget(nullptr);
+    }
     if (_toolbar) {
         _toolbar->setDelegate(nullptr);
     }
@@ -156,6 +157,9 @@ void IMWindowController::buildWindow() {
         _toolbar->insertItemWithItemIdentifier(callerInfoItemIdentifier, 0);
     }
 
+    if (_groupChat) {
+        buildParticipantList();
+    }
     _webView = platform::make<platform::WebView>(platform::Rect(0, 0, 100, 100));
     _webView->setFrameLoadDelegate(this);
     _webView->setPolicyDelegate(this);
@@ -232,7 +236,17 @@ void IMWindowController::layout() {
     const double divider = clampedDivider(size.height - _bottomHeight, size.height);
     const double bottom = size.height - divider;
     _bottomView->setFrame(platform::Rect(0, 0, size.width, bottom));
-    _webView->setFrame(platform::Rect(kInset, bottom, std::max(0.0, size.width - 2 * kInset),
+    // Group chats: the participants at the left, the transcript beside them.
+    double left = kInset;
+    if (_participantScrollView) {
+        constexpr double kListWidth = 130;
+        constexpr double kRemoveRow = 28;
+        _participantScrollView->setFrame(platform::Rect(kInset, bottom + kRemoveRow, kListWidth,
+                                                        std::max(0.0, divider - kRemoveRow)));
+        _removeButton->setFrameOrigin(platform::Point(kInset, bottom + 2));
+        left = kInset + kListWidth + kInset;
+    }
+    _webView->setFrame(platform::Rect(left, bottom, std::max(0.0, size.width - left - kInset),
                                       std::max(0.0, divider)));
     const bool buttons = !_isSMS;
     const double inputTop = bottom - (buttons ? kButtonRow : 0) - 4;
@@ -395,14 +409,6 @@ void IMWindowController::endChat() {
     }
 }
 
-void IMWindowController::addParticipants(const platform::Value::Array& addresses) {
-    for (const auto& address : addresses) {
-        if (address.isString()) {
-            _invitedParticipants.push_back(*address.string());
-        }
-    }
-}
-
 // Alerts.
 
 void IMWindowController::startUnreadTimer() {
@@ -492,7 +498,9 @@ bool IMWindowController::respondsToAction(std::string_view action) const {
     return action == "sendUserInput:" || action == "toggleBold:" || action == "toggleItalic:" ||
            action == "toggleUnderline:" || action == "endChat:" || action == "addContact:" ||
            action == "smallerFont:" || action == "largerFont:" || action == "chooseFont:" ||
-           action == "chooseColor:" || action == "insertSmiley:";
+           action == "chooseColor:" || action == "insertSmiley:" ||
+           action == "removeParticipant:" || action == "contextRemoveParticipant:" ||
+           action == "contextStartPrivateConversation:";
 }
 
 bool IMWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
@@ -513,6 +521,23 @@ bool IMWindowController::tryToPerform(std::string_view action, platform::Object*
         if (auto* item = pullDown ? pullDown->selectedItem() : nullptr;
             item && item->representedObject().isString()) {
             insertSmiley(*item->representedObject().string());
+        }
+    } else if (action == "removeParticipant:") {
+        removeSelectedParticipants();
+    } else if (action == "contextRemoveParticipant:" ||
+               action == "contextStartPrivateConversation:") {
+        auto* item = dynamic_cast<platform::MenuItem*>(sender);
+        const auto& address = item ? item->representedObject() : platform::Value();
+        auto participant = address.isString() && _imSession
+                               ? _imSession->participantWithAddress(*address.string())
+                               : nullptr;
+        if (!participant) {
+            return true;
+        }
+        if (action == "contextRemoveParticipant:") {
+            _imSession->removeChatParticipant(participant);
+        } else if (auto p = phone()) {
+            p->getIMService()->newIMSession(participant->address(), true, false);
         }
     } else if (action == "sendUserInput:") {
         sendUserInput();

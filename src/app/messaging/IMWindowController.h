@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/messaging/ChatInputModel.h"
+#include "app/messaging/ChatInputView.h"
 #include "app/messaging/ChatTranscript.h"
 #include "engine/OVIMService.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
+#include "platform/kit/TableView.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Toolbar.h"
 #include "platform/kit/Window.h"
@@ -23,7 +25,8 @@ class TextField;
 class View;
 } // namespace platform
 
-class ChatInputView;
+
+
 class ChatPaneDivider;
 class OVEntity;
 
@@ -39,6 +42,8 @@ class IMWindowController : public platform::Object,
                            public platform::WebFrameLoadDelegate,
                            public platform::WebPolicyDelegate,
                            public platform::WebUIDelegate,
+                           public platform::TableViewDataSource,
+                           public platform::TableViewDelegate,
                            public platform::ActionTarget {
 public:
     static constexpr const char* callerInfoItemIdentifier = "CallerInfoItemIdentifier";
@@ -57,8 +62,20 @@ public:
     // The contact the session is with; none until the chat window looks contacts up.
     std::shared_ptr<platform::Object> contact() const { return nullptr; }
 
-    // Invites the addresses into the window's group chat.
+    // Invites the addresses into the window's group chat with the invitation text the user
+    // last used (the application's), each by its address and, when the contacts know it, its
+    // name. Addresses only: the contact list hands over the chosen contacts' chat addresses.
     void addParticipants(const platform::Value::Array& addresses);
+    // Group chats: the participant list and its actions.
+    platform::TableView* participantTable() const { return _participantTable.get(); }
+    platform::Button* removeParticipantButton() const { return _removeButton.get(); }
+    // The participant list's menu for the row (none over no row or for a persistent room).
+    std::vector<std::shared_ptr<platform::MenuItem>> participantMenuItems(long row) const;
+    void removeSelectedParticipants();
+    // Room refusals and failures: the nickname and password asked for, or the reason told
+    // before the window closes.
+    void promptForNicknameAndPassword(const std::string& caption);
+    void displayUnrecoverableError(const std::string& text);
     // The session has ended: the transcript is archived and nothing more can be sent.
     void sessionTerminated();
     // Orders the window out; the application controller then lets the controller go.
@@ -121,6 +138,16 @@ public:
     void remoteChatStateUpdate(int state) override;
     void imRemoteNotSupportHTML() override;
     void archiveItemAdded(const std::shared_ptr<ArchiveItem>& item) override;
+    void chatParticipantAdded(const std::shared_ptr<ChatParticipant>& participant) override;
+    void chatParticipantRemoved(const std::shared_ptr<ChatParticipant>& participant) override;
+    void chatStatusUpdate(int code, const std::string& info, const std::string& reason) override;
+
+    // Participant table.
+    long numberOfRowsInTableView(platform::TableView& tableView) override;
+    platform::Value tableViewObjectValueForTableColumn(platform::TableView& tableView,
+                                                       platform::TableColumn* column,
+                                                       long row) override;
+    void tableViewSelectionDidChange(const platform::Notification& notification) override;
 
     // Window.
     bool windowShouldClose(platform::Window& sender) override;
@@ -187,6 +214,10 @@ private:
     std::string trimmedInput() const;
     void clearDelegates();
     void buildFormattingControls();
+    void buildParticipantList();
+    void closeOnNextPass();
+    void updateTitle();
+    std::vector<std::shared_ptr<ChatParticipant>> participants() const;
     void restyleInput();
     void findContact();
     // The offline notice below the transcript when the party is offline, else none.
@@ -215,6 +246,11 @@ private:
     std::shared_ptr<platform::PopUpButton> _smileyButton;
     std::shared_ptr<ChatPaneDivider> _divider;
     std::shared_ptr<OVEntity> _contact;
+    std::shared_ptr<platform::ScrollView> _participantScrollView;
+    std::shared_ptr<platform::TableView> _participantTable;
+    std::shared_ptr<platform::Button> _removeButton;
+    // Held by the controller alone: tasks and sheet answers hold it weakly.
+    std::shared_ptr<int> _lifetime = std::make_shared<int>(0);
     std::shared_ptr<platform::TextField> _chatStateLabel;
     std::shared_ptr<platform::Timer> _typingTimer;
     std::shared_ptr<platform::Timer> _unreadTimer;

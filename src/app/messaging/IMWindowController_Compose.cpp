@@ -17,6 +17,7 @@
 #include "support/Localization.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 namespace {

@@ -5,6 +5,7 @@
 #include "app/main_window/MainAppWindow.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "app/messaging/ChatInputView.h"
+#include "app/messaging/ChatInvitationWindowController.h"
 #include "app/messaging/ChatPaneDivider.h"
 #include "app/messaging/ChatSmileys.h"
 #include "app/messaging/IMWindowController.h"
@@ -58,6 +59,7 @@ protected:
     }
     void TearDown() override {
         SheetsTracker::sharedController().closeAllSheets();
+        ChatInvitationWindowController::closeAll();
         settle();
         controller.reset();
         DockController::releaseSharedDockController();
@@ -413,6 +415,172 @@ TEST_F(ChatWindowTest, TheTranscriptOffersNoBrowsingAndItsArchiveLinkSaysItIsNot
     auto* sheet = chat->window()->attachedSheet();
     ASSERT_TRUE(sheet) << "the user is told";
     platform::WindowServer::shared().endSheet(*sheet, 0);
+}
+
+constexpr const char* room = "room@conference.chat.lumiq.example";
+
+TEST_F(ChatWindowTest, AGroupChatShowsWhoComesWritesAndLeavesWithItsTitleCountingThem) {
+    scenario->chatInvitation(room, "bob@chat.lumiq.example", "Bob <b>Baker</b>", "Join us");
+    pass(0.1);
+    ASSERT_EQ(ChatInvitationWindowController::openControllers().size(), 1u);
+    auto invitation = ChatInvitationWindowController::openControllers().front();
+    EXPECT_EQ(invitation->captionText(),
+              "Bob <b>Baker</b> would like to invite you to a Group Chat. If declining enter a "
+              "reason:");
+    EXPECT_EQ(invitation->inviteMessageText(), "Join us");
+    invitation->acceptButton()->performClick(nullptr);
+    invitation.reset();
+    pass(0.1);
+    EXPECT_TRUE(ChatInvitationWindowController::openControllers().empty());
+    IMWindowController* chat = nullptr;
+    for (const auto& object : controller->imWindowControllers())
+        if (auto* c = dynamic_cast<IMWindowController*>(object.get());
+            c && c->imSession() && c->imSession()->isGroupChat())
+            chat = c;
+    ASSERT_TRUE(chat);
+    EXPECT_EQ(chat->window()->title(), "Group Chat - 1 participant");
+    EXPECT_FALSE(chat->window()->toolbar());
+
+    // The demo room: ready, Dave and Erin come in and write, Erin leaves.
+    pass(8);
+    std::vector<std::pair<std::string, std::string>> shown;
+    for (const auto& entry : entries(*chat))
+        shown.emplace_back(entry.className(), entry.textContent());
+    const auto has = [&](const std::string& className, const std::string& start) {
+        return std::any_of(shown.begin(), shown.end(), [&](const auto& e) {
+            return e.first == className && e.second.rfind(start, 0) == 0;
+        });
+    };
+    EXPECT_TRUE(has("statusmessagegroupchat_ready", "Group Chat ready!"));
+    EXPECT_TRUE(has("statusmessagegroupchat_ready", "Dave Dunn has joined the Group Chat"));
+    EXPECT_TRUE(has("statusmessagegroupchat_ready", "Erin Evans has joined the Group Chat"));
+    EXPECT_TRUE(has("buddy", "Hello everyone!Dave Dunn"));
+    EXPECT_TRUE(has("buddy", "Hi all, I can only stay a minute.Erin Evans"));
+    EXPECT_TRUE(has("statusmessagegroupchat_ready", "Erin Evans has left the Group Chat"));
+    EXPECT_EQ(chat->window()->title(), "Group Chat - 2 participants");
+    EXPECT_EQ(chat->participantTable()->numberOfRows(), 2);
+
+    // What the user writes comes back from the room once, as the user's.
+    const auto before = entries(*chat).size();
+    chat->inputView()->insertText("Hi both");
+    chat->sendUserInput();
+    pass(0.5);
+    const auto after = entries(*chat);
+    ASSERT_EQ(after.size(), before + 1);
+    EXPECT_EQ(after.back().className(), "user");
+
+    // The participants' menu: a private chat with another, nothing for the user's own row.
+    EXPECT_TRUE(chat->participantMenuItems(0).empty());
+    const auto items = chat->participantMenuItems(1);
+    ASSERT_EQ(items.size(), 1u) << "not the host: no removing";
+    EXPECT_EQ(items[0]->title(), "Start Private Conversation");
+
+    // Someone's name is text in the notices, never markup.
+    scenario->roomJoined(room, "mallory@chat.lumiq.example", "<img src=x>");
+    pass(0.1);
+    EXPECT_EQ(entries(*chat).back().textContent(), "<img src=x> has joined the Group Chat");
+}
+
+TEST_F(ChatWindowTest, TheRoomsStatusCodesShowAsNoticesOrAskOrCloseTheWindow) {
+    scenario->chatInvitation(room, "bob@chat.lumiq.example", "Bob");
+    pass(0.1);
+    ChatInvitationWindowController::openControllers().front()->accept(nullptr);
+    pass(0.5);
+    auto* chat = chatWith(room);
+    ASSERT_TRUE(chat);
+    struct Case {
+        int code;
+        const char* info;
+        const char* notice; // nullptr: none
+    };
+    const Case cases[] = {
+        {0, "", "Group Chat ready!"},
+        {1, "Carol", "Can't invite Carol, already a participant."},
+        {2, "Carol", "You have invited Carol to the Group Chat"},
+        {3, "Carol", "Carol has declined invitation: too busy"},
+        {12, "Lunch", "Subject changed"},
+        {12, "Anything and Everything", nullptr},
+        {13, "", nullptr},
+        {14, "", "Error encountered"},
+        {15, "", "Group Chat has been closed"},
+        {16, "", nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto before = entries(*chat).size();
+        scenario->roomStatus(room, c.code, c.info, "too busy");
+        pass(0.1);
+        const auto now = entries(*chat);
+        if (!c.notice) {
+            EXPECT_EQ(now.size(), before) << c.code;
+            continue;
+        }
+        ASSERT_EQ(now.size(), before + 1) << c.code;
+        EXPECT_EQ(now.back().textContent(), c.notice) << c.code;
+    }
+
+    // A refused join asks for a nickname and password; Cancel closes the window.
+    scenario->roomStatus(room, 4);
+    pass(0.1);
+    auto* sheet = chat->window()->attachedSheet();
+    ASSERT_TRUE(sheet);
+    platform::WindowServer::shared().endSheet(*sheet, 1001);
+    pass(0.1);
+    EXPECT_FALSE(chatWith(room)) << "closed";
+
+    // A room that cannot be joined says why, then closes.
+    phone()->getIMService()->openGroupSession("other@conference.chat.lumiq.example");
+    pass(0.1);
+    auto* other = chatWith("other@conference.chat.lumiq.example");
+    ASSERT_TRUE(other);
+    scenario->roomStatus("other@conference.chat.lumiq.example", 6);
+    pass(0.1);
+    sheet = other->window()->attachedSheet();
+    ASSERT_TRUE(sheet);
+    platform::WindowServer::shared().endSheet(*sheet, 1000);
+    pass(0.1);
+    EXPECT_FALSE(chatWith("other@conference.chat.lumiq.example"));
+}
+
+TEST_F(ChatWindowTest, AnInvitationDeclinedOrTerminatedAnswersOnceAndFreesItsWindow) {
+    scenario->chatInvitation(room, "bob@chat.lumiq.example", "Bob");
+    scenario->chatInvitation("r2@conference.other.example", "carol@other.example", "Carol");
+    scenario->chatInvitation("r3@conference.chat.lumiq.example", "dave@chat.lumiq.example", "Dave");
+    pass(0.1);
+    auto open = ChatInvitationWindowController::openControllers();
+    ASSERT_EQ(open.size(), 3u);
+    std::weak_ptr<ChatInvitationWindowController> declined = open[0];
+    auto bobs = open[0]->invitation();
+    auto carols = open[1]->invitation();
+    auto daves = open[2]->invitation();
+
+    // Declined with the reason typed (an empty one too).
+    open[0]->declineField()->setStringValue("");
+    open[0]->declineButton()->performClick(nullptr);
+    EXPECT_TRUE(bobs->isAnswered());
+    EXPECT_EQ(bobs->declineReason(), "");
+
+    // The chat account goes: Dave's invitation came through its server, Carol's did not.
+    scenario->accountRemoved("Alice (Chat)");
+    pass(0.1);
+    EXPECT_TRUE(open[2]->isTerminated());
+    EXPECT_EQ(open[2]->captionText(), "Group chat invitation from Dave was terminated");
+    EXPECT_TRUE(open[2]->acceptButton()->isHidden());
+    EXPECT_FALSE(open[2]->closeButton()->isHidden());
+    EXPECT_FALSE(open[1]->isTerminated());
+    open[2]->window()->performClose(nullptr);
+    EXPECT_FALSE(daves->isAnswered()) << "a terminated invitation is not answered";
+
+    // Closing the window with its own control declines with the text there.
+    open[1]->declineField()->setStringValue("Not now");
+    open[1]->window()->performClose(nullptr);
+    EXPECT_EQ(carols->declineReason(), "Not now");
+
+    const std::weak_ptr<ChatInvitationWindowController> gone = open[1];
+    open.clear();
+    pass(0.1);
+    EXPECT_TRUE(ChatInvitationWindowController::openControllers().empty());
+    EXPECT_FALSE(declined.lock()) << "freed";
+    EXPECT_FALSE(gone.lock()) << "freed";
 }
 
 } // namespace
