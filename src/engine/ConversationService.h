@@ -197,6 +197,10 @@ public:
     bool canMerge() const;
     bool canStartRecording() const { return isEstablished() && !recording_; }
     bool canStopRecording() const { return recording_; }
+    // Dial keys go down the call as tones only while it is connected and not held here.
+    bool canSendTones() const {
+        return isEstablished() && connectionStatus_ == statusConnected && !holdingLocally_;
+    }
 
     void answer();
     void answerWithAudioOnly();
@@ -225,6 +229,13 @@ public:
     // party, who may refuse.
     void startMyVideo();
     void stopMyVideo();
+    void sendTone(char key) {
+        if (canSendTones()) {
+            tonesSent_ += key;
+        }
+    }
+    // The tones the call sent, in order.
+    const std::string& tonesSent() const { return tonesSent_; }
 
     // Engine side.
     void remoteEvent(RemoteCallEvent event);
@@ -271,6 +282,7 @@ private:
     Transfer transfer_ = Transfer::none;
     std::string transferTarget_;
     int nextLeg_ = 1;
+    std::string tonesSent_;
     std::shared_ptr<Conversation> related_;
     std::weak_ptr<Conversation> consultedFor_;
 };

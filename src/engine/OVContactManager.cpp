@@ -272,6 +272,17 @@ std::shared_ptr<OVField> OVEntity::getPrimary(OVField::PrimaryType role) const {
     return nullptr;
 }
 
+std::vector<std::shared_ptr<OVField>> OVEntity::callableAddresses() const {
+    std::vector<std::shared_ptr<OVField>> callable;
+    for (auto name : {OVField::fieldSoftphone, OVField::fieldWorkNum, OVField::fieldMobileNum,
+                      OVField::fieldHomeNum, OVField::fieldOtherAddress}) {
+        if (auto field = getFieldByName(name); field && !field->valueStr().empty()) {
+            callable.push_back(field);
+        }
+    }
+    return callable;
+}
+
 void OVEntity::setPrimary(OVField::PrimaryType role, std::string_view fieldName) {
     primary_[role] = std::string(fieldName);
 }

@@ -178,6 +178,9 @@ public:
     // type suits the role (softphone before the numbers for calls); nullptr when none does.
     std::shared_ptr<OVField> getPrimary(OVField::PrimaryType role) const;
     void setPrimary(OVField::PrimaryType role, std::string_view fieldName);
+    // The fields that can be called, in the order calls prefer them (softphone, work, mobile,
+    // home, other), each with a value.
+    std::vector<std::shared_ptr<OVField>> callableAddresses() const;
     void clearPrimaryFields() { primary_.clear(); }
     // Whether one of the address fields holds the address (without regard to case).
     bool hasAddress(std::string_view address) const;

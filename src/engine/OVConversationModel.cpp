@@ -1,6 +1,7 @@
 #include "engine/OVConversationModel.h"
 
 #include "engine/AccountService.h"
+#include "engine/OVAutoCompleteModel.h"
 #include "engine/OVNumberEntryModel.h"
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
@@ -12,6 +13,28 @@ OVConversationModel::create(std::shared_ptr<Conversation> conversation) {
     auto model = std::make_shared<OVConversationModel>();
     model->conversation_ = std::move(conversation);
     model->numberEntry_ = OVNumberEntryModel::create();
+    std::weak_ptr<OVConversationModel> weak = model;
+    // Dial keys are tones for the other side unless the entry takes a target.
+    model->numberEntry_->setKeyHandler([weak](char key) {
+        if (auto self = weak.lock(); self && self->mode_ == Mode::none)
+            self->conversation_->sendTone(key);
+    });
+    auto dial = [weak] {
+        if (auto self = weak.lock())
+            self->dialEntered();
+    };
+    model->numberEntry_->setDialHandler(dial);
+    model->autoComplete_ = OVAutoCompleteModel::create(model->numberEntry_);
+    std::weak_ptr<OVAutoCompleteModel> suggestions = model->autoComplete_;
+    model->numberEntry_->setTextHandler([suggestions](const std::string& text) {
+        if (auto list = suggestions.lock())
+            list->textChanged(text);
+    });
+    model->numberEntry_->setDismissHandler([suggestions] {
+        if (auto list = suggestions.lock())
+            list->dismiss();
+    });
+    model->autoComplete_->setDialHandler(dial);
     model->conversation_->setDelegate(model.get());
     model->visualState_ = model->computeVisualState();
     model->display_ = model->computeDisplay(&model->displayParam_);
@@ -224,6 +247,40 @@ std::vector<std::shared_ptr<OVMenuItem>> OVConversationModel::getMenuItems() {
             m.conversation_->createRelatedConversation(target);
         });
     return items;
+}
+
+void OVConversationModel::dialEntered() {
+    auto keep = shared_from_this();
+    std::string target = numberEntry_->realizedNumberEntered();
+    const auto first = target.find_first_not_of(" \t\r\n");
+    const auto last = target.find_last_not_of(" \t\r\n");
+    target = first == std::string::npos ? std::string() : target.substr(first, last - first + 1);
+    if (target.empty() || target.front() == '@')
+        return;
+    auto& c = *conversation_;
+    switch (mode_) {
+    case Mode::forwarding:
+        if (c.canForward()) {
+            c.forward(target);
+            forwardCancel();
+        }
+        break;
+    case Mode::transferring:
+        // Return calls the target first; the party is handed over from the second-call strip.
+        if (c.canAttendedTransfer())
+            c.createRelatedConversation(target);
+        else if (c.canBlindTransfer())
+            c.blindTransfer(target);
+        break;
+    case Mode::inviting:
+        if (c.canCallAndAddParticipant()) {
+            const auto object = numberEntry_->objectEntered();
+            c.callAndAddParticipant(target, object ? object->entityID() : -1);
+        }
+        break;
+    case Mode::none:
+        break;
+    }
 }
 
 void OVConversationModel::toggleHoldResume() {

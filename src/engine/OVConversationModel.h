@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+class OVAutoCompleteModel;
 class OVNumberEntryModel;
 
 // Callbacks of a conversation model.
@@ -91,6 +92,8 @@ public:
 
     std::shared_ptr<Conversation> getSpaceConversation() const { return conversation_; }
     std::shared_ptr<OVNumberEntryModel> getNumberEntryModel() const { return numberEntry_; }
+    // The suggestions and the redial list of the call's number entry.
+    std::shared_ptr<OVAutoCompleteModel> getAutoCompleteModel() const { return autoComplete_; }
     std::string getVisualStateName() const override { return std::string(visualState_); }
     int connectionStatusDisplay() const { return display_; }
     const std::string& connectionStatusDisplayParam() const { return displayParam_; }
@@ -102,6 +105,9 @@ public:
     std::vector<std::shared_ptr<OVMenuItem>> getMenuItems();
 
     void toggleHoldResume();
+    // Return in the call's number entry: the entered target is forwarded to, transferred to
+    // (a consultation call first, where one may be placed) or added, as the panel's mode says.
+    void dialEntered();
     void addToConferenceBegin();
     bool canAddToConferenceCancel() const { return mode_ == Mode::inviting; }
     void addToConferenceCancel();
@@ -146,6 +152,7 @@ private:
 
     std::shared_ptr<Conversation> conversation_;
     std::shared_ptr<OVNumberEntryModel> numberEntry_;
+    std::shared_ptr<OVAutoCompleteModel> autoComplete_;
     std::string_view visualState_;
     int display_ = noDisplay;
     std::string displayParam_;

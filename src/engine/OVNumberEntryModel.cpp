@@ -81,8 +81,14 @@ void OVNumberEntryModel::setObjectEntered(std::shared_ptr<OVSpaceItem> item) {
 }
 
 void OVNumberEntryModel::keyIsPressed(int character) {
-    if (auto p = phone(); p && isDialKey(character)) {
+    if (!isDialKey(character)) {
+        return;
+    }
+    if (auto p = phone()) {
         p->getDTMFService()->startTone(static_cast<char>(character));
+    }
+    if (keyHandler_) {
+        keyHandler_(static_cast<char>(character));
     }
 }
 

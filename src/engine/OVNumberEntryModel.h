@@ -71,6 +71,8 @@ public:
         textHandler_ = std::move(handler);
     }
     void setDismissHandler(std::function<void()> handler) { dismissHandler_ = std::move(handler); }
+    // Hears every dial key pressed (a call's entry sends it down the call as a tone).
+    void setKeyHandler(std::function<void(char)> handler) { keyHandler_ = std::move(handler); }
     void requestFocus();
     void requestTextSelectionState(int state);
 
@@ -86,4 +88,5 @@ private:
     std::function<void()> dialHandler_;
     std::function<void(const std::string&)> textHandler_;
     std::function<void()> dismissHandler_;
+    std::function<void(char)> keyHandler_;
 };

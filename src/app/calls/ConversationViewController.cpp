@@ -14,6 +14,7 @@
 #include "platform/kit/ProgressIndicator.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
+#include "support/BrandText.h"
 #include "support/Localization.h"
 #include "support/Notifications.h"
 #include "widgets/QXBezierComboButton.h"
@@ -21,6 +22,7 @@
 #include "widgets/QXCollectionViewItem.h"
 #include "widgets/QXGradient.h"
 #include "widgets/QXImageButton.h"
+#include "widgets/QXOutlinePath.h"
 
 #include <cmath>
 #include <cstdio>
@@ -207,6 +209,9 @@ ConversationViewController::ConversationViewController(std::shared_ptr<OVConvers
     _conversation->setDelegate(this);
     _numberEntryModel = _conversationModel->getNumberEntryModel();
     _numberEntryModel->setDelegate(this);
+    _autoCompleteModel = _conversationModel->getAutoCompleteModel();
+    if (_autoCompleteModel)
+        _autoCompleteModel->setDelegate(this);
     _baseParticipantStatus.clear();
     _transferStatus = 0;
     _viewItem = std::make_shared<QXCollectionViewItem>("call " + std::to_string(gPanelCounter++));
@@ -282,9 +287,16 @@ void ConversationViewController::awake() {
     styleButtons();
     constrainButtons();
     // 7. Placeholder of the number entry.
-    if (_o.numberEntryTextField)
-        _o.numberEntryTextField->setPlaceholderString(platform::AttributedString(
-            QXLS("msg.call.numberentry.placeholder", "Enter a name or number"), {}));
+    if (auto* field = _o.numberEntryTextField.get()) {
+        platform::TextAttributes placeholder;
+        placeholder.font = field->font().fontWithItalic(true);
+        placeholder.foregroundColor = platform::Color(0.5, 0.5, 0.5, 1);
+        field->setPlaceholderString(platform::AttributedString(
+            feature("contactsEnabled")
+                ? QXLS("msg.phone.cef.placeHolder", "Enter a name or number")
+                : QXLS("msg.phone.cef.placeHolderNumberOnly", "Enter number"),
+            placeholder));
+    }
     // 8. The split buttons' menu.
     _ibNumberEntryActionsMenu = std::make_shared<platform::Menu>();
     _ibNumberEntryActionsMenu->setDelegate(this);
@@ -315,6 +327,18 @@ void ConversationViewController::awake() {
             QXGradient::gradientFromString(brand["Gradient"].string()),
             QXGradient::gradientFromString(brand["GradientIncoming"].string()),
             QXGradient::gradientFromString(brand["GradientHold"].string()));
+    // The brand's outline and margins; no margins when the brand gives none.
+    const QXMargin margins = brand["Margin"].isString()
+                                 ? valueWithMarginFromString(brand["Margin"].stringValue())
+                                 : QXMargin{};
+    for (auto* view : {_o.conversationView.get(), _o.conversationHoldView.get()}) {
+        if (!view)
+            continue;
+        view->setMargins(margins);
+        if (brand["Path"].isArray())
+            view->setOutlinePath(
+                std::make_shared<QXOutlinePath>(QXOutlinePath::initFromArray(brand["Path"])));
+    }
     // 10. No recording yet.
     setRecordingMarkersVisible(false);
     // 11. Number entry hidden, every call button hidden and enabled.
@@ -363,6 +387,7 @@ void ConversationViewController::awake() {
         field->setUsesMenu(true);
         field->setResignResponderOnCancel(false);
         field->setDelegate(this);
+        field->setDataSource(this);
     }
     // 14. The collection item.
     _viewItem->setAlignment(3);
@@ -600,15 +625,6 @@ void ConversationViewController::conversationEnded() {
         _o.muteMic->setHidden(true);
 }
 
-void ConversationViewController::ovmdNumberEntryPropertyChanged(const std::string& name) {
-    if (name != OVNumberEntryModel::numberEnteredProperty)
-        return;
-    if (_o.numberEntryTextField &&
-        _o.numberEntryTextField->stringValue() != _numberEntryModel->numberEntered())
-        _o.numberEntryTextField->setStringValue(_numberEntryModel->numberEntered());
-    updateCallButtons();
-}
-
 void ConversationViewController::applySearchFilter(const std::string& text) {
     if (_numberEntryModel)
         _numberEntryModel->setNumberEntered(text);
@@ -631,12 +647,16 @@ void ConversationViewController::cleanup() {
         _conversationModel->removeDelegate(this);
     if (_numberEntryModel)
         _numberEntryModel->removeDelegate(this);
+    if (_autoCompleteModel)
+        _autoCompleteModel->removeDelegate(this);
     if (_phoneService)
         _phoneService->removeDelegate(this);
     _phoneService.reset();
     _conversation.reset();
     _conversationModel.reset();
     _numberEntryModel.reset();
+    _autoCompleteModel.reset();
+    _cefSuggestions.clear();
     for (auto* view : {_o.conversationView.get(), _o.conversationHoldView.get()})
         if (view)
             view->setController(nullptr);

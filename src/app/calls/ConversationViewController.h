@@ -1,12 +1,14 @@
 #pragma once
 
 #include "engine/ConversationService.h"
+#include "engine/OVAutoCompleteModel.h"
 #include "engine/OVConversationModel.h"
 #include "engine/OVNumberEntryModel.h"
 #include "engine/PhoneService.h"
 #include "platform/foundation/Object.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/Responder.h"
+#include "platform/kit/TableView.h"
 #include "widgets/QXConstraintLayoutManager.h"
 #include "widgets/QXSearchField.h"
 
@@ -16,6 +18,7 @@
 #include <vector>
 
 class ConversationView;
+class OVEntity;
 class QXBezierComboButton;
 class QXCollectionViewItem;
 class QXImageButton;
@@ -61,7 +64,9 @@ class ConversationViewController : public platform::Object,
                                    public OVNumberEntryModelPro,
                                    public OVConversationBasePro,
                                    public OVPhoneServicePro,
-                                   public QXSearchFieldFilterDelegate {
+                                   public OVAutoCompleteModelPro,
+                                   public QXSearchFieldFilterDelegate,
+                                   public platform::TableViewDataSource {
 public:
     explicit ConversationViewController(std::shared_ptr<OVConversationModel> model);
     ~ConversationViewController() override;
@@ -176,8 +181,49 @@ public:
     void ovmdNumberEntryPropertyChanged(const std::string& propertyName) override;
     void applySearchFilter(const std::string& text) override;
     void textDidChange(const platform::Notification& notification) override;
+    void ovmdNumberEntryFocusRequested(OVNumberEntryModel& model) override;
+    void ovmdNumberEntryTextSelectionStateRequested(int state) override;
+    void ovmdNumberEntryUpdateTextSelectionState(int state, long start, long length) override;
+    void ovmdAutoCompletePropertyChanged(const std::string& propertyName) override;
+    void ovmdAutoCompleteListCollectionChanged() override;
+
+    // The panel's view: focus, dial keys and drops.
+    void conversationViewGotFocus();
+    void conversationViewLostFocus();
+    void keyPressedOnView(const platform::Event& event);
+    void keyReleasedOnView(const platform::Event& event);
+    // One dropped thing: a contact row or entity, a call-history row, or an address text. Put
+    // into the number entry while a target is being entered, else called and added to the call
+    // where the call allows it.
+    void receivedDraggedItem(const platform::Value& item);
+
+    // The in-call number entry field.
+    std::optional<bool> keyPressed(const platform::Event& event) override;
+    std::optional<bool> keyReleased(const platform::Event& event) override;
+    void clearPressed() override;
+    void textFieldGotFocus(QXTextField& field) override;
+    void textFieldLostFocus(QXTextField& field) override;
+    void rowEntryPicked(long row) override;
+    void rowEntryDoubleClicked(long row) override;
+    void dropDownMenuWillShowMenu(QXTextField& field, platform::Menu& menu) override;
+    void contextRedialItemPicked(platform::Object* sender);
+    // An address of the menu of a dropped contact's numbers.
+    void contextCallDroppedAddress(platform::Object* sender);
+    long numberOfRowsInTableView(platform::TableView& tableView) override;
+    platform::Value tableViewObjectValueForTableColumn(platform::TableView& tableView,
+                                                       platform::TableColumn* column,
+                                                       long row) override;
+    const std::vector<std::shared_ptr<OVAutoCompleteItem>>& suggestions() const {
+        return _cefSuggestions;
+    }
+    std::shared_ptr<OVAutoCompleteModel> autoCompleteModel() const { return _autoCompleteModel; }
+    // The menu of a dropped contact's numbers shown last (tests).
+    std::shared_ptr<platform::Menu> droppedContactMenu() const { return _droppedContactMenu; }
 
 private:
+    // A target is being entered: forwarding, inviting or transferring.
+    bool inTargetEntry() const;
+    void receivedDraggedEntity(const std::shared_ptr<OVEntity>& entity);
     void styleButtons();
     void constrainButtons();
     void setHiddenNumberEntryField(bool hide);
@@ -202,6 +248,9 @@ private:
     std::shared_ptr<Conversation> _conversation;
     std::shared_ptr<OVConversationModel> _conversationModel;
     std::shared_ptr<OVNumberEntryModel> _numberEntryModel;
+    std::shared_ptr<OVAutoCompleteModel> _autoCompleteModel;
+    std::vector<std::shared_ptr<OVAutoCompleteItem>> _cefSuggestions;
+    std::shared_ptr<platform::Menu> _droppedContactMenu;
     QXViewConstraintLayoutManager _callButtonsLayout;
     std::shared_ptr<QXCollectionViewItem> _viewItem;
 };

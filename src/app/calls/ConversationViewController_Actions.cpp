@@ -365,7 +365,9 @@ bool ConversationViewController::respondsToAction(std::string_view action) const
                                                    "addContact:",
                                                    "contextCommand:",
                                                    "contextTransfer:",
-                                                   "contextEditQuickTransfer:"};
+                                                   "contextEditQuickTransfer:",
+                                                   "contextRedialItemPicked:",
+                                                   "contextCallDroppedAddress:"};
     return std::find(std::begin(actions), std::end(actions), action) != std::end(actions);
 }
 
@@ -393,6 +395,8 @@ bool ConversationViewController::tryToPerform(std::string_view action, platform:
         {"contextCommand:", &ConversationViewController::contextCommand},
         {"contextTransfer:", &ConversationViewController::contextTransfer},
         {"contextEditQuickTransfer:", &ConversationViewController::contextEditQuickTransfer},
+        {"contextRedialItemPicked:", &ConversationViewController::contextRedialItemPicked},
+        {"contextCallDroppedAddress:", &ConversationViewController::contextCallDroppedAddress},
     };
     auto found = handlers.find(action);
     if (found == handlers.end())

@@ -28,11 +28,8 @@ const platform::Value& brandSection() {
 }
 
 std::string addressTypeLabel(OVAddressType type) {
-    auto transformer =
-        platform::ValueTransformer::valueTransformerForName("ContactAddressStringTransformer");
-    if (!transformer)
-        return {};
-    return transformer->transformedValue(platform::Value(static_cast<long long>(type)))
+    return ContactAddressStringTransformer()
+        .transformedValue(platform::Value(static_cast<long long>(type)))
         .stringValue();
 }
 
@@ -188,11 +185,8 @@ platform::Value PrimaryModuleController::tableViewObjectValueForTableColumn(
     if (identifier == "name")
         return platform::Value(item->displayName());
     if (identifier == "type") {
-        auto transformer =
-            platform::ValueTransformer::valueTransformerForName("ContactAddressImageTransformer");
-        return transformer ? transformer->transformedValue(
-                                 platform::Value(static_cast<long long>(item->addressType())))
-                           : platform::Value();
+        return ContactAddressImageTransformer().transformedValue(
+            platform::Value(static_cast<long long>(item->addressType())));
     }
     return {};
 }
