@@ -172,8 +172,43 @@ void AccountService::disableAll(bool remove) {
 }
 
 void AccountService::setNewVoiceMailCount(int count) {
+    std::shared_ptr<OVAccount> target;
+    for (const auto& account : accounts_) {
+        if (!account->isFeatureEnabled(OVAccountFeature::featureCall))
+            continue;
+        if (!account->callVoicemailUri().empty()) {
+            target = account;
+            break;
+        }
+        if (!target)
+            target = account;
+    }
+    if (target) {
+        setNewVoiceMailCount(target, count);
+        return;
+    }
     newVoiceMailCount_ = std::max(0, count);
     notifyDelegates([](OVAccountServicePro& d) { d.voiceMailUpdate(); });
+}
+
+void AccountService::setNewVoiceMailCount(const std::shared_ptr<OVAccount>& account, int count) {
+    if (!account)
+        return;
+    account->newVoiceMailCount_ = std::max(0, count);
+    int total = 0;
+    for (const auto& each : accounts_)
+        total += each->newVoiceMailCount_;
+    newVoiceMailCount_ = total;
+    notifyDelegates([](OVAccountServicePro& d) { d.voiceMailUpdate(); });
+}
+
+std::vector<std::shared_ptr<OVAccount>> AccountService::accountsWithNewVoiceMails() const {
+    std::vector<std::shared_ptr<OVAccount>> found;
+    for (const auto& account : accounts_) {
+        if (account->newVoiceMailCount() > 0)
+            found.push_back(account);
+    }
+    return found;
 }
 
 void AccountService::accountChangedStatus(const std::shared_ptr<OVAccount>& account) {

@@ -59,6 +59,11 @@ public:
     // Whether the user wants the account enabled.
     bool toEnable() const { return toEnable_; }
     bool isFeatureEnabled(OVAccountFeature feature) const;
+    // Voicemail: whether the user keeps it on, the address that calls the box ("" when the
+    // account has none) and the messages not yet heard.
+    bool voicemailEnabled() const { return config_.voicemailEnabled; }
+    const std::string& callVoicemailUri() const { return config_.voicemailUri; }
+    int newVoiceMailCount() const { return newVoiceMailCount_; }
 
     // The account's settings: "sipAccount" or "xmppAccount" / "account" / "accountName".
     std::shared_ptr<SettingBlock> getSettings() const { return settings_; }
@@ -79,6 +84,8 @@ public:
     std::string description() const override { return config_.accountName; }
 
 private:
+    friend class AccountService;
+    int newVoiceMailCount_ = 0;
     std::shared_ptr<EngineContext> context_;
     AccountConfig config_;
     OVAccountStatus status_ = OVAccountStatus::statusDisabled;
@@ -111,7 +118,10 @@ public:
     std::shared_ptr<OVAccount> accountNamed(std::string_view accountName) const;
     // The first enabled account that serves the feature, or nullptr.
     std::shared_ptr<OVAccount> defaultAccount(OVAccountFeature feature) const;
+    // The new voicemails of every account.
     int newVoiceMailCount() const { return newVoiceMailCount_; }
+    // The accounts with new voicemails, in provisioning order.
+    std::vector<std::shared_ptr<OVAccount>> accountsWithNewVoiceMails() const;
     // Accounts shown to the user.
     int viewableAccountCount() const;
 
@@ -122,7 +132,11 @@ public:
     void enableAll();
     // Takes every account down at once (logout, sleep); with remove they are dropped too.
     void disableAll(bool remove);
+    // The server's summary of new voicemails: it concerns the first call account with a
+    // voicemail box (the first call account when none has one).
     void setNewVoiceMailCount(int count);
+    // The new voicemails of one account; the total follows. Either way voiceMailUpdate tells.
+    void setNewVoiceMailCount(const std::shared_ptr<OVAccount>& account, int count);
     // Called by an account whose status changed: tells the delegates, then the phone status.
     void accountChangedStatus(const std::shared_ptr<OVAccount>& account);
 

@@ -696,6 +696,18 @@ std::shared_ptr<Conversation> ConversationService::audioConversation(const std::
     return place(address, entityID, Conversation::Kind::audio);
 }
 
+std::shared_ptr<Conversation>
+ConversationService::audioConversation(const std::string& address, long long entityID,
+                                       const std::string& displayName,
+                                       const std::shared_ptr<OVAccount>& account) {
+    const auto chosen = accountForCall_;
+    if (account)
+        accountForCall_ = account;
+    auto conversation = place(address, entityID, Conversation::Kind::audio, displayName);
+    accountForCall_ = chosen;
+    return conversation;
+}
+
 std::shared_ptr<Conversation> ConversationService::videoConversation(const std::string& address,
                                                                      long long entityID) {
     if (!canVideoConversation()) {
@@ -727,7 +739,52 @@ std::shared_ptr<Conversation> ConversationService::pullFromMobile(const std::str
 
 void ConversationService::useDeskphone() {
     auto phone = context_ ? context_->phone() : nullptr;
-    usingDeskphone_ = phone && phone->getDeskphoneService()->isConnected();
+    const bool using_ = phone && phone->getDeskphoneService()->isConnected();
+    if (using_ != usingDeskphone_) {
+        usingDeskphone_ = using_;
+        reportCallOptionsChanged();
+    }
+}
+
+void ConversationService::useLocalAccountForCall() {
+    if (usingDeskphone_) {
+        usingDeskphone_ = false;
+        reportCallOptionsChanged();
+    }
+}
+
+void ConversationService::setAutoAnswer(bool on) {
+    if (on != autoAnswer_) {
+        autoAnswer_ = on;
+        reportCallOptionsChanged();
+    }
+}
+
+void ConversationService::setAnonymous(bool on) {
+    if (on != anonymous_) {
+        anonymous_ = on;
+        reportCallOptionsChanged();
+    }
+}
+
+void ConversationService::setLettersToNumbers(bool on) {
+    if (on != lettersToNumbers_) {
+        lettersToNumbers_ = on;
+        reportCallOptionsChanged();
+    }
+}
+
+void ConversationService::reportCallOptionsChanged() {
+    if (!context_) {
+        notifyDelegates([](OVConversationServicePro& d) { d.callOptionsChanged(); });
+        return;
+    }
+    std::weak_ptr<ConversationService> weak = weak_from_this();
+    context_->post([weak] {
+        if (auto self = weak.lock()) {
+            self->notifyDelegates([](OVConversationServicePro& d) { d.callOptionsChanged(); });
+        }
+    });
 }
 
 std::string ConversationService::nextCallIdentifier() {

@@ -334,6 +334,8 @@ public:
     ovsaAvailabilityChanged(const std::shared_ptr<OVServiceAvailability>& /*service*/) {}
     // Whether a new call may be placed changed (availability, or all lines taken or freed).
     virtual void newConversationAllowed(bool /*allowed*/) {}
+    // Auto-answer, anonymous calling, letters to digits or the deskphone's use changed.
+    virtual void callOptionsChanged() {}
 };
 
 class ConversationService : public OVServiceAvailability,
@@ -357,6 +359,11 @@ public:
     // Places a call to the address; entityID is the contact's unique id, -1 for a bare address.
     // nullptr when no call may be placed now.
     std::shared_ptr<Conversation> audioConversation(const std::string& address, long long entityID);
+    // The same with the party's name as shown, through the account given (nullptr: the
+    // account for calls).
+    std::shared_ptr<Conversation> audioConversation(const std::string& address, long long entityID,
+                                                    const std::string& displayName,
+                                                    const std::shared_ptr<OVAccount>& account);
     std::shared_ptr<Conversation> videoConversation(const std::string& address, long long entityID);
     std::shared_ptr<Conversation> conferenceConversation(const std::string& address,
                                                          long long entityID);
@@ -368,9 +375,18 @@ public:
     void setAccountForCall(const std::shared_ptr<OVAccount>& account) { accountForCall_ = account; }
 
     // Which way calls go: the local accounts or a deskphone.
-    void useLocalAccountForCall() { usingDeskphone_ = false; }
+    void useLocalAccountForCall();
     void useDeskphone();
     bool usingDeskphone() const { return usingDeskphone_; }
+
+    // Call options, each change answered by callOptionsChanged: incoming calls answered at
+    // once, outgoing calls without the caller's identity, letters typed as keypad digits.
+    bool autoAnswer() const { return autoAnswer_; }
+    void setAutoAnswer(bool on);
+    bool anonymous() const { return anonymous_; }
+    void setAnonymous(bool on);
+    bool lettersToNumbers() const { return lettersToNumbers_; }
+    void setLettersToNumbers(bool on);
 
     static constexpr int maximumLines = 6;
 
@@ -413,5 +429,9 @@ private:
     std::vector<std::shared_ptr<Conversation>> conversations_;
     int nextCall_ = 1;
     bool usingDeskphone_ = false;
+    bool autoAnswer_ = false;
+    bool anonymous_ = false;
+    bool lettersToNumbers_ = false;
+    void reportCallOptionsChanged();
     bool failNextRecording_ = false;
 };

@@ -51,6 +51,10 @@ struct AccountConfig {
     bool toEnable = true;
     // Whether the account is shown to the user (counted in the status texts).
     bool viewable = true;
+    // The address that reaches the account's voicemail box ("" when it has none), and whether
+    // the user keeps voicemail on for it.
+    std::string voicemailUri;
+    bool voicemailEnabled = true;
 };
 
 struct AccountAnswer {

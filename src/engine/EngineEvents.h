@@ -22,6 +22,8 @@ public:
     // The server withdrew the account from the session (a provisioning change).
     virtual void accountWithdrawn(int accountID) = 0;
     virtual void voiceMailCountReported(int count) = 0;
+    // The new voicemails of one account.
+    virtual void accountVoiceMailReported(int accountID, int count) = 0;
     virtual void noticeReceived(Notification::Type type, const std::string& extraInfo) = 0;
 
     // Calls and video.

@@ -67,6 +67,13 @@ void EngineHub::voiceMailCountReported(int count) {
     }
 }
 
+void EngineHub::accountVoiceMailReported(int accountID, int count) {
+    if (auto phone = context_->phone(); phone && context_->started()) {
+        const auto service = phone->getAccountService();
+        service->setNewVoiceMailCount(service->account(accountID), count);
+    }
+}
+
 void EngineHub::noticeReceived(Notification::Type type, const std::string& extraInfo) {
     if (auto phone = context_->phone()) {
         phone->getNotificationService()->deliver(std::make_shared<Notification>(type, extraInfo));

@@ -19,6 +19,7 @@ public:
     void accountStatusReported(int accountID, const AccountAnswer& answer) override;
     void accountWithdrawn(int accountID) override;
     void voiceMailCountReported(int count) override;
+    void accountVoiceMailReported(int accountID, int count) override;
     void noticeReceived(Notification::Type type, const std::string& extraInfo) override;
 
     void incomingCall(const std::string& address, const std::string& displayName,

@@ -215,6 +215,19 @@ void PhoneService::enableSpeaker(bool enabled) {
     });
 }
 
+void PhoneService::muteSpeaker(bool muted) {
+    if (muted == speakerMuted_) {
+        return;
+    }
+    speakerMuted_ = muted;
+    std::weak_ptr<PhoneService> weak = weak_from_this();
+    context_->post([weak, muted] {
+        if (auto self = weak.lock()) {
+            self->notifyDelegates([&](OVPhoneServicePro& d) { d.speakerMutedChanged(muted); });
+        }
+    });
+}
+
 void PhoneService::setSpeakerVolume(int volume) {
     volume = std::clamp(volume, 0, 100);
     if (volume == speakerVolume_) {

@@ -27,6 +27,7 @@ public:
     virtual void mediaDevicesChanged() {}
     virtual void networkStatusChanged(bool /*up*/) {}
     virtual void speakerVolumeChanged(int /*volume*/) {}
+    virtual void speakerMutedChanged(bool /*muted*/) {}
 };
 
 // Where stringSetting reads: the application's settings (provisioned with the engine) or the
@@ -120,6 +121,8 @@ public:
     // Microphone, speaker and levels. Each change is answered by its callback.
     bool micMuted() const { return micMuted_; }
     void muteMic(bool muted);
+    bool speakerMuted() const { return speakerMuted_; }
+    void muteSpeaker(bool muted);
     bool speakerEnabled() const { return speakerEnabled_; }
     void enableSpeaker(bool enabled);
     int speakerVolume() const { return speakerVolume_; }
@@ -184,6 +187,7 @@ private:
     std::optional<bool> contactMigrationRequired_;
     bool micMuted_ = false;
     bool speakerEnabled_ = false;
+    bool speakerMuted_ = false;
     int speakerVolume_ = 50;
     bool reportingLevels_ = false;
 };

@@ -102,6 +102,11 @@ void Scenario::voiceMail(int newMessages) {
     send([newMessages](EngineEvents& e) { e.voiceMailCountReported(newMessages); });
 }
 
+void Scenario::voiceMail(std::string_view accountName, int newMessages) {
+    const int id = accountID(accountName);
+    send([id, newMessages](EngineEvents& e) { e.accountVoiceMailReported(id, newMessages); });
+}
+
 void Scenario::notice(Notification::Type type, std::string extraInfo) {
     send([type, extraInfo = std::move(extraInfo)](EngineEvents& e) {
         e.noticeReceived(type, extraInfo);

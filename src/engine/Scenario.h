@@ -50,6 +50,8 @@ public:
     // The server takes the account out of the session.
     void accountRemoved(std::string_view accountName);
     void voiceMail(int newMessages);
+    // The new voicemails of one account.
+    void voiceMail(std::string_view accountName, int newMessages);
     void notice(Notification::Type type, std::string extraInfo = {});
 
     // Calls.

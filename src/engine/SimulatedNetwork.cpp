@@ -89,6 +89,8 @@ AccountConfig accountFrom(const platform::Value& v) {
     config.domain = v["domain"].stringValue();
     config.toEnable = v["toEnable"].isNull() || v["toEnable"].boolValue();
     config.viewable = v["viewable"].isNull() || v["viewable"].boolValue();
+    config.voicemailUri = v["voicemailUri"].stringValue();
+    config.voicemailEnabled = v["voicemailEnabled"].isNull() || v["voicemailEnabled"].boolValue();
     return config;
 }
 

@@ -153,19 +153,6 @@ void applyButtonDefaults(const platform::Value& buttons) {
     }
 }
 
-void registerToolbarViewDefinition() {
-    if (platform::InterfaceDefinition::isRegistered("ToolbarView"))
-        return;
-    platform::InterfaceDefinition::registerDefinition(
-        "ToolbarView", [](platform::InterfaceDefinitionLoad& load) {
-            auto strip = std::make_shared<platform::View>(Rect(0, 0, 340, 36));
-            strip->setAutoresizingMask(platform::ViewWidthSizable);
-            if (auto* owner = dynamic_cast<ToolbarController*>(load.owner()))
-                owner->setTheView(strip);
-            load.addTopLevelObject(strip);
-        });
-}
-
 } // namespace
 
 MainAppWindow::MainAppWindow(const Rect& contentRect, platform::WindowStyleMask style)
@@ -174,7 +161,7 @@ MainAppWindow::MainAppWindow(const Rect& contentRect, platform::WindowStyleMask 
 MainAppWindow::~MainAppWindow() = default;
 
 std::shared_ptr<MainAppWindow> MainAppWindow::makeFromInterfaceDefinition() {
-    registerToolbarViewDefinition();
+    ToolbarController::registerInterfaceDefinition();
     // Titled, so that the desktop lets the user move, minimise and close the phone window.
     auto window = platform::make<MainAppWindow>(
         kDefinitionContentRect, platform::TitledWindowMask | platform::ClosableWindowMask |
@@ -221,7 +208,7 @@ void MainAppWindow::awake() {
 }
 
 void MainAppWindow::assembleFromBrand(const platform::Value& brand) {
-    registerToolbarViewDefinition();
+    ToolbarController::registerInterfaceDefinition();
     ToolbarController& toolbarController = ToolbarController::sharedController();
     if (!platform::InterfaceDefinition::load("ToolbarView", &toolbarController))
         return;

@@ -272,7 +272,6 @@ private:
     std::vector<std::string> _performedCommands;
     std::shared_ptr<OVSelfPresence> _selfPresence;
 
-    platform::MenuItem* _setCustomStatusMenuItem = nullptr; // the toolbar's
     std::shared_ptr<platform::IdleTimeSource> _idleTimeSource;
     std::shared_ptr<platform::MenuItem> _customStatusMenuItem;
     std::shared_ptr<platform::Panel> _customPresenceSheet;

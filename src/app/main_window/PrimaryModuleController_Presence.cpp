@@ -109,7 +109,6 @@ void PrimaryModuleController::presenceApplicationReady(bool ready) {
     }
     _presenceService = presenceServiceOfEngine();
     _presenceInfo = _presenceService ? _presenceService->getSelfPresence() : nullptr;
-    _setCustomStatusMenuItem = ToolbarController::sharedController().setCustomStatusMenuItem();
     refreshIdleInterval();
     const auto custom = _presenceService ? _presenceService->getCustomPresences()
                                          : std::vector<std::shared_ptr<OVSelfPresence>>{};
@@ -257,10 +256,11 @@ std::optional<std::string> PrimaryModuleController::getPresenceMessage(int statu
 // The custom status sheet.
 
 platform::MenuItem& PrimaryModuleController::ensureCustomStatusMenuItem() {
-    if (!_customStatusMenuItem) {
+    if (!_customStatusMenuItem)
         _customStatusMenuItem = std::make_shared<platform::MenuItem>("", "presenceChanged:", "");
+    // A menu rebuilt from empty has lost the item: it goes back at the end.
+    if (!_customStatusMenuItem->menu())
         ToolbarController::sharedController().presenceMenu()->addItem(_customStatusMenuItem);
-    }
     _customStatusMenuItem->setEnabled(_presenceService && _presenceService->presenceAllowed());
     return *_customStatusMenuItem;
 }
@@ -345,8 +345,9 @@ void PrimaryModuleController::customPresenceSheetDidEnd(int returnCode) {
             _presenceInfo->setMessage(
                 translatePresenceMessageReverse(statusPopUp().titleOfSelectedItem()));
     }
-    if (_setCustomStatusMenuItem)
-        _setCustomStatusMenuItem->setState(platform::OffState);
+    // Asked of the toolbar each time: it makes the item anew when its menu changes kind.
+    if (auto* setCustom = ToolbarController::sharedController().setCustomStatusMenuItem())
+        setCustom->setState(platform::OffState);
     updateApplicationToolbar();
 }
 
