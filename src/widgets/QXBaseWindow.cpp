@@ -107,7 +107,7 @@ void QXBaseWindow::setContentView(std::shared_ptr<View> view) {
     if (!view)
         return;
     QXBaseFrameView* holder = frameView();
-    view->setFrame(contentRectForFrameRect(Rect({}, frame().size)));
+    view->setFrame(contentViewFrame(Rect({}, frame().size)));
     view->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewHeightSizable);
     holder->addSubview(view);
 }
@@ -122,17 +122,20 @@ QXContentView* QXBaseWindow::qxContentView() const {
 
 void QXBaseWindow::setContentSize(Size size) {
     Rect f = frame();
-    const Size proposal = frameRectForContentRect(Rect({}, size)).size;
+    // The toolbar's strip comes on top of the content.
+    Size proposal = frameRectForContentRect(Rect({}, size)).size;
+    if (toolbarVisible())
+        proposal.height += toolbar()->height();
     const Size clamped = windowWillResize(*this, proposal);
     f.origin.y -= clamped.height - f.height();
     f.size = clamped;
     setFrame(f, true);
     if (View* content = contentView())
-        content->setFrame(contentRectForFrameRect(f));
+        content->setFrame(contentViewFrame(f));
 }
 
 Size QXBaseWindow::contentSize() const {
-    return contentRectForFrameRect(frame()).size;
+    return contentViewFrame(frame()).size;
 }
 
 Rect QXBaseWindow::frameRectForContentRect(const Rect& contentRect) const {
@@ -147,6 +150,22 @@ Rect QXBaseWindow::contentRectForFrameRect(const Rect& frameRect) const {
     if (QXBaseFrameView* view = installedFrameView())
         return view->contentRectForFrameRect(rect);
     return rect;
+}
+
+Rect QXBaseWindow::contentViewFrame(const Rect& frameRect) const {
+    Rect rect = contentRectForFrameRect(frameRect);
+    if (toolbarVisible())
+        rect.size.height = std::max(0.0, rect.height() - toolbar()->height());
+    return rect;
+}
+
+double QXBaseWindow::toolbarTopInset() const {
+    QXBaseFrameView* view = installedFrameView();
+    if (!view)
+        return 0;
+    const Rect whole({}, frame().size);
+    const Rect content = view->contentRectForFrameRect(whole);
+    return std::max(0.0, whole.maxY() - content.maxY());
 }
 
 void QXBaseWindow::setBkgGradient(std::shared_ptr<QXGradient> gradient) {
@@ -272,6 +291,8 @@ void QXBaseWindow::toggleToolbarShown(platform::Object* sender) {
     else if (excess > 5)
         setHeightKeepingTop(allowed - 5);
     Window::toggleToolbarShown(sender);
+    if (View* shown = contentView())
+        shown->setFrame(contentViewFrame(frame()));
     const Rect after = frame();
     const Size clamped = windowWillResize(*this, after.size);
     if (std::abs(clamped.height - after.height()) > 0.1)

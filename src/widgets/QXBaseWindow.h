@@ -95,6 +95,10 @@ public:
     // The platform's toggle with a 100-point allowance for the toolbar, so that showing it
     // never pushes the window past its limits.
     void toggleToolbarShown(platform::Object* sender) override;
+    // The toolbar's strip goes under the frame's top margin, and the content view under the
+    // strip: the content rectangle less the toolbar's height while it shows.
+    double toolbarTopInset() const override;
+    platform::Rect contentViewFrame(const platform::Rect& frameRect) const;
 
     // Dragging the resize handle.
     void mouseDown(const platform::Event& event) override;

@@ -94,6 +94,17 @@ void SnapshotTour::poll() {
             break;
         if (!snapshot(*window, "main-view"))
             return;
+        // The toolbar and the function tabs laid out again for a wider, taller window, and
+        // the window back to its size.
+        {
+            const platform::Size size = window->contentSize();
+            window->setContentSize({size.width + 140, size.height + 60});
+            window->display();
+            if (!snapshot(*window, "main-view-wide"))
+                return;
+            window->setContentSize(size);
+            window->display();
+        }
         _stage = Stage::waitForContacts;
         _stepStarted = now();
         return;

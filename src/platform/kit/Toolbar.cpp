@@ -409,7 +409,8 @@ void Toolbar::updateView() {
     auto& strip = static_cast<ToolbarView&>(*view_);
     const double h = strip.stripHeight();
     const Rect bounds = root->bounds();
-    const double y = root->isFlipped() ? bounds.minY() : bounds.maxY() - h;
+    const double inset = window->toolbarTopInset();
+    const double y = root->isFlipped() ? bounds.minY() + inset : bounds.maxY() - inset - h;
     strip.setAutoresizingMask(ViewWidthSizable |
                               (root->isFlipped() ? ViewMaxYMargin : ViewMinYMargin));
     if (strip.superview() != root)

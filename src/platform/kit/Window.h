@@ -317,6 +317,9 @@ public:
     const std::shared_ptr<Toolbar>& toolbar() const { return toolbar_; }
     virtual void setToolbar(std::shared_ptr<Toolbar> toolbar);
     virtual void toggleToolbarShown(Object* sender);
+    // How far below the window's top edge the toolbar's strip goes: the height of a frame's
+    // own top strip, none for a plain window.
+    virtual double toolbarTopInset() const { return 0; }
     bool showsToolbarButton() const { return showsToolbarButton_; }
     void setShowsToolbarButton(bool flag) { showsToolbarButton_ = flag; }
     bool showsResizeIndicator() const { return showsResizeIndicator_; }
