@@ -66,7 +66,7 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       workgroupService_(std::make_shared<WorkgroupService>()),
       toastService_(std::make_shared<ToastService>(context_)),
       notificationService_(std::make_shared<NotificationService>(context_)),
-      mucListService_(std::make_shared<MUCListService>()),
+      mucListService_(std::make_shared<MUCListService>(context_)),
       dialPlanService_(std::make_shared<DialPlanService>(context_)),
       contactImporterExporter_(std::make_shared<OVContactImporterExporter>(context_)),
       autoUpdater_(std::make_shared<AutoUpdater>(context_)) {
@@ -79,6 +79,15 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
     }
     contactManager_->setDelegate(autoCompleteIndex_.get());
     callHistoryService_->setIndex(autoCompleteIndex_.get());
+    // The archive names its parties as the contact list does.
+    std::weak_ptr<OVContactManager> contacts = contactManager_;
+    archiveService_->setNameResolver([contacts](const std::string& address) {
+        auto manager = contacts.lock();
+        if (!manager)
+            return std::string();
+        const auto found = manager->lookup({}, address, {});
+        return found.empty() ? std::string() : found.front()->displayName();
+    });
 }
 
 PhoneService::~PhoneService() {

@@ -8,6 +8,7 @@
 #include "engine/DialPlanService.h"
 #include "engine/FileTransferService.h"
 #include "engine/LocalVideoService.h"
+#include "engine/MUCListService.h"
 #include "engine/NotificationService.h"
 #include "engine/OVConnectService.h"
 #include "engine/OVContactImporterExporter.h"
@@ -97,9 +98,3 @@ public:
 };
 class WorkgroupService : public platform::Object,
                          public DelegatingService<OVWorkgroupServicePro> {};
-
-class OVMUCListServicePro {
-public:
-    virtual ~OVMUCListServicePro() = default;
-};
-class MUCListService : public platform::Object, public DelegatingService<OVMUCListServicePro> {};

@@ -441,6 +441,7 @@ TEST_F(MenusTest, TheChatRoomItemFollowsTheEnabledChatAccounts) {
             ASSERT_NE(account, nullptr);
             EXPECT_EQ(account->domain(), c.domains[0]);
             controller().openChatRoomListWindow(&item);
+            settle(); // the list shows once its rooms are in
             EXPECT_EQ(ChatRoomListWindowController::sharedChatRoomListWindowController().account(),
                       account);
             ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
@@ -453,10 +454,12 @@ TEST_F(MenusTest, TheChatRoomItemFollowsTheEnabledChatAccounts) {
         // The parent item carries no account and opens nothing.
         controller().openChatRoomListWindow(&item);
         EXPECT_FALSE(ChatRoomListWindowController::isWindowExist());
-        controller().openChatRoomListWindow(item.submenu()->itemAtIndex(1));
+        controller().openChatRoomListWindow(item.submenu()->itemAtIndex(0));
+        settle(); // the list shows once its rooms are in
+        ASSERT_TRUE(ChatRoomListWindowController::sharedChatRoomListWindowController().account());
         EXPECT_EQ(
             ChatRoomListWindowController::sharedChatRoomListWindowController().account()->domain(),
-            "work.lumiq.example");
+            "chat.lumiq.example");
         ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
     }
 }

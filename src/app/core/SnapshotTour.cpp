@@ -10,7 +10,10 @@
 #include "app/core/LoginController.h"
 #include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
+#include "app/messaging/ChatRoomListWindowController.h"
+#include "app/messaging/IMArchiveWindowController.h"
 #include "app/messaging/IMWindowController.h"
+#include "engine/AccountService.h"
 #include "engine/CocoaCAOpenGLLayer.h"
 #include "engine/PhoneStatusService.h"
 #include "engine/Scenario.h"
@@ -185,9 +188,16 @@ void SnapshotTour::poll() {
         // Quitting with a session still open would ask first.
         if (!controller->imSessions().empty())
             break;
-        Scenario().incomingCall("sip:dave@sip.lumiq.example", "Dave Dunn", true);
-        _stage = Stage::waitForVideoCall;
+        _stage = Stage::waitForArchive;
         _stepStarted = now();
+        return;
+    case Stage::waitForArchive:
+        if (!pollArchive())
+            break;
+        return;
+    case Stage::waitForChatRooms:
+        if (!pollChatRooms())
+            break;
         return;
     case Stage::waitForVideoCall:
     case Stage::waitForVideoPictures:
@@ -214,6 +224,10 @@ void SnapshotTour::poll() {
         fail("the demo chat never reached its reply");
     else if (_stage == Stage::waitForChatEnd)
         fail("the demo chat never ended");
+    else if (_stage == Stage::waitForArchive)
+        fail("the message archive never showed the demo chat");
+    else if (_stage == Stage::waitForChatRooms)
+        fail("the chat room list never showed the demo rooms");
     else if (_stage == Stage::waitForVideoCall || _stage == Stage::waitForVideoPictures)
         fail("the video call never showed both pictures");
     else if (_stage == Stage::waitForVideoLayers)
@@ -273,10 +287,72 @@ bool SnapshotTour::pollChat() {
     chat->inputView()->insertText("See you");
     if (!snapshot(*chat->window(), "chat"))
         return true;
-    chat->close();
+    // The session ends first, so its transcript goes to the archive; the window closes after.
+    chat->endChat();
     _stage = Stage::waitForChatEnd;
     _stepStarted = now();
     return true;
+}
+
+bool SnapshotTour::pollArchive() {
+    auto& archive = IMArchiveWindowController::sharedIMArchiveWindowController();
+    if (!archive.window()->isVisible()) {
+        if (AppController* controller = AppController::sharedAppController()) {
+            const std::vector<std::shared_ptr<platform::Object>> chats =
+                controller->imWindowControllers();
+            for (const auto& object : chats) {
+                if (auto* chat = dynamic_cast<IMWindowController*>(object.get()))
+                    chat->close();
+            }
+        }
+        archive.showWindow(nullptr);
+        return false;
+    }
+    if (archive.items().empty() || archive.shownTranscript().empty())
+        return false;
+    // A search whose matches show highlighted.
+    if (archive.filterTextField().stringValue().empty()) {
+        archive.filterTextField().setStringValue("call");
+        archive.filterTextChanged();
+        return false;
+    }
+    if (archive.shownTranscript().find("#ffff00") == std::string::npos)
+        return false;
+    if (!snapshot(*archive.window(), "archive"))
+        return true;
+    IMArchiveWindowController::close();
+    // The rooms of the session's chat server.
+    if (auto phone = StartupService::instance().phoneService()) {
+        for (const auto& account : phone->getAccountService()->accounts()) {
+            if (account->protocol() == OVAccount::XMPPprotocol) {
+                ChatRoomListWindowController::sharedChatRoomListWindowController().setAccount(
+                    account);
+                _stage = Stage::waitForChatRooms;
+                _stepStarted = now();
+                return true;
+            }
+        }
+    }
+    startVideoCall();
+    return true;
+}
+
+bool SnapshotTour::pollChatRooms() {
+    auto& list = ChatRoomListWindowController::sharedChatRoomListWindowController();
+    if (!list.window()->isVisible() || list.rooms().empty())
+        return false;
+    list.itemsTableView().selectRow(0, false);
+    if (!snapshot(*list.window(), "chat-rooms"))
+        return true;
+    ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
+    startVideoCall();
+    return true;
+}
+
+void SnapshotTour::startVideoCall() {
+    Scenario().incomingCall("sip:dave@sip.lumiq.example", "Dave Dunn", true);
+    _stage = Stage::waitForVideoCall;
+    _stepStarted = now();
 }
 
 bool SnapshotTour::pollVideo() {

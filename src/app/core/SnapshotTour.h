@@ -45,6 +45,9 @@ private:
         waitForHangUp,
         waitForChat,
         waitForChatEnd,
+        // The message archive and the other messaging windows.
+        waitForArchive,
+        waitForChatRooms,
         waitForVideoCall,
         waitForVideoPictures,
         waitForVideoLayers,
@@ -57,8 +60,12 @@ private:
     void placeCalls();
     // The chat: bob writes, the user answers in rich text, bob replies.
     bool pollChat();
+    // The archive window on the chat just ended, searched.
+    bool pollArchive();
+    bool pollChatRooms();
     // The video call: a caller with video is answered, the window shows both pictures, then
     // its menu, statistics and the not-sending notice.
+    void startVideoCall();
     bool pollVideo();
     bool snapshot(platform::Window& window, const std::string& name);
     void fail(std::string reason);
