@@ -239,8 +239,10 @@ public:
     URLEntryResult getUrl(std::string_view url);
     // A request handed over by another start of the program: {"event": "GURL", "url": ...},
     // {"event": "show"} or {"command": ..., "directParameter": ..., "arguments": {...}}. Each
-    // shows this instance first. The answer holds "result", or "refused" with the reason.
+    // shows this instance first (a state report or a demo network event does not). The answer
+    // holds "result", or "refused" with the reason.
     platform::Value handleEntryRequest(const platform::Value& request);
+    platform::Value demoNetworkEvent(const platform::Value& request);
     platform::Value handleTestScriptCommand(ScriptCommand* command);
     bool applicationDelegateHandlesKey(platform::Application& sender, std::string_view key);
     bool applicationShouldOpenUntitledFile(platform::Application& sender);

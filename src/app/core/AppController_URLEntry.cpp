@@ -2,7 +2,9 @@
 #include "app/core/DeferredCommand.h"
 #include "app/core/EntryRequests.h"
 #include "app/core/ScriptCommands.h"
+#include "app/core/StateReport.h"
 #include "app/core/URLEntry.h"
+#include "engine/Scenario.h"
 #include "platform/foundation/Log.h"
 
 namespace {
@@ -51,8 +53,16 @@ URLEntryResult AppController::getUrl(std::string_view url) {
 }
 
 platform::Value AppController::handleEntryRequest(const platform::Value& request) {
-    showRunningInstance();
     const std::string* event = request["event"].string();
+    if (event && *event == entry::reportStateEvent) {
+        platform::Value reply;
+        reply.setObject("result", state_report::currentState());
+        return reply;
+    }
+    if (event && *event == entry::demoNetworkEvent) {
+        return demoNetworkEvent(request);
+    }
+    showRunningInstance();
     if (event && *event == entry::showEvent) {
         platform::Log("Another start of the program asked for this one: shown");
         return answer("result", "shown");
@@ -82,6 +92,22 @@ platform::Value AppController::handleEntryRequest(const platform::Value& request
     platform::Logf("A request from another start of the program named the unknown command %@",
                    *name);
     return answer("refused", "unknown command");
+}
+
+platform::Value AppController::demoNetworkEvent(const platform::Value& request) {
+    const std::string* operation = request["operation"].string();
+    const std::string* address = request["address"].string();
+    if (!operation || *operation != "incomingCall" || !address || address->empty()) {
+        return answer("refused", "unknown demo network event");
+    }
+    Scenario scenario;
+    if (!scenario.network()) {
+        return answer("refused", "the engine does not run on the demo network");
+    }
+    const std::string* name = request["displayName"].string();
+    platform::Logf("The demo network rings this phone from %@", *address);
+    scenario.incomingCall(*address, name ? *name : std::string());
+    return answer("result", "ringing");
 }
 
 platform::Value AppController::handleTestScriptCommand(ScriptCommand* /*command*/) {

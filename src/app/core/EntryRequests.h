@@ -21,6 +21,11 @@ inline constexpr std::string_view showEvent = "show";
 inline constexpr std::string_view dialNumberCommand = "DialNumberCommand";
 inline constexpr std::string_view endCallCommand = "EndCallCommand";
 inline constexpr std::string_view testCommand = "TestScriptCommand";
+// For programs that drive this one from outside: what it shows now (StateReport.h), and an
+// event of the demo network (the simulated engine's parties), as {"operation":
+// "incomingCall", "address": ..., "displayName": ...}. Neither brings the program forward.
+inline constexpr std::string_view reportStateEvent = "reportState";
+inline constexpr std::string_view demoNetworkEvent = "demoNetwork";
 
 platform::Value requestForURL(std::string_view url);
 platform::Value requestToShow();

@@ -289,7 +289,7 @@ InstanceChannel::SendResult InstanceChannel::sendToRunningInstance(const platfor
         result.error = "the request could not be sent";
         return result;
     }
-    const auto reply = readAll(fd.get(), static_cast<int>(timeout * 1000), maximumMessageSize);
+    const auto reply = readAll(fd.get(), static_cast<int>(timeout * 1000), maximumReplySize);
     if (!reply || reply->empty()) {
         result.error = "the running instance did not answer";
         return result;

@@ -19,6 +19,8 @@ public:
 
     // Requests larger than this are dropped unread.
     static constexpr std::size_t maximumMessageSize = 64 * 1024;
+    // Replies may be longer (a report of what the program shows); longer ones are dropped.
+    static constexpr std::size_t maximumReplySize = 1024 * 1024;
 
     static std::filesystem::path socketPath();
 

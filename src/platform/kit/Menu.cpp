@@ -499,6 +499,29 @@ Window* Menu::trackingWindow() const {
     return nullptr;
 }
 
+std::optional<Rect> Menu::frameOfItemAtIndex(long index) const {
+    if (!tracking_)
+        return std::nullopt;
+    for (const auto& level : tracking_->levels) {
+        if (level.menu != this)
+            continue;
+        for (const Row& row : rowsOf(*this))
+            if (row.index == index)
+                return level.view->convertRectToView(
+                    Rect{0, row.top, level.view->bounds().width(), row.height}, nullptr);
+    }
+    return std::nullopt;
+}
+
+std::vector<Menu*> Menu::trackingMenus() {
+    std::vector<Menu*> menus;
+    for (const auto& entry : activeTrackings())
+        if (auto live = std::static_pointer_cast<Tracking>(entry.lock()); live && !live->done)
+            for (const auto& level : live->levels)
+                menus.push_back(level.menu);
+    return menus;
+}
+
 void Menu::cancelTracking() {
     if (tracking_) {
         tracking_->done = true;

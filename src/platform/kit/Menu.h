@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -125,6 +126,11 @@ public:
     MenuItem* highlightedItem() const;
     // The window showing the menu while it is open, or nullptr.
     Window* trackingWindow() const;
+    // Where the item's row lies in the tracking window's base coordinates while the menu is
+    // open; nullopt when it is closed or the item shows no row.
+    std::optional<Rect> frameOfItemAtIndex(long index) const;
+    // The menus on the screen now, outermost first (submenus after their menu).
+    static std::vector<Menu*> trackingMenus();
 
     // Appearance.
     const Font& font() const { return font_; }

@@ -22,14 +22,22 @@ public:
     void move(int x, int y);
     // A left click at a point of the root window.
     void click(int x, int y);
+    // Presses and releases the key of an X keysym name ("Return", "Tab", "Escape", "a"),
+    // with Shift held when the keysym lies on the key's shifted level.
+    void key(const std::string& keysymName);
+    // Types printable ASCII text key by key.
+    void type(const std::string& text);
 
 private:
     using Motion = int (*)(_XDisplay*, int, int, int, unsigned long);
     using Button = int (*)(_XDisplay*, unsigned, int, unsigned long);
+    using Key = int (*)(_XDisplay*, unsigned, int, unsigned long);
+    void pressKeysym(unsigned long keysym);
     void* library_ = nullptr;
     _XDisplay* display_ = nullptr;
     Motion motion_ = nullptr;
     Button button_ = nullptr;
+    Key key_ = nullptr;
 };
 
 } // namespace sdltest
