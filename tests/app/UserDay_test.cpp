@@ -32,6 +32,7 @@ struct Shown {
     std::string placeholder;
     bool enabled = true;
     long rows = 0;
+    bool focused = false;
     int x = 0, y = 0, width = 0, height = 0;
     int centreX() const { return x + width / 2; }
     int centreY() const { return y + height / 2; }
@@ -46,6 +47,7 @@ Shown shownFrom(const Value& entry, const std::string& window) {
     shown.placeholder = entry["placeholder"].stringValue();
     shown.enabled = entry["enabled"].isNull() || entry["enabled"].boolValue();
     shown.rows = entry["rows"].integerValue();
+    shown.focused = entry["focused"].boolValue();
     shown.x = static_cast<int>(frame["x"].doubleValue());
     shown.y = static_cast<int>(frame["y"].doubleValue());
     shown.width = static_cast<int>(frame["width"].doubleValue());
@@ -109,6 +111,7 @@ protected:
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
+        picture("failed-" + std::to_string(++failures));
         ADD_FAILURE() << "never: " << what << "\nlast report:\n"
                       << last.toPropertyList(platform::PropertyListFormat::XML) << "\nlog tail:\n"
                       << tail(program->errorOutput());
@@ -180,9 +183,22 @@ protected:
                   const std::string& what) {
         if (!clickOn(match, what))
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Keys go where the keyboard is once the click has given the field the focus.
+        if (!waitFor(
+                [&](const Value& state) {
+                    const auto field = first(state, match);
+                    return field && field->focused;
+                },
+                what + " taking the keyboard"))
+            return false;
         input.type(text);
-        return true;
+        // What was typed shows in the field (a password as dots) before anything goes on.
+        return waitFor(
+            [&](const Value& state) {
+                const auto field = first(state, match);
+                return field && (field->text == text || field->kind == "secureField");
+            },
+            what + " holding \"" + text + "\"");
     }
 
     // The whole screen as a PNG named after the step.
@@ -202,6 +218,7 @@ protected:
     fs::path shots;
     std::unique_ptr<app_test::ChildProcess> program;
     Value last;
+    int failures = 0;
 };
 
 TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
@@ -286,6 +303,21 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
         },
         "the contact list filtered"));
     picture("06-contacts-filtered");
+
+    // Show as busy through the presence menu.
+    ASSERT_TRUE(clickOn([](const Shown& s) { return s.kind == "popUpButton"; },
+                        "the presence menu's button"));
+    std::optional<Shown> busy;
+    ASSERT_TRUE(waitFor([&busy](const Value& s) { return (busy = menuRow(s, "Busy")).has_value(); },
+                        "the presence menu's Busy item"));
+    input.click(busy->centreX(), busy->centreY());
+    ASSERT_TRUE(waitFor(
+        [](const Value& s) {
+            const auto presence = first(s, [](const Shown& v) { return v.kind == "popUpButton"; });
+            return presence && presence->text == "Busy";
+        },
+        "the presence shown as busy"));
+    picture("07-busy");
 
     // Quit through the application menu.
     ASSERT_TRUE(clickOn([](const Shown& s) { return s.kind == "menuTitle" && s.text == "Lumiq"; },

@@ -71,8 +71,14 @@ std::optional<Value> describe(const platform::View& view) {
     } else {
         return std::nullopt;
     }
-    if (const auto* control = dynamic_cast<const platform::Control*>(&view))
+    if (const auto* control = dynamic_cast<const platform::Control*>(&view)) {
         entry.setObject("enabled", control->isEnabled());
+        // A field being typed into has the window's field editor.
+        const platform::Window* window = view.window();
+        const bool typing = control->currentEditor() && window && window->isKeyWindow() &&
+                            window->firstResponder() == control->currentEditor();
+        entry.setObject("focused", typing);
+    }
     return entry;
 }
 
