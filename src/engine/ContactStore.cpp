@@ -34,6 +34,16 @@ CREATE TABLE IF NOT EXISTS contact_groups (
     name TEXT NOT NULL
 );
 CREATE INDEX IF NOT EXISTS contact_groups_by_contact ON contact_groups (contact_id);
+CREATE TABLE IF NOT EXISTS contact_merges (
+    member_id INTEGER PRIMARY KEY REFERENCES contacts (id) ON DELETE CASCADE,
+    head_id INTEGER NOT NULL REFERENCES contacts (id) ON DELETE CASCADE
+);
+CREATE TABLE IF NOT EXISTS blocked_addresses (
+    owner TEXT NOT NULL,
+    protocol INTEGER NOT NULL,
+    address TEXT NOT NULL,
+    PRIMARY KEY (owner, protocol, address)
+);
 )";
 
 // A prepared statement that finalises itself.
@@ -279,4 +289,177 @@ std::optional<std::string> ContactStore::write(const std::string& owner,
         ids->insert(ids->end(), newIds.begin(), newIds.end());
     }
     return std::nullopt;
+}
+
+namespace {
+
+// Runs `work` in a transaction: committed when it answers nullopt, else rolled back.
+template <class Work> std::optional<std::string> inTransaction(sqlite3* db, Work work) {
+    if (!db) {
+        return std::string("the contact store is not open");
+    }
+    char* message = nullptr;
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE;", nullptr, nullptr, &message) != SQLITE_OK) {
+        std::string error = message ? message : sqlite3_errmsg(db);
+        sqlite3_free(message);
+        return error;
+    }
+    std::optional<std::string> error = work();
+    if (!error && sqlite3_exec(db, "COMMIT;", nullptr, nullptr, &message) != SQLITE_OK) {
+        error = message ? message : sqlite3_errmsg(db);
+        sqlite3_free(message);
+    }
+    if (error) {
+        sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
+    }
+    return error;
+}
+
+} // namespace
+
+std::optional<std::string>
+ContactStore::update(const std::vector<std::pair<long long, ContactRecord>>& contacts) {
+    return inTransaction(impl_->db, [&]() -> std::optional<std::string> {
+        Statement name(impl_->db, "UPDATE contacts SET display_name = ? WHERE id = ?");
+        Statement clearFields(impl_->db, "DELETE FROM contact_fields WHERE contact_id = ?");
+        Statement clearGroups(impl_->db, "DELETE FROM contact_groups WHERE contact_id = ?");
+        Statement field(impl_->db, "INSERT INTO contact_fields (contact_id, position, type, role, "
+                                   "value) VALUES (?, ?, ?, ?, ?)");
+        Statement group(impl_->db,
+                        "INSERT INTO contact_groups (contact_id, position, name) VALUES (?, ?, ?)");
+        if (!name.ok() || !clearFields.ok() || !clearGroups.ok() || !field.ok() || !group.ok()) {
+            return std::string(sqlite3_errmsg(impl_->db));
+        }
+        for (const auto& [id, record] : contacts) {
+            name.bind(1, record.displayName);
+            name.bind(2, id);
+            clearFields.bind(1, id);
+            clearGroups.bind(1, id);
+            if (!name.run() || !clearFields.run() || !clearGroups.run()) {
+                return std::string(sqlite3_errmsg(impl_->db));
+            }
+            long long position = 0;
+            for (const auto& [type, value] : record.fields) {
+                field.bind(1, id);
+                field.bind(2, position++);
+                field.bind(3, type);
+                field.bind(4, std::string(contact_files::roleOfField(type)));
+                field.bind(5, value);
+                if (!field.run()) {
+                    return field.error();
+                }
+            }
+            position = 0;
+            for (const auto& groupName : record.groups) {
+                group.bind(1, id);
+                group.bind(2, position++);
+                group.bind(3, groupName);
+                if (!group.run()) {
+                    return group.error();
+                }
+            }
+        }
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string> ContactStore::remove(const std::vector<long long>& ids) {
+    return inTransaction(impl_->db, [&]() -> std::optional<std::string> {
+        Statement erase(impl_->db, "DELETE FROM contacts WHERE id = ?");
+        if (!erase.ok()) {
+            return erase.error();
+        }
+        for (long long id : ids) {
+            erase.bind(1, id);
+            if (!erase.run()) {
+                return erase.error();
+            }
+        }
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string> ContactStore::setMerged(long long head,
+                                                   const std::vector<long long>& members) {
+    return inTransaction(impl_->db, [&]() -> std::optional<std::string> {
+        Statement clear(impl_->db, "DELETE FROM contact_merges WHERE head_id = ?");
+        Statement add(impl_->db, "INSERT OR REPLACE INTO contact_merges (member_id, head_id) "
+                                 "VALUES (?, ?)");
+        if (!clear.ok() || !add.ok()) {
+            return std::string(sqlite3_errmsg(impl_->db));
+        }
+        clear.bind(1, head);
+        if (!clear.run()) {
+            return clear.error();
+        }
+        for (long long member : members) {
+            if (member == head) {
+                continue;
+            }
+            add.bind(1, member);
+            add.bind(2, head);
+            if (!add.run()) {
+                return add.error();
+            }
+        }
+        return std::nullopt;
+    });
+}
+
+std::map<long long, long long> ContactStore::merges(const std::string& owner) const {
+    std::map<long long, long long> result;
+    if (!impl_->db) {
+        return result;
+    }
+    Statement query(impl_->db, "SELECT m.member_id, m.head_id FROM contact_merges m "
+                               "JOIN contacts c ON c.id = m.head_id WHERE c.owner = ?");
+    if (!query.ok()) {
+        return result;
+    }
+    query.bind(1, owner);
+    while (query.step()) {
+        result[query.integer(0)] = query.integer(1);
+    }
+    return result;
+}
+
+std::optional<std::string> ContactStore::setBlocked(const std::string& owner, int protocol,
+                                                    const std::vector<std::string>& addresses,
+                                                    bool blocked) {
+    return inTransaction(impl_->db, [&]() -> std::optional<std::string> {
+        Statement change(impl_->db,
+                         blocked ? "INSERT OR IGNORE INTO blocked_addresses (owner, protocol, "
+                                   "address) VALUES (?, ?, ?)"
+                                 : "DELETE FROM blocked_addresses WHERE owner = ? AND protocol = ? "
+                                   "AND address = ?");
+        if (!change.ok()) {
+            return change.error();
+        }
+        for (const auto& address : addresses) {
+            change.bind(1, owner);
+            change.bind(2, static_cast<long long>(protocol));
+            change.bind(3, address);
+            if (!change.run()) {
+                return change.error();
+            }
+        }
+        return std::nullopt;
+    });
+}
+
+std::vector<std::pair<int, std::string>> ContactStore::blocked(const std::string& owner) const {
+    std::vector<std::pair<int, std::string>> result;
+    if (!impl_->db) {
+        return result;
+    }
+    Statement query(
+        impl_->db, "SELECT protocol, address FROM blocked_addresses WHERE owner = ? ORDER BY 1, 2");
+    if (!query.ok()) {
+        return result;
+    }
+    query.bind(1, owner);
+    while (query.step()) {
+        result.emplace_back(static_cast<int>(query.integer(0)), query.text(1));
+    }
+    return result;
 }

@@ -3,6 +3,7 @@
 #include "engine/ContactFileFormats.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,20 @@ public:
     // ids are appended to `ids`. nullopt on success, else the database's reason.
     std::optional<std::string> write(const std::string& owner, const std::vector<NewContact>& add,
                                      bool eraseExisting, std::vector<long long>* ids = nullptr);
+    // Rewrites stored contacts (name, fields and groups) by id, all in one transaction.
+    std::optional<std::string>
+    update(const std::vector<std::pair<long long, ContactRecord>>& contacts);
+    // Deletes contacts by id, with their fields, groups and merges.
+    std::optional<std::string> remove(const std::vector<long long>& ids);
+    // The contacts merged into each head: the members' ids of `head` become `members` (none
+    // undoes the merge). A member belongs to one head.
+    std::optional<std::string> setMerged(long long head, const std::vector<long long>& members);
+    // The owner's merges: each member's head.
+    std::map<long long, long long> merges(const std::string& owner) const;
+    // The owner's blocked addresses, as protocol and address.
+    std::optional<std::string> setBlocked(const std::string& owner, int protocol,
+                                          const std::vector<std::string>& addresses, bool blocked);
+    std::vector<std::pair<int, std::string>> blocked(const std::string& owner) const;
 
 private:
     struct Impl;

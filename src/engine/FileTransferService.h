@@ -84,6 +84,8 @@ public:
     explicit FileTransferService(std::shared_ptr<EngineContext> context = nullptr);
 
     bool canNewOutgoingFileTransfer() const;
+    // The most files one offer may carry.
+    int maxSimultaneousFiles() const { return 10; }
     // Offers files to the address, answered by outgoingFileTransfer; nullptr when not allowed.
     std::shared_ptr<FileTransferRequest> newOutgoingFileTransfer(const std::string& address,
                                                                  const std::string& instance,

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <unordered_set>
 
 namespace {
@@ -72,10 +73,15 @@ int OVField::defaultTypeForName(std::string_view name) {
         return fieldTypePhoto;
     }
     if (name == fieldGuid || name == fieldAlertEnabled || name == fieldAlertIsPersistent ||
-        name == fieldBlockState) {
+        name == fieldBlockState || name == fieldFavourite ||
+        name.substr(0, fieldPrimaryPrefix.size()) == fieldPrimaryPrefix) {
         return fieldTypeMetaData;
     }
     return fieldTypeNone;
+}
+
+bool OVField::isAddress() const {
+    return contact_files::roleOfField(name_) == std::string_view("address");
 }
 
 void OVPresenceData::update(OVPresenceStatus status, std::string message) {
@@ -232,6 +238,7 @@ void OVEntity::updateField(std::string name, std::string value, int type) {
     auto it = std::find_if(fields_.begin(), fields_.end(),
                            [&](const auto& field) { return field->name() == name; });
     auto field = std::make_shared<OVField>(std::move(name), std::move(value), type);
+    field->parent_ = weak_from_this();
     ++contentGeneration_;
     if (it == fields_.end()) {
         fields_.push_back(std::move(field));
@@ -240,6 +247,119 @@ void OVEntity::updateField(std::string name, std::string value, int type) {
         *it = std::move(field);
         notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldPropertyChanged(); });
     }
+}
+
+void OVEntity::removeField(std::string_view name) {
+    const auto removed =
+        std::erase_if(fields_, [&](const auto& field) { return field->name() == name; });
+    if (removed > 0) {
+        ++contentGeneration_;
+        notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldCollectionChanged(); });
+    }
+}
+
+namespace {
+
+std::vector<std::shared_ptr<OVField>>
+addressesWhere(const std::vector<std::shared_ptr<OVField>>& fields,
+               const std::function<bool(const OVField&)>& wanted) {
+    std::vector<std::shared_ptr<OVField>> out;
+    for (const auto& field : fields) {
+        if (field->isAddress() && !field->valueStr().empty() && wanted(*field)) {
+            out.push_back(field);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::shared_ptr<OVField>> OVEntity::addresses() const {
+    return addressesWhere(fields_, [](const OVField&) { return true; });
+}
+
+std::vector<std::shared_ptr<OVField>> OVEntity::callableAddresses() const {
+    return addressesWhere(fields_,
+                          [](const OVField& f) { return f.hasType(OVField::fieldTypeVoiceVideo); });
+}
+
+std::vector<std::shared_ptr<OVField>> OVEntity::imAddresses() const {
+    return addressesWhere(fields_,
+                          [](const OVField& f) { return f.hasType(OVField::fieldTypeIM); });
+}
+
+std::vector<std::shared_ptr<OVField>> OVEntity::smsAddresses() const {
+    return addressesWhere(fields_,
+                          [](const OVField& f) { return f.hasType(OVField::fieldTypeSMS); });
+}
+
+std::vector<std::shared_ptr<OVField>> OVEntity::emailAddresses() const {
+    return addressesWhere(fields_,
+                          [](const OVField& f) { return f.name() == OVField::fieldEmailAddr; });
+}
+
+std::shared_ptr<OVField> OVEntity::presenceAddress() const {
+    return getPrimary(OVField::fieldPrimaryTypePresence);
+}
+
+bool OVEntity::favourite() const {
+    const auto field = getFieldByName(OVField::fieldFavourite);
+    return field && field->valueStr() == OVField::fieldValueTrue;
+}
+
+void OVEntity::setFavourite(bool flag) {
+    if (flag) {
+        updateField(std::string(OVField::fieldFavourite), std::string(OVField::fieldValueTrue),
+                    OVField::fieldTypeMetaData);
+    } else {
+        removeField(OVField::fieldFavourite);
+    }
+}
+
+bool OVEntity::canBeBlocked() const {
+    return type_ != Type::typeGroup && (!callableAddresses().empty() || !imAddresses().empty());
+}
+
+std::shared_ptr<OVEntity> OVEntity::parentEntity() const {
+    for (const auto& weak : parents_) {
+        if (auto parent = weak.lock()) {
+            return parent;
+        }
+    }
+    return nullptr;
+}
+
+void OVEntity::saveCommand() {
+    if (auto manager = manager_.lock()) {
+        if (auto error = manager->saveEntity(*this)) {
+            platform::Logf("Contacts: %@ cannot be saved: %@", displayName_, *error);
+        }
+    }
+}
+
+void OVEntity::deleteCommand() {
+    auto manager = manager_.lock();
+    if (!manager) {
+        return;
+    }
+    // A group goes with its contacts, a contact with its sources, a source alone.
+    manager->deleteContacts({shared_from_this()});
+}
+
+std::string_view OVEntity::primaryRoleName(OVField::PrimaryType role) {
+    switch (role) {
+    case OVField::PrimaryType::call:
+        return "call";
+    case OVField::PrimaryType::sms:
+        return "sms";
+    case OVField::PrimaryType::presence:
+        return "presence";
+    case OVField::PrimaryType::avatar:
+        return "avatar";
+    case OVField::PrimaryType::displayName:
+        return "displayName";
+    }
+    return "";
 }
 
 std::shared_ptr<OVField> OVEntity::getPrimary(OVField::PrimaryType role) const {
@@ -348,8 +468,20 @@ OVContactManager::addContacts(const std::vector<ContactConfig>& contacts,
     for (const auto& config : contacts) {
         auto contact = std::make_shared<OVEntity>(
             nextUniqueId_++, OVEntity::Type::typeLogicalContact, config.displayName);
+        contact->manager_ = weak_from_this();
         for (const auto& [name, value] : config.fields) {
-            contact->updateField(name, value);
+            if (name.starts_with(OVField::fieldPrimaryPrefix)) {
+                for (auto role : {OVField::PrimaryType::call, OVField::PrimaryType::sms,
+                                  OVField::PrimaryType::presence, OVField::PrimaryType::avatar,
+                                  OVField::PrimaryType::displayName}) {
+                    if (name.substr(OVField::fieldPrimaryPrefix.size()) ==
+                        OVEntity::primaryRoleName(role)) {
+                        contact->setPrimary(role, value);
+                    }
+                }
+            } else if (name != OVField::fieldBlockState) {
+                contact->updateField(name, value);
+            }
         }
         contact->defaultPresence()->update(config.presenceStatus, config.presenceMessage);
         for (const auto& group : config.groups) {
@@ -378,6 +510,7 @@ void OVContactManager::clear() {
     const auto removed = allContacts();
     root_ = std::make_shared<OVEntity>(0, OVEntity::Type::typeGroup, "");
     meta_.clear();
+    blocked_.clear();
     session_.reset();
     store_.reset();
     storeFile_.reset();
@@ -547,6 +680,15 @@ void OVContactManager::loadSession(const std::string& owner,
 
 void OVContactManager::showStoredList() {
     const auto removed = allContacts();
+    // What the network last said of the contacts shown stays theirs.
+    std::map<std::string, std::pair<OVPresenceStatus, std::string>> presence;
+    for (const auto& contact : removed) {
+        if (const auto address = contact->presenceAddress()) {
+            const auto record = contact->defaultPresence();
+            presence[lowered(withoutScheme(address->valueStr()))] = {record->status(),
+                                                                     record->message()};
+        }
+    }
     if (!removed.empty()) {
         for (const auto& group : root_->entitiesAll()) {
             group->removeAllEntities();
@@ -560,11 +702,37 @@ void OVContactManager::showStoredList() {
     for (const auto& contact : stored) {
         configs.push_back(configFor(contact.record, contact.presenceSubscription));
     }
-    const auto added = addContacts(configs, session_->ungroupedGroupName);
+    auto added = addContacts(configs, session_->ungroupedGroupName);
+    std::map<long long, std::shared_ptr<OVEntity>> byId;
     for (std::size_t i = 0; i < added.size(); ++i) {
         meta_[added[i].get()] =
             ContactMeta{stored[i].id, stored[i].presenceSubscription, stored[i].record.groups};
+        byId[stored[i].id] = added[i];
+        if (const auto address = added[i]->presenceAddress()) {
+            auto known = presence.find(lowered(withoutScheme(address->valueStr())));
+            if (known != presence.end() && stored[i].presenceSubscription) {
+                added[i]->defaultPresence()->update(known->second.first, known->second.second);
+            }
+        }
     }
+    // Merged contacts: each head with its members, in the order of the list.
+    std::map<long long, std::vector<std::shared_ptr<OVEntity>>> members;
+    for (const auto& [member, head] : store_->merges(session_->owner)) {
+        if (byId.count(member) && byId.count(head)) {
+            members[head].push_back(byId[member]);
+        }
+    }
+    for (const auto& [head, list] : members) {
+        applyMerge(byId[head], list);
+        for (const auto& member : list) {
+            std::erase(added, member);
+        }
+    }
+    blocked_.clear();
+    for (const auto& [protocol, address] : store_->blocked(session_->owner)) {
+        blocked_.emplace(protocol, address);
+    }
+    updateBlockStates();
     if (!added.empty()) {
         notifyDelegates([&](OVContactManagerPro& d) { d.ContactsAdded(added); });
     }
@@ -679,7 +847,10 @@ std::vector<ContactRecord> OVContactManager::contactRecords() const {
         ContactRecord record;
         record.displayName = contact->displayName();
         for (const auto& field : contact->fields()) {
-            record.fields.emplace_back(field->name(), field->valueStr());
+            // The contact's state (favourite, alert list, block state) is no part of it.
+            if (!field->hasType(OVField::fieldTypeMetaData)) {
+                record.fields.emplace_back(field->name(), field->valueStr());
+            }
         }
         if (auto found = meta_.find(contact.get()); found != meta_.end()) {
             record.groups = found->second.groups;
@@ -696,4 +867,458 @@ std::vector<ContactRecord> OVContactManager::contactRecords() const {
 bool OVContactManager::presenceSubscription(const OVEntity& contact) const {
     auto found = meta_.find(&contact);
     return found == meta_.end() || found->second.presenceSubscription;
+}
+
+std::vector<std::shared_ptr<OVEntity>>
+OVContactManager::sourcesOf(const std::shared_ptr<OVEntity>& entity) {
+    if (entity->type() == OVEntity::typeLogicalContact && !entity->entitiesAll().empty()) {
+        return entity->entitiesAll();
+    }
+    return {entity};
+}
+
+ContactRecord OVContactManager::recordOf(const OVEntity& source, const OVEntity* logical) const {
+    ContactRecord record;
+    record.displayName = logical ? logical->displayName() : source.displayName();
+    for (const auto& field : source.fields()) {
+        if (!field->hasType(OVField::fieldTypeMetaData)) {
+            record.fields.emplace_back(field->name(), field->valueStr());
+        }
+    }
+    if (logical) {
+        // What belongs to the contact as a whole goes with its first source.
+        for (const auto& field : logical->fields()) {
+            if (field->hasType(OVField::fieldTypeMetaData) &&
+                field->name() != OVField::fieldBlockState) {
+                record.fields.emplace_back(field->name(), field->valueStr());
+            }
+        }
+        for (const auto& [role, name] : logical->primaryFields()) {
+            record.fields.emplace_back(std::string(OVField::fieldPrimaryPrefix) +
+                                           std::string(OVEntity::primaryRoleName(role)),
+                                       name);
+        }
+    }
+    const OVEntity* owner = logical ? logical : &source;
+    if (auto found = meta_.find(owner); found != meta_.end()) {
+        record.groups = found->second.groups;
+    }
+    return record;
+}
+
+void OVContactManager::applyMerge(const std::shared_ptr<OVEntity>& head,
+                                  const std::vector<std::shared_ptr<OVEntity>>& members) {
+    std::vector<std::shared_ptr<OVEntity>> sources;
+    const auto takeSources = [&](const std::shared_ptr<OVEntity>& contact) {
+        if (!contact->entitiesAll().empty()) {
+            const auto own = contact->entitiesAll();
+            contact->removeAllEntities();
+            sources.insert(sources.end(), own.begin(), own.end());
+            return;
+        }
+        // A contact of its own becomes one source, with its fields but not what belongs to
+        // the contact as a whole.
+        auto source = std::make_shared<OVEntity>(
+            nextUniqueId_++, OVEntity::Type::typePhysicalContact, contact->displayName());
+        source->manager_ = weak_from_this();
+        source->provider_ = contact->provider_;
+        for (const auto& field : contact->fields()) {
+            if (!field->hasType(OVField::fieldTypeMetaData)) {
+                source->updateField(field->name(), field->valueStr(), field->type());
+            }
+        }
+        if (auto found = meta_.find(contact.get()); found != meta_.end()) {
+            meta_[source.get()] = found->second;
+        }
+        sources.push_back(std::move(source));
+    };
+    takeSources(head);
+    auto& headMeta = meta_[head.get()];
+    for (const auto& member : members) {
+        takeSources(member);
+        for (const auto& parent : member->parentEntities()) {
+            parent->removeEntity(member);
+            parent->addEntity(head);
+        }
+        if (auto found = meta_.find(member.get()); found != meta_.end()) {
+            for (const auto& group : found->second.groups) {
+                if (std::find(headMeta.groups.begin(), headMeta.groups.end(), group) ==
+                    headMeta.groups.end()) {
+                    headMeta.groups.push_back(group);
+                }
+            }
+            meta_.erase(found);
+        }
+    }
+    // The contact's fields: what belongs to it as a whole, then every source's, once each.
+    std::vector<std::shared_ptr<OVField>> fields;
+    for (const auto& field : head->fields_) {
+        if (field->hasType(OVField::fieldTypeMetaData)) {
+            fields.push_back(field);
+        }
+    }
+    for (const auto& source : sources) {
+        head->addEntity(source);
+        for (const auto& field : source->fields()) {
+            const bool known = std::any_of(fields.begin(), fields.end(), [&](const auto& f) {
+                return f->name() == field->name() && f->valueStr() == field->valueStr();
+            });
+            if (!known) {
+                fields.push_back(field);
+            }
+        }
+    }
+    head->fields_ = std::move(fields);
+    ++OVEntity::contentGeneration_;
+    head->invalidateParents();
+    head->notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldCollectionChanged(); });
+}
+
+std::shared_ptr<OVEntity> OVContactManager::createLogicalEntity() {
+    auto contact =
+        std::make_shared<OVEntity>(nextUniqueId_++, OVEntity::Type::typeLogicalContact, "");
+    contact->manager_ = weak_from_this();
+    return contact;
+}
+
+std::optional<std::string> OVContactManager::saveEntity(OVEntity& entity) {
+    if (entity.type() == OVEntity::typeGroup) {
+        return std::nullopt;
+    }
+    if (entity.type() == OVEntity::typePhysicalContact) {
+        auto parent = entity.parentEntity();
+        return parent ? saveEntity(*parent) : std::nullopt;
+    }
+    auto contact = entity.shared_from_this();
+    auto found = meta_.find(contact.get());
+    if (found == meta_.end()) {
+        // A new contact joins the list in its group.
+        if (!session_) {
+            return std::string("no user is signed in");
+        }
+        const std::string group =
+            contact->groupToAdd().empty() ? session_->ungroupedGroupName : contact->groupToAdd();
+        ContactMeta meta{0, true, {group}};
+        meta_[contact.get()] = meta;
+        ContactRecord record = recordOf(*contact, contact.get());
+        if (storeFile_ && !store_) {
+            meta_.erase(contact.get());
+            return std::string("the contact store is not open");
+        }
+        if (store_) {
+            std::vector<long long> ids;
+            if (auto error = store_->write(session_->owner, {{record, true}}, false, &ids)) {
+                meta_.erase(contact.get());
+                return error;
+            }
+            meta_[contact.get()].storeId = ids.empty() ? 0 : ids.front();
+        }
+        contact->setGroupToAdd({});
+        groupNamed(group)->addEntity(contact);
+        updateBlockStates();
+        notifyDelegates([&](OVContactManagerPro& d) { d.ContactsAdded({contact}); });
+        return std::nullopt;
+    }
+    if (!store_) {
+        return storeFile_ ? std::optional<std::string>("the contact store is not open")
+                          : std::nullopt;
+    }
+    std::vector<std::pair<long long, ContactRecord>> rows;
+    const long long headId = found->second.storeId;
+    if (contact->entitiesAll().empty()) {
+        rows.emplace_back(headId, recordOf(*contact, contact.get()));
+    } else {
+        for (const auto& source : contact->entitiesAll()) {
+            auto meta = meta_.find(source.get());
+            if (meta == meta_.end()) {
+                continue;
+            }
+            const bool first = meta->second.storeId == headId;
+            rows.emplace_back(meta->second.storeId, first ? recordOf(*source, contact.get())
+                                                          : recordOf(*source, nullptr));
+            if (first) {
+                rows.back().second.displayName = contact->displayName();
+            }
+        }
+    }
+    return store_->update(rows);
+}
+
+std::shared_ptr<OVEntity>
+OVContactManager::mergeContacts(const std::vector<std::shared_ptr<OVEntity>>& contacts) {
+    std::vector<std::shared_ptr<OVEntity>> distinct;
+    for (const auto& contact : contacts) {
+        if (!contact || contact->type() != OVEntity::typeLogicalContact ||
+            !meta_.count(contact.get())) {
+            continue;
+        }
+        if (std::none_of(distinct.begin(), distinct.end(),
+                         [&](const auto& d) { return d->isEqualToInterface(*contact); })) {
+            distinct.push_back(contact);
+        }
+    }
+    if (distinct.size() < 2) {
+        return nullptr;
+    }
+    const auto head = distinct.front();
+    const std::vector<std::shared_ptr<OVEntity>> members(distinct.begin() + 1, distinct.end());
+    if (store_) {
+        std::vector<long long> memberIds;
+        for (const auto& contact : distinct) {
+            for (const auto& source : sourcesOf(contact)) {
+                if (auto meta = meta_.find(source.get()); meta != meta_.end()) {
+                    memberIds.push_back(meta->second.storeId);
+                }
+            }
+        }
+        if (auto error = store_->setMerged(meta_[head.get()].storeId, memberIds)) {
+            platform::Logf("Contacts: the merge cannot be kept: %@", *error);
+            return nullptr;
+        }
+    } else if (storeFile_) {
+        return nullptr;
+    }
+    applyMerge(head, members);
+    if (store_) {
+        // The head's row keeps the groups of them all.
+        saveEntity(*head);
+    }
+    notifyDelegates([&](OVContactManagerPro& d) { d.ContactsRemoved(members); });
+    return head;
+}
+
+void OVContactManager::splitContact(const std::shared_ptr<OVEntity>& contact) {
+    if (!contact || contact->type() != OVEntity::typeLogicalContact ||
+        contact->entitiesAll().size() < 2 || !meta_.count(contact.get())) {
+        return;
+    }
+    const long long headId = meta_[contact.get()].storeId;
+    if (store_) {
+        if (auto error = store_->setMerged(headId, {})) {
+            platform::Logf("Contacts: the split cannot be kept: %@", *error);
+            return;
+        }
+    } else if (storeFile_) {
+        return;
+    }
+    const auto sources = contact->entitiesAll();
+    contact->removeAllEntities();
+    // The first source stays the contact; each other one becomes a contact of its own.
+    std::shared_ptr<OVEntity> first = sources.front();
+    for (const auto& source : sources) {
+        if (auto meta = meta_.find(source.get());
+            meta != meta_.end() && meta->second.storeId == headId) {
+            first = source;
+        }
+    }
+    std::vector<std::shared_ptr<OVField>> fields;
+    for (const auto& field : contact->fields_) {
+        if (field->hasType(OVField::fieldTypeMetaData)) {
+            fields.push_back(field);
+        }
+    }
+    for (const auto& field : first->fields()) {
+        field->parent_ = contact;
+        fields.push_back(field);
+    }
+    contact->fields_ = std::move(fields);
+    meta_.erase(first.get());
+    std::vector<std::shared_ptr<OVEntity>> added;
+    for (const auto& source : sources) {
+        if (source == first) {
+            continue;
+        }
+        auto meta = meta_.count(source.get()) ? meta_[source.get()] : ContactMeta{};
+        meta_.erase(source.get());
+        ContactConfig config;
+        config.displayName = source->displayName();
+        config.groups = meta.groups;
+        for (const auto& field : source->fields()) {
+            config.fields.emplace(field->name(), field->valueStr());
+        }
+        ContactRecord record;
+        record.fields.assign(config.fields.begin(), config.fields.end());
+        const auto presence = configFor(record, meta.presenceSubscription);
+        config.presenceStatus = presence.presenceStatus;
+        config.presenceMessage = presence.presenceMessage;
+        auto made = addContacts({config}, session_ ? session_->ungroupedGroupName : "");
+        for (const auto& entity : made) {
+            meta_[entity.get()] = meta;
+            added.push_back(entity);
+        }
+    }
+    ++OVEntity::contentGeneration_;
+    contact->invalidateParents();
+    contact->notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldCollectionChanged(); });
+    updateBlockStates();
+    if (!added.empty()) {
+        notifyDelegates([&](OVContactManagerPro& d) { d.ContactsAdded(added); });
+    }
+}
+
+void OVContactManager::detach(const std::shared_ptr<OVEntity>& contact) {
+    for (const auto& parent : contact->parentEntities()) {
+        parent->removeEntity(contact);
+    }
+    for (const auto& source : contact->entitiesAll()) {
+        meta_.erase(source.get());
+    }
+    meta_.erase(contact.get());
+}
+
+void OVContactManager::deleteContacts(const std::vector<std::shared_ptr<OVEntity>>& entities) {
+    std::vector<std::shared_ptr<OVEntity>> contacts;
+    std::vector<std::shared_ptr<OVEntity>> sources;
+    std::vector<std::shared_ptr<OVEntity>> groups;
+    const auto addContact = [&](const std::shared_ptr<OVEntity>& contact) {
+        if (std::find(contacts.begin(), contacts.end(), contact) == contacts.end()) {
+            contacts.push_back(contact);
+        }
+    };
+    for (const auto& entity : entities) {
+        if (!entity) {
+            continue;
+        }
+        switch (entity->type()) {
+        case OVEntity::typeGroup:
+            groups.push_back(entity);
+            for (const auto& member : entity->entitiesAll()) {
+                addContact(member);
+            }
+            break;
+        case OVEntity::typeLogicalContact:
+            addContact(entity);
+            break;
+        case OVEntity::typePhysicalContact:
+            sources.push_back(entity);
+            break;
+        }
+    }
+    std::vector<long long> ids;
+    for (const auto& contact : contacts) {
+        for (const auto& source : sourcesOf(contact)) {
+            if (auto meta = meta_.find(source.get()); meta != meta_.end() && meta->second.storeId) {
+                ids.push_back(meta->second.storeId);
+            }
+        }
+        if (auto meta = meta_.find(contact.get()); meta != meta_.end() && meta->second.storeId) {
+            ids.push_back(meta->second.storeId);
+        }
+    }
+    for (const auto& source : sources) {
+        if (auto meta = meta_.find(source.get()); meta != meta_.end() && meta->second.storeId) {
+            ids.push_back(meta->second.storeId);
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    if (store_ && !ids.empty()) {
+        if (auto error = store_->remove(ids)) {
+            platform::Logf("Contacts: the contacts cannot be deleted: %@", *error);
+            return;
+        }
+    } else if (storeFile_ && !store_ && !ids.empty()) {
+        return;
+    }
+    for (const auto& contact : contacts) {
+        detach(contact);
+    }
+    for (const auto& group : groups) {
+        root_->removeEntity(group);
+    }
+    for (const auto& source : sources) {
+        auto contact = source->parentEntity();
+        if (!contact || std::find(contacts.begin(), contacts.end(), contact) != contacts.end()) {
+            continue;
+        }
+        const bool wasFirst = meta_.count(source.get()) && meta_.count(contact.get()) &&
+                              meta_[source.get()].storeId == meta_[contact.get()].storeId;
+        contact->removeEntity(source);
+        meta_.erase(source.get());
+        const auto rest = contact->entitiesAll();
+        if (wasFirst && !rest.empty() && meta_.count(rest.front().get())) {
+            // The next source's row carries the contact from now on.
+            meta_[contact.get()].storeId = meta_[rest.front().get()].storeId;
+            if (store_) {
+                std::vector<long long> others;
+                for (const auto& other : rest) {
+                    others.push_back(meta_[other.get()].storeId);
+                }
+                store_->setMerged(meta_[contact.get()].storeId, others);
+            }
+        }
+        std::erase_if(contact->fields_, [&](const auto& field) {
+            return !field->hasType(OVField::fieldTypeMetaData) && field->parentEntity() == source;
+        });
+        ++OVEntity::contentGeneration_;
+        contact->invalidateParents();
+        contact->notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldCollectionChanged(); });
+        if (store_) {
+            saveEntity(*contact);
+        }
+    }
+    if (!contacts.empty()) {
+        notifyDelegates([&](OVContactManagerPro& d) { d.ContactsRemoved(contacts); });
+    }
+}
+
+void OVContactManager::setAddressesBlocked(const std::vector<std::string>& addresses,
+                                           OVAccountProtocol protocol, bool blocked) {
+    std::vector<std::string> keys;
+    for (const auto& address : addresses) {
+        auto key = lowered(withoutScheme(address));
+        if (!key.empty() && std::find(keys.begin(), keys.end(), key) == keys.end()) {
+            keys.push_back(std::move(key));
+        }
+    }
+    if (store_ && session_) {
+        if (auto error =
+                store_->setBlocked(session_->owner, static_cast<int>(protocol), keys, blocked)) {
+            platform::Logf("Contacts: the blocked addresses cannot be kept: %@", *error);
+            return;
+        }
+    }
+    for (const auto& key : keys) {
+        if (blocked) {
+            blocked_.emplace(static_cast<int>(protocol), key);
+        } else {
+            blocked_.erase({static_cast<int>(protocol), key});
+        }
+    }
+    updateBlockStates();
+}
+
+bool OVContactManager::isAddressBlocked(std::string_view address) const {
+    const auto key = lowered(withoutScheme(address));
+    return std::any_of(blocked_.begin(), blocked_.end(),
+                       [&](const auto& entry) { return entry.second == key; });
+}
+
+void OVContactManager::updateBlockStates() {
+    for (const auto& contact : allContacts()) {
+        int all = 0;
+        int blocked = 0;
+        std::vector<std::string> seen;
+        auto count = [&](const std::vector<std::shared_ptr<OVField>>& fields) {
+            for (const auto& field : fields) {
+                auto key = lowered(withoutScheme(field->valueStr()));
+                if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+                    continue;
+                }
+                seen.push_back(key);
+                ++all;
+                blocked += isAddressBlocked(key) ? 1 : 0;
+            }
+        };
+        count(contact->callableAddresses());
+        count(contact->imAddresses());
+        const std::string_view state = blocked == 0     ? OVField::stateNotBlocked
+                                       : blocked == all ? OVField::stateBlocked
+                                                        : OVField::statePartiallyBlocked;
+        const auto field = contact->getFieldByName(OVField::fieldBlockState);
+        if (field ? field->valueStr() != state : blocked > 0) {
+            contact->updateField(std::string(OVField::fieldBlockState), std::string(state),
+                                 OVField::fieldTypeMetaData);
+        }
+    }
 }

@@ -10,12 +10,14 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
 class ContactStore;
+class OVContactManager;
 class EngineContext;
 class OVEntity;
 
@@ -78,9 +80,18 @@ public:
     static constexpr std::string_view fieldAlertEnabled = "alertEnabled";
     static constexpr std::string_view fieldAlertIsPersistent = "alertIsPersistent";
     static constexpr std::string_view fieldBlockState = "blockState";
+    // Kept with the contact in the store: the favourites mark and the chosen primary fields
+    // ("primary.call" holds the name of the field chosen for calls).
+    static constexpr std::string_view fieldFavourite = "favourite";
+    static constexpr std::string_view fieldPrimaryPrefix = "primary.";
 
     static constexpr std::string_view fieldValueTrue = "true";
     static constexpr std::string_view fieldValueFalse = "false";
+    // Values of fieldBlockState: none, some or all of the contact's call and chat addresses
+    // are blocked.
+    static constexpr std::string_view stateNotBlocked = "notBlocked";
+    static constexpr std::string_view statePartiallyBlocked = "partiallyBlocked";
+    static constexpr std::string_view stateBlocked = "blocked";
 
     // Field types, bits of type().
     static constexpr int fieldTypeNone = 0;
@@ -112,12 +123,23 @@ public:
     const std::string& valueStrToDisplay() const { return value_; }
     int type() const { return type_; }
     bool hasType(int bits) const { return (type_ & bits) != 0; }
+    // Whether the field holds an address (softphone, numbers, chat, e-mail, web, other).
+    bool isAddress() const;
+    // The contact the field belongs to (a merged contact's source for a source's field).
+    std::shared_ptr<OVEntity> parentEntity() const { return parent_.lock(); }
 
 private:
+    friend class OVEntity;
+    friend class OVContactManager;
     std::string name_;
     std::string value_;
     int type_;
+    std::weak_ptr<OVEntity> parent_;
 };
+
+// Where a contact comes from: the user's own list, a chat roster, the desktop's address book
+// or a directory. Contacts of the address book are never merged.
+enum class OVProviderProtocol { protocolLocal, protocolXmpp, protocolMacAddressBook, protocolLdap };
 
 // How a list of entities is ordered: by "presenceStatus" or "displayName".
 struct OVSortDescriptor {
@@ -174,6 +196,38 @@ public:
     std::shared_ptr<OVField> getFieldByName(std::string_view name) const;
     void updateField(std::string name, std::string value);
     void updateField(std::string name, std::string value, int type);
+    void removeField(std::string_view name);
+    // Address fields with a value, in field order: every one, those for calls (voice and
+    // video), for chats, for text messages, and the e-mail addresses.
+    std::vector<std::shared_ptr<OVField>> addresses() const;
+    std::vector<std::shared_ptr<OVField>> callableAddresses() const;
+    std::vector<std::shared_ptr<OVField>> imAddresses() const;
+    std::vector<std::shared_ptr<OVField>> smsAddresses() const;
+    std::vector<std::shared_ptr<OVField>> emailAddresses() const;
+    // The field presence is watched on.
+    std::shared_ptr<OVField> presenceAddress() const;
+
+    bool favourite() const;
+    void setFavourite(bool flag);
+    // Groups the user may not change (rename, delete, add to).
+    bool isReadOnly() const { return readOnly_; }
+    void setReadOnly(bool flag) { readOnly_ = flag; }
+    OVProviderProtocol providerProtocol() const { return provider_; }
+    void setProviderProtocol(OVProviderProtocol protocol) { provider_ = protocol; }
+    // Whether the privacy service can block the contact: it has an address for calls or chats.
+    bool canBeBlocked() const;
+    // The group a new contact goes into when it is first saved.
+    const std::string& groupToAdd() const { return groupToAdd_; }
+    void setGroupToAdd(std::string group) { groupToAdd_ = std::move(group); }
+    // The first parent, or nullptr.
+    std::shared_ptr<OVEntity> parentEntity() const;
+    // The same contact: equal identities (a contact shown in two groups is one).
+    using OVObject::isEqualToInterface;
+    bool isEqualToInterface(const OVEntity& other) const { return uniqueId_ == other.uniqueId_; }
+    // Writes the contact (its names, fields, favourites mark, primary fields and groups) to
+    // the contact store of its manager; deletes it from the store and its groups.
+    void saveCommand();
+    void deleteCommand();
     // The field holding the role: the one set with setPrimary, else the first field whose
     // type suits the role (softphone before the numbers for calls); nullptr when none does.
     std::shared_ptr<OVField> getPrimary(OVField::PrimaryType role) const;
@@ -182,6 +236,9 @@ public:
     // home, other), each with a value.
     std::vector<std::shared_ptr<OVField>> callableAddresses() const;
     void clearPrimaryFields() { primary_.clear(); }
+    // The roles set with setPrimary, by the field names they chose.
+    const std::map<OVField::PrimaryType, std::string>& primaryFields() const { return primary_; }
+    static std::string_view primaryRoleName(OVField::PrimaryType role);
     // Whether one of the address fields holds the address (without regard to case).
     bool hasAddress(std::string_view address) const;
     // Whether two addresses name the same party: equal without regard to case, with or
@@ -208,6 +265,7 @@ public:
 
 private:
     friend class OVSearchSession;
+    friend class OVContactManager;
     // The parents' shown lists are out of date.
     void invalidateParents() const;
     void invalidate() const { shownValid_ = false; }
@@ -226,6 +284,10 @@ private:
     std::vector<std::shared_ptr<OVField>> fields_;
     std::shared_ptr<OVPresenceData> presence_;
     DelegateList<OVEntityObserver> observers_;
+    bool readOnly_ = false;
+    OVProviderProtocol provider_ = OVProviderProtocol::protocolLocal;
+    std::string groupToAdd_;
+    std::weak_ptr<OVContactManager> manager_;
 };
 
 class OVContactManager;
@@ -316,6 +378,26 @@ public:
                                                  std::optional<bool> presenceSubscription);
     // Every contact as a record, in the order of allContacts.
     std::vector<ContactRecord> contactRecords() const;
+
+    // A new blank contact, in no group and not stored until its saveCommand.
+    std::shared_ptr<OVEntity> createLogicalEntity();
+    // Writes the contact to the store (a new one is added, in its groupToAdd or the
+    // ungrouped group). Answers why it could not be, or nullopt.
+    std::optional<std::string> saveEntity(OVEntity& contact);
+    // Merges two or more distinct contacts into the first: its sources (physical contacts)
+    // are then every source of them all, its groups theirs together. nullptr when fewer than
+    // two distinct contacts are given or the store cannot be written; nothing changes then.
+    std::shared_ptr<OVEntity> mergeContacts(const std::vector<std::shared_ptr<OVEntity>>& contacts);
+    // A merged contact becomes again one contact for each of its sources.
+    void splitContact(const std::shared_ptr<OVEntity>& contact);
+    // Deletes contacts (each with every source) and groups (with every contact in them).
+    void deleteContacts(const std::vector<std::shared_ptr<OVEntity>>& entities);
+
+    // The addresses the user blocked, for the privacy service: per protocol, kept in the
+    // store. Every contact holding one of them gets its block state field.
+    void setAddressesBlocked(const std::vector<std::string>& addresses, OVAccountProtocol protocol,
+                             bool blocked);
+    bool isAddressBlocked(std::string_view address) const;
     // Whether the contact's presence is watched (imported without subscription it is not).
     bool presenceSubscription(const OVEntity& contact) const;
 
@@ -326,6 +408,15 @@ private:
         // The groups as stored; a contact in none shows in the ungrouped group.
         std::vector<std::string> groups;
     };
+    // Makes `head` the merged contact of itself and `members` (all shown contacts of the
+    // list): one source each, their fields together, their groups together.
+    void applyMerge(const std::shared_ptr<OVEntity>& head,
+                    const std::vector<std::shared_ptr<OVEntity>>& members);
+    // The source entities of a contact: its physical contacts, or itself when it has none.
+    static std::vector<std::shared_ptr<OVEntity>> sourcesOf(const std::shared_ptr<OVEntity>& e);
+    ContactRecord recordOf(const OVEntity& source, const OVEntity* logical) const;
+    void updateBlockStates();
+    void detach(const std::shared_ptr<OVEntity>& contact);
     struct Session {
         std::string owner;
         std::string ungroupedGroupName;
@@ -349,6 +440,8 @@ private:
     // The session's store file while one is meant to keep the list, open or not.
     std::optional<std::filesystem::path> storeFile_;
     std::map<const OVEntity*, ContactMeta> meta_;
+    // Blocked addresses (without scheme, lower-cased) by protocol.
+    std::set<std::pair<int, std::string>> blocked_;
     // The prefix index: "<field>\0<lower-cased value>" with its contact, sorted.
     mutable std::vector<std::pair<std::string, std::shared_ptr<OVEntity>>> searchIndex_;
     mutable unsigned long long searchIndexGeneration_ = ~0ull;

@@ -52,7 +52,7 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       imService_(std::make_shared<OVIMService>(context_)),
       phoneStatusService_(std::make_shared<PhoneStatusService>(context_)),
       connectService_(std::make_shared<OVConnectService>(context_)),
-      privacyService_(std::make_shared<OVPrivacyService>()),
+      privacyService_(std::make_shared<OVPrivacyService>(context_)),
       presenceService_(std::make_shared<PresenceService>(context_)),
       diagnosticService_(std::make_shared<DiagnosticService>()),
       fileTransferService_(std::make_shared<FileTransferService>(context_)),

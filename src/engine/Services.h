@@ -15,6 +15,7 @@
 #include "engine/OVContactManager.h"
 #include "engine/OVDeskphoneService.h"
 #include "engine/OVIMService.h"
+#include "engine/OVPrivacyService.h"
 #include "engine/PhoneStatusService.h"
 #include "engine/PresenceService.h"
 #include "engine/RemoteVideoService.h"
@@ -26,12 +27,6 @@
 // The phone service's smaller services. Those with behaviour of their own have their own
 // files (included above); the rest keep their delegate protocol here until a feature needs
 // more of them.
-
-class OVPrivacyServicePro {
-public:
-    virtual ~OVPrivacyServicePro() = default;
-};
-class OVPrivacyService : public platform::Object, public DelegatingService<OVPrivacyServicePro> {};
 
 class OVDiagnosticLoggingPro {
 public:

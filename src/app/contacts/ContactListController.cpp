@@ -1,5 +1,6 @@
 #include "app/contacts/ContactListController.h"
 
+#include "app/contacts/ContactOperations.h"
 #include "app/contacts/ContactWithGroup.h"
 #include "app/core/AppController.h"
 #include "engine/PhoneService.h"
@@ -11,6 +12,7 @@
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TableColumn.h"
 #include "platform/kit/TextField.h"
+#include "support/Localization.h"
 #include "support/Notifications.h"
 
 #include <algorithm>
@@ -75,6 +77,11 @@ void ContactListController::buildView() {
     platform::NotificationCenter::defaultCenter().addObserver(
         this, "PhoneServiceStarted", nullptr,
         [this](const platform::Notification&) { startListening(); });
+    // A group chat asked for in a contact menu opens from the list, once the list can.
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, ContextGroupChat, nullptr, [](const platform::Notification&) {
+            ContactOperations::notAvailableYet(QXLS("msg.contacts.notyet.groupchat", "Group chat"));
+        });
     platform::NotificationCenter::defaultCenter().addObserver(
         this, platform::ControlTextDidChangeNotification, _filterTextBox.get(),
         [this](const platform::Notification&) { filterChanged(); });
@@ -94,6 +101,9 @@ void ContactListController::buildView() {
     _contactOutlineView->setRowHeight(ContactCell::minSizeForType(ContactCell::normalType).height);
     _contactOutlineView->setDataSource(this);
     _contactOutlineView->setDelegate(this);
+    _contactOutlineView->setTarget(this);
+    _contactOutlineView->setAction("rowClick:");
+    _contactOutlineView->setDoubleAction("rowDoubleClick:");
     _scrollView->setDocumentView(_contactOutlineView);
     _view->addSubview(_scrollView);
     _contactOutlineView->awake();
@@ -129,6 +139,8 @@ void ContactListController::detach() {
     cancel(_contactChangedTimer);
     cancel(_contactPresenceUpdateTimer);
     cancel(_contactSimpleUpdateTimer);
+    cancel(_rowClickTimer);
+    cancel(_linkClickTimer);
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     forgetRowItems();
     if (_entityRoot) {

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -29,6 +30,7 @@ class View;
 // come in bursts: each kind restarts its own 0.01 s one-shot timer, so a burst costs one
 // rebuild or one redraw.
 class ContactListController : public platform::Object,
+                              public platform::ActionTarget,
                               public platform::OutlineViewDataSource,
                               public QXOutlineViewDelegate,
                               public OVEntityObserver,
@@ -121,6 +123,35 @@ public:
     // The cells' delegate.
     bool shouldDisplaySeparator(const std::shared_ptr<platform::Object>& rowItem) override;
     std::vector<CellLink> linksForContact(const OVEntity& contact) override;
+    bool buttonAvailable(int type, const OVEntity& contact) override;
+    bool buttonHidden(int type, const OVEntity& contact) override;
+    bool buttonHasMenu(int type, const OVEntity& contact) override;
+    void showMenuForButton(int type, const platform::Rect& frame, const OVEntity& contact) override;
+    void buttonClicked(int type, const platform::Rect& frame, const OVEntity& contact) override;
+    // Runs the link's action once the double-click interval has passed without a double click.
+    void linkClicked(const CellLink& link, const OVEntity& contact) override;
+    // The menu a row button pops up: for the pressed contact first, then the other selected
+    // contacts when the pressed one is among two or more selected rows.
+    std::shared_ptr<platform::Menu> menuForButton(int type, const OVEntity& contact);
+
+    // Clicks (ContactListController_Clicks.cpp). A single click toggles the selected contact's
+    // extended row once the double-click interval (and 0.025 s) has passed; a double click
+    // cancels it and a pending link click, and runs the default action.
+    static double doubleClickInterval();
+    static void setDoubleClickInterval(double seconds);
+    void rowClick();
+    void rowDoubleClick();
+    void setExpandedItemAtRow(long row);
+    void performDefaultActionOnSelectedRow();
+    bool enterKeyPressed() override;
+    bool spaceKeyPressed() override;
+    bool deleteKeyPressed() override;
+    bool respondsToAction(std::string_view action) const override;
+    bool tryToPerform(std::string_view action, platform::Object* sender) override;
+    // The addresses a link opens, the value percent-encoded: "mailto:" and a web address
+    // (with "http://" before one that does not begin with "http").
+    static std::string mailtoURL(std::string_view address);
+    static std::string webURL(std::string_view address);
 
     // Engine callbacks.
     void ovetOnPropertyChanged() override;
@@ -134,6 +165,12 @@ public:
                          bool forceUpdate) override;
 
 private:
+    void rowClickDelayed();
+    void linkClickDelayed(const CellLink& link);
+    // The capability flags of the buttons, asked afresh.
+    void updateData();
+    bool subscribed(const OVEntity& contact) const;
+    std::vector<std::shared_ptr<OVEntity>> menuContacts(const OVEntity& pressed);
     void buildView();
     // Stops the timers and leaves the engine and the notifications.
     void detach();
@@ -178,6 +215,14 @@ private:
     std::shared_ptr<platform::Timer> _contactChangedTimer;
     std::shared_ptr<platform::Timer> _contactPresenceUpdateTimer;
     std::shared_ptr<platform::Timer> _contactSimpleUpdateTimer;
+    std::shared_ptr<platform::Timer> _rowClickTimer;
+    std::shared_ptr<platform::Timer> _linkClickTimer;
+    std::optional<CellLink> _lastClickedLink;
+    bool _expandOnClick = true;
+    bool _canCall = false;
+    bool _hasIM = false;
+    bool _hasSMS = false;
+    bool _hasGroupChat = false;
 
     int _rebuildCount = 0;
     int _redrawCount = 0;
