@@ -278,11 +278,6 @@ std::vector<std::shared_ptr<OVField>> OVEntity::addresses() const {
     return addressesWhere(fields_, [](const OVField&) { return true; });
 }
 
-std::vector<std::shared_ptr<OVField>> OVEntity::callableAddresses() const {
-    return addressesWhere(fields_,
-                          [](const OVField& f) { return f.hasType(OVField::fieldTypeVoiceVideo); });
-}
-
 std::vector<std::shared_ptr<OVField>> OVEntity::imAddresses() const {
     return addressesWhere(fields_,
                           [](const OVField& f) { return f.hasType(OVField::fieldTypeIM); });
@@ -1164,6 +1159,44 @@ void OVContactManager::detach(const std::shared_ptr<OVEntity>& contact) {
         meta_.erase(source.get());
     }
     meta_.erase(contact.get());
+}
+
+std::optional<std::string>
+OVContactManager::setContactGroups(const std::shared_ptr<OVEntity>& contact,
+                                   const std::vector<std::string>& groups) {
+    auto meta = contact ? meta_.find(contact.get()) : meta_.end();
+    if (meta == meta_.end() || groups.empty()) {
+        return std::string("the contact is not stored");
+    }
+    const auto wanted = [&](const std::string& name) {
+        return std::find(groups.begin(), groups.end(), name) != groups.end();
+    };
+    for (const auto& group : std::vector<std::shared_ptr<OVEntity>>(root_->entitiesAll())) {
+        const auto& members = group->entitiesAll();
+        const bool member = std::find(members.begin(), members.end(), contact) != members.end();
+        if (member && (group->isReadOnly() || !wanted(group->displayName()))) {
+            group->removeEntity(contact);
+        }
+    }
+    for (const auto& name : groups) {
+        std::shared_ptr<OVEntity> target;
+        for (const auto& group : root_->entitiesAll()) {
+            if (group->displayName() == name && !group->isReadOnly()) {
+                target = group;
+                break;
+            }
+        }
+        if (!target) {
+            target = std::make_shared<OVEntity>(nextUniqueId_++, OVEntity::Type::typeGroup, name);
+            root_->addEntity(target);
+        }
+        const auto& members = target->entitiesAll();
+        if (std::find(members.begin(), members.end(), contact) == members.end()) {
+            target->addEntity(contact);
+        }
+    }
+    meta->second.groups = groups;
+    return saveEntity(*contact);
 }
 
 void OVContactManager::deleteContacts(const std::vector<std::shared_ptr<OVEntity>>& entities) {

@@ -197,10 +197,9 @@ public:
     void updateField(std::string name, std::string value);
     void updateField(std::string name, std::string value, int type);
     void removeField(std::string_view name);
-    // Address fields with a value, in field order: every one, those for calls (voice and
-    // video), for chats, for text messages, and the e-mail addresses.
+    // Address fields with a value, in field order: every one, those for chats, for text
+    // messages, and the e-mail addresses. (callableAddresses is below.)
     std::vector<std::shared_ptr<OVField>> addresses() const;
-    std::vector<std::shared_ptr<OVField>> callableAddresses() const;
     std::vector<std::shared_ptr<OVField>> imAddresses() const;
     std::vector<std::shared_ptr<OVField>> smsAddresses() const;
     std::vector<std::shared_ptr<OVField>> emailAddresses() const;
@@ -392,6 +391,11 @@ public:
     void splitContact(const std::shared_ptr<OVEntity>& contact);
     // Deletes contacts (each with every source) and groups (with every contact in them).
     void deleteContacts(const std::vector<std::shared_ptr<OVEntity>>& entities);
+    // Puts a stored contact into exactly the groups of these names and keeps that in the
+    // store; a name that no writable group has gets a new group. Answers why it could not be
+    // stored, or nullopt.
+    std::optional<std::string> setContactGroups(const std::shared_ptr<OVEntity>& contact,
+                                                const std::vector<std::string>& groups);
 
     // The addresses the user blocked, for the privacy service: per protocol, kept in the
     // store. Every contact holding one of them gets its block state field.

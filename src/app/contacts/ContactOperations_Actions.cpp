@@ -1,7 +1,9 @@
 #include "app/calls/VideoWindow.h"
+#include "app/contacts/ContactEditorController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/AppController.h"
 #include "app/core/SheetsTracker.h"
+#include "app/hosted/ConnectInviteFriendsWindowController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "engine/AccountService.h"
 #include "engine/ConversationService.h"
@@ -225,7 +227,9 @@ bool ContactOperations::tryToPerform(std::string_view action, platform::Object* 
         showCallHistory(object);
     } else if (action == "viewIMArchive:") {
         viewIMArchive(object);
-    } else if (action == "inviteFriend:" || action == "inviteFriends:") {
+    } else if (action == "inviteFriend:") {
+        inviteOneFriend(contactOf(object));
+    } else if (action == "inviteFriends:") {
         inviteFriends(object);
     }
     return true;
@@ -356,8 +360,13 @@ void ContactOperations::addNewContactToGroup(const platform::Value& object) {
     if (!group || group->type() != OVEntity::typeGroup) {
         return;
     }
-    // The new contact is made by the contact editor, which names its group.
-    notAvailableYet(QXLS("msg.contacts.notyet.editor", "The contact editor"));
+    const auto service = phone();
+    if (!service) {
+        return;
+    }
+    auto contact = service->getContactManager()->createLogicalEntity();
+    contact->setGroupToAdd(group->displayName());
+    editContact(contact);
 }
 
 void ContactOperations::newGroup(const platform::Value& /*object*/) {
@@ -547,18 +556,29 @@ void ContactOperations::viewIMArchive(const platform::Value& object) {
 }
 
 void ContactOperations::inviteFriends(const platform::Value& object) {
-    if (!contactsIn(contactSelectionFromValue(object)).empty()) {
-        notAvailableYet(QXLS("msg.contacts.notyet.invite", "Invitations to the hosted service"));
+    for (const auto& contact : contactsIn(contactSelectionFromValue(object))) {
+        const auto addresses = contact->addresses();
+        if (std::none_of(addresses.begin(), addresses.end(),
+                         [](const auto& a) { return hasConnectPresence(*a); })) {
+            inviteOneFriend(contact);
+        }
     }
 }
 
 void ContactOperations::inviteOneFriend(const std::shared_ptr<OVEntity>& contact) {
-    inviteFriends(platform::Value(std::static_pointer_cast<platform::Object>(contact)));
+    if (!contact || contact->type() == OVEntity::typeGroup) {
+        return;
+    }
+    auto& invite = ConnectInviteFriendsWindowController::sharedInviteWindowController();
+    invite.showWindow(this);
+    const auto emails = contact->emailAddresses();
+    invite.invite(contact->displayName(), emails.empty() ? "" : emails.front()->valueStr());
 }
 
 void ContactOperations::editContact(const std::shared_ptr<OVEntity>& contact) {
-    if (contact) {
-        notAvailableYet(QXLS("msg.contacts.notyet.editor", "The contact editor"));
+    if (contact && contact->type() != OVEntity::typeGroup &&
+        !ContactEditorController::doesDisplay(contact)) {
+        ContactEditorController::openForContact(contact);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/calls/ToastWindowController.h"
 #include "app/calls/VideoView.h"
 #include "app/calls/VideoWindow.h"
+#include "app/contacts/ContactEditorController.h"
 #include "app/contacts/ContactListController.h"
 #include "app/core/AppController.h"
 #include "app/core/LoginController.h"
@@ -15,6 +16,8 @@
 #include "app/messaging/IMWindowController.h"
 #include "engine/AccountService.h"
 #include "engine/CocoaCAOpenGLLayer.h"
+#include "engine/OVContactManager.h"
+#include "engine/PhoneService.h"
 #include "engine/PhoneStatusService.h"
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
@@ -130,6 +133,18 @@ void SnapshotTour::poll() {
         list->filterTextBox().setStringValue("");
         list->filterChanged();
         list->contextFilterShowGroups();
+        // A contact open in the contact editor.
+        if (auto phone = StartupService::instance().phoneService()) {
+            const auto found =
+                phone->getContactManager()->lookup("", "sip:dave@sip.lumiq.example", "");
+            if (!found.empty()) {
+                auto editor = ContactEditorController::openForContact(found.front());
+                const bool pictured = snapshot(editor->window(), "contact-editor");
+                ContactEditorController::cleanup();
+                if (!pictured)
+                    return;
+            }
+        }
         _stage = Stage::waitForCalls;
         _stepStarted = now();
         return;

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/RunLoop.h"
 
+#include <algorithm>
+
 namespace {
 
 std::shared_ptr<ConnectInviteFriendsWindowController>& sharedInstance() {
@@ -39,6 +41,14 @@ ConnectInviteFriendsWindowController::~ConnectInviteFriendsWindowController() {
 
 void ConnectInviteFriendsWindowController::showWindow(platform::Object* /*sender*/) {
     _window->makeKeyAndOrderFront(nullptr);
+}
+
+void ConnectInviteFriendsWindowController::invite(const std::string& name,
+                                                  const std::string& email) {
+    const std::pair<std::string, std::string> person(name, email);
+    if (std::find(_invitees.begin(), _invitees.end(), person) == _invitees.end()) {
+        _invitees.push_back(person);
+    }
 }
 
 void ConnectInviteFriendsWindowController::close() {

@@ -1,5 +1,7 @@
+#include "app/contacts/ContactEditorController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/SignInTestSupport.h"
+#include "app/hosted/ConnectInviteFriendsWindowController.h"
 #include "engine/FileTransferService.h"
 #include "engine/OVContactManager.h"
 #include "platform/foundation/TestSupport.h"
@@ -127,11 +129,13 @@ TEST_F(ContactActionsTest, MergeDeduplicatesBeforeItClearsPrimaryFields) {
             platform::Value(platform::Value::Array{value(dave), value(dave), value(erin)}));
     EXPECT_EQ(dave->entitiesAll().size(), 2u);
     EXPECT_EQ(find("Erin Evans"), nullptr);
-    // The first keeps its choice; the merged contact opens in the editor, which is not there.
+    // The first keeps its choice; the merged contact opens in the editor, a view per source.
     EXPECT_EQ(dave->getPrimary(OVField::fieldPrimaryTypeCall)->name(), OVField::fieldMobileNum);
     EXPECT_TRUE(erin->primaryFields().empty());
-    EXPECT_EQ(sheet(), "The contact editor is not available yet. | ");
-    answer(0);
+    ASSERT_EQ(ContactEditorController::openControllers().size(), 1u);
+    EXPECT_EQ(ContactEditorController::openControllers()[0]->contact(), dave);
+    EXPECT_EQ(ContactEditorController::openControllers()[0]->sources().size(), 2u);
+    ContactEditorController::cleanup();
 
     // Split waits for the menu to close.
     perform("splitItems:", value(dave));
@@ -179,11 +183,8 @@ TEST_F(ContactActionsTest, WindowsNotBuiltYetSaySoInsteadOfDoingNothing) {
         platform::Value object;
         const char* what;
     } cases[] = {
-        {"editContactAction:", value(dave), "The contact editor"},
         {"showCallHistory:", value(dave), "The call history"},
         {"viewIMArchive:", value(dave), "The message archive"},
-        {"inviteFriend:", value(dave), "Invitations to the hosted service"},
-        {"addNewContactToGroup:", value(find("Family")), "The contact editor"},
         {"newGroup:", {}, "Making and renaming groups"},
         {"broadcastIM:", value(find("Family")), "Broadcast messages"},
     };
@@ -195,6 +196,29 @@ TEST_F(ContactActionsTest, WindowsNotBuiltYetSaySoInsteadOfDoingNothing) {
     // A wrong kind of object does nothing at all.
     perform("showCallHistory:", platform::Value("sip:dave@sip.lumiq.example"));
     EXPECT_EQ(sheet(), "");
+
+    // The editor: the contact in it, or a new contact for the group.
+    perform("editContactAction:", value(dave));
+    perform("addNewContactToGroup:", value(find("Family")));
+    const auto& editors = ContactEditorController::openControllers();
+    ASSERT_EQ(editors.size(), 2u);
+    EXPECT_EQ(editors[0]->contact(), dave);
+    EXPECT_TRUE(editors[1]->isNewContact());
+    EXPECT_EQ(editors[1]->selectedGroups(), std::vector<std::string>{"Family"});
+    ContactEditorController::cleanup();
+}
+
+TEST_F(ContactActionsTest, InvitationsListEachPersonOnceWithTheirFirstEmail) {
+    const auto isabel = find("Isabel Jones");
+    const auto dave = find("Dave Dunn");
+    perform("inviteFriend:", value(isabel));
+    perform("inviteFriends:", platform::Value(platform::Value::Array{value(isabel), value(dave)}));
+    auto& invite = ConnectInviteFriendsWindowController::sharedInviteWindowController();
+    EXPECT_TRUE(invite.window()->isVisible());
+    using Row = std::pair<std::string, std::string>;
+    EXPECT_EQ(invite.invitees(),
+              (std::vector<Row>{{"Isabel Jones", "isabel@mail.lumiq.example"}, {"Dave Dunn", ""}}));
+    ConnectInviteFriendsWindowController::releaseSharedInviteWindowController();
 }
 
 TEST_F(ContactActionsTest, FilesGoToAnOnlineChatAddressAndNoMoreThanTheEngineSends) {
