@@ -3,6 +3,9 @@
 #include "app/contacts/ContactListController.h"
 #include "app/core/AppController.h"
 #include "app/core/Features.h"
+#include "app/main_window/BrowserTabViewController.h"
+#include "app/main_window/DirectoryTabViewController.h"
+#include "app/main_window/FavouritesTabViewController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "engine/SettingBlock.h"
 #include "engine/StartupService.h"
@@ -189,6 +192,15 @@ void FunctionModuleController::cleanup() {
     if (_tabView && _tabView->selectedTabViewItem() &&
         !_tabView->selectedTabViewItem()->identifier().empty())
         defaults.setString(kSelectedTabKey, _tabView->selectedTabViewItem()->identifier());
+    for (const auto& [identifier, record] : _records) {
+        if (auto* directory = dynamic_cast<DirectoryTabViewController*>(record.controller.get()))
+            directory->cleanup();
+        else if (auto* web = dynamic_cast<BrowserTabViewController*>(record.controller.get()))
+            web->cleanup();
+        else if (auto* favourites =
+                     dynamic_cast<FavouritesTabViewController*>(record.controller.get()))
+            favourites->cleanup();
+    }
     if (_contactList)
         _contactList->cleanup();
     if (_overflowButton) {
@@ -204,24 +216,6 @@ void FunctionModuleController::cleanup() {
     }
     _overflowItems.clear();
     _records.clear();
-}
-
-std::shared_ptr<platform::View>
-FunctionModuleController::notAvailableView(const std::string& label) const {
-    auto view = std::make_shared<platform::View>(Rect(0, 0, 300, 200));
-    view->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewHeightSizable);
-    auto text = std::make_shared<platform::TextField>(Rect(10, 90, 280, 20));
-    text->setEditable(false);
-    text->setBezeled(false);
-    text->setDrawsBackground(false);
-    text->setAlignment(platform::TextAlignment::Center);
-    text->setTextColor(platform::Color::colorWithCalibratedWhite(0.45, 1));
-    text->setStringValue(
-        platform::formatString(QXLS("msg.tabs.not_available", "%@ is not available yet."), label));
-    text->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin |
-                              platform::ViewMaxYMargin);
-    view->addSubview(text);
-    return view;
 }
 
 void FunctionModuleController::applyLabelSettings(platform::TabViewItem& item,
@@ -241,17 +235,22 @@ void FunctionModuleController::applyLabelSettings(platform::TabViewItem& item,
 }
 
 FunctionModuleController::TabRecord*
-FunctionModuleController::buildTab(const std::string& identifier, const std::string& label,
-                                   const std::string& image, const std::string& charCode,
-                                   long defaultIndex, bool defaultShowing,
-                                   std::shared_ptr<platform::View> content) {
-    auto found = _records.find(identifier);
-    if (found != _records.end())
-        return &found->second;
+FunctionModuleController::findRecord(const std::string& identifier) {
+    const auto found = _records.find(identifier);
+    return found == _records.end() ? nullptr : &found->second;
+}
+
+FunctionModuleController::TabRecord&
+FunctionModuleController::addRecord(const std::string& identifier, const std::string& label,
+                                    const std::string& image, const std::string& charCode,
+                                    long defaultIndex, bool defaultShowing,
+                                    std::shared_ptr<FunctionTabViewController> controller,
+                                    std::shared_ptr<platform::View> content) {
     TabRecord record;
     record.item = platform::make<QXTabViewItem>(identifier);
     applyLabelSettings(*record.item, image);
-    record.content = content ? std::move(content) : notAvailableView(label);
+    record.controller = std::move(controller);
+    record.content = content ? std::move(content) : record.controller->view();
     record.item->setView(record.content);
     record.item->setLabel(label);
     record.charCode = charCode;
@@ -264,7 +263,7 @@ FunctionModuleController::buildTab(const std::string& identifier, const std::str
         record.showing = defaultShowing;
         record.index = defaultIndex;
     }
-    return &_records.emplace(identifier, std::move(record)).first->second;
+    return _records.emplace(identifier, std::move(record)).first->second;
 }
 
 void FunctionModuleController::reloadTabs() {
@@ -279,35 +278,69 @@ void FunctionModuleController::reload() {
     // The builders, in their order. Contacts and History exist only with their feature and
     // stay available once made; the others are judged again on every pass.
     if (featureOn("contactsEnabled")) {
-        TabRecord* contacts =
-            buildTab("contacts", QXLS("msg.tabs.contacts.label", "Contacts"), "TabContact", "C", 0,
-                     true, _contactList ? _contactList->view() : nullptr);
+        const std::string label = QXLS("msg.tabs.contacts.label", "Contacts");
+        TabRecord* contacts = findRecord("contacts");
+        if (!contacts)
+            contacts = &addRecord("contacts", label, "TabContact", "C", 0, true,
+                                  _contactList ? nullptr
+                                               : std::make_shared<FunctionTabViewController>(label),
+                                  _contactList ? _contactList->view() : nullptr);
         contacts->available = true;
         if (_contactList && contacts->content != _contactList->view()) {
+            contacts->controller.reset();
             contacts->content = _contactList->view();
             contacts->item->setView(contacts->content);
         }
     }
-    buildTab("favourites", QXLS("msg.tabs.favourites.label", "Favorites"), "TabFavorites", "F", 1,
-             true, nullptr)
-        ->available = featureOn("favoritesEnabled");
-    if (featureOn("use_local_history_tab"))
-        buildTab("history", QXLS("msg.tabs.history.label", "History"), "TabHistory", "H", 2, true,
-                 nullptr)
-            ->available = true;
-    buildTab("directory", QXLS("msg.tabs.directory.label", "Directory"), "TabDirectory", "D", 3,
-             true, nullptr)
-        ->available =
+
+    TabRecord* favourites = findRecord("favourites");
+    if (!favourites) {
+        const std::string label = QXLS("msg.tabs.favourites.label", "Favorites");
+        auto controller = std::make_shared<FavouritesTabViewController>(label);
+        controller->setup();
+        favourites = &addRecord("favourites", label, "TabFavorites", "F", 1, true,
+                                std::move(controller), nullptr);
+    }
+    favourites->available = featureOn("favoritesEnabled");
+
+    if (featureOn("use_local_history_tab")) {
+        const std::string label = QXLS("msg.tabs.history.label", "History");
+        TabRecord* history = findRecord("history");
+        if (!history)
+            history = &addRecord("history", label, "TabHistory", "H", 2, true,
+                                 std::make_shared<FunctionTabViewController>(label), nullptr);
+        history->available = true;
+    }
+
+    TabRecord* directory = findRecord("directory");
+    if (!directory) {
+        const std::string label = QXLS("msg.tabs.directory.label", "Directory");
+        auto controller = std::make_shared<DirectoryTabViewController>(label);
+        controller->setup();
+        directory = &addRecord("directory", label, "TabDirectory", "D", 3, true,
+                               std::move(controller), nullptr);
+    } else if (auto* shared = DirectoryTabViewController::sharedController()) {
+        shared->setupSearchOptions();
+    }
+    directory->available =
         featureOn("directoryEnabled") &&
         ((featureOn("allow_gab") && featureOn("allow_pab")) || boolSetting("LDAP", "enableLdap") ||
          boolSetting("IPODirectory", "enableIPODirectory"));
+
     for (int n = 1; n <= 4; ++n) {
         const std::string number = std::to_string(n);
+        const std::string identifier = "browser" + number;
         const std::string title = stringSetting("webBrowser", "title" + number);
-        TabRecord* web = buildTab("browser" + number, title, "TabBrowser", number, 4 + n,
-                                  boolSetting("webBrowser", "default_enable" + number), nullptr);
+        TabRecord* web = findRecord(identifier);
+        if (!web)
+            web = &addRecord(identifier, title, "TabBrowser", number, 4 + n,
+                             boolSetting("webBrowser", "default_enable" + number),
+                             std::make_shared<BrowserTabViewController>(title), nullptr);
         web->available =
             featureOn("webPanelEnabled") && boolSetting("webBrowser", "enable" + number);
+        auto* browser = static_cast<BrowserTabViewController*>(web->controller.get());
+        browser->setupWith(stringSetting("webBrowser", "url" + number));
+        browser->setTitle(title);
         web->item->setLabel(title);
     }
 
@@ -461,11 +494,24 @@ void FunctionModuleController::tabViewItemRemoved(QXTabView& tabView, platform::
     }
 }
 
+void FunctionModuleController::tabViewItemWillMoveFrom(QXTabView& /*tabView*/,
+                                                       platform::TabViewItem* item,
+                                                       platform::TabViewItem* target) {
+    for (TabRecord* record : {recordOf(item), recordOf(target)})
+        if (auto* web = record ? dynamic_cast<BrowserTabViewController*>(record->controller.get())
+                               : nullptr)
+            web->tabViewWillMove();
+}
+
 void FunctionModuleController::tabViewItemMovedFrom(QXTabView& /*tabView*/,
                                                     platform::TabViewItem* item,
                                                     platform::TabViewItem* target) {
     TabRecord* moved = recordOf(item);
     TabRecord* other = recordOf(target);
+    for (TabRecord* record : {moved, other})
+        if (auto* web = record ? dynamic_cast<BrowserTabViewController*>(record->controller.get())
+                               : nullptr)
+            web->tabViewMoved();
     if (moved && other)
         std::swap(moved->index, other->index);
 }

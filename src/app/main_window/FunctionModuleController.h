@@ -14,6 +14,7 @@
 #include <vector>
 
 class ContactListController;
+class FunctionTabViewController;
 class QXDropDownButton;
 class QXGradient;
 namespace platform {
@@ -38,6 +39,8 @@ public:
         std::shared_ptr<platform::TabViewItem> item;
         // The view shown as the tab's content.
         std::shared_ptr<platform::View> content;
+        // The content's controller, for the tabs that have one (not Contacts).
+        std::shared_ptr<FunctionTabViewController> controller;
         // Wanted position among the shown tabs.
         long index = 255;
         // The user wants the tab shown.
@@ -93,6 +96,8 @@ public:
     // Tab view delegate.
     bool tabViewCanCloseItem(QXTabView& tabView, platform::TabViewItem* item) override;
     void tabViewItemRemoved(QXTabView& tabView, platform::TabViewItem* item) override;
+    void tabViewItemWillMoveFrom(QXTabView& tabView, platform::TabViewItem* item,
+                                 platform::TabViewItem* target) override;
     void tabViewItemMovedFrom(QXTabView& tabView, platform::TabViewItem* item,
                               platform::TabViewItem* target) override;
     void
@@ -103,10 +108,13 @@ public:
 
 private:
     void reload();
-    TabRecord* buildTab(const std::string& identifier, const std::string& label,
-                        const std::string& image, const std::string& charCode, long defaultIndex,
-                        bool defaultShowing, std::shared_ptr<platform::View> content);
-    std::shared_ptr<platform::View> notAvailableView(const std::string& label) const;
+    TabRecord* findRecord(const std::string& identifier);
+    // A new tab's record: its item styled and labelled, showing and index as saved, else the
+    // defaults given.
+    TabRecord& addRecord(const std::string& identifier, const std::string& label,
+                         const std::string& image, const std::string& charCode, long defaultIndex,
+                         bool defaultShowing, std::shared_ptr<FunctionTabViewController> controller,
+                         std::shared_ptr<platform::View> content);
     void applyLabelSettings(platform::TabViewItem& item, const std::string& image) const;
     TabRecord* recordOf(const platform::TabViewItem* item);
     void selectIfShown(std::string_view identifier);

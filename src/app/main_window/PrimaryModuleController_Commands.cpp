@@ -1,7 +1,11 @@
+#include "app/calls/VideoWindow.h"
+#include "app/core/AppController.h"
 #include "app/main_window/PrimaryModuleController.h"
+#include "app/main_window/ToolbarController.h"
 #include "engine/PhoneService.h"
 #include "engine/PresenceService.h"
 #include "engine/StartupService.h"
+#include "platform/kit/Button.h"
 #include "platform/kit/MenuItem.h"
 #include "support/PresenceMessageTranslator.h"
 
@@ -13,8 +17,21 @@ void PrimaryModuleController::toggleSpeakerPhone(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("toggleSpeakerPhone:");
 }
 
-void PrimaryModuleController::toggleVideo(platform::Object* /*sender*/) {
+void PrimaryModuleController::toggleVideo(platform::Object* sender) {
     _performedCommands.emplace_back("toggleVideo:");
+    ToolbarController::sharedController().setupToolbarVideoButton();
+    VideoWindow& window = VideoWindow::sharedVideoWindow();
+    // A button asks for the state it shows; anything else (a menu item) turns the window over.
+    const auto* button = dynamic_cast<platform::Button*>(sender);
+    const bool show = button ? button->state() == platform::OnState : !window.isVisible();
+    if (show) {
+        window.orderFront(sender);
+        window.makeKeyWindow();
+    } else {
+        window.close();
+    }
+    if (AppController* app = AppController::sharedAppController())
+        app->updateToolbar();
 }
 
 void PrimaryModuleController::toggleDeskphone(platform::Object* /*sender*/) {

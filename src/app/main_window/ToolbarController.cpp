@@ -1,5 +1,7 @@
 #include "app/main_window/ToolbarController.h"
 
+#include "app/calls/VideoController.h"
+#include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/AppController.h"
 #include "app/core/DockController.h"
@@ -50,7 +52,6 @@ std::unique_ptr<ToolbarController>& sharedInstance() {
 // and slider on the line above.
 constexpr double kStripWidth = 340;
 constexpr double kStripHeight = 58;
-constexpr double kButtonRowHeight = 28;
 
 struct ButtonDefinition {
     long tag;
@@ -279,6 +280,7 @@ void ToolbarController::cleanup() {
     conversationService_.reset();
     presenceService_.reset();
     sweepPresenceMenuItems();
+    takeBackVideoButton();
 }
 
 void ToolbarController::setDisplayName(std::string name) {
@@ -292,6 +294,28 @@ void ToolbarController::setVideoState(bool on) {
     if (auto* camera = button(cameraTag))
         camera->setState(on ? platform::OnState : platform::OffState);
     updateToolbar();
+}
+
+void ToolbarController::setupToolbarVideoButton() {
+    VideoWindow& window = VideoWindow::sharedVideoWindow();
+    if (const auto& controller = window.controller())
+        controller->setVideoButton(button(cameraTag));
+    window.setToolBar(this);
+    videoButtonHandedOver_ = true;
+}
+
+void ToolbarController::takeBackVideoButton() {
+    if (!videoButtonHandedOver_)
+        return;
+    videoButtonHandedOver_ = false;
+    if (!VideoWindow::videoWindowExist())
+        return;
+    VideoWindow& window = VideoWindow::sharedVideoWindow();
+    if (window.toolBar() == this)
+        window.setToolBar(nullptr);
+    const auto& controller = window.controller();
+    if (controller && controller->videoButton() == button(cameraTag))
+        controller->setVideoButton(nullptr);
 }
 
 void ToolbarController::restoreUserInterfaceStateUsingOVSettings() {

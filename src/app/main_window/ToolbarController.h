@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/calls/ToolbarControllerPrt.h"
 #include "engine/ConversationService.h"
 #include "engine/PhoneService.h"
 #include "platform/foundation/Object.h"
@@ -34,7 +35,8 @@ class TextField;
 class ToolbarController : public platform::Object,
                           public platform::ActionTarget,
                           public OVPhoneServicePro,
-                          public OVConversationServicePro {
+                          public OVConversationServicePro,
+                          public ToolbarControllerPrt {
 public:
     // The image buttons' tags, the numbers the brand's button order names them by.
     enum ButtonTag : long {
@@ -83,7 +85,10 @@ public:
     void setDisplayName(std::string name);
     const std::string& displayName() const { return displayName_; }
     // The camera button follows the video window.
-    void setVideoState(bool on);
+    void setVideoState(bool on) override;
+    // Hands the camera button to the video window's controller and this controller to the
+    // video window, so that the button follows the window (both taken back at clean-up).
+    void setupToolbarVideoButton();
 
     // The dialpad's state in the settings ("preferences/application/dialpadExpanded"):
     // restoring sets the keypad button and toggles the dialpad with it; saving writes the
@@ -149,6 +154,7 @@ private:
                                                                         int status, long tag);
     void sweepPresenceMenuItems();
     void observeNotifications();
+    void takeBackVideoButton();
     void setBadge(QXImageButton& button, const std::string& text);
     int phoneStatusValue() const;
     void popUpMenu(platform::Menu& menu, platform::View& inView, const platform::Rect& frame);
@@ -165,6 +171,7 @@ private:
     std::string buttonOrder_;
     std::string moreOptions_;
     bool dialpadAsFlyout_ = false;
+    bool videoButtonHandedOver_ = false;
     int vmCount_ = 0;
     std::shared_ptr<PhoneService> phoneService_;
     std::shared_ptr<ConversationService> conversationService_;

@@ -1,4 +1,7 @@
 #include "app/core/SignInTestSupport.h"
+#include "app/contacts/ContactListController.h"
+#include "app/main_window/BrowserTabViewController.h"
+#include "app/main_window/DirectoryTabViewController.h"
 #include "app/main_window/FunctionModuleController.h"
 #include "engine/SettingBlock.h"
 #include "platform/foundation/UserDefaults.h"
@@ -202,6 +205,44 @@ TEST_F(FunctionTabsTest, TabsThatDoNotFitGoToTheOverflowMenu) {
     ASSERT_NE(portal, nullptr);
     module().tryToPerform("contextOverflowItemSelected:", portal);
     EXPECT_EQ(selected(), "browser1");
+}
+
+TEST_F(FunctionTabsTest, TabContentsFollowTheSettingsOnEveryPass) {
+    startClean();
+    signInToMainView();
+    const auto& records = module().records();
+    // Contacts shows the contact list; the others say they are not available yet.
+    EXPECT_EQ(records.at("contacts").controller, nullptr);
+    EXPECT_EQ(records.at("contacts").content, module().contactList()->view());
+    for (const auto& [tab, notice] : std::vector<std::pair<std::string, std::string>>{
+             {"favourites", "Favorites is not available yet."},
+             {"history", "History is not available yet."},
+             {"directory", "Directory is not available yet."},
+             {"browser1", "Portal is not available yet."}}) {
+        ASSERT_NE(records.at(tab).controller, nullptr) << tab;
+        EXPECT_EQ(records.at(tab).controller->notice(), notice);
+        EXPECT_EQ(records.at(tab).content, records.at(tab).controller->view()) << tab;
+    }
+
+    auto* web = dynamic_cast<BrowserTabViewController*>(records.at("browser1").controller.get());
+    ASSERT_NE(web, nullptr);
+    EXPECT_EQ(web->url(), "https://portal.lumiq.example/");
+    auto* directory = DirectoryTabViewController::sharedController();
+    ASSERT_NE(directory, nullptr);
+    EXPECT_EQ(directory, records.at("directory").controller.get());
+    EXPECT_EQ(directory->searchOptions(), std::vector<std::string>{"ldap"});
+
+    // The preferences change: the web tab is renamed and moved, the IP Office directory comes.
+    const auto browser = preferences()->sub("webBrowser");
+    browser->sub("title1")->setStringSetting("Intranet", true);
+    browser->sub("url1")->setStringSetting("https://intranet.lumiq.example/", true);
+    preferences()->sub("IPODirectory")->sub("enableIPODirectory")->setBoolSetting(true, true);
+    module().reloadTabs();
+    EXPECT_EQ(records.at("browser1").item->label(), "Intranet");
+    EXPECT_EQ(web->title(), "Intranet");
+    EXPECT_EQ(web->notice(), "Intranet is not available yet.");
+    EXPECT_EQ(web->url(), "https://intranet.lumiq.example/");
+    EXPECT_EQ(directory->searchOptions(), (std::vector<std::string>{"ldap", "ipoDirectory"}));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "app/calls/VideoWindow.h"
 #include "app/core/DockController.h"
 #include "app/core/SignInTestSupport.h"
 #include "app/main_window/ToolbarController.h"
@@ -10,6 +11,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/MenuItem.h"
 #include "platform/kit/Slider.h"
 #include "platform/kit/TextField.h"
 #include "support/Notifications.h"
@@ -150,7 +152,7 @@ TEST_F(ToolbarTest, BadgesShowTheCountsAndTheDock) {
         double size;
         unsigned dock;
     };
-    for (const Voicemail c :
+    for (const Voicemail& c :
          {Voicemail{0, "", 0, 0}, Voicemail{7, "7", 11.5, 7}, Voicemail{42, "42", 9.5, 42},
           Voicemail{150, "99", 9.5, 99}, Voicemail{-1, "*", 15.5, 1}}) {
         SCOPED_TRACE(c.reported);
@@ -169,7 +171,7 @@ TEST_F(ToolbarTest, BadgesShowTheCountsAndTheDock) {
         std::string shown;
         bool enabled;
     };
-    for (const Missed c : {Missed{0, "", false}, Missed{3, "3", true}, Missed{150, "150", true}}) {
+    for (const Missed& c : {Missed{0, "", false}, Missed{3, "3", true}, Missed{150, "150", true}}) {
         SCOPED_TRACE(c.count);
         history->setReviewedAll();
         for (int i = 0; i < c.count; ++i)
@@ -399,6 +401,42 @@ TEST_F(ToolbarTest, ThePresenceMenuRebuiltUnderTheCustomSheetLeavesNoStaleItem) 
     primary.customPresenceCancel(nullptr);
     settle();
     EXPECT_EQ(setCustom->state(), platform::OffState);
+}
+
+TEST_F(ToolbarTest, TheCameraButtonShowsAndClosesTheVideoWindowAndFollowsIt) {
+    signInToMainView();
+    QXImageButton& camera = button(T::cameraTag);
+    VideoWindow& window = VideoWindow::sharedVideoWindow();
+    const auto press = [&](platform::Object* sender) {
+        controller().performEventHubAction("toggleVideo:", sender);
+        runFor(1);
+        settle();
+    };
+
+    // The button asks for the state it shows, even when the window already is so.
+    for (int i = 0; i < 2; ++i) {
+        camera.setState(platform::OnState);
+        press(&camera);
+        EXPECT_TRUE(window.isVisible());
+    }
+    camera.setState(platform::OffState);
+    press(&camera);
+    EXPECT_FALSE(window.isVisible());
+
+    // A menu item turns the window over; the button follows the window either way.
+    platform::MenuItem item("Turn on video display", "toggleVideo:", "");
+    press(&item);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(camera.state(), platform::OnState);
+    press(&item);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(camera.state(), platform::OffState);
+
+    // The toolbar going first leaves the window nothing to call.
+    ToolbarController::releaseSharedController();
+    EXPECT_EQ(window.toolBar(), nullptr);
+    window.orderFront(nullptr);
+    window.close();
 }
 
 } // namespace
