@@ -378,6 +378,7 @@ public:
     void useLocalAccountForCall();
     void useDeskphone();
     bool usingDeskphone() const { return usingDeskphone_; }
+    void setUseDeskphone(bool use) { use ? useDeskphone() : useLocalAccountForCall(); }
 
     // Call options, each change answered by callOptionsChanged: incoming calls answered at
     // once, outgoing calls without the caller's identity, letters typed as keypad digits.

@@ -398,6 +398,20 @@ std::vector<std::shared_ptr<OVField>> OVEntity::callableAddresses() const {
     return callable;
 }
 
+std::shared_ptr<OVField> OVEntity::fieldForAddress(std::string_view address) const {
+    for (const auto& field : fields_) {
+        const std::string& value = field->valueStr();
+        if (value.size() == address.size() &&
+            std::equal(value.begin(), value.end(), address.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return field;
+        }
+    }
+    return nullptr;
+}
+
 void OVEntity::setPrimary(OVField::PrimaryType role, std::string_view fieldName) {
     primary_[role] = std::string(fieldName);
 }

@@ -234,6 +234,8 @@ public:
     // The fields that can be called, in the order calls prefer them (softphone, work, mobile,
     // home, other), each with a value.
     std::vector<std::shared_ptr<OVField>> callableAddresses() const;
+    // The field whose value is the address (without regard to ASCII case), or nullptr.
+    std::shared_ptr<OVField> fieldForAddress(std::string_view address) const;
     void clearPrimaryFields() { primary_.clear(); }
     // The roles set with setPrimary, by the field names they chose.
     const std::map<OVField::PrimaryType, std::string>& primaryFields() const { return primary_; }

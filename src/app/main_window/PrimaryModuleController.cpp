@@ -3,6 +3,7 @@
 #include "app/core/AppController.h"
 #include "app/core/SheetsTracker.h"
 #include "app/main_window/MainAppWindow.h"
+#include "app/main_window/PrimaryModuleView.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -35,8 +36,9 @@ void registerPrimaryModuleDefinition() {
     platform::InterfaceDefinition::registerDefinition(
         "PrimaryModule", [](platform::InterfaceDefinitionLoad& load) {
             auto* owner = dynamic_cast<PrimaryModuleController*>(load.owner());
-            auto cefView = std::make_shared<platform::View>(Rect(0, 0, 340, 50));
+            auto cefView = std::make_shared<PrimaryModuleView>(Rect(0, 0, 340, 50));
             auto cef = platform::make<QXSearchField>(Rect(8, 18, 232, 24));
+            cefView->setCallEntryField(cef);
             cef->setAutoresizingMask(platform::ViewWidthSizable);
             auto dialButton = platform::make<QXBezierComboButton>(Rect(246, 18, 86, 24));
             dialButton->setAutoresizingMask(platform::ViewMinXMargin);
@@ -150,6 +152,9 @@ void PrimaryModuleController::setOutlets(
     _dismissMessageButton->setAction("dismissMessage:");
     _ibDialMenu = std::make_shared<platform::Menu>();
     _ibDialMenu->setDelegate(this);
+    // The pull-down's title item: a menu with no item does not open, and the rest of the menu
+    // is built as it opens.
+    OrvantaExtensions::addItemWithTitle(*_ibDialMenu, "", nullptr, "", "");
     _ibDialButton->setTarget(this);
     _ibDialButton->setAction("callParticipant:");
     styleFieldAndButton();
@@ -324,6 +329,12 @@ bool PrimaryModuleController::respondsToAction(std::string_view action) const {
                                                    "contextSetVideoCallAsDefault:",
                                                    "contextSetConferenceCallAsDefault:",
                                                    "contextCall:",
+                                                   "contextAudioCall:",
+                                                   "contextVideoCall:",
+                                                   "contextStartConferenceCall:",
+                                                   "contextSendInstantMessage:",
+                                                   "contextSendInstantMessageViaXMPP:",
+                                                   "contextSendInstantMessageViaSMS:",
                                                    "dismissMessage:",
                                                    "toggleAccountForCall:"};
     return std::find(std::begin(actions), std::end(actions), action) != std::end(actions);
@@ -342,6 +353,18 @@ bool PrimaryModuleController::tryToPerform(std::string_view action, platform::Ob
         contextSetConferenceCallAsDefault(sender);
     else if (action == "contextCall:")
         contextCall(dynamic_cast<platform::MenuItem*>(sender));
+    else if (action == "contextAudioCall:")
+        contextAudioCall(sender);
+    else if (action == "contextVideoCall:")
+        contextVideoCall(sender);
+    else if (action == "contextStartConferenceCall:")
+        contextStartConferenceCall(sender);
+    else if (action == "contextSendInstantMessage:")
+        contextSendInstantMessage(sender);
+    else if (action == "contextSendInstantMessageViaXMPP:")
+        contextSendInstantMessageViaXMPP(sender);
+    else if (action == "contextSendInstantMessageViaSMS:")
+        contextSendInstantMessageViaSMS(sender);
     else if (action == "dismissMessage:")
         dismissMessage(sender);
     else if (action == "toggleAccountForCall:")

@@ -18,6 +18,8 @@
 #include <vector>
 
 class ConversationService;
+class OVAccount;
+class OVEntity;
 class OVSelfPresence;
 class PresenceService;
 class QXBezierComboButton;
@@ -115,6 +117,29 @@ public:
     void contextSetVideoCallAsDefault(platform::Object* sender);
     void contextSetConferenceCallAsDefault(platform::Object* sender);
     void contextCall(platform::MenuItem* item);
+
+    // The dial button's menu: the kinds of call the features allow, each with its Alt
+    // alternate that makes it the default, and the message entries for what was typed.
+    void menuNeedsUpdate(platform::Menu& menu) override;
+    std::optional<bool> validateMenuItem(platform::MenuItem& item) override;
+    void contextAudioCall(platform::Object* sender);
+    void contextVideoCall(platform::Object* sender);
+    void contextStartConferenceCall(platform::Object* sender);
+    void contextSendInstantMessage(platform::Object* sender);
+    void contextSendInstantMessageViaXMPP(platform::Object* sender);
+    void contextSendInstantMessageViaSMS(platform::Object* sender);
+    // The instant-message entry of the dial menu for the typed text with every "(", ")", "+",
+    // "-" and blank removed: a contact found for it offers its field (XMPP or the softphone
+    // address) when an enabled account takes messages of that kind; else an address whose
+    // domain is that of an enabled account offers the text itself.
+    struct MessageEntry {
+        bool viaXMPP = false;
+        platform::Value represented;
+    };
+    static std::string cleanedNumber(std::string_view entered);
+    static std::optional<MessageEntry>
+    instantMessageEntry(const std::string& cleaned, const std::shared_ptr<OVEntity>& contact,
+                        const std::vector<std::shared_ptr<OVAccount>>& accounts);
     // Closes the suggestions and tells the engine so.
     void clearSuggestion();
     void restoreUserInterfaceStateUsingOVSettings();
@@ -149,6 +174,9 @@ public:
     void togglAutoAnswer(platform::Object* sender);
     void togglLettersToNumbers(platform::Object* sender);
     const std::vector<std::string>& performedCommands() const { return _performedCommands; }
+    // The menu item of a call-option toggle shows the engine's state; answers whether it may
+    // be chosen, nullopt for any other item.
+    std::optional<bool> validateToggle(platform::MenuItem& item) const;
     // The engine's conversation service the module places calls through (null before the
     // engine has one).
     std::shared_ptr<ConversationService> conversationService() const;
@@ -223,6 +251,7 @@ public:
 private:
     static constexpr std::string_view kDialKeys = "0123456789*#";
     void setDefaultCallAction(int value);
+    void sendInstantMessage(platform::Object* sender, bool viaXMPP);
     void layoutViews();
     void setModuleHeight(double height);
     void displayMessage();

@@ -2,19 +2,48 @@
 #include "app/core/AppController.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "app/main_window/ToolbarController.h"
+#include "engine/AccountService.h"
+#include "engine/ConversationService.h"
 #include "engine/PhoneService.h"
 #include "engine/PresenceService.h"
 #include "engine/StartupService.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/MenuItem.h"
+#include "support/Notifications.h"
 #include "support/PresenceMessageTranslator.h"
+
+namespace {
+
+// The state a toggle's sender asks for: a button's or menu item's own state.
+bool senderIsOn(platform::Object* sender) {
+    if (auto* button = dynamic_cast<platform::Button*>(sender))
+        return button->state() == platform::OnState;
+    if (auto* item = dynamic_cast<platform::MenuItem*>(sender))
+        return item->state() == platform::OnState;
+    return false;
+}
+
+void updateToolbar() {
+    if (auto* controller = AppController::sharedAppController())
+        controller->updateToolbar();
+}
+
+} // namespace
 
 void PrimaryModuleController::toggleDialpad(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("toggleDialpad:");
 }
 
-void PrimaryModuleController::toggleSpeakerPhone(platform::Object* /*sender*/) {
+void PrimaryModuleController::toggleSpeakerPhone(platform::Object* sender) {
     _performedCommands.emplace_back("toggleSpeakerPhone:");
+    const bool on = senderIsOn(sender);
+    if (auto phone = StartupService::instance().phoneService())
+        phone->enableSpeaker(on);
+    platform::Value::Dictionary info;
+    info.emplace(std::string(SpeakerPhoneEnabled), platform::Value(on));
+    platform::NotificationCenter::defaultCenter().postNotificationName(
+        SpeakerPhoneEnabledNotification, nullptr, platform::Value(std::move(info)));
 }
 
 void PrimaryModuleController::toggleVideo(platform::Object* sender) {
@@ -36,6 +65,10 @@ void PrimaryModuleController::toggleVideo(platform::Object* sender) {
 
 void PrimaryModuleController::toggleDeskphone(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("toggleDeskphone:");
+    if (auto calls = conversationService()) {
+        calls->setUseDeskphone(!calls->usingDeskphone());
+        updateToolbar();
+    }
 }
 
 void PrimaryModuleController::voiceMailPressed(platform::Object* /*sender*/) {
@@ -44,18 +77,62 @@ void PrimaryModuleController::voiceMailPressed(platform::Object* /*sender*/) {
 
 void PrimaryModuleController::missedCallsPressed(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("missedCallsPressed:");
+    if (auto phone = StartupService::instance().phoneService())
+        phone->getCallHistoryService()->setReviewedAll();
 }
 
 void PrimaryModuleController::togglAnonymousCalling(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("togglAnonymousCalling:");
+    if (auto calls = conversationService()) {
+        calls->setAnonymous(!calls->anonymous());
+        updateToolbar();
+    }
 }
 
 void PrimaryModuleController::togglAutoAnswer(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("togglAutoAnswer:");
+    if (auto calls = conversationService()) {
+        calls->setAutoAnswer(!calls->autoAnswer());
+        updateToolbar();
+    }
 }
 
 void PrimaryModuleController::togglLettersToNumbers(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("togglLettersToNumbers:");
+    if (auto calls = conversationService()) {
+        calls->setLettersToNumbers(!calls->lettersToNumbers());
+        updateToolbar();
+    }
+}
+
+std::optional<bool> PrimaryModuleController::validateToggle(platform::MenuItem& item) const {
+    const std::string& action = item.action();
+    const auto calls = conversationService();
+    auto show = [&](bool on) { item.setState(on ? platform::OnState : platform::OffState); };
+    if (action == "togglAnonymousCalling:" || action == "togglAutoAnswer:" ||
+        action == "togglLettersToNumbers:") {
+        if (!calls)
+            return false;
+        show(action == "togglAnonymousCalling:" ? calls->anonymous()
+             : action == "togglAutoAnswer:"     ? calls->autoAnswer()
+                                                : calls->lettersToNumbers());
+        return calls->isAvailable();
+    }
+    if (action == "toggleDeskphone:") {
+        if (!calls)
+            return false;
+        show(calls->usingDeskphone());
+        const auto phone = StartupService::instance().phoneService();
+        if (!phone)
+            return false;
+        auto node = phone->getPreferenceSettings()->existingSub("preferences");
+        node = node ? node->existingSub("devices") : nullptr;
+        node = node ? node->existingSub("deskphoneSubscriptionUri") : nullptr;
+        const auto account = phone->getAccountService()->defaultAccount(OVAccount::featureCall);
+        return node && !node->stringSetting().empty() && account &&
+               account->status() == OVAccount::statusEnabled;
+    }
+    return std::nullopt;
 }
 
 std::shared_ptr<ConversationService> PrimaryModuleController::conversationService() const {

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/Control.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/Screen.h"
@@ -46,12 +47,33 @@ double rowHeight(const Menu& menu) {
     return std::ceil(menu.font().defaultLineHeightForFont()) + 4;
 }
 
+// The modifier keys held when the menu opened: they choose between an item and its alternate.
+EventModifierFlags& openingModifiers() {
+    static EventModifierFlags flags = 0;
+    return flags;
+}
+
+bool alternateChosen(const MenuItem& alternate) {
+    const EventModifierFlags mask = alternate.keyEquivalentModifierMask();
+    return mask != 0 && (openingModifiers() & mask) == mask;
+}
+
+// An alternate shows in place of the item before it while its modifier keys are held.
 bool isVisible(const MenuItem& item) {
-    return !item.isHidden();
+    if (item.isHidden())
+        return false;
+    if (item.isAlternate())
+        return alternateChosen(item);
+    const Menu* menu = item.menu();
+    if (!menu)
+        return true;
+    const long index = menu->indexOfItem(&item);
+    const MenuItem* next = index >= 0 ? menu->itemAtIndex(index + 1) : nullptr;
+    return !(next && next->isAlternate() && !next->isHidden() && alternateChosen(*next));
 }
 
 bool isSelectable(const MenuItem& item) {
-    return !item.isSeparatorItem() && !item.isHidden() && item.isEnabled();
+    return !item.isSeparatorItem() && isVisible(item) && item.isEnabled();
 }
 
 // How a key equivalent reads in a menu on a Linux desktop ("Ctrl+Shift+N").
@@ -353,6 +375,10 @@ long Menu::indexOfItemWithTarget(const ActionTarget* target, std::string_view ac
     return -1;
 }
 
+bool Menu::showsItem(const MenuItem& item) {
+    return isVisible(item);
+}
+
 MenuItem* Menu::itemAtIndex(long index) const {
     if (index < 0 || index >= numberOfItems())
         return nullptr;
@@ -562,6 +588,8 @@ MenuItem* Menu::trackAt(Point topLeft, MenuItem* initiallyHighlighted) {
     if (tracking_)
         return nullptr;
     auto keep = weak_from_this().lock();
+    const Event* event = Application::sharedApplication().currentEvent();
+    openingModifiers() = event ? event->modifierFlags() : 0;
     auto tracking = std::make_shared<Tracking>();
     tracking->openedAt = RunLoop::main().now();
     activeTrackings().push_back(tracking);

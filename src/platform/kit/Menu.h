@@ -81,6 +81,10 @@ public:
     long indexOfItemWithTarget(const ActionTarget* target, std::string_view action) const;
     // nullptr when out of range or not found.
     MenuItem* itemAtIndex(long index) const;
+    // Whether the item shows in the menu as it is open, or opens next: not hidden, and an
+    // alternate item only while the modifier keys it names were held as the menu opened, in
+    // place of the item before it.
+    static bool showsItem(const MenuItem& item);
     MenuItem* itemWithTitle(std::string_view title) const;
     MenuItem* itemWithTag(long tag) const;
 
