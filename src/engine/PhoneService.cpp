@@ -63,7 +63,7 @@ PhoneService::PhoneService(std::shared_ptr<EngineContext> context)
       localVideoService_(std::make_shared<LocalVideoService>()),
       directoryService_(std::make_shared<DirectoryService>()),
       deskphoneService_(std::make_shared<OVDeskphoneService>(context_)),
-      workgroupService_(std::make_shared<WorkgroupService>()),
+      workgroupService_(std::make_shared<WorkgroupService>(context_)),
       toastService_(std::make_shared<ToastService>(context_)),
       notificationService_(std::make_shared<NotificationService>(context_)),
       mucListService_(std::make_shared<MUCListService>(context_)),

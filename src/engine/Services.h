@@ -20,6 +20,7 @@
 #include "engine/PresenceService.h"
 #include "engine/RemoteVideoService.h"
 #include "engine/ToastService.h"
+#include "engine/WorkgroupService.h"
 #include "platform/foundation/Object.h"
 
 #include <memory>
@@ -86,10 +87,3 @@ public:
 };
 class DirectoryService : public platform::Object,
                          public DelegatingService<OVDirectoryServicePro> {};
-
-class OVWorkgroupServicePro {
-public:
-    virtual ~OVWorkgroupServicePro() = default;
-};
-class WorkgroupService : public platform::Object,
-                         public DelegatingService<OVWorkgroupServicePro> {};

@@ -57,6 +57,7 @@ const std::map<std::string_view, platform::TimeInterval>& defaultLatencies() {
         {"webToken", 0.2},       {"migrateContacts", 0.5}, {"deskphone", 0.5},
         {"fileTransfer", 1.0},   {"messageTyping", 0.6},   {"messageReply", 2.0},
         {"presenceDrift", 0.0},  {"roomReady", 0.3},       {"roomActivity", 1.5},
+        {"workgroup", 0.3},
     };
     return latencies;
 }

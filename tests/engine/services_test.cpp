@@ -557,3 +557,63 @@ TEST_F(ServicesTest, DiagnosticLoggingAndCallHistory) {
 }
 
 } // namespace
+
+TEST_F(ServicesTest, TheWorkgroupSubscriptionAnswersRetriesAndStops) {
+    struct Listener : OVWorkgroupServicePro {
+        std::vector<std::string> heard;
+        void ovgsWorkgroupEndpointAdded(const std::shared_ptr<OVWorkgroupEndpoint>& e) override {
+            heard.push_back("added " + e->displayName());
+        }
+        void ovgsWorkgroupEndpointRemoved(const std::shared_ptr<OVWorkgroupEndpoint>& e) override {
+            heard.push_back("removed " + e->displayName());
+        }
+        void ovgsWorkgroupAccountNotReady() override { heard.push_back("not ready"); }
+        void ovgsWorkgroupSubscriptionFailed() override { heard.push_back("failed"); }
+        void ovgsWorkgroupSubscriptionAccepted() override { heard.push_back("accepted"); }
+    } listener;
+    auto service = phone()->getWorkgroupService();
+    service->setDelegate(&listener);
+
+    // Without a signed-in calling account there is nothing to subscribe with.
+    service->retrySubscription();
+    pass(1);
+    EXPECT_EQ(listener.heard, std::vector<std::string>{"not ready"});
+    EXPECT_EQ(service->state(), WorkgroupService::State::idle);
+
+    running();
+    listener.heard.clear();
+    service->retrySubscription();
+    EXPECT_EQ(service->state(), WorkgroupService::State::subscribing);
+    pass(1);
+    EXPECT_EQ(listener.heard,
+              (std::vector<std::string>{"accepted", "added Carol Chen", "added Dave Dunn"}));
+    ASSERT_EQ(service->endpoints().size(), 2u);
+    EXPECT_EQ(service->endpoints()[0]->address(), "sip:carol@sip.lumiq.example");
+
+    // A retry starts afresh: the members known are dropped, then listed again.
+    listener.heard.clear();
+    service->retrySubscription();
+    pass(1);
+    EXPECT_EQ(listener.heard,
+              (std::vector<std::string>{"removed Carol Chen", "removed Dave Dunn", "accepted",
+                                        "added Carol Chen", "added Dave Dunn"}));
+
+    // Stopped with an answer on its way: the answer is dropped and the members forgotten.
+    listener.heard.clear();
+    service->stop();
+    service->retrySubscription();
+    service->stop();
+    pass(1);
+    EXPECT_TRUE(listener.heard.empty());
+    EXPECT_TRUE(service->endpoints().empty());
+    EXPECT_EQ(service->state(), WorkgroupService::State::idle);
+
+    // A server without a workgroup refuses.
+    listener.heard.clear();
+    network().setConfiguration("workgroup", platform::Value());
+    service->retrySubscription();
+    pass(1);
+    EXPECT_EQ(listener.heard, std::vector<std::string>{"failed"});
+    EXPECT_EQ(service->state(), WorkgroupService::State::failed);
+    service->removeDelegate(&listener);
+}

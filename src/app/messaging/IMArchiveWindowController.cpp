@@ -23,6 +23,7 @@
 #include "support/ValueTransformers.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -615,7 +616,11 @@ void IMArchiveWindowController::showChatsFor(std::shared_ptr<OVEntity> contact) 
 }
 
 void IMArchiveWindowController::applyHighlightContact() {
-    if (!_highlightContact || _contacts.empty())
+    if (_contacts.empty())
+        return;
+    if (!_highlightAddress.empty())
+        showChatsForAddress(std::exchange(_highlightAddress, {}));
+    if (!_highlightContact)
         return;
     const bool pab = featureOn("allow_pab");
     const bool connect = featureOn("connectServiceEnabled");
@@ -641,6 +646,11 @@ void IMArchiveWindowController::applyHighlightContact() {
 }
 
 void IMArchiveWindowController::showChatsForAddress(const std::string& address) {
+    // The parties arrive on a later pass: a window just made selects the party then.
+    if (_contacts.empty()) {
+        _highlightAddress = address;
+        return;
+    }
     for (std::size_t row = 0; row < _contacts.size(); ++row) {
         if (_contacts[row]->address() == ArchiveService::archiveKey(address)) {
             selectContactRow(static_cast<long>(row));

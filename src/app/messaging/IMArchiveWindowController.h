@@ -52,7 +52,8 @@ public:
 
     // Selects the archived party of the contact, now or once the parties are read.
     void showChatsFor(std::shared_ptr<OVEntity> contact);
-    // Selects the archived party with exactly this address; nothing without one.
+    // Selects the archived party with exactly this address, now or once the parties are read;
+    // nothing without one.
     void showChatsForAddress(const std::string& address);
     // Delete in one of the two lists.
     void deleteSelection(platform::TableView& tableView);
@@ -135,6 +136,7 @@ private:
     std::vector<std::shared_ptr<ArchiveItem>> _items;
     std::shared_ptr<ArchiveContact> _filteredContact;
     std::shared_ptr<OVEntity> _highlightContact;
+    std::string _highlightAddress;
     int _filterType = 0;
     bool _pageLoaded = false;
 

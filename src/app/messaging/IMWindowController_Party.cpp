@@ -1,10 +1,10 @@
 // The chat window: the other party (their contact and presence), the transcript's own links
 // and menu.
+#include "app/messaging/IMArchiveWindowController.h"
 #include "app/messaging/IMWindowController.h"
 #include "engine/OVContactManager.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
-#include "platform/kit/Alert.h"
 #include "platform/kit/MenuItem.h"
 #include "support/DateFormatting.h"
 #include "support/Localization.h"
@@ -47,13 +47,9 @@ void IMWindowController::updateStatusBlock() {
 }
 
 void IMWindowController::viewArchive() {
-    // The archive window does not list chats yet: say so rather than show an empty window.
-    auto alert = platform::Alert::alert();
-    alert->setMessageText(QXLS("msg.viewarchive.label", "View Message Archive"));
-    alert->setInformativeText(
-        QXLS("msg.viewarchive.unavailable", "The message archive is not available yet."));
-    alert->setAlertStyle(platform::AlertStyle::Informational);
-    alert->beginSheetModalForWindow(*_window);
+    auto& archive = IMArchiveWindowController::sharedIMArchiveWindowController();
+    archive.showWindow(nullptr);
+    archive.showChatsForAddress(_remoteAddress);
 }
 
 std::vector<std::shared_ptr<platform::MenuItem>>

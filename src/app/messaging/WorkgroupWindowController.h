@@ -1,15 +1,20 @@
 #pragma once
 
+#include "engine/WorkgroupService.h"
 #include "platform/foundation/Object.h"
 #include "platform/kit/Window.h"
 
 #include <memory>
 
-// The workgroup window. So far the window itself; its content comes with the messaging
-// windows.
-class WorkgroupWindowController : public platform::Object {
+class PhoneService;
+
+// The workgroup window. It keeps the subscription to the workgroup server alive while it
+// exists: made, it subscribes again; released, it stops the subscription. The server's news
+// changes nothing in it yet.
+class WorkgroupWindowController : public platform::Object, public OVWorkgroupServicePro {
 public:
-    // Made on first use.
+    // The miniaturised (then restored) or shown window's controller; otherwise the old one is
+    // let go and a new one made.
     static WorkgroupWindowController& sharedController();
     static void releaseSharedController();
 
@@ -23,4 +28,6 @@ public:
 
 private:
     std::shared_ptr<platform::Window> _window;
+    std::shared_ptr<PhoneService> _phoneService;
+    std::shared_ptr<WorkgroupService> _workgroupService;
 };

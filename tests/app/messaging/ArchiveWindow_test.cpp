@@ -218,6 +218,16 @@ TEST_F(ArchiveWindowTest, AContactAskedForBeforeTheListArrivesIsSelectedWhenItDo
     window.showChatsForAddress(std::string("xmpp:") + frank);
     settle();
     EXPECT_EQ(window.contactsTableView().selectedRow(), 2);
+
+    // The same by address, as a chat window's archive link asks a window just made.
+    IMArchiveWindowController::close();
+    auto& fresh = IMArchiveWindowController::sharedIMArchiveWindowController();
+    fresh.showWindow(nullptr);
+    fresh.showChatsForAddress(erin);
+    EXPECT_TRUE(fresh.contacts().empty());
+    settle();
+    EXPECT_EQ(fresh.contactsTableView().selectedRow(), 1);
+    EXPECT_NE(fresh.shownTranscript().find("tram"), std::string::npos);
 }
 
 TEST_F(ArchiveWindowTest, TheTypeMenuAndColumnFollowTheMessagingFeatures) {

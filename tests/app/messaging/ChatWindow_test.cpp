@@ -8,6 +8,7 @@
 #include "app/messaging/ChatInvitationWindowController.h"
 #include "app/messaging/ChatPaneDivider.h"
 #include "app/messaging/ChatSmileys.h"
+#include "app/messaging/IMArchiveWindowController.h"
 #include "app/messaging/IMWindowController.h"
 #include "engine/ArchiveService.h"
 #include "engine/FileTransferService.h"
@@ -395,7 +396,11 @@ TEST_F(ChatWindowTest, TheDividerKeepsBothPanesTheirLeastHeight) {
     EXPECT_EQ(chat->inputPaneHeight(), 150);
 }
 
-TEST_F(ChatWindowTest, TheTranscriptOffersNoBrowsingAndItsArchiveLinkSaysItIsNotThereYet) {
+TEST_F(ChatWindowTest, TheTranscriptOffersNoBrowsingAndItsArchiveLinkOpensThisPartysArchive) {
+    auto archive = StartupService::instance().phoneService()->getArchiveService();
+    const auto when = platform::Date::fromUnixTime(1'700'000'000);
+    archive->save("sip:aaron@sip.lumiq.example", "<font>Hi</font>", when);
+    archive->save(carol, "<font>Earlier with Carol</font>", when);
     auto* chat = openChat(carol);
     ASSERT_TRUE(chat);
     std::vector<std::shared_ptr<platform::MenuItem>> offered;
@@ -412,9 +417,16 @@ TEST_F(ChatWindowTest, TheTranscriptOffersNoBrowsingAndItsArchiveLinkSaysItIsNot
                                        platform::WebMenuItemTagCopy}));
 
     chat->webView()->followLink("view_archive", "");
-    auto* sheet = chat->window()->attachedSheet();
-    ASSERT_TRUE(sheet) << "the user is told";
-    platform::WindowServer::shared().endSheet(*sheet, 0);
+    settle();
+    ASSERT_TRUE(IMArchiveWindowController::sharedIMArchiveWindowControllerExists());
+    auto& window = IMArchiveWindowController::sharedIMArchiveWindowController();
+    EXPECT_TRUE(window.window()->isVisible());
+    const long row = window.contactsTableView().selectedRow();
+    ASSERT_TRUE(row >= 0 && row < static_cast<long>(window.contacts().size()));
+    EXPECT_EQ(window.contacts()[static_cast<std::size_t>(row)]->address(),
+              "carol@sip.lumiq.example");
+    EXPECT_NE(window.shownTranscript().find("Earlier with Carol"), std::string::npos);
+    IMArchiveWindowController::close();
 }
 
 constexpr const char* room = "room@conference.chat.lumiq.example";
