@@ -136,6 +136,14 @@ struct ArchiveService::Impl {
     sqlite3* db;
 };
 
+const std::string& ArchiveItem::content() const {
+    if (!content_) {
+        const auto service = service_.lock();
+        content_ = service ? service->contentOf(id_) : std::string();
+    }
+    return *content_;
+}
+
 void ArchiveItem::remove() {
     if (auto service = service_.lock())
         service->removeItem(*this);
@@ -319,12 +327,22 @@ std::string ArchiveService::matchQuery(std::string_view text) {
 }
 
 std::shared_ptr<ArchiveItem> ArchiveService::makeItem(long long id, std::string address,
-                                                      std::string content, platform::Date date,
-                                                      int type) const {
-    auto item =
-        std::make_shared<ArchiveItem>(id, std::move(address), std::move(content), date, type);
+                                                      std::optional<std::string> content,
+                                                      platform::Date date, int type) const {
+    auto item = std::make_shared<ArchiveItem>(id, std::move(address), std::string(), date, type);
+    item->content_ = std::move(content);
     item->service_ = std::const_pointer_cast<ArchiveService>(weak_from_this().lock());
     return item;
+}
+
+std::string ArchiveService::contentOf(long long id) const {
+    if (!impl_)
+        return {};
+    Statement select(impl_->db, "SELECT content FROM message_archive WHERE id = ?");
+    if (!select)
+        return {};
+    select.bind(1, id);
+    return select.step() ? select.text(0) : std::string();
 }
 
 std::string ArchiveService::nameFor(const std::string& key) const {
@@ -419,7 +437,7 @@ ArchiveService::search(const std::string& text, const std::string& address, int 
     if (!impl_)
         return items;
     const std::string query = matchQuery(text);
-    std::string sql = "SELECT a.id, a.address, a.content, a.saved, a.kind FROM message_archive a ";
+    std::string sql = "SELECT a.id, a.address, a.saved, a.kind FROM message_archive a ";
     if (!query.empty())
         sql += "JOIN message_archive_words w ON w.rowid = a.id AND w.words MATCH ?3 ";
     sql += "WHERE a.owner = ?1";
@@ -439,9 +457,9 @@ ArchiveService::search(const std::string& text, const std::string& address, int 
     select.bind(4, static_cast<long long>(filterType - 1));
     while (select.step()) {
         items.push_back(
-            makeItem(sqlite3_column_int64(select.get(), 0), select.text(1), select.text(2),
-                     platform::Date::fromUnixTime(sqlite3_column_double(select.get(), 3)),
-                     sqlite3_column_int(select.get(), 4)));
+            makeItem(sqlite3_column_int64(select.get(), 0), select.text(1), std::nullopt,
+                     platform::Date::fromUnixTime(sqlite3_column_double(select.get(), 2)),
+                     sqlite3_column_int(select.get(), 3)));
     }
     return items;
 }

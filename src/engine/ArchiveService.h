@@ -28,7 +28,9 @@ public:
     long long itemID() const { return id_; }
     // The other party's address, without scheme.
     const std::string& address() const { return address_; }
-    const std::string& content() const { return content_; }
+    // The transcript; an item that a search answered reads it from the archive when first
+    // asked, so that a search with thousands of hits copies no transcript nobody looks at.
+    const std::string& content() const;
     platform::Date date() const { return date_; }
     int type() const { return type_; }
     // Deletes the item from the archive; its contact's delegates hear of it.
@@ -38,7 +40,7 @@ private:
     friend class ArchiveService;
     long long id_;
     std::string address_;
-    std::string content_;
+    mutable std::optional<std::string> content_;
     platform::Date date_;
     int type_;
     std::weak_ptr<ArchiveService> service_;
@@ -162,8 +164,11 @@ private:
     struct Impl;
     std::shared_ptr<ArchiveContact> contactFor(const std::string& key, bool* made);
     std::string nameFor(const std::string& key) const;
-    std::shared_ptr<ArchiveItem> makeItem(long long id, std::string address, std::string content,
-                                          platform::Date date, int type) const;
+    std::shared_ptr<ArchiveItem> makeItem(long long id, std::string address,
+                                          std::optional<std::string> content, platform::Date date,
+                                          int type) const;
+    friend class ArchiveItem;
+    std::string contentOf(long long id) const;
     void indexMissingWords();
     std::unique_ptr<Impl> impl_;
     std::string owner_;

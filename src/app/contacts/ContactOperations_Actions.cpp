@@ -5,6 +5,7 @@
 #include "app/core/SheetsTracker.h"
 #include "app/hosted/ConnectInviteFriendsWindowController.h"
 #include "app/main_window/MainAppWindow.h"
+#include "app/messaging/IMArchiveWindowController.h"
 #include "engine/AccountService.h"
 #include "engine/ConversationService.h"
 #include "engine/FeaturesService.h"
@@ -550,8 +551,10 @@ void ContactOperations::showCallHistory(const platform::Value& object) {
 }
 
 void ContactOperations::viewIMArchive(const platform::Value& object) {
-    if (contactOf(object)) {
-        notAvailableYet(QXLS("msg.contacts.notyet.archive", "The message archive"));
+    if (const auto contact = contactOf(object)) {
+        auto& archive = IMArchiveWindowController::sharedIMArchiveWindowController();
+        archive.showWindow(this);
+        archive.showChatsFor(contact);
     }
 }
 

@@ -103,7 +103,7 @@ void FunctionModuleController::setup() {
     if (auto* stack = dynamic_cast<QXPartitionView*>(view->superview())) {
         const long index = stack->getModuleIndex(view.get());
         if (index >= 0)
-            stack->setModuleConstraints(index, {50, 50}, {10000, 10000});
+            stack->setModuleConstraints(index, {50, 300}, {10000, 10000});
     }
 
     const auto phone = StartupService::instance().phoneService();

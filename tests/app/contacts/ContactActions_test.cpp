@@ -2,6 +2,7 @@
 #include "app/contacts/ContactOperations.h"
 #include "app/core/SignInTestSupport.h"
 #include "app/hosted/ConnectInviteFriendsWindowController.h"
+#include "app/messaging/IMArchiveWindowController.h"
 #include "engine/FileTransferService.h"
 #include "engine/OVContactManager.h"
 #include "platform/foundation/TestSupport.h"
@@ -184,7 +185,6 @@ TEST_F(ContactActionsTest, WindowsNotBuiltYetSaySoInsteadOfDoingNothing) {
         const char* what;
     } cases[] = {
         {"showCallHistory:", value(dave), "The call history"},
-        {"viewIMArchive:", value(dave), "The message archive"},
         {"newGroup:", {}, "Making and renaming groups"},
         {"broadcastIM:", value(find("Family")), "Broadcast messages"},
     };
@@ -196,6 +196,13 @@ TEST_F(ContactActionsTest, WindowsNotBuiltYetSaySoInsteadOfDoingNothing) {
     // A wrong kind of object does nothing at all.
     perform("showCallHistory:", platform::Value("sip:dave@sip.lumiq.example"));
     EXPECT_EQ(sheet(), "");
+
+    // The archive exists: it opens on the contact's chats, without a word.
+    perform("viewIMArchive:", value(dave));
+    EXPECT_EQ(sheet(), "");
+    ASSERT_TRUE(IMArchiveWindowController::sharedIMArchiveWindowControllerExists());
+    EXPECT_TRUE(IMArchiveWindowController::sharedIMArchiveWindowController().window()->isVisible());
+    IMArchiveWindowController::close();
 
     // The editor: the contact in it, or a new contact for the group.
     perform("editContactAction:", value(dave));

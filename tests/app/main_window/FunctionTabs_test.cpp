@@ -63,6 +63,14 @@ protected:
     }
 };
 
+// Nothing saved yet: the window opens tall enough for the tabs to show a page of the list,
+// not the one row that the other modules' heights alone would leave.
+TEST_F(FunctionTabsTest, OnAFirstStartTheTabsGetRoomForTheList) {
+    signInToMainView();
+    EXPECT_GE(module().theView()->frame().height(), 300);
+    EXPECT_GE(window().contentRectForFrameRect(window().frame()).height(), 300);
+}
+
 TEST_F(FunctionTabsTest, TheTabsThatExistFollowFeaturesAndSettings) {
     struct Case {
         const char* what;
