@@ -1,13 +1,21 @@
 #include "app/calls/VideoWindow.h"
+#include "app/contacts/ContactEditorController.h"
 #include "app/core/EntryRequests.h"
 #include "app/core/ExitAppWindowController.h"
 #include "app/core/InstanceChannel.h"
 #include "app/core/SignInTestSupport.h"
+#include "app/main_window/MainAppWindow.h"
+#include "app/main_window/ToolbarController.h"
+#include "app/messaging/ChatRoomListWindowController.h"
+#include "app/messaging/IMArchiveWindowController.h"
+#include "app/messaging/WorkgroupWindowController.h"
 #include "engine/ConversationService.h"
+#include "engine/OVContactManager.h"
 #include "engine/PhoneService.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/PopUpButton.h"
 #include "support/Notifications.h"
+#include "widgets/QXImageButton.h"
 
 #include <chrono>
 #include <csignal>
@@ -376,6 +384,66 @@ TEST_F(ShutdownTest, LogoutReturnsToTheLoginViewWithTheEngineInitialisedAgain) {
     controller().logout(nullptr);
     settle();
     EXPECT_EQ(count("shutdown posted"), 2);
+}
+
+// Every window over the session's data goes with it, at a logout as at a quit, and the
+// toolbar keeps what the user left: the dialpad shown.
+TEST_F(ShutdownTest, LogoutAndQuitTakeEveryWindowOfTheSessionWithThem) {
+    const auto openEverything = [] {
+        auto& archive = IMArchiveWindowController::sharedIMArchiveWindowController();
+        archive.showWindow(nullptr);
+        auto& rooms = ChatRoomListWindowController::sharedChatRoomListWindowController();
+        rooms.window()->makeKeyAndOrderFront(nullptr);
+        WorkgroupWindowController::sharedController().showWindow(nullptr);
+        const auto contacts = engine().phoneService()->getContactManager()->allContacts();
+        ASSERT_FALSE(contacts.empty());
+        ContactEditorController::openForContact(contacts.front());
+        settle();
+        std::vector<platform::Window*> windows{archive.window(), rooms.window(),
+                                               WorkgroupWindowController::sharedController().window(),
+                                               &ContactEditorController::openControllers()[0]->window()};
+        for (auto* window : windows)
+            EXPECT_TRUE(window && window->isVisible());
+    };
+    const auto everythingGone = [] {
+        EXPECT_FALSE(IMArchiveWindowController::sharedIMArchiveWindowControllerExists());
+        EXPECT_FALSE(ChatRoomListWindowController::isWindowExist());
+        EXPECT_TRUE(ContactEditorController::openControllers().empty());
+        for (platform::Window* window : platform::Application::sharedApplication().windows())
+            if (window->isVisible() && window != controller().mainWindow())
+                ADD_FAILURE() << "still shown: " << window->title();
+    };
+    const auto setting = [] {
+        return engine()
+            .phoneService()
+            ->getPreferenceSettings()
+            ->sub("preferences")
+            ->sub("application")
+            ->sub("dialpadExpanded");
+    };
+
+    signedIn();
+    openEverything();
+    ToolbarController::sharedController()
+        .button(ToolbarController::keyPadTag)
+        ->setState(platform::OnState);
+    controller().logout(nullptr);
+    settle();
+    runFor(2.0);
+    settle();
+    ASSERT_EQ(view(), "login");
+    everythingGone();
+
+    signIn("alice", "wonderland");
+    letTheEngineAnswer();
+    ASSERT_EQ(view(), "mainView");
+    EXPECT_TRUE(setting()->boolSetting()) << "the dialpad was shown at the logout";
+    openEverything();
+    app().terminate(nullptr);
+    settle();
+    runFor(2.0);
+    ASSERT_TRUE(app().isTerminated());
+    everythingGone();
 }
 
 TEST_F(ShutdownTest, AServerForcedLogoutWithAnActiveCallAsksAndCancelKeepsTheUserSignedIn) {

@@ -1,5 +1,6 @@
 #include "app/calls/CallModuleController.h"
 #include "app/calls/VideoWindow.h"
+#include "app/contacts/ContactEditorController.h"
 #include "app/core/AppController.h"
 #include "app/core/AutoUpdateController.h"
 #include "app/core/Features.h"
@@ -9,9 +10,14 @@
 #include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "app/main_window/PrimaryModuleController.h"
+#include "app/main_window/ToolbarController.h"
+#include "app/messaging/ChatRoomListWindowController.h"
 #include "app/messaging/FileTransferWindowController.h"
+#include "app/messaging/IMArchiveWindowController.h"
 #include "app/messaging/IMWindowController.h"
 #include "app/messaging/PresenceRequestWindowController.h"
+#include "app/messaging/ScreenShareWindowController.h"
+#include "app/messaging/WorkgroupWindowController.h"
 #include "app/preferences/PrefsWindowController.h"
 #include "app/troubleshooting/TroubleshootingWindowController.h"
 #include "engine/ConversationService.h"
@@ -374,9 +380,21 @@ void AppController::shutdown() {
     auto& primary = PrimaryModuleController::sharedController();
     primary.saveUserSetting();
     primary.cleanup();
+    // The toolbar remembers the dialpad while the main window still shows.
+    auto& toolbar = ToolbarController::sharedController();
+    toolbar.saveUserSetting();
+    toolbar.cleanup();
     if (CallModuleController::sharedControllerExists())
         CallModuleController::sharedController().cleanup();
     FunctionModuleController::sharedController().cleanup();
+    ContactEditorController::cleanup();
+    // Windows over the signed-in user's data go with the session.
+    if (IMArchiveWindowController::sharedIMArchiveWindowControllerExists())
+        IMArchiveWindowController::close();
+    if (ChatRoomListWindowController::isWindowExist())
+        ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
+    WorkgroupWindowController::releaseSharedController();
+    ScreenShareWindowController::releaseSharedController();
     _forceShutDown = true;
 
     // Closing a chat window does not take it out of the register while _forceShutDown is set.
