@@ -1,6 +1,7 @@
 // Searching the message archive: 10,000 archived conversations with 200 parties, each a
 // transcript of a dozen formatted messages; a search for one word, for two words and for a
-// word that begins many words. Goal: 50 ms or less for a search.
+// word that begins many words, each with the first hit's transcript read as the window shows
+// it. Goal: 50 ms or less for a search.
 #include "engine/ArchiveService.h"
 
 #include <benchmark/benchmark.h>
@@ -54,8 +55,11 @@ void search(benchmark::State& state, const std::string& text) {
     auto& service = *archive().service;
     std::size_t found = 0;
     for (auto _ : state) {
-        found = service.search(text).size();
-        benchmark::DoNotOptimize(found);
+        // As the window does: the hits listed, the first one's transcript shown.
+        const auto items = service.search(text);
+        found = items.size();
+        if (!items.empty())
+            benchmark::DoNotOptimize(items.front()->content().size());
     }
     state.counters["found"] = static_cast<double>(found);
 }

@@ -437,10 +437,15 @@ ArchiveService::search(const std::string& text, const std::string& address, int 
     if (!impl_)
         return items;
     const std::string query = matchQuery(text);
-    std::string sql = "SELECT a.id, a.address, a.saved, a.kind FROM message_archive a ";
+    // With words to find, the full-text index leads: its answer is walked once, each hit
+    // looked up by id. The other way round the index would be asked once a transcript, which
+    // for a short prefix costs a whole scan of its terms every time.
+    std::string sql = "SELECT a.id, a.address, a.saved, a.kind FROM ";
     if (!query.empty())
-        sql += "JOIN message_archive_words w ON w.rowid = a.id AND w.words MATCH ?3 ";
-    sql += "WHERE a.owner = ?1";
+        sql += "message_archive_words w CROSS JOIN message_archive a ON a.id = w.rowid "
+               "WHERE w.words MATCH ?3 AND a.owner = ?1";
+    else
+        sql += "message_archive a WHERE a.owner = ?1";
     if (!address.empty())
         sql += " AND a.address = ?2";
     if (filterType != ArchiveContact::allTypes)

@@ -286,6 +286,46 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
     ASSERT_TRUE(waitFor([](const Value& s) { return !first(s, button("Hold")).has_value(); },
                         "the answered call gone"));
 
+    // Chat with bob: the dial button's menu offers a message to the address in the entry;
+    // bob reads it and answers.
+    ASSERT_TRUE(typeInto(field("Enter a name or number"), "bob@sip.lumiq.example",
+                         "the call entry"));
+    std::optional<Shown> dial;
+    ASSERT_TRUE(waitFor([&dial](const Value& s) { return (dial = first(s, button("Call"))).has_value(); },
+                        "the Call button"));
+    // The button's arrow, at its right end, opens its menu.
+    input.click(dial->x + dial->width - 5, dial->centreY());
+    std::optional<Shown> message;
+    ASSERT_TRUE(waitFor(
+        [&message](const Value& s) {
+            return (message = menuRow(s, "Send Instant Message")).has_value();
+        },
+        "the dial menu's Send Instant Message item"));
+    input.click(message->centreX(), message->centreY());
+    const auto chatInput = [](const Shown& s) {
+        return s.kind == "textView" && s.window != "Lumiq";
+    };
+    ASSERT_TRUE(clickOn(chatInput, "the chat window's input"));
+    ASSERT_TRUE(waitFor(
+        [&](const Value& s) {
+            const auto shown = first(s, chatInput);
+            return shown && shown->focused;
+        },
+        "the chat input taking the keyboard"));
+    input.type("Lunch at noon?");
+    input.key("Return");
+    ASSERT_TRUE(waitFor(
+        [](const Value& s) {
+            return first(s, [](const Shown& v) {
+                       return v.kind == "webView" &&
+                              v.text.find("Lunch at noon?") != std::string::npos &&
+                              v.text.find("Hi! Good to hear from you.") != std::string::npos;
+                   })
+                .has_value();
+        },
+        "the message and bob's answer in the transcript"));
+    picture("06-chat-with-bob");
+
     // Filter the contact list.
     long everyone = 0;
     ASSERT_TRUE(waitFor(
@@ -302,7 +342,7 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
             return table && table->rows > 0 && table->rows < everyone;
         },
         "the contact list filtered"));
-    picture("06-contacts-filtered");
+    picture("07-contacts-filtered");
 
     // Show as busy through the presence menu.
     ASSERT_TRUE(clickOn([](const Shown& s) { return s.kind == "popUpButton"; },
@@ -317,7 +357,7 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
             return presence && presence->text == "Busy";
         },
         "the presence shown as busy"));
-    picture("07-busy");
+    picture("08-busy");
 
     // Quit through the application menu.
     ASSERT_TRUE(clickOn([](const Shown& s) { return s.kind == "menuTitle" && s.text == "Lumiq"; },
@@ -326,6 +366,14 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
     ASSERT_TRUE(waitFor([&quit](const Value& s) { return (quit = menuRow(s, "Quit")).has_value(); },
                         "the Quit item"));
     input.click(quit->centreX(), quit->centreY());
+    // The chat with bob is still open: the program asks first, and Okay quits.
+    ASSERT_TRUE(waitFor(
+        [](const Value& s) {
+            return first(s, textHolding("All Messaging sessions will end.")).has_value();
+        },
+        "the question whether to end the chat"));
+    picture("09-quit-question");
+    ASSERT_TRUE(clickOn(button("Okay"), "the question's Okay button"));
     const auto status = program->waitForExit(20);
     ASSERT_TRUE(status) << tail(program->errorOutput());
     EXPECT_EQ(*status, 0) << tail(program->errorOutput());

@@ -484,14 +484,17 @@ void ToolbarController::updateToolbar() {
     popUp.setHidden(!presenceOn);
     const bool presenceAvailable = presenceService_ && presenceService_->isAvailable();
     const bool connected = connect && connect->isConnected();
-    popUp.setEnabled(presenceAvailable && connected);
-    if (presenceAvailable && connected) {
+    const bool wasEnabled = popUp.isEnabled();
+    const auto selectOwnPresence = [&] {
         const auto self = presenceService_->getSelfPresence();
         const platform::Value title = PresenceMessageStringTransformer().transformedValue(
             platform::Value(self ? self->message() : std::string()));
         if (const std::string* text = title.string())
             popUp.selectItemWithTitle(*text);
-    }
+    };
+    popUp.setEnabled(presenceAvailable && connected);
+    if (presenceAvailable && connected)
+        selectOwnPresence();
     if (username_)
         username_->setHidden(!presenceOn);
 
@@ -524,8 +527,13 @@ void ToolbarController::updateToolbar() {
 
     const bool popUpEnabled = presenceAvailable && (ready || phoneStatusValue() == 7);
     popUp.setEnabled(popUpEnabled);
-    if (popUpEnabled)
+    if (popUpEnabled) {
         updatePresenceMenuItems();
+        // While it was disabled the pop-up said "Offline"; enabled, it shows the user's own
+        // presence again rather than keep claiming the user is offline.
+        if (!wasEnabled)
+            selectOwnPresence();
+    }
 
     if (volumeSlider_) {
         const bool muted = phone && phone->speakerMuted();

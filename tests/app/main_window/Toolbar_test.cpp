@@ -350,6 +350,15 @@ TEST(ToolbarIndicator, TheLevelDotFillsTheGreyDiscAtFullLevel) {
     EXPECT_NEAR(half->colorAt(1, 15).greenComponent(), half->colorAt(1, 15).redComponent(), 0.05);
 }
 
+// The pop-up says "Offline" until the engine is ready; then it shows the user's presence.
+TEST_F(ToolbarTest, OnceSignedInThePresencePopUpShowsTheUsersPresenceNotOffline) {
+    signInToMainView();
+    runFor(1);
+    settle();
+    EXPECT_TRUE(toolbar().status().isEnabled());
+    EXPECT_EQ(toolbar().status().titleOfSelectedItem(), "Available");
+}
+
 TEST_F(ToolbarTest, TheDialpadStateIsRestoredFromTheSettings) {
     signInToMainView();
     const auto setting = phone()
