@@ -493,3 +493,18 @@ void OVIMService::endAll() {
     }
     sessions_.clear();
 }
+
+void OVIMService::participantPresenceChanged(const std::string& address) {
+    const auto sessions = sessions_;
+    for (const auto& session : sessions) {
+        if (!session->isGroupChat() && !session->isEnded()) {
+            session->participantPresenceChanged(address);
+        }
+    }
+}
+
+void IMSession::participantPresenceChanged(const std::string& address) {
+    if (auto participant = participantWithAddress(address)) {
+        notifyDelegates([&](IMSessionPro& d) { d.chatParticipantPresenceUpdate(participant); });
+    }
+}

@@ -13,6 +13,7 @@
 class ArchiveItem;
 class EngineContext;
 class IMSession;
+class OVBroadcastMessenger;
 
 // One party of a messaging session.
 class ChatParticipant : public OVObject {
@@ -84,6 +85,9 @@ public:
     // The room's state (IMSession::GroupChatStatus), with what it is about and why.
     virtual void chatStatusUpdate(int /*code*/, const std::string& /*info*/,
                                   const std::string& /*reason*/) {}
+    // The presence of a participant (the other party of a one-to-one chat) changed.
+    virtual void
+    chatParticipantPresenceUpdate(const std::shared_ptr<ChatParticipant>& /*participant*/) {}
 };
 
 // A messaging session with one party (or a group chat).
@@ -180,6 +184,8 @@ public:
     void participantLeft(const std::string& address);
     void roomMessage(const std::string& address, const std::string& text);
     void roomStatus(int code, const std::string& info, const std::string& reason);
+    // The presence of the participant with the address changed.
+    void participantPresenceChanged(const std::string& address);
     // The participant other than the user with the address, or nullptr.
     std::shared_ptr<ChatParticipant> participantWithAddress(std::string_view address) const;
     void terminate();
@@ -254,6 +260,8 @@ public:
     // address and kind is answered by existingIMSession instead. nullptr when not allowed.
     std::shared_ptr<IMSession> newIMSession(const std::string& address, bool viaXMPP, bool viaSms);
     const std::vector<std::shared_ptr<IMSession>>& sessions() const { return sessions_; }
+    // A messenger that sends one message to many, as text messages or chat messages.
+    std::shared_ptr<OVBroadcastMessenger> broadcastMessenger(bool sms);
 
     // Engine side.
     std::shared_ptr<IMSession> findSession(const std::string& address, bool groupChat) const;
@@ -269,6 +277,8 @@ public:
     void groupChatEvent(const GroupChatEvent& event);
     void sessionEnded(const std::shared_ptr<IMSession>& session);
     void endAll();
+    // The presence of the address changed: its sessions tell their participant's update.
+    void participantPresenceChanged(const std::string& address);
 
 private:
     std::shared_ptr<IMSession> addSession(const std::string& address,

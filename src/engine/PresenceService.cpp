@@ -1,6 +1,7 @@
 #include "engine/PresenceService.h"
 
 #include "engine/EngineContext.h"
+#include "engine/OVIMService.h"
 #include "engine/PhoneService.h"
 #include "engine/SettingBlock.h"
 
@@ -127,6 +128,9 @@ void PresenceService::contactPresenceChanged(const std::string& address, OVPrese
     notifyDelegates([&](OVPresenceServicePro& d) {
         d.presenceUpdated(address, protocol, status, message, false);
     });
+    if (auto im = phone->getIMService()) {
+        im->participantPresenceChanged(address);
+    }
     for (const auto& toast : toasts) {
         phone->getToastService()->addToast(toast);
     }

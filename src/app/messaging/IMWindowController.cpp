@@ -6,6 +6,7 @@
 #include "app/messaging/ChatPaneDivider.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Button.h"
@@ -100,6 +101,17 @@ IMWindowController::IMWindowController(std::shared_ptr<IMSession> session)
 
 IMWindowController::~IMWindowController() {
     stopTypingTimer();
+    cancelContactUpdate();
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    setPresenceData(nullptr);
+    setContact(nullptr);
+    if (_optionMenu) {
+        _optionMenu->setDelegate(nullptr);
+    }
+    if (_addContactButton) {
+        _addContactButton->setTarget(nullptr);
+        _optionButton->setTarget(nullptr);
+    }
     if (_unreadTimer) {
         _unreadTimer->invalidate();
         _unreadTimer.reset();
@@ -149,6 +161,7 @@ void IMWindowController::buildWindow() {
     _addressField->setStringValue(_remoteAddress);
     _contactInfoView->addSubview(_displayNameField);
     _contactInfoView->addSubview(_addressField);
+    buildContactInfo();
     if (!_groupChat) {
         _toolbar = std::make_shared<platform::Toolbar>("IMWindowToolbar");
         _toolbar->setDelegate(this);
@@ -209,6 +222,7 @@ void IMWindowController::buildWindow() {
     _divider->setDragHandler([this](double y) { dragDivider(y); });
     content->addSubview(_divider);
     findContact();
+    observeContactNotifications();
     _transcript->loadPage();
     updateControls();
 }
@@ -500,7 +514,11 @@ bool IMWindowController::respondsToAction(std::string_view action) const {
            action == "smallerFont:" || action == "largerFont:" || action == "chooseFont:" ||
            action == "chooseColor:" || action == "insertSmiley:" ||
            action == "removeParticipant:" || action == "contextRemoveParticipant:" ||
-           action == "contextStartPrivateConversation:";
+           action == "contextStartPrivateConversation:" || action == "showOptionMenu:" ||
+           action == "contextEditContact:" || action == "contextViewIMArchive:" ||
+           action == "contextCallContact:" || action == "contextVideoCallContact:" ||
+           action == "call:" || action == "videoCall:" || action == "contextAddContactToCall:" ||
+           action == "addToCall:";
 }
 
 bool IMWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
@@ -550,7 +568,21 @@ bool IMWindowController::tryToPerform(std::string_view action, platform::Object*
     } else if (action == "endChat:") {
         endChat();
     } else if (action == "addContact:") {
-        // Adding the party to the contacts belongs to the contact list.
+        addContact();
+    } else if (action == "showOptionMenu:") {
+        // The pull-down shows the menu; its delegate fills it.
+    } else if (action == "contextEditContact:") {
+        editContact();
+    } else if (action == "contextViewIMArchive:") {
+        viewContactArchive();
+    } else if (action == "contextCallContact:" || action == "contextVideoCallContact:" ||
+               action == "call:" || action == "videoCall:") {
+        auto* item = dynamic_cast<platform::MenuItem*>(sender);
+        callParty(item ? item->representedObject() : platform::Value(),
+                  action == "contextVideoCallContact:" || action == "videoCall:");
+    } else if (action == "contextAddContactToCall:" || action == "addToCall:") {
+        auto* item = dynamic_cast<platform::MenuItem*>(sender);
+        addPartyToCall(item ? item->representedObject() : platform::Value());
     } else {
         return false;
     }

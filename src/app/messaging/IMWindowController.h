@@ -3,10 +3,12 @@
 #include "app/messaging/ChatInputModel.h"
 #include "app/messaging/ChatInputView.h"
 #include "app/messaging/ChatTranscript.h"
+#include "engine/OVContactManager.h"
 #include "engine/OVIMService.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Toolbar.h"
@@ -19,6 +21,8 @@
 
 namespace platform {
 class Button;
+class ImageView;
+class Menu;
 class PopUpButton;
 class ScrollView;
 class TextField;
@@ -28,7 +32,6 @@ class View;
 
 
 class ChatPaneDivider;
-class OVEntity;
 
 // The chat window of one messaging session: the transcript above, the rich-text input below,
 // the other party in the toolbar. It is the session's delegate (and its typing state's user),
@@ -44,11 +47,17 @@ class IMWindowController : public platform::Object,
                            public platform::WebUIDelegate,
                            public platform::TableViewDataSource,
                            public platform::TableViewDelegate,
+                           public platform::MenuDelegate,
+                           public OVEntityObserver,
+                           public OVPresenceDataPro,
                            public platform::ActionTarget {
 public:
     static constexpr const char* callerInfoItemIdentifier = "CallerInfoItemIdentifier";
     static constexpr platform::TimeInterval typingInterval = 10;
     static constexpr platform::TimeInterval unreadCheckInterval = 0.5;
+    // Changes of the party's contact come in bursts: the header is redrawn once, this long
+    // after the last one.
+    static constexpr platform::TimeInterval contactUpdateInterval = 0.1;
 
     // Becomes the session's delegate and shows the window: an outgoing chat in front, an
     // incoming one behind the chat window the user is typing in, if any.
@@ -59,8 +68,45 @@ public:
 
     platform::Window* window() const { return _window.get(); }
     const std::shared_ptr<IMSession>& imSession() const { return _imSession; }
-    // The contact the session is with; none until the chat window looks contacts up.
-    std::shared_ptr<platform::Object> contact() const { return nullptr; }
+    // The contact the session is with (none for a group chat or an unknown address).
+    const std::shared_ptr<OVEntity>& contact() const { return _contact; }
+
+    // The other party (IMWindowController_Party.cpp). The window follows the contact: the
+    // contact's own changes redraw the header once per burst, after contactUpdateInterval.
+    void setContact(std::shared_ptr<OVEntity> contact);
+    // Looks the party up again and redraws the header (also ContactChangedNotification).
+    void contactChanged();
+    // ContactPresenceChangedNotification.
+    void contactPresenceChanged();
+    OVPresenceStatus presenceStatus() const { return _presenceStatus; }
+    const std::string& presenceInfoMessage() const { return _presenceInfoMessage; }
+    platform::Button* addContactButton() const { return _addContactButton.get(); }
+    platform::ImageView* presenceImageView() const { return _presenceImage.get(); }
+    platform::ImageView* avatarView() const { return _avatar.get(); }
+    // The option menu: the contact operations' call, message and edit items for the party.
+    const std::shared_ptr<platform::Menu>& optionMenu() const { return _optionMenu; }
+    void menuNeedsUpdate(platform::Menu& menu) override;
+    // Adds the party to the contacts in a contact editor (or brings forward the editor that
+    // already holds the address).
+    void addContact();
+    void editContact();
+    void viewContactArchive();
+    // Calls started from the window: the object is the contact (its call address), one of its
+    // address fields, or an address.
+    void callParty(const platform::Value& object, bool video);
+    void addPartyToCall(const platform::Value& object);
+    // How often the header was drawn from the contact, for the program's tests.
+    int headerRefreshCount() const { return _headerRefreshCount; }
+    bool isContactUpdatePending() const { return static_cast<bool>(_contactUpdateTimer); }
+
+    void ovetOnPropertyChanged() override { scheduleContactUpdate(); }
+    void ovetOnEntityCollectionChanged() override { scheduleContactUpdate(); }
+    void ovetOnFieldCollectionChanged() override { scheduleContactUpdate(); }
+    void ovetOnPresenceLocatorCollectionChanged() override { scheduleContactUpdate(); }
+    void ovetOnPresencePropertyChanged() override { scheduleContactUpdate(); }
+    void ovetOnFieldPropertyChanged() override { scheduleContactUpdate(); }
+    void ovpdOnPropertyChanged() override;
+    void chatParticipantPresenceUpdate(const std::shared_ptr<ChatParticipant>& participant) override;
 
     // Invites the addresses into the window's group chat with the invitation text the user
     // last used (the application's), each by its address and, when the contacts know it, its
@@ -220,6 +266,17 @@ private:
     std::vector<std::shared_ptr<ChatParticipant>> participants() const;
     void restyleInput();
     void findContact();
+    void buildContactInfo();
+    void scheduleContactUpdate();
+    void cancelContactUpdate();
+    // Presence, name and avatar from the contact; the Add Contact button and avatar shown or
+    // not; the title of a one-to-one chat.
+    void fillFromContact();
+    void updatePartyControls();
+    void updatePresenceImage();
+    void resetTitle();
+    void setPresenceData(std::shared_ptr<OVPresenceData> presence);
+    void observeContactNotifications();
     // The offline notice below the transcript when the party is offline, else none.
     void updateStatusBlock();
 
@@ -246,6 +303,17 @@ private:
     std::shared_ptr<platform::PopUpButton> _smileyButton;
     std::shared_ptr<ChatPaneDivider> _divider;
     std::shared_ptr<OVEntity> _contact;
+    std::shared_ptr<OVPresenceData> _presenceData;
+    OVPresenceStatus _presenceStatus = OVPresenceStatus::statusNone;
+    std::string _presenceInfoMessage;
+    std::shared_ptr<platform::Timer> _contactUpdateTimer;
+    std::shared_ptr<platform::ImageView> _presenceImage;
+    std::shared_ptr<platform::ImageView> _avatar;
+    std::shared_ptr<platform::Button> _addContactButton;
+    std::shared_ptr<platform::PopUpButton> _optionButton;
+    std::shared_ptr<platform::Menu> _optionMenu;
+    bool _matchesSeveralContacts = false;
+    int _headerRefreshCount = 0;
     std::shared_ptr<platform::ScrollView> _participantScrollView;
     std::shared_ptr<platform::TableView> _participantTable;
     std::shared_ptr<platform::Button> _removeButton;

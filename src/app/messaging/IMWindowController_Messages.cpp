@@ -108,4 +108,5 @@ void IMWindowController::sessionTerminated() {
     setChatStateText("");
     _inputView->setEditable(false);
     updateControls();
+    _addContactButton->setEnabled(false);
 }
