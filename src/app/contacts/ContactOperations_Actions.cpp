@@ -6,6 +6,7 @@
 #include "app/hosted/ConnectInviteFriendsWindowController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "app/messaging/IMArchiveWindowController.h"
+#include "app/messaging/IMBroadcastWindowController.h"
 #include "engine/AccountService.h"
 #include "engine/ConversationService.h"
 #include "engine/FeaturesService.h"
@@ -337,14 +338,14 @@ bool ContactOperations::canBroadcastIM(const ContactSelection& items) const {
 void ContactOperations::broadcastIM(const platform::Value& object) {
     std::vector<std::shared_ptr<OVEntity>> recipients;
     for (const auto& contact : contactsIn(contactSelectionFromValue(object))) {
-        for (const auto& address : contact->imAddresses()) {
-            if (canOpenChat(*address)) {
-                recipients.push_back(contact);
-            }
+        const auto addresses = contact->imAddresses();
+        if (std::any_of(addresses.begin(), addresses.end(),
+                        [](const auto& address) { return canOpenChat(*address); })) {
+            recipients.push_back(contact);
         }
     }
     if (!recipients.empty()) {
-        notAvailableYet(QXLS("msg.contacts.notyet.broadcast", "Broadcast messages"));
+        IMBroadcastWindowController::initWithBroadcast(recipients, false);
     }
 }
 

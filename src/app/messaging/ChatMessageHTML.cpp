@@ -74,14 +74,17 @@ std::optional<std::pair<std::string, std::size_t>> addressAt(std::string_view te
     return std::pair{prefix + std::string(text.substr(0, end)), end};
 }
 
-void outputNonUrlHtml(std::string& out, const platform::AttributedString& text) {
+void outputNonUrlHtml(std::string& out, const platform::AttributedString& text,
+                      const HTMLSettings& settings) {
     for (const auto& run : text.runs()) {
         if (run.range.length == 0) {
             continue;
         }
         const auto& attributes = run.attributes;
         const platform::Font font =
-            attributes.font ? *attributes.font : platform::Font::fontWithName("Arial", 12);
+            attributes.font
+                ? *attributes.font
+                : platform::Font::fontWithName(settings.defaultFontName, settings.defaultFontSize);
         out += "<span style=\" color: ";
         out += cssHexColorString(attributes.foregroundColor);
         if (attributes.underlineStyle && *attributes.underlineStyle > 0) {
@@ -98,13 +101,56 @@ void outputNonUrlHtml(std::string& out, const platform::AttributedString& text) 
         out += "px\"><font face=\"";
         out += escapeHtmlEntities(font.fontName());
         out += "\">";
-        out += escapeHtmlEntities(
-            std::string_view(text.string()).substr(run.range.location, run.range.length));
+        const auto characters =
+            std::string_view(text.string()).substr(run.range.location, run.range.length);
+        out += settings.fullEntities ? escapeHtmlEntities(characters) : escapeMarkup(characters);
         out += "</font></span>";
     }
 }
 
+std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
+    std::size_t at = 0;
+    while ((at = text.find(from, at)) != std::string::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+    return text;
+}
+
 } // namespace
+
+HTMLSettings chatHTMLSettings() {
+    return {};
+}
+
+HTMLSettings broadcastHTMLSettings() {
+    HTMLSettings settings;
+    settings.defaultFontSize = 11;
+    settings.fullEntities = false;
+    settings.styledLinks = false;
+    return settings;
+}
+
+std::string escapeMarkup(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::string escapeHtmlEntities(std::string_view text) {
     std::string out;
@@ -193,7 +239,7 @@ std::optional<FoundURL> findURL(const platform::AttributedString& text, std::siz
     return linked;
 }
 
-std::string formSimpleHTML(const platform::AttributedString& text) {
+std::string formSimpleHTML(const platform::AttributedString& text, const HTMLSettings& settings) {
     std::string out;
     out.reserve(text.length() * 2);
     std::size_t position = 0;
@@ -201,20 +247,34 @@ std::string formSimpleHTML(const platform::AttributedString& text) {
         const auto found = findURL(text, position);
         if (!found || found->range.length == 0) {
             outputNonUrlHtml(
-                out, text.attributedSubstringFromRange({position, text.length() - position}));
+                out, text.attributedSubstringFromRange({position, text.length() - position}),
+                settings);
             break;
         }
         if (found->range.location > position) {
-            outputNonUrlHtml(out, text.attributedSubstringFromRange(
-                                      {position, found->range.location - position}));
+            outputNonUrlHtml(out,
+                             text.attributedSubstringFromRange(
+                                 {position, found->range.location - position}),
+                             settings);
         }
         // The address is escaped like text, so a quote cannot end the attribute.
-        out += "<a href='";
-        out += escapeHtmlEntities(found->url);
-        out += "'>";
-        outputNonUrlHtml(out, text.attributedSubstringFromRange(found->range));
+        if (settings.styledLinks) {
+            out += "<a href='";
+            out += escapeHtmlEntities(found->url);
+            out += "'>";
+            outputNonUrlHtml(out, text.attributedSubstringFromRange(found->range), settings);
+        } else {
+            out += "<a href=\"";
+            out += escapeHtmlEntities(found->url);
+            out += "\">";
+            out += escapeMarkup(
+                std::string_view(text.string()).substr(found->range.location, found->range.length));
+        }
         out += "</a>";
         position = found->range.end();
+    }
+    if (!settings.fullEntities) {
+        out = replaceAll(replaceAll(std::move(out), "\n", "<br>"), kLineSeparator, "<br>");
     }
     return out;
 }
