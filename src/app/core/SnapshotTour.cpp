@@ -11,8 +11,10 @@
 #include "app/core/LoginController.h"
 #include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/MainAppWindow.h"
+#include "app/messaging/ChatInvitationWindowController.h"
 #include "app/messaging/ChatRoomListWindowController.h"
 #include "app/messaging/IMArchiveWindowController.h"
+#include "app/messaging/IMBroadcastWindowController.h"
 #include "app/messaging/IMWindowController.h"
 #include "engine/AccountService.h"
 #include "engine/CocoaCAOpenGLLayer.h"
@@ -145,6 +147,8 @@ void SnapshotTour::poll() {
                     return;
             }
         }
+        if (!snapshotBroadcastAndInvitation())
+            return;
         _stage = Stage::waitForCalls;
         _stepStarted = now();
         return;
@@ -355,6 +359,33 @@ bool SnapshotTour::pollArchive() {
     }
     startVideoCall();
     return true;
+}
+
+bool SnapshotTour::snapshotBroadcastAndInvitation() {
+    auto phone = StartupService::instance().phoneService();
+    if (!phone)
+        return true;
+    std::vector<std::shared_ptr<OVEntity>> recipients;
+    for (const auto& contact : phone->getContactManager()->allContacts())
+        if (!contact->imAddresses().empty() && recipients.size() < 4)
+            recipients.push_back(contact);
+    if (auto broadcast = IMBroadcastWindowController::initWithBroadcast(recipients, false)) {
+        broadcast->setBold(true);
+        broadcast->inputView()->insertText("Team lunch");
+        broadcast->setBold(false);
+        broadcast->inputView()->insertText(" today at 12:30 <3");
+        const bool pictured = snapshot(*broadcast->window(), "broadcast");
+        IMBroadcastWindowController::closeAll();
+        if (!pictured)
+            return false;
+    }
+    auto invitation = std::make_shared<ChatInvitation>(
+        nullptr, "lunch@rooms.chat.lumiq.example", "bob@chat.lumiq.example", "Bob Baker",
+        "Where shall we go for lunch?");
+    auto window = ChatInvitationWindowController::initWithChatInvitation(invitation);
+    const bool pictured = snapshot(*window->window(), "chat-invitation");
+    ChatInvitationWindowController::closeAll();
+    return pictured;
 }
 
 bool SnapshotTour::pollChatRooms() {

@@ -63,6 +63,8 @@ private:
     // The archive window on the chat just ended, searched.
     bool pollArchive();
     bool pollChatRooms();
+    // The broadcast window with a message typed, and an invitation into a group chat.
+    bool snapshotBroadcastAndInvitation();
     // The video call: a caller with video is answered, the window shows both pictures, then
     // its menu, statistics and the not-sending notice.
     void startVideoCall();

@@ -87,6 +87,10 @@ ChatInvitationWindowController::ChatInvitationWindowController(
     _standardInviteMessage = textField(platform::Rect(16, 140, 348, 44), false);
     _userInviteMessage = textField(platform::Rect(16, 100, 348, 36), false);
     _declineMessage = textField(platform::Rect(16, 60, 348, 24), true);
+    // The caption and the inviter's message take as many lines as they need.
+    for (const auto& field : {_standardInviteMessage, _userInviteMessage}) {
+        field->cell()->setWraps(true);
+    }
     _acceptButton = button(platform::Rect(284, 14, 80, 28),
                            QXLS("msg.imchat.group_chat.accept", "Accept"), "accept:", this);
     _declineButton =

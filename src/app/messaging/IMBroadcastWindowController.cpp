@@ -33,7 +33,6 @@ constexpr double kRecipientsHeight = 110;
 constexpr double kButtonRow = 26;
 constexpr double kStateRow = 18;
 constexpr double kInputMinimum = 20;
-constexpr double kInputMaximum = 100;
 
 std::vector<std::shared_ptr<IMBroadcastWindowController>>& openList() {
     static std::vector<std::shared_ptr<IMBroadcastWindowController>> controllers;
@@ -359,15 +358,14 @@ void IMBroadcastWindowController::layout() {
         _buttonView->setFrame(platform::Rect(kInset, top - kButtonRow, 200, kButtonRow));
         top -= kButtonRow;
     }
-    // The input grows with its text, within its bounds.
-    const auto& typed = _inputView->string();
-    const double textHeight =
-        16.0 * static_cast<double>(1 + std::count(typed.begin(), typed.end(), '\n'));
-    const double wanted = std::clamp(textHeight, kInputMinimum, kInputMaximum) + 10;
+    // The input takes the rest of the window, above the chat state line.
     const double bottom = kStateRow + 4;
-    const double height = std::max(kInputMinimum, std::min(wanted, top - 4 - bottom));
+    const double height = std::max(kInputMinimum + 10, top - 4 - bottom);
     _inputScrollView->setFrame(platform::Rect(kInset, top - 4 - height,
                                               std::max(0.0, size.width - 2 * kInset - 78), height));
+    // The text wraps at the input's width, not at the width it was made with.
+    _inputView->setFrameSize(platform::Size(std::max(0.0, _inputScrollView->frame().width() - 16),
+                                            std::max(_inputView->frame().height(), height)));
     _sendButton->setFrameOrigin(platform::Point(size.width - kInset - 70, top - 4 - 24));
     _chatStateLabel->setFrame(platform::Rect(kInset, 2, size.width - 2 * kInset, kStateRow));
 }
