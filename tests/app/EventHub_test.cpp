@@ -410,7 +410,15 @@ TEST_F(EventHubTest, ChatWindowsCascadeAndStartOverOnceAllAreClosed) {
 }
 
 TEST_F(EventHubTest, GroupChatTakesTheParticipantsWaitingForIt) {
-    controller->setParticipantsToAdd({platform::Value(bob), platform::Value(carol)});
+    // Contacts reached over chat: one handed over as the contact, one by its chat address.
+    const auto manager = phone()->getContactManager();
+    const auto dave = manager->lookup("", "dave@chat.lumiq.example", "").front();
+    const auto chloe = manager->lookup("", "chloe@chat.lumiq.example", "").front();
+    for (const auto& contact : {dave, chloe})
+        contact->setPrimary(OVField::fieldPrimaryTypePresence, OVField::fieldJidAddr);
+    controller->setParticipantsToAdd(
+        {platform::Value(std::static_pointer_cast<platform::Object>(dave)),
+         platform::Value("chloe@chat.lumiq.example")});
     scenario->incomingMessage("sip:dave@sip.lumiq.example", "A one-to-one chat", "Dave");
     idle();
     EXPECT_TRUE(chatWindow(0)->invitedParticipants().empty());
@@ -421,9 +429,16 @@ TEST_F(EventHubTest, GroupChatTakesTheParticipantsWaitingForIt) {
     ChatInvitationWindowController::openControllers().front()->accept(nullptr);
     pass(1);
     ASSERT_EQ(controller->imWindowControllers().size(), 2u);
-    EXPECT_EQ(chatWindow(1)->invitedParticipants(), (std::vector<std::string>{bob, carol}));
     EXPECT_TRUE(controller->participantsToAdd().empty());
     EXPECT_TRUE(ChatInvitationWindowController::openControllers().empty());
+    // They are invited once the invitation text is confirmed.
+    auto* group = chatWindow(1);
+    ASSERT_TRUE(group->isInvitationSheetShown());
+    EXPECT_TRUE(group->invitedParticipants().empty());
+    group->chatInvitationOK();
+    idle();
+    EXPECT_EQ(group->invitedParticipants(),
+              (std::vector<std::string>{"dave@chat.lumiq.example", "chloe@chat.lumiq.example"}));
 }
 
 TEST_F(EventHubTest, ChatEndedWhileSignedInToAnUnreachableHostedServiceClosesItsWindow) {

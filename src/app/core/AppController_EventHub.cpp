@@ -356,7 +356,19 @@ void AppController::imSessionAdded(const std::shared_ptr<IMSession>& session) {
     _imWindowControllers.push_back(controller);
     _imSessions.push_back(session);
     if (session->isGroupChat() && !_participantsToAdd.empty()) {
-        controller->addParticipants(_participantsToAdd);
+        // Contacts as they are; an address stands for the contact that holds it.
+        std::vector<std::shared_ptr<OVEntity>> contacts = contactSelectionFromValue(
+            platform::Value(_participantsToAdd));
+        auto phone = StartupService::instance().phoneService();
+        for (const auto& value : _participantsToAdd) {
+            if (value.isString() && phone) {
+                const auto found = phone->getContactManager()->lookup("", *value.string(), "");
+                if (!found.empty()) {
+                    contacts.push_back(found.front());
+                }
+            }
+        }
+        controller->addParticipants(contacts);
         _participantsToAdd.clear();
     }
 }

@@ -142,6 +142,9 @@ void IMWindowController::clearDelegates() {
         _participantTable->setDataSource(nullptr);
         _participantTable->setDelegate(nullptr);
         _removeButton->setTarget(nullptr);
+        _addButton->setTarget(nullptr);
+        _pickTable->setDataSource(nullptr);
+        _pickTable->setDelegate(nullptr);
     }
     if (_toolbar) {
         _toolbar->setDelegate(nullptr);
@@ -258,6 +261,7 @@ void IMWindowController::layout() {
         _participantScrollView->setFrame(platform::Rect(kInset, bottom + kRemoveRow, kListWidth,
                                                         std::max(0.0, divider - kRemoveRow)));
         _removeButton->setFrameOrigin(platform::Point(kInset, bottom + 2));
+        _addButton->setFrameOrigin(platform::Point(kInset + kListWidth - 64, bottom + 2));
         left = kInset + kListWidth + kInset;
     }
     _webView->setFrame(platform::Rect(left, bottom, std::max(0.0, size.width - left - kInset),
@@ -518,7 +522,9 @@ bool IMWindowController::respondsToAction(std::string_view action) const {
            action == "contextEditContact:" || action == "contextViewIMArchive:" ||
            action == "contextCallContact:" || action == "contextVideoCallContact:" ||
            action == "call:" || action == "videoCall:" || action == "contextAddContactToCall:" ||
-           action == "addToCall:";
+           action == "addToCall:" || action == "addParticipant:" ||
+           action == "pickContactsSelect:" || action == "pickContactsCancel:" ||
+           action == "chatInvitationOK:" || action == "chatInvitationCancel:";
 }
 
 bool IMWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
@@ -542,6 +548,16 @@ bool IMWindowController::tryToPerform(std::string_view action, platform::Object*
         }
     } else if (action == "removeParticipant:") {
         removeSelectedParticipants();
+    } else if (action == "addParticipant:") {
+        addParticipant();
+    } else if (action == "pickContactsSelect:") {
+        pickContactsSelect();
+    } else if (action == "pickContactsCancel:") {
+        pickContactsCancel();
+    } else if (action == "chatInvitationOK:") {
+        chatInvitationOK();
+    } else if (action == "chatInvitationCancel:") {
+        chatInvitationCancel();
     } else if (action == "contextRemoveParticipant:" ||
                action == "contextStartPrivateConversation:") {
         auto* item = dynamic_cast<platform::MenuItem*>(sender);

@@ -108,10 +108,26 @@ public:
     void ovpdOnPropertyChanged() override;
     void chatParticipantPresenceUpdate(const std::shared_ptr<ChatParticipant>& participant) override;
 
-    // Invites the addresses into the window's group chat with the invitation text the user
-    // last used (the application's), each by its address and, when the contacts know it, its
-    // name. Addresses only: the contact list hands over the chosen contacts' chat addresses.
-    void addParticipants(const platform::Value::Array& addresses);
+    // Inviting into a group chat (IMWindowController_Invite.cpp): the contacts go through the
+    // invitation sheet, which offers the application's last invitation text; those online
+    // whose presence address is a chat (XMPP) address are invited on OK.
+    void addParticipants(const std::vector<std::shared_ptr<OVEntity>>& contacts);
+    // The Add button: a sheet of the contacts that can be invited, sorted by name.
+    void addParticipant();
+    const std::vector<std::shared_ptr<OVEntity>>& inviteCandidates() const {
+        return _inviteCandidates;
+    }
+    platform::TableView* pickContactsTable() const { return _pickTable.get(); }
+    platform::Button* pickContactsSelectButton() const { return _pickSelectButton.get(); }
+    platform::Button* addParticipantButton() const { return _addButton.get(); }
+    bool isPickContactsSheetShown() const { return _pickSheetShown; }
+    bool isInvitationSheetShown() const { return _invitationSheetShown; }
+    void pickContactsSelect();
+    void pickContactsCancel();
+    std::string invitationCaption() const;
+    platform::TextField* invitationTextField() const { return _invitationText.get(); }
+    void chatInvitationOK();
+    void chatInvitationCancel();
     // Group chats: the participant list and its actions.
     platform::TableView* participantTable() const { return _participantTable.get(); }
     platform::Button* removeParticipantButton() const { return _removeButton.get(); }
@@ -261,6 +277,12 @@ private:
     void clearDelegates();
     void buildFormattingControls();
     void buildParticipantList();
+    void buildInviteSheets();
+    void updateContactlist();
+    void pickContactsSheetDidEnd(int returnCode);
+    void pickContactsSelectionChanged();
+    void showInvitationSheet(std::vector<std::shared_ptr<OVEntity>> contacts);
+    void chatInvitationSheetDidEnd(int returnCode);
     void closeOnNextPass();
     void updateTitle();
     std::vector<std::shared_ptr<ChatParticipant>> participants() const;
@@ -317,6 +339,17 @@ private:
     std::shared_ptr<platform::ScrollView> _participantScrollView;
     std::shared_ptr<platform::TableView> _participantTable;
     std::shared_ptr<platform::Button> _removeButton;
+    std::shared_ptr<platform::Button> _addButton;
+    std::vector<std::shared_ptr<OVEntity>> _inviteCandidates;
+    std::vector<std::shared_ptr<OVEntity>> _contactsToInvite;
+    std::shared_ptr<platform::Window> _pickSheet;
+    std::shared_ptr<platform::TableView> _pickTable;
+    std::shared_ptr<platform::Button> _pickSelectButton;
+    std::shared_ptr<platform::Window> _invitationSheet;
+    std::shared_ptr<platform::TextField> _invitationCaption;
+    std::shared_ptr<platform::TextField> _invitationText;
+    bool _pickSheetShown = false;
+    bool _invitationSheetShown = false;
     // Held by the controller alone: tasks and sheet answers hold it weakly.
     std::shared_ptr<int> _lifetime = std::make_shared<int>(0);
     std::shared_ptr<platform::TextField> _chatStateLabel;

@@ -44,6 +44,13 @@ void IMWindowController::buildParticipantList() {
     _removeButton->setAction("removeParticipant:");
     _removeButton->setEnabled(false);
     _window->contentView()->addSubview(_removeButton);
+    _addButton = platform::make<platform::Button>(platform::Rect(0, 0, 64, 24));
+    _addButton->setTitle(QXLS("msg.imchat.group_chat.add", "Add..."));
+    _addButton->setTarget(this);
+    _addButton->setAction("addParticipant:");
+    _window->contentView()->addSubview(_addButton);
+    _removeButton->setFrameSize(platform::Size(64, 24));
+    buildInviteSheets();
 }
 
 std::vector<std::shared_ptr<ChatParticipant>> IMWindowController::participants() const {
@@ -59,45 +66,23 @@ void IMWindowController::updateTitle() {
         static_cast<int>(count)));
 }
 
-void IMWindowController::addParticipants(const platform::Value::Array& addresses) {
-    if (addresses.empty()) {
-        return;
-    }
-    AppController* app = AppController::sharedAppController();
-    std::string message = app ? app->groupChatInvitationMessage() : std::string();
-    if (message.empty()) {
-        message = QXLS("msg.imchat.group_chat.invite_message", "Please join my Group Chat...");
-        if (app) {
-            app->setGroupChatInvitationMessage(message);
-        }
-    }
-    auto p = StartupService::instance().phoneService();
-    auto contacts = p ? p->getContactManager() : nullptr;
-    for (const auto& value : addresses) {
-        if (!value.isString() || value.string()->empty()) {
-            continue;
-        }
-        const std::string& address = *value.string();
-        _invitedParticipants.push_back(address);
-        if (!_imSession || !_groupChat) {
-            continue;
-        }
-        const auto found =
-            contacts ? contacts->lookup("", address, "") : std::vector<std::shared_ptr<OVEntity>>{};
-        _imSession->addChatParticipant(address, message,
-                                       found.empty() ? address : found.front()->displayName());
-    }
-}
-
 // Participant table.
 
-long IMWindowController::numberOfRowsInTableView(platform::TableView&) {
+long IMWindowController::numberOfRowsInTableView(platform::TableView& tableView) {
+    if (&tableView == _pickTable.get()) {
+        return static_cast<long>(_inviteCandidates.size());
+    }
     return static_cast<long>(participants().size());
 }
 
-platform::Value IMWindowController::tableViewObjectValueForTableColumn(platform::TableView&,
+platform::Value IMWindowController::tableViewObjectValueForTableColumn(platform::TableView& tableView,
                                                                        platform::TableColumn*,
                                                                        long row) {
+    if (&tableView == _pickTable.get()) {
+        return row >= 0 && row < static_cast<long>(_inviteCandidates.size())
+                   ? platform::Value(_inviteCandidates[static_cast<std::size_t>(row)]->displayName())
+                   : platform::Value();
+    }
     const auto list = participants();
     if (row < 0 || row >= static_cast<long>(list.size())) {
         return {};
@@ -105,7 +90,11 @@ platform::Value IMWindowController::tableViewObjectValueForTableColumn(platform:
     return platform::Value(list[static_cast<std::size_t>(row)]->displayName());
 }
 
-void IMWindowController::tableViewSelectionDidChange(const platform::Notification&) {
+void IMWindowController::tableViewSelectionDidChange(const platform::Notification& notification) {
+    if (notification.object == _pickTable.get()) {
+        pickContactsSelectionChanged();
+        return;
+    }
     const auto list = participants();
     const long row = _participantTable->selectedRow();
     const bool other = row >= 0 && row < static_cast<long>(list.size()) &&

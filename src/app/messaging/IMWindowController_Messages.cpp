@@ -109,4 +109,8 @@ void IMWindowController::sessionTerminated() {
     _inputView->setEditable(false);
     updateControls();
     _addContactButton->setEnabled(false);
+    if (_addButton) {
+        _addButton->setEnabled(false);
+        pickContactsCancel();
+    }
 }

@@ -1,0 +1,99 @@
+#include "app/messaging/ChatFixture.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/TableView.h"
+#include "platform/kit/TextField.h"
+
+#include <algorithm>
+
+using namespace chat_test;
+
+namespace {
+
+constexpr const char* room = "room@conference.chat.lumiq.example";
+
+// A group chat joined from an invitation, with three contacts reached over chat: Dave and
+// Chloe online, Hannah offline; Mei online but reached over SIP.
+class GroupChatInviteTest : public ChatFixture {
+protected:
+    void SetUp() override {
+        ChatFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        for (const char* jid :
+             {"dave@chat.lumiq.example", "chloe@chat.lumiq.example", "hannah@chat.lumiq.example"})
+            contactWith(jid)->setPrimary(OVField::fieldPrimaryTypePresence, OVField::fieldJidAddr);
+        scenario->chatInvitation(room, "bob@chat.lumiq.example", "Bob");
+        pass(0.1);
+        ASSERT_EQ(ChatInvitationWindowController::openControllers().size(), 1u);
+        ChatInvitationWindowController::openControllers().front()->accept(nullptr);
+        pass(1);
+        chat = chatWith(room);
+        ASSERT_TRUE(chat);
+    }
+    std::vector<std::string> candidateNames() const {
+        std::vector<std::string> names;
+        for (const auto& contact : chat->inviteCandidates())
+            names.push_back(contact->displayName());
+        return names;
+    }
+    IMWindowController* chat = nullptr;
+};
+
+TEST_F(GroupChatInviteTest, OnlyOnlineContactsWithAChatPresenceAddressAreOfferedAndInvited) {
+    chat->addParticipant();
+    settle();
+    ASSERT_TRUE(chat->isPickContactsSheetShown());
+    EXPECT_EQ(candidateNames(), (std::vector<std::string>{"Chloe Martin", "Dave Dunn"}));
+    EXPECT_FALSE(chat->pickContactsSelectButton()->isEnabled());
+    chat->pickContactsTable()->selectRowIndexes({0, 1}, false);
+    settle();
+    EXPECT_TRUE(chat->pickContactsSelectButton()->isEnabled());
+    chat->pickContactsSelect();
+    settle();
+    ASSERT_TRUE(chat->isInvitationSheetShown());
+    EXPECT_EQ(chat->invitationCaption(),
+              "You have selected: Chloe Martin, Dave Dunn. Please enter invitation text:");
+    EXPECT_EQ(chat->invitationTextField()->stringValue(), "Please join my Group Chat...");
+    chat->invitationTextField()->setStringValue("Planning <lunch>");
+    chat->chatInvitationOK();
+    settle();
+    EXPECT_EQ(chat->invitedParticipants(),
+              (std::vector<std::string>{"chloe@chat.lumiq.example", "dave@chat.lumiq.example"}));
+    EXPECT_EQ(chat->imSession()->invitedAddresses(), chat->invitedParticipants());
+
+    // Handed over directly: the offline contact and the one reached over SIP are left out.
+    chat->addParticipants({contactWith("hannah@chat.lumiq.example"),
+                           contactWith("sip:mei@sip.lumiq.example")});
+    settle();
+    EXPECT_FALSE(chat->isInvitationSheetShown());
+}
+
+TEST_F(GroupChatInviteTest, ACancelledInvitationInvitesNobodyButKeepsItsTextForTheNextGroupChat) {
+    chat->addParticipants({contactWith("dave@chat.lumiq.example")});
+    settle();
+    ASSERT_TRUE(chat->isInvitationSheetShown());
+    chat->invitationTextField()->setStringValue("Come to the retro");
+    chat->chatInvitationCancel();
+    settle();
+    EXPECT_TRUE(chat->invitedParticipants().empty());
+    EXPECT_EQ(controller->groupChatInvitationMessage(), "Come to the retro");
+
+    chat->addParticipants({contactWith("chloe@chat.lumiq.example")});
+    settle();
+    EXPECT_EQ(chat->invitationTextField()->stringValue(), "Come to the retro");
+    chat->chatInvitationOK();
+    settle();
+    EXPECT_EQ(chat->invitedParticipants(), std::vector<std::string>{"chloe@chat.lumiq.example"});
+}
+
+TEST_F(GroupChatInviteTest, TheEndOfTheSessionEndsThePickerAndDisablesAdding) {
+    chat->addParticipant();
+    settle();
+    ASSERT_TRUE(chat->isPickContactsSheetShown());
+    chat->sessionTerminated();
+    settle();
+    EXPECT_FALSE(chat->isPickContactsSheetShown());
+    EXPECT_FALSE(chat->addParticipantButton()->isEnabled());
+}
+
+} // namespace
