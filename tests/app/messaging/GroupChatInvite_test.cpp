@@ -97,3 +97,62 @@ TEST_F(GroupChatInviteTest, TheEndOfTheSessionEndsThePickerAndDisablesAdding) {
 }
 
 } // namespace
+
+namespace {
+
+// The texts of the labels in a view and below it.
+void collectTexts(platform::View& view, std::vector<std::string>& out) {
+    if (auto* field = dynamic_cast<platform::TextField*>(&view))
+        out.push_back(field->stringValue());
+    for (const auto& child : view.subviews())
+        collectTexts(*child, out);
+}
+
+using RoomRefusalTest = ChatFixture;
+
+TEST_F(RoomRefusalTest, ARefusedJoinAsksAgainAndAnUnrecoverableOneClosesAfterSayingWhy) {
+    struct Case {
+        int code;
+        const char* caption;
+        bool asksNickname;
+    } cases[] = {
+        {4, "Valid password required", true},
+        {5, "Banned from chat room", false},
+        {6, "Chat room not found", false},
+        {7, "Can not create chat room", false},
+        {8, "Reserved nickname required", true},
+        {9, "You must be a member to join chat room", false},
+        {10, "Name conflict", true},
+        {11, "Maximum users reached for chat room", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        const std::string room = "r" + std::to_string(c.code) + "@conference.chat.lumiq.example";
+        phone()->getIMService()->openGroupSession(room);
+        pass(0.1);
+        auto* chat = chatWith(room);
+        ASSERT_TRUE(chat);
+        scenario->roomStatus(room, c.code);
+        pass(0.1);
+        auto* sheet = chat->window()->attachedSheet();
+        ASSERT_TRUE(sheet);
+        std::vector<std::string> texts;
+        collectTexts(*sheet->contentView(), texts);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), c.caption), texts.end());
+        if (c.asksNickname) {
+            // Join tries again with the nickname offered; the window stays.
+            platform::WindowServer::shared().endSheet(*sheet, 1000);
+            pass(0.1);
+            EXPECT_EQ(chatWith(room), chat);
+            EXPECT_TRUE(chat->window()->isVisible());
+            chat->close();
+            pass(0.1);
+        } else {
+            platform::WindowServer::shared().endSheet(*sheet, 1000);
+            pass(0.1);
+            EXPECT_FALSE(chatWith(room)) << "closed once the reason is read";
+        }
+    }
+}
+
+} // namespace
