@@ -182,6 +182,23 @@ public:
     virtual void joinRoomAgain(const std::string& /*room*/, const std::string& /*nickname*/,
                                const std::string& /*password*/) {}
 
+    // File transfers. How the party of the address answers files offered to it; by default
+    // it takes them at once.
+    virtual void offerFiles(const std::string& /*address*/, const std::vector<std::string>& /*names*/,
+                            std::function<void(bool accepted)> answer) {
+        answer(true);
+    }
+    // The content of the file the party of the address offers under the name.
+    virtual std::string offeredFileContent(const std::string& /*address*/,
+                                           const std::string& /*name*/) const {
+        return {};
+    }
+    // A file sent to the party of the address arrived whole.
+    virtual void fileDelivered(const std::string& /*address*/, const std::string& /*name*/,
+                               const std::string& /*content*/) {}
+    // Whether the connection of the transfer now starting breaks off half way.
+    virtual bool fileTransferBreaks() { return false; }
+
     virtual void checkForUpdates(std::function<void(const UpdateInfo&)> done) = 0;
     // Downloads the version into the folder; answers the file, or nullopt when it failed.
     virtual void

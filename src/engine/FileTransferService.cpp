@@ -1,95 +1,8 @@
 #include "engine/FileTransferService.h"
 
+#include "engine/EngineBackend.h"
 #include "engine/EngineContext.h"
 #include "engine/PhoneService.h"
-
-FileTransferRequest::FileTransferRequest(std::shared_ptr<EngineContext> context, bool incoming,
-                                         std::string remoteAddress, std::string remoteDisplayName,
-                                         std::vector<std::string> items)
-    : context_(std::move(context)), incoming_(incoming), remoteAddress_(std::move(remoteAddress)),
-      remoteDisplayName_(std::move(remoteDisplayName)), items_(std::move(items)) {}
-
-FileTransferRequestPro* FileTransferRequest::delegate() const {
-    FileTransferRequestPro* first = nullptr;
-    delegates().forEach([&](FileTransferRequestPro& d) {
-        if (!first) {
-            first = &d;
-        }
-    });
-    return first;
-}
-
-void FileTransferRequest::setState(int state) {
-    if (state == state_) {
-        return;
-    }
-    state_ = state;
-    auto self = shared_from_this();
-    notifyDelegates([&](FileTransferRequestPro& d) { d.fileTransferStateChanged(self); });
-}
-
-void FileTransferRequest::run() {
-    setState(stateConnecting);
-    std::weak_ptr<FileTransferRequest> weak = weak_from_this();
-    context_->post([weak] {
-        if (auto self = weak.lock(); self && self->state_ == stateConnecting) {
-            self->setState(stateTransferring);
-            self->context_->post(self->context_->backend()->latency("fileTransfer"), [weak] {
-                if (auto request = weak.lock(); request && request->state_ == stateTransferring) {
-                    request->setState(stateCompleted);
-                }
-            });
-        }
-    });
-}
-
-void FileTransferRequest::accept(const std::string& folder) {
-    if (!incoming_ || state_ != stateWaitingForAnswer || !context_) {
-        return;
-    }
-    folder_ = folder;
-    std::weak_ptr<FileTransferRequest> weak = weak_from_this();
-    context_->post([weak] {
-        if (auto self = weak.lock(); self && self->state_ == stateWaitingForAnswer) {
-            self->run();
-        }
-    });
-}
-
-void FileTransferRequest::decline() {
-    if (!incoming_ || state_ != stateWaitingForAnswer || !context_) {
-        return;
-    }
-    std::weak_ptr<FileTransferRequest> weak = weak_from_this();
-    context_->post([weak] {
-        if (auto self = weak.lock(); self && self->state_ == stateWaitingForAnswer) {
-            self->setState(stateDeclined);
-        }
-    });
-}
-
-void FileTransferRequest::cancel() {
-    if (!isActive() || !context_) {
-        return;
-    }
-    std::weak_ptr<FileTransferRequest> weak = weak_from_this();
-    context_->post([weak] {
-        if (auto self = weak.lock(); self && self->isActive()) {
-            self->setState(stateCancelled);
-        }
-    });
-}
-
-void FileTransferRequest::remoteAnswered(bool accepted) {
-    if (incoming_ || state_ != stateWaitingForAnswer) {
-        return;
-    }
-    if (accepted) {
-        run();
-    } else {
-        setState(stateDeclined);
-    }
-}
 
 FileTransferService::FileTransferService(std::shared_ptr<EngineContext> context)
     : context_(std::move(context)) {}
@@ -108,8 +21,9 @@ std::shared_ptr<FileTransferRequest> FileTransferService::newOutgoingFileTransfe
     if (address.empty() || files.empty() || !canNewOutgoingFileTransfer()) {
         return nullptr;
     }
-    auto request = std::make_shared<FileTransferRequest>(context_, false, address, displayName,
-                                                         std::move(files));
+    std::vector<std::filesystem::path> paths(files.begin(), files.end());
+    auto request =
+        std::make_shared<FileTransferRequest>(context_, address, displayName, std::move(paths));
     requests_.push_back(request);
     std::weak_ptr<FileTransferRequest> weak = request;
     auto context = context_;
@@ -121,12 +35,16 @@ std::shared_ptr<FileTransferRequest> FileTransferService::newOutgoingFileTransfe
         }
         phone->getFileTransferService()->notifyDelegates(
             [&](OVFileTransferServicePro& d) { d.outgoingFileTransfer(request); });
-        // The other side takes the files after a while.
-        context->post(context->backend()->latency("fileTransfer"), [weak] {
-            if (auto r = weak.lock()) {
-                r->remoteAnswered(true);
-            }
-        });
+        std::vector<std::string> names;
+        for (const auto& item : request->items()) {
+            names.push_back(item.name);
+        }
+        context->backend()->offerFiles(request->remoteAddress(), names,
+                                       context->guard([weak](bool accepted) {
+                                           if (auto r = weak.lock()) {
+                                               r->remoteAnswered(accepted);
+                                           }
+                                       }));
     });
     return request;
 }
@@ -137,8 +55,8 @@ FileTransferService::receiveOffer(const std::string& address, const std::string&
     if (!context_ || !context_->started()) {
         return nullptr;
     }
-    auto request = std::make_shared<FileTransferRequest>(context_, true, address, displayName,
-                                                         std::move(files));
+    auto request =
+        std::make_shared<FileTransferRequest>(context_, address, displayName, std::move(files));
     requests_.push_back(request);
     notifyDelegates([&](OVFileTransferServicePro& d) { d.incomingFileTransfer(request); });
     return request;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DelegateList.h"
+#include "engine/FileTransferRequest.h"
 #include "engine/OVObject.h"
 
 #include <memory>
@@ -8,67 +9,6 @@
 #include <vector>
 
 class EngineContext;
-class FileTransferRequest;
-
-// Callbacks of one transfer (its delegate is the transfer's window).
-class FileTransferRequestPro {
-public:
-    virtual ~FileTransferRequestPro() = default;
-    virtual void fileTransferStateChanged(const std::shared_ptr<FileTransferRequest>& /*request*/) {
-    }
-};
-
-// Files offered by or to another party. States 1 to 3 are the active ones.
-class FileTransferRequest : public OVObject,
-                            public DelegatingService<FileTransferRequestPro>,
-                            public std::enable_shared_from_this<FileTransferRequest> {
-public:
-    static constexpr int stateWaitingForAnswer = 1;
-    static constexpr int stateConnecting = 2;
-    static constexpr int stateTransferring = 3;
-    static constexpr int stateCompleted = 4;
-    static constexpr int stateCancelled = 5;
-    static constexpr int stateFailed = 6;
-    static constexpr int stateDeclined = 7;
-
-    FileTransferRequest(std::shared_ptr<EngineContext> context, bool incoming,
-                        std::string remoteAddress, std::string remoteDisplayName,
-                        std::vector<std::string> items);
-
-    int state() const { return state_; }
-    bool isActive() const { return state_ >= stateWaitingForAnswer && state_ <= stateTransferring; }
-    bool isIncoming() const { return incoming_; }
-    const std::string& remoteAddress() const { return remoteAddress_; }
-    const std::string& remotePartDisplayName() const { return remoteDisplayName_; }
-    const std::vector<std::string>& items() const { return items_; }
-    const std::string& folder() const { return folder_; }
-    FileTransferRequestPro* delegate() const;
-
-    // An incoming offer is accepted into the folder; the transfer then runs to completion.
-    void accept(const std::string& folder);
-    void decline();
-    void cancel();
-
-    // Engine side: the other party answered an outgoing offer; the session ended under a
-    // transfer.
-    void remoteAnswered(bool accepted);
-    void abort() {
-        if (isActive()) {
-            setState(stateCancelled);
-        }
-    }
-
-private:
-    void setState(int state);
-    void run();
-    std::shared_ptr<EngineContext> context_;
-    bool incoming_;
-    std::string remoteAddress_;
-    std::string remoteDisplayName_;
-    std::vector<std::string> items_;
-    std::string folder_;
-    int state_ = stateWaitingForAnswer;
-};
 
 // Callbacks of the file-transfer service.
 class OVFileTransferServicePro {
@@ -86,7 +26,9 @@ public:
     bool canNewOutgoingFileTransfer() const;
     // The most files one offer may carry.
     int maxSimultaneousFiles() const { return 10; }
-    // Offers files to the address, answered by outgoingFileTransfer; nullptr when not allowed.
+    // Offers files of the disk to the address, answered by outgoingFileTransfer; nullptr when
+    // not allowed. The other side takes them or not after a while; the files are read as
+    // they are sent.
     std::shared_ptr<FileTransferRequest> newOutgoingFileTransfer(const std::string& address,
                                                                  const std::string& instance,
                                                                  const std::string& displayName,

@@ -97,6 +97,13 @@ public:
                          std::string inviteMessage = {}, std::string_view accountName = {});
     void fileTransferOffered(std::string address, std::string displayName,
                              std::vector<std::string> files);
+    // The same with each file's content: name and content pairs.
+    void fileTransferOfferedWithContents(std::string address, std::string displayName,
+                                         std::vector<std::pair<std::string, std::string>> files);
+    // The parties take files offered to them, or turn them down, from now on.
+    void fileOffersAccepted(bool accepted);
+    // The connection of the next file transfer breaks off half way.
+    void failNextFileTransfer();
     void alertListNotice(std::string address);
     // A toast of another kind (type 6), and the withdrawal of the notices shown until removed.
     void otherNotice(std::string text);

@@ -73,6 +73,15 @@ public:
                   std::function<void(const GroupChatEvent&)> events) override;
     void inviteToRoom(const std::string& room, const std::string& address,
                       const std::string& message) override;
+    // Files: the parties take what is offered to them after "fileTransfer" seconds, unless
+    // told otherwise; what they offer holds the content set for it, or a few lines naming it.
+    void offerFiles(const std::string& address, const std::vector<std::string>& names,
+                    std::function<void(bool accepted)> answer) override;
+    std::string offeredFileContent(const std::string& address,
+                                   const std::string& name) const override;
+    void fileDelivered(const std::string& address, const std::string& name,
+                       const std::string& content) override;
+    bool fileTransferBreaks() override;
     void checkForUpdates(std::function<void(const UpdateInfo&)> done) override;
     void
     downloadUpdate(const std::string& version, const std::filesystem::path& folder,
@@ -100,6 +109,20 @@ public:
     // How calls to the address are taken from now on (matched without regard to case and
     // scheme), in place of the demo data's busy and unanswered lists.
     void setRemoteAnswer(std::string_view address, RemoteAnswer answer);
+
+    // What the parties do with files from now on: take offers or turn them down; the content
+    // of a file they offer; the next transfer's connection breaks off half way (once).
+    void setFileOffersAccepted(bool accepted) { fileOffersAccepted_ = accepted; }
+    void setOfferedFileContent(const std::string& address, const std::string& name,
+                               std::string content);
+    void breakNextFileTransfer() { breakNextFileTransfer_ = true; }
+    struct DeliveredFile {
+        std::string address;
+        std::string name;
+        std::string content;
+    };
+    // The files the parties received whole, in order.
+    const std::vector<DeliveredFile>& deliveredFiles() const { return deliveredFiles_; }
 
     // What the engine asked for, in order ("authenticate alice", "register 1", "publish 0
     // Available", "call call-1 sip:bob@...", "hangUp call-1", "message bob@... hello").
@@ -137,6 +160,10 @@ private:
     PresenceReport presenceReport_;
     // Each watch has its own number; a stopped watch's timer finds a different one.
     unsigned presenceWatch_ = 0;
+    bool fileOffersAccepted_ = true;
+    bool breakNextFileTransfer_ = false;
+    std::map<std::pair<std::string, std::string>, std::string> offeredFiles_;
+    std::vector<DeliveredFile> deliveredFiles_;
     std::vector<std::string> requests_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

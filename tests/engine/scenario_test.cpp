@@ -251,7 +251,7 @@ TEST_F(EngineTest, EveryScenarioRaisesTheCallbacksOfTheRealEngine) {
          0,
          {"incomingFileTransfer:dave@chat.lumiq.example"},
          [](PhoneService&, EngineRecorder& r) {
-             EXPECT_EQ(r.lastTransfer->state(), FileTransferRequest::stateWaitingForAnswer);
+             EXPECT_EQ(r.lastTransfer->state(), FileTransferRequest::stateWaitingForUser);
              EXPECT_TRUE(r.lastTransfer->isIncoming());
          }},
         {"mandatory update",

@@ -4,6 +4,9 @@
 #include "engine/SimulatedNetwork.h"
 
 #include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 using namespace engine_test;
 
@@ -169,6 +172,9 @@ TEST_F(ServicesTest, MessagingSessionsOpenOnceAndReportUndeliveredMessages) {
 TEST_F(ServicesTest, FileTransfersRunThroughTheirStates) {
     running();
     Scenario scenario;
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("lumiq-transfer-states-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
     struct Window : FileTransferRequestPro {
         std::vector<int> states;
         void fileTransferStateChanged(const std::shared_ptr<FileTransferRequest>& r) override {
@@ -180,7 +186,7 @@ TEST_F(ServicesTest, FileTransfersRunThroughTheirStates) {
         std::function<void(FileTransferRequest&)> act;
         std::vector<int> states;
     } cases[] = {
-        {"accepted", [](FileTransferRequest& r) { r.accept("/tmp/in"); }, {2, 3, 4}},
+        {"accepted", [&](FileTransferRequest& r) { r.accept(folder.string()); }, {3, 4}},
         {"declined", [](FileTransferRequest& r) { r.decline(); }, {7}},
         {"cancelled while waiting", [](FileTransferRequest& r) { r.cancel(); }, {5}},
     };
@@ -197,13 +203,16 @@ TEST_F(ServicesTest, FileTransfersRunThroughTheirStates) {
         request->removeDelegate(&window);
     }
 
+    const auto sent = (folder / "c.txt").string();
+    std::ofstream(sent) << "c";
     auto outgoing = phone()->getFileTransferService()->newOutgoingFileTransfer(
-        "dave@chat.lumiq.example", "", "Dave", {"c.txt"});
+        "dave@chat.lumiq.example", "", "Dave", {sent});
     ASSERT_TRUE(outgoing);
     EXPECT_TRUE(outgoing->isActive());
     pass(3);
     EXPECT_TRUE(recorder->heardAny("outgoingFileTransfer:dave@chat.lumiq.example"));
     EXPECT_EQ(outgoing->state(), FileTransferRequest::stateCompleted);
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ServicesTest, AFailedAccountIsRetriedAndADisabledOneStaysDown) {
