@@ -465,7 +465,7 @@ TEST_F(EventHubTest, PresenceRequestsWaitAndAreShownOldestFirst) {
     EXPECT_EQ(first->address(), carol);
     EXPECT_EQ(controller->waitingPresenceRequestCount(), 2u);
 
-    window.accept(nullptr);
+    window.allow(nullptr);
     const auto second = window.request();
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->address(), bob);
@@ -678,7 +678,7 @@ TEST_F(EventHubTest, HostedServiceCommandSignsOutOnlyFromTheMenu) {
     EXPECT_TRUE(controller->imWindowControllers().empty());
 }
 
-TEST_F(EventHubTest, TransferWindowsComeForwardAndGoWhenTheTransferEnds) {
+TEST_F(EventHubTest, TransferWindowsComeForwardAndGoWhenClosed) {
     auto request =
         phone()->getFileTransferService()->newOutgoingFileTransfer(bob, "", "Bob Baker", {"a.txt"});
     ASSERT_NE(request, nullptr);
@@ -695,6 +695,10 @@ TEST_F(EventHubTest, TransferWindowsComeForwardAndGoWhenTheTransferEnds) {
 
     transfer->cancel(nullptr);
     pass(1);
+    ASSERT_EQ(controller->fileTransferRequests().size(), 2u) << "the window tells how it ended";
+    EXPECT_EQ(transfer->request()->state(), FileTransferRequest::stateCancelled);
+    transfer->closeWindow(nullptr);
+    idle();
     ASSERT_EQ(controller->fileTransferRequests().size(), 1u);
     auto* remaining =
         dynamic_cast<FileTransferWindowController*>(controller->fileTransferRequests()[0].get());

@@ -218,6 +218,14 @@ void SnapshotTour::poll() {
         if (!pollChatRooms())
             break;
         return;
+    case Stage::waitForFileTransfer:
+        if (!pollFileTransfer())
+            break;
+        return;
+    case Stage::waitForPresenceRequest:
+        if (!pollPresenceRequest())
+            break;
+        return;
     case Stage::waitForVideoCall:
     case Stage::waitForVideoPictures:
     case Stage::waitForVideoLayers:
@@ -247,6 +255,10 @@ void SnapshotTour::poll() {
         fail("the message archive never showed the demo chat");
     else if (_stage == Stage::waitForChatRooms)
         fail("the chat room list never showed the demo rooms");
+    else if (_stage == Stage::waitForFileTransfer)
+        fail("the file offer never showed in a transfer window");
+    else if (_stage == Stage::waitForPresenceRequest)
+        fail("the presence request never showed");
     else if (_stage == Stage::waitForVideoCall || _stage == Stage::waitForVideoPictures)
         fail("the video call never showed both pictures");
     else if (_stage == Stage::waitForVideoLayers)
@@ -357,7 +369,7 @@ bool SnapshotTour::pollArchive() {
             }
         }
     }
-    startVideoCall();
+    startFileTransfer();
     return true;
 }
 
@@ -396,7 +408,7 @@ bool SnapshotTour::pollChatRooms() {
     if (!snapshot(*list.window(), "chat-rooms"))
         return true;
     ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
-    startVideoCall();
+    startFileTransfer();
     return true;
 }
 

@@ -16,8 +16,9 @@ class Window;
 // waits for the login view, signs in with the demo account, waits for the main view, and writes
 // a picture of each window and view on the way, one PNG named after it; then it places calls
 // (one ringing in, one connected, one on hold) and pictures the main view with their panels, a
-// chat, and the video window of an answered video call with all its layers. It ends the
-// application with status 0, or 1 after logging the step that failed.
+// chat, the messaging windows, a file offer, a presence request, and the video window of an
+// answered video call with all its layers. It ends the application with status 0, or 1 after
+// logging the step that failed.
 class SnapshotTour {
 public:
     explicit SnapshotTour(std::filesystem::path folder, platform::TimeInterval stepTimeout = 30);
@@ -48,6 +49,8 @@ private:
         // The message archive and the other messaging windows.
         waitForArchive,
         waitForChatRooms,
+        waitForFileTransfer,
+        waitForPresenceRequest,
         waitForVideoCall,
         waitForVideoPictures,
         waitForVideoLayers,
@@ -65,6 +68,11 @@ private:
     bool pollChatRooms();
     // The broadcast window with a message typed, and an invitation into a group chat.
     bool snapshotBroadcastAndInvitation();
+    // A file offer from a demo party in its transfer window, then a request to see the
+    // user's presence; both are turned down afterwards.
+    void startFileTransfer();
+    bool pollFileTransfer();
+    bool pollPresenceRequest();
     // The video call: a caller with video is answered, the window shows both pictures, then
     // its menu, statistics and the not-sending notice.
     void startVideoCall();

@@ -1,12 +1,47 @@
 #include "app/messaging/PresenceRequestWindowController.h"
 
 #include "app/core/AppController.h"
+#include "engine/FeaturesService.h"
+#include "engine/OVContactManager.h"
+#include "engine/PhoneService.h"
+#include "engine/StartupService.h"
+#include "platform/foundation/Format.h"
+#include "platform/kit/Application.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/MenuItem.h"
+#include "platform/kit/PopUpButton.h"
+#include "platform/kit/TextField.h"
+#include "support/Localization.h"
+
+#include <algorithm>
 
 namespace {
+
+constexpr double windowWidth = 440;
+constexpr double windowHeight = 280;
 
 std::unique_ptr<PresenceRequestWindowController>& sharedInstance() {
     static std::unique_ptr<PresenceRequestWindowController> controller;
     return controller;
+}
+
+std::shared_ptr<platform::TextField> label(const platform::Rect& frame, std::string text = {}) {
+    auto field = platform::make<platform::TextField>(frame);
+    field->setEditable(false);
+    field->setSelectable(false);
+    field->setBezeled(false);
+    field->setDrawsBackground(false);
+    field->setStringValue(std::move(text));
+    return field;
+}
+
+std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::string title,
+                                         std::string action, platform::ActionTarget* target) {
+    auto made = platform::make<platform::Button>(frame);
+    made->setTitle(std::move(title));
+    made->setTarget(target);
+    made->setAction(std::move(action));
+    return made;
 }
 
 } // namespace
@@ -29,11 +64,62 @@ void PresenceRequestWindowController::releaseSharedPresenceRequestWindowControll
 }
 
 PresenceRequestWindowController::PresenceRequestWindowController()
-    : _window(platform::make<platform::Window>(platform::Rect(0, 0, 360, 160),
-                                               platform::TitledWindowMask)) {}
+    : _window(platform::make<platform::Window>(platform::Rect(0, 0, windowWidth, windowHeight),
+                                               platform::TitledWindowMask |
+                                                   platform::ClosableWindowMask)) {
+    _window->setReleasedWhenClosed(false);
+    _window->setTitle(QXLS("msg.presence_request.title", "Presence Request"));
+    _phoneService = StartupService::instance().phoneService();
+    buildWindow();
+    const auto features = StartupService::instance().featuresService();
+    if (!features || !features->featureAvailable("privacyEnabled")) {
+        _blockText->setHidden(true);
+        _blockButton->setHidden(true);
+    }
+    _window->setDelegate(this);
+    _window->center();
+}
 
 PresenceRequestWindowController::~PresenceRequestWindowController() {
+    for (const auto& b : {_allowButton, _ignoreButton, _blockButton})
+        b->setTarget(nullptr);
+    _groups->setTarget(nullptr);
+    _window->setDelegate(nullptr);
     _window->orderOut(nullptr);
+}
+
+void PresenceRequestWindowController::buildWindow() {
+    auto* content = _window->contentView();
+    const double inner = windowWidth - 32;
+    _messageText = label(platform::Rect(16, windowHeight - 64, inner, 52));
+    _messageText->cell()->setWraps(true);
+    _inviteText = label(platform::Rect(16, windowHeight - 112, inner, 40));
+    _inviteText->setBordered(true);
+    _inviteText->cell()->setWraps(true);
+    _displayAsLabel = label(platform::Rect(16, 124, 110, 22),
+                            QXLS("msg.presence_request.display_as", "Display as:"));
+    _displayAs = platform::make<platform::TextField>(platform::Rect(130, 124, inner - 114, 24));
+    _groupLabel = label(platform::Rect(16, 92, 110, 22), QXLS("msg.presence_request.group", "Group:"));
+    _groups = platform::make<platform::PopUpButton>(platform::Rect(130, 90, inner - 114, 26));
+    _groups->setTarget(this);
+    _groups->setAction("groupChanged:");
+    _blockText = label(platform::Rect(16, 46, inner, 36),
+                       QXLS("msg.presence_request.block_text",
+                            "Block to refuse this person's requests from now on."));
+    _allowButton = button(platform::Rect(windowWidth - 108, 12, 92, 28),
+                          QXLS("msg.presence_request.allow", "Allow"), "allow:", this);
+    _ignoreButton = button(platform::Rect(windowWidth - 208, 12, 92, 28),
+                           QXLS("msg.presence_request.ignore", "Ignore"), "ignore:", this);
+    _blockButton = button(platform::Rect(16, 12, 92, 28),
+                          QXLS("msg.presence_request.block", "Block"), "block:", this);
+    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
+             _messageText, _inviteText, _displayAsLabel, _displayAs, _groupLabel, _groups,
+             _blockText, _allowButton, _ignoreButton, _blockButton})
+        content->addSubview(view);
+}
+
+std::string PresenceRequestWindowController::messageText() const {
+    return _messageText->stringValue();
 }
 
 void PresenceRequestWindowController::showPresenceRequest(
@@ -43,39 +129,116 @@ void PresenceRequestWindowController::showPresenceRequest(
         return;
     }
     ++_shownCount;
-    const auto& name = _request->displayName();
-    _window->setTitle(name.empty() ? _request->addressToDisplay() : name);
-    _window->makeKeyAndOrderFront(nullptr);
-}
-
-void PresenceRequestWindowController::accept(platform::Object* /*sender*/) {
-    if (_request) {
-        _request->accept();
+    setup();
+    AppController* controller = AppController::sharedAppController();
+    platform::Window* key = platform::Application::sharedApplication().keyWindow();
+    if (controller && !controller->shouldOrderWindowFront() && key && key != _window.get()) {
+        // Beside the window the user works in, behind it, so that nothing is taken from them.
+        auto frame = _window->frame();
+        frame.origin.x = key->frame().origin.x + key->frame().size.width - 20;
+        _window->setFrame(frame, true);
+        _window->orderWindow(platform::WindowOrderingMode::Below, key->windowNumber());
+    } else {
+        _window->makeKeyAndOrderFront(nullptr);
     }
-    showNext();
+    _inviteText->setHidden(_request->accountProtocol() == OVAccount::SIPprotocol ||
+                           _request->inviteMessage().empty());
 }
 
-void PresenceRequestWindowController::ignore(platform::Object* /*sender*/) {
-    if (_request) {
-        _request->ignore();
+void PresenceRequestWindowController::setup() {
+    _contactManager = _phoneService ? _phoneService->getContactManager() : nullptr;
+    _selectedGroupIndex = 0;
+    const bool xmpp = _request->accountProtocol() == OVAccount::XMPPprotocol;
+    const std::string& name = _request->displayName();
+    _messageText->setStringValue(platform::formatString(
+        "%@(%@) %@ %@ (%@)", name.empty() ? std::string() : name + " ",
+        _request->addressToDisplay(),
+        QXLS("msg.presence_request.message",
+             "wants to communicate with you and see your online status on account "),
+        _request->accountName(), std::string(xmpp ? "XMPP" : "SIP")));
+    _displayAs->setStringValue(name);
+    _inviteText->setStringValue(_request->inviteMessage());
+    updateContent();
+}
+
+void PresenceRequestWindowController::updateContent() {
+    _groups->removeAllItems();
+    _groupItems.clear();
+    const auto root = _contactManager ? _contactManager->getVeyraRoot() : nullptr;
+    for (const auto& group : root ? root->entitiesAll() : std::vector<std::shared_ptr<OVEntity>>{}) {
+        if (group->type() != OVEntity::typeGroup || group->isReadOnly())
+            continue;
+        _groups->addItemWithTitle(group->displayName());
+        _groupItems.push_back(group);
     }
-    showNext();
-}
-
-void PresenceRequestWindowController::block(platform::Object* /*sender*/) {
-    if (_request) {
-        _request->block();
+    if (_groupItems.empty()) {
+        _groups->addItemWithTitle(QXLS("msg.contact.newGroup", "Other"));
+        _groupItems.push_back(nullptr);
     }
-    showNext();
+    _selectedGroupIndex = std::clamp<long>(_selectedGroupIndex, 0,
+                                           static_cast<long>(_groupItems.size()) - 1);
+    _groups->selectItemAtIndex(_selectedGroupIndex);
+
+    _contacts.clear();
+    if (_contactManager) {
+        auto search = _contactManager->getContacts();
+        search->start();
+        search->stop();
+        if (const auto result = search->result())
+            for (const auto& contact : result->entities())
+                if (!contact->isReadOnly())
+                    _contacts.push_back(contact);
+        std::stable_sort(_contacts.begin(), _contacts.end(), [](const auto& a, const auto& b) {
+            return a->displayName() < b->displayName();
+        });
+    }
 }
 
-void PresenceRequestWindowController::showNext() {
+std::shared_ptr<OVEntity> PresenceRequestWindowController::selectedGroup() const {
+    const auto index = _groups->indexOfSelectedItem();
+    if (index < 0 || index >= static_cast<long>(_groupItems.size()))
+        return nullptr;
+    return _groupItems[static_cast<std::size_t>(index)];
+}
+
+void PresenceRequestWindowController::groupChanged(platform::Object* /*sender*/) {
+    _selectedGroupIndex = _groups->indexOfSelectedItem();
+}
+
+bool PresenceRequestWindowController::processNextPresenceRequest() {
     AppController* controller = AppController::sharedAppController();
     auto next = controller ? controller->nextPresenceRequest() : nullptr;
     if (next) {
         showPresenceRequest(std::move(next));
-    } else {
-        _request.reset();
-        _window->close();
+        return true;
     }
+    _request.reset();
+    _window->orderOut(nullptr);
+    return false;
+}
+
+bool PresenceRequestWindowController::windowShouldClose(platform::Window& /*sender*/) {
+    if (_request)
+        _request->ignore();
+    return !processNextPresenceRequest();
+}
+
+bool PresenceRequestWindowController::respondsToAction(std::string_view action) const {
+    return action == "allow:" || action == "ignore:" || action == "block:" ||
+           action == "groupChanged:";
+}
+
+bool PresenceRequestWindowController::tryToPerform(std::string_view action,
+                                                   platform::Object* sender) {
+    if (action == "allow:")
+        allow(sender);
+    else if (action == "ignore:")
+        ignore(sender);
+    else if (action == "block:")
+        block(sender);
+    else if (action == "groupChanged:")
+        groupChanged(sender);
+    else
+        return false;
+    return true;
 }
