@@ -6,6 +6,7 @@
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/MenuItem.h"
@@ -14,6 +15,7 @@
 #include "support/Localization.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace {
 
@@ -76,8 +78,31 @@ PresenceRequestWindowController::PresenceRequestWindowController()
         _blockText->setHidden(true);
         _blockButton->setHidden(true);
     }
-    _window->setDelegate(this);
     _window->center();
+    restoreFrame();
+    _window->setDelegate(this);
+}
+
+void PresenceRequestWindowController::restoreFrame() {
+    const auto saved =
+        platform::UserDefaults::standardUserDefaults().stringForKey(frameDefaultsKey);
+    if (!saved)
+        return;
+    std::istringstream in(*saved);
+    double x = 0, y = 0, width = 0, height = 0;
+    if (in >> x >> y >> width >> height) {
+        auto frame = _window->frame();
+        frame.origin = platform::Point(x, y);
+        _window->setFrame(frame, false);
+    }
+}
+
+void PresenceRequestWindowController::windowDidMove(platform::Window& /*window*/) {
+    const auto frame = _window->frame();
+    std::ostringstream out;
+    out << frame.origin.x << ' ' << frame.origin.y << ' ' << frame.size.width << ' '
+        << frame.size.height;
+    platform::UserDefaults::standardUserDefaults().setString(frameDefaultsKey, out.str());
 }
 
 PresenceRequestWindowController::~PresenceRequestWindowController() {

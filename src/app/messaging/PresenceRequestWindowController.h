@@ -29,6 +29,9 @@ class PresenceRequestWindowController : public platform::Object,
                                         public platform::WindowDelegate,
                                         public platform::ActionTarget {
 public:
+    // Where the window's frame is kept between runs: it comes back where the user left it.
+    static constexpr std::string_view frameDefaultsKey = "NSWindow Frame PresenceRequestWindow";
+
     // Made on first use.
     static PresenceRequestWindowController& sharedPresenceRequestWindowController();
     static bool sharedPresenceRequestWindowControllerExists();
@@ -71,11 +74,13 @@ public:
     // Closing ignores the request shown and shows the next; the window closes only when none
     // is left.
     bool windowShouldClose(platform::Window& sender) override;
+    void windowDidMove(platform::Window& window) override;
     bool tryToPerform(std::string_view action, platform::Object* sender) override;
     bool respondsToAction(std::string_view action) const override;
 
 private:
     void buildWindow();
+    void restoreFrame();
     void setup();
     void addContact();
     // The group chosen in the pop-up, nullptr for the placeholder.

@@ -227,10 +227,14 @@ TEST_F(PresenceRequestWindowTest, ARequestWaitsBehindTheWindowInUse) {
     EXPECT_EQ(position(shown), position(mainWindow.get()) + 1) << "just behind it";
     EXPECT_TRUE(window().blockButton()->isHidden()) << "privacy is off in the demo";
 
+    // Made again, the window comes back where it was last put.
+    const auto origin = shown->frame().origin;
     PresenceRequestWindowController::releaseSharedPresenceRequestWindowController();
     engine().featuresService()->setFeatureAvailable("privacyEnabled", true);
     EXPECT_FALSE(window().blockButton()->isHidden());
     EXPECT_FALSE(window().blockText()->isHidden());
+    EXPECT_DOUBLE_EQ(window().window()->frame().origin.x, origin.x);
+    EXPECT_DOUBLE_EQ(window().window()->frame().origin.y, origin.y);
 }
 
 } // namespace
