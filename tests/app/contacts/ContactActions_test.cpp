@@ -2,12 +2,18 @@
 #include "app/messaging/IMBroadcastWindowController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/SignInTestSupport.h"
+#include "app/core/AppController.h"
 #include "app/hosted/ConnectInviteFriendsWindowController.h"
 #include "app/messaging/IMArchiveWindowController.h"
+#include "app/messaging/FileTransferWindowController.h"
 #include "engine/FileTransferService.h"
 #include "engine/OVContactManager.h"
+#include "engine/Scenario.h"
+#include "engine/SimulatedNetwork.h"
 #include "platform/foundation/TestSupport.h"
 #include "platform/kit/Alert.h"
+#include "platform/kit/OpenPanel.h"
+#include "platform/kit/TextField.h"
 #include "platform/kit/Panel.h"
 #include "support/Notifications.h"
 
@@ -259,4 +265,40 @@ TEST_F(ContactActionsTest, FilesGoToAnOnlineChatAddressAndNoMoreThanTheEngineSen
     // Offline: nothing.
     operations().sendFiles({paths[0]}, find("Erin Evans"));
     EXPECT_EQ(transfers->requests().size(), before + 1);
+}
+
+// "Send Files..." on a contact: the file chosen in the panel goes out in a transfer window of
+// its own, and the other side receives its bytes.
+TEST_F(ContactActionsTest, SendFileOpensATransferWindowAndTheFileArrives) {
+    const auto dave = find("Dave Dunn");
+    dave->setPrimary(OVField::fieldPrimaryTypePresence, OVField::fieldJidAddr);
+    foundation_test::TempDir folder;
+    const auto file = folder / "agenda.txt";
+    foundation_test::writeFile(file, "1. files\n2. presence\n");
+    perform("sendFilesXMPP:", value(dave));
+    auto* panel = dynamic_cast<platform::OpenPanel*>(window().attachedSheet());
+    ASSERT_NE(panel, nullptr) << "the file chooser is up on the main window";
+    panel->setDirectory(folder.path());
+    panel->pathField()->setStringValue("agenda.txt");
+    panel->tryToPerform("pathEntered:", panel->pathField());
+    settle();
+
+    AppController* controller = AppController::sharedAppController();
+    ASSERT_NE(controller, nullptr);
+    ASSERT_EQ(controller->fileTransferRequests().size(), 1u);
+    auto* transfer =
+        dynamic_cast<FileTransferWindowController*>(controller->fileTransferRequests()[0].get());
+    ASSERT_NE(transfer, nullptr);
+    EXPECT_TRUE(transfer->window()->isVisible());
+    EXPECT_EQ(transfer->messageText(), "Waiting for remote party to accept");
+    runFor(3);
+    EXPECT_EQ(transfer->messageText(), "File transfer completed");
+    const auto& delivered = Scenario().network()->deliveredFiles();
+    ASSERT_EQ(delivered.size(), 1u);
+    EXPECT_EQ(delivered[0].address, "dave@chat.lumiq.example");
+    EXPECT_EQ(delivered[0].name, "agenda.txt");
+    EXPECT_EQ(delivered[0].content, "1. files\n2. presence\n");
+    transfer->closeWindow(nullptr);
+    settle();
+    EXPECT_TRUE(controller->fileTransferRequests().empty());
 }
