@@ -3,6 +3,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/CairoBridge.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/JpegDecoding.h"
 
 #include <algorithm>
 #include <cairo.h>
@@ -174,6 +175,14 @@ std::shared_ptr<Image> Image::imageWithData(std::span<const std::uint8_t> bytes)
             bitmap = toARGB32(loaded);
             cairo_surface_destroy(loaded);
         }
+        const Size size(cairo_image_surface_get_width(bitmap),
+                        cairo_image_surface_get_height(bitmap));
+        return adoptSurface(bitmap, size);
+    }
+    if (isJPEG(bytes)) {
+        cairo_surface_t* bitmap = decodeJPEG(bytes);
+        if (!bitmap)
+            return nullptr;
         const Size size(cairo_image_surface_get_width(bitmap),
                         cairo_image_surface_get_height(bitmap));
         return adoptSurface(bitmap, size);
@@ -383,6 +392,20 @@ void Image::compositeToPoint(Point point, CompositingOperation operation, double
     // Device space has y downwards: the image's top row goes at the smaller y.
     drawImpl(cr, Rect(x, y - h, w, h), ZeroRect, operation, fraction, true);
     cairo_restore(cr);
+}
+
+std::vector<std::uint8_t> Image::pngRepresentation() const {
+    std::vector<std::uint8_t> out;
+    if (!isValid())
+        return out;
+    const auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* bytes = static_cast<std::vector<std::uint8_t>*>(closure);
+        bytes->insert(bytes->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    if (cairo_surface_write_to_png_stream(cairoSurface(), append, &out) != CAIRO_STATUS_SUCCESS)
+        out.clear();
+    return out;
 }
 
 bool Image::writePNG(const std::filesystem::path& path) const {

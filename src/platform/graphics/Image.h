@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -38,7 +39,7 @@ public:
     static std::shared_ptr<Image> imageNamed(std::string_view name);
     // Forgets the name cache (tests switch bundles).
     static void clearImageCache();
-    // PNG or SVG from a file or from bytes; nullptr when unreadable.
+    // PNG, JPEG or SVG from a file or from bytes; nullptr when unreadable.
     static std::shared_ptr<Image> imageWithContentsOfFile(const std::filesystem::path& path);
     static std::shared_ptr<Image> imageWithData(std::span<const std::uint8_t> bytes);
     // A deep copy with the same size, flipped flag and content.
@@ -80,6 +81,8 @@ public:
     void compositeToPoint(Point point, CompositingOperation operation, double fraction = 1.0) const;
 
     bool writePNG(const std::filesystem::path& path) const;
+    // The bitmap as the bytes of a PNG file; empty for an invalid image.
+    std::vector<std::uint8_t> pngRepresentation() const;
     // The colour of a pixel, (0, 0) being the bottom-left pixel; clear outside the image.
     Color colorAt(int x, int y) const;
 

@@ -210,3 +210,64 @@ TEST(Image, NamesRegisterAndCopiesAreIndependent) {
     empty.drawInRect({0, 0, 4, 4});
     EXPECT_TRUE(colorNear(canvas.at(1, 1), Color::clearColor()));
 }
+
+namespace {
+
+std::vector<std::uint8_t> fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(Image, JpegFilesLoadAndDamagedOnesAreRefused) {
+    const auto fixtures = std::filesystem::path(LUMIQ_SOURCE_DIR) / "tests/fixtures";
+    const Color red(220 / 255.0, 10 / 255.0, 10 / 255.0, 1);
+    const Color blue(10 / 255.0, 10 / 255.0, 220 / 255.0, 1);
+    const Color light(230 / 255.0, 230 / 255.0, 230 / 255.0, 1);
+    const Color dark(20 / 255.0, 20 / 255.0, 20 / 255.0, 1);
+    // (x, y) from the bottom-left pixel.
+    const struct {
+        const char* file;
+        int x0, y0;
+        Color first;
+        int x1, y1;
+        Color second;
+    } cases[] = {
+        {"red_blue_60x40.jpg", 10, 20, red, 50, 20, blue},
+        {"grey_progressive_60x40.jpg", 30, 35, light, 30, 5, dark},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto image = Image::imageWithContentsOfFile(fixtures / c.file);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->size(), Size(60, 40));
+        EXPECT_TRUE(colorNear(image->colorAt(c.x0, c.y0), c.first, 0.05));
+        EXPECT_TRUE(colorNear(image->colorAt(c.x1, c.y1), c.second, 0.05));
+
+        // Cut off in the middle of its data, or only its first bytes: no picture at all.
+        auto bytes = fileBytes(fixtures / c.file);
+        for (std::size_t keep : {bytes.size() / 2, std::size_t(3), std::size_t(40)}) {
+            const std::vector<std::uint8_t> cut(bytes.begin(),
+                                                bytes.begin() + static_cast<long>(keep));
+            EXPECT_FALSE(Image::imageWithData(cut)) << keep;
+        }
+    }
+    // The JPEG signature in front of anything else.
+    const std::vector<std::uint8_t> fake{0xFF, 0xD8, 0xFF, 'n', 'o', 't', ' ', 'j', 'p', 'g'};
+    EXPECT_FALSE(Image::imageWithData(fake));
+}
+
+TEST(Image, PngRepresentationReadsBackAsTheSamePicture) {
+    const auto grid = gridImage();
+    const auto bytes = grid->pngRepresentation();
+    ASSERT_FALSE(bytes.empty());
+    const auto back = Image::imageWithData(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->size(), Size(30, 30));
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            EXPECT_TRUE(colorNear(back->colorAt(column * 10 + 5, (2 - row) * 10 + 5),
+                                  cells[row][column]));
+    EXPECT_TRUE(Image().pngRepresentation().empty());
+}
