@@ -578,6 +578,8 @@ std::shared_ptr<OVEntity> OVContactManager::createLogicalEntityWithFields(
     const std::vector<std::pair<std::string, std::string>>& fields) {
     auto contact =
         std::make_shared<OVEntity>(nextUniqueId_++, OVEntity::Type::typeLogicalContact, "");
+    // Stored by its own saveCommand, like a blank new contact.
+    contact->manager_ = weak_from_this();
     for (const auto& [name, value] : fields) {
         if (name == OVField::fieldDisplayName) {
             contact->setDisplayName(value);
@@ -983,6 +985,38 @@ void OVContactManager::applyMerge(const std::shared_ptr<OVEntity>& head,
     head->notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldCollectionChanged(); });
 }
 
+void OVContactManager::refreshMergedFields(OVEntity& contact) {
+    // What belongs to the contact as a whole stays; every source's fields as they are now,
+    // once each.
+    std::vector<std::shared_ptr<OVField>> fields;
+    for (const auto& field : contact.fields_) {
+        if (field->hasType(OVField::fieldTypeMetaData)) {
+            fields.push_back(field);
+        }
+    }
+    for (const auto& source : contact.entitiesAll()) {
+        for (const auto& field : source->fields()) {
+            const bool known = std::any_of(fields.begin(), fields.end(), [&](const auto& f) {
+                return f->name() == field->name() && f->valueStr() == field->valueStr();
+            });
+            if (!known) {
+                fields.push_back(field);
+            }
+        }
+    }
+    const auto same = [](const std::shared_ptr<OVField>& a, const std::shared_ptr<OVField>& b) {
+        return a == b;
+    };
+    if (std::equal(fields.begin(), fields.end(), contact.fields_.begin(), contact.fields_.end(),
+                   same)) {
+        return;
+    }
+    contact.fields_ = std::move(fields);
+    ++OVEntity::contentGeneration_;
+    contact.invalidateParents();
+    contact.notifyObservers([](OVEntityObserver& o) { o.ovetOnFieldCollectionChanged(); });
+}
+
 std::shared_ptr<OVEntity> OVContactManager::createLogicalEntity() {
     auto contact =
         std::make_shared<OVEntity>(nextUniqueId_++, OVEntity::Type::typeLogicalContact, "");
@@ -1027,6 +1061,9 @@ std::optional<std::string> OVContactManager::saveEntity(OVEntity& entity) {
         updateBlockStates();
         notifyDelegates([&](OVContactManagerPro& d) { d.ContactsAdded({contact}); });
         return std::nullopt;
+    }
+    if (!contact->entitiesAll().empty()) {
+        refreshMergedFields(*contact);
     }
     if (!store_) {
         return storeFile_ ? std::optional<std::string>("the contact store is not open")

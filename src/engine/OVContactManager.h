@@ -418,6 +418,8 @@ private:
     // list): one source each, their fields together, their groups together.
     void applyMerge(const std::shared_ptr<OVEntity>& head,
                     const std::vector<std::shared_ptr<OVEntity>>& members);
+    // A merged contact's fields again from its sources (after a source was changed).
+    void refreshMergedFields(OVEntity& contact);
     // The source entities of a contact: its physical contacts, or itself when it has none.
     static std::vector<std::shared_ptr<OVEntity>> sourcesOf(const std::shared_ptr<OVEntity>& e);
     ContactRecord recordOf(const OVEntity& source, const OVEntity* logical) const;

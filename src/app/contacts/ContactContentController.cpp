@@ -8,15 +8,23 @@
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/kit/Box.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
+#include "platform/kit/OpenPanel.h"
 #include "platform/kit/PopUpButton.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/View.h"
+#include "support/AlertExtensions.h"
 #include "support/Localization.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -119,17 +127,48 @@ ContactContentController::ContactContentController(std::shared_ptr<OVEntity> ent
     _presenceLabel = textField({}, false);
     _presenceLabel->setStringValue(QXLS("msg.contact.presence", "Presence:"));
     _defaultPresencePopup = platform::make<platform::PopUpButton>(platform::Rect());
+    _avatarButton = button({}, "", "avatarClicked:", this);
+    _avatarButton->setImagePosition(platform::CellImagePosition::ImageOnly);
+    _avatarButton->setImageScaling(platform::ImageScaling::ProportionallyUpOrDown);
+    _resetAvatarButton = button({}, "\u00d7", "resetAvatar:", this);
+    _resetAvatarButton->setToolTip(QXLS("msg.contact.button.reset_picture", "No picture"));
+    makePresenceSection();
+    _removeButton = button({}, QXLS("msg.contact.button.remove", "Remove"), "remove:", this);
+    _removeButton->setHidden(true);
+    _splitButton = button({}, QXLS("msg.contact.button.split", "Split"), "split:", this);
+    _splitButton->setHidden(true);
+    // The marked area lies over the whole source while it is marked: its text and a button
+    // that takes the mark back.
+    _markedArea = platform::make<platform::Box>(platform::Rect());
+    _markedArea->setBoxType(platform::BoxType::Custom);
+    _markedArea->setBorderType(platform::BorderType::LineBorder);
+    _markedArea->setBorderColor(platform::Color::grayColor());
+    _markedArea->setFillColor(platform::Color(0.93, 0.92, 0.92, 0.94));
+    _markedArea->setTitlePosition(platform::TitlePosition::NoTitle);
+    _deleteSplitTextField = textField({}, false);
+    _deleteSplitTextField->setAlignment(platform::TextAlignment::Center);
+    _deleteSplitTextField->setTextColor(platform::Color::darkGrayColor());
+    _cancelMarkButton =
+        button({}, QXLS("msg.opt.dialog.button.cancel", "Cancel"), "cancel:", this);
+    _markedArea->addSubview(_deleteSplitTextField);
+    _markedArea->addSubview(_cancelMarkButton);
+    _markedArea->setHidden(true);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _typeName, _firstNameTextField, _lastNameTextField, _displayNameTextField,
-             _addressTextField, _addressTypePopup, _addButton, _presenceLabel,
-             _defaultPresencePopup}) {
+             _typeName, _avatarButton, _resetAvatarButton, _removeButton, _splitButton,
+             _firstNameTextField, _lastNameTextField,
+             _displayNameTextField, _addressTextField, _addressTypePopup, _addButton,
+             _presenceLabel, _defaultPresencePopup, _markedArea}) {
         _view->addSubview(view);
     }
 }
 
 ContactContentController::~ContactContentController() {
     _addressTypePopup->setTarget(nullptr);
-    _addButton->setTarget(nullptr);
+    dropPresenceSection();
+    for (const auto& b : {_addButton, _removeButton, _splitButton, _cancelMarkButton,
+                          _avatarButton, _resetAvatarButton}) {
+        b->setTarget(nullptr);
+    }
     for (const auto& controls : _rowControls) {
         controls.remove->setTarget(nullptr);
     }
@@ -176,6 +215,18 @@ void ContactContentController::setup() {
     _displayNameTextField->setStringValue(display);
 
     const auto contact = _parentController ? _parentController->contact() : nullptr;
+    if (const auto picture = _entity->getFieldByName(OVField::fieldAvatar);
+        picture && !picture->valueStr().empty()) {
+        const auto& bytes = picture->valueStr();
+        _avatar.assign(bytes.begin(), bytes.end());
+        if (_parentController && contact &&
+            contact->getPrimary(OVField::fieldPrimaryTypeAvatar) == picture) {
+            _parentController->setDefaultAvatar(this);
+        }
+    }
+    showAvatar();
+    _avatarButton->setEnabled(!isReadOnly());
+    _resetAvatarButton->setHidden(isReadOnly());
     const auto primaryPresence =
         contact ? contact->getPrimary(OVField::fieldPrimaryTypePresence) : nullptr;
     for (const auto& field : _entity->addresses()) {
@@ -194,7 +245,24 @@ void ContactContentController::setup() {
             _parentController->setDefaultPresenceAddress(row);
         }
     }
-    if (!_defaultPresence) {
+    const bool xmpp = _entity->providerProtocol() == OVProviderProtocol::protocolXmpp;
+    for (const auto& row : _rows) {
+        if (row->addressType != OVField::fieldJidAddr) {
+            continue;
+        }
+        // A roster source's last chat address is its own; elsewhere the first.
+        if (xmpp || !_jidPresenceAddress) {
+            _jidPresenceAddress = row;
+        }
+    }
+    if (xmpp) {
+        // Watched on its chat address when that is the source's presence address.
+        const auto own = _entity->getPrimary(OVField::fieldPrimaryTypePresence);
+        if (!_defaultPresence && _jidPresenceAddress && own &&
+            own == _jidPresenceAddress->field) {
+            _defaultPresence = _jidPresenceAddress;
+        }
+    } else if (!_defaultPresence) {
         for (const auto& row : _rows) {
             if (row->addressType == OVField::fieldSoftphone) {
                 _defaultPresence = row;
@@ -211,8 +279,164 @@ void ContactContentController::setup() {
         field->setEditable(!readOnly);
     }
     updateExampleText();
+    _splitButton->setHidden(true);
+    updateRemoveButton();
     rebuildPresenceMenu();
+    setupPresenceSection();
+    updateCreateButton();
     layout();
+}
+
+std::shared_ptr<platform::Image> ContactContentController::avatarImage() const {
+    return _avatar.empty() ? nullptr : platform::Image::imageWithData(_avatar);
+}
+
+void ContactContentController::showAvatar() {
+    auto image = avatarImage();
+    _resetAvatarButton->setEnabled(image != nullptr);
+    if (!image) {
+        image = platform::Image::imageNamed("AvatarSample");
+        _avatarButton->setToolTip("");
+    }
+    _avatarButton->setImage(image);
+}
+
+void ContactContentController::avatarClicked() {
+    if (isReadOnly() || !_parentController || _avatarPanel) {
+        return;
+    }
+    _avatarPanel = platform::OpenPanel::openPanel();
+    _avatarPanel->setMessage(QXLS("msg.contact.select.title", "Select Image File"));
+    _avatarPanel->okButton()->setTitle(QXLS("msg.contact.button.select", "Select"));
+    _avatarPanel->setAllowedFileTypes({"png", "jpg", "jpeg"});
+    if (const char* home = std::getenv("HOME")) {
+        _avatarPanel->setDirectory(home);
+    }
+    auto& window = _parentController->window();
+    _avatarPanel->beginSheetModalForWindow(window, [this, &window](int result) {
+        auto panel = std::move(_avatarPanel);
+        // The panel goes on the next pass, after its own call has returned.
+        platform::RunLoop::main().performAfterDelay(0, [panel] {});
+        if (result != platform::FileHandlingPanelOKButton) {
+            return;
+        }
+        window.makeKeyAndOrderFront(nullptr);
+        loadAvatar(panel->filename());
+    });
+}
+
+bool ContactContentController::loadAvatar(const std::filesystem::path& file) {
+    const auto image = platform::Image::imageWithContentsOfFile(file);
+    if (!image || image->pixelsWide() <= 0 || image->pixelsHigh() <= 0) {
+        if (_parentController) {
+            _parentController->showMessage(
+                QXLS("msg.contact.picture.unreadable.caption", "Picture Not Changed"),
+                platform::formatString(QXLS("msg.contact.picture.unreadable",
+                                            "%@ cannot be read as a picture. Choose a PNG or "
+                                            "JPEG file."),
+                                       file.filename().string()));
+        }
+        return false;
+    }
+    // Kept small: scaled to fit the picture square, never enlarged.
+    const double w = image->pixelsWide();
+    const double h = image->pixelsHigh();
+    const double scale = std::min(1.0, avatarSide / std::max(w, h));
+    const platform::Size size(std::max(1.0, std::round(w * scale)),
+                              std::max(1.0, std::round(h * scale)));
+    auto small = std::make_shared<platform::Image>(size);
+    small->lockFocus();
+    image->drawInRect(platform::Rect(0, 0, size.width, size.height));
+    small->unlockFocus();
+    auto bytes = small->pngRepresentation();
+    if (bytes.empty()) {
+        return false;
+    }
+    _avatar = std::move(bytes);
+    showAvatar();
+    _avatarButton->setToolTip(file.filename().string());
+    if (_parentController) {
+        _parentController->updateDisplay();
+    }
+    return true;
+}
+
+void ContactContentController::resetAvatar() {
+    if (isReadOnly()) {
+        return;
+    }
+    _avatar.clear();
+    showAvatar();
+    if (_parentController) {
+        _parentController->updateDisplay();
+    }
+}
+
+void ContactContentController::updateRemoveButton() {
+    const bool several = _parentController && _parentController->sources().size() >= 2;
+    const bool itself = _parentController && _parentController->contact() == _entity;
+    _removeButton->setHidden(!several || itself || isReadOnly() || !hasContent() ||
+                             _showMarkedArea);
+}
+
+void ContactContentController::remove() {
+    if (_isNew) {
+        // Made here: nothing of it is stored yet, it simply goes.
+        if (_parentController) {
+            _parentController->removeContentController(this);
+        }
+        return;
+    }
+    std::string text = QXLS("msg.contact.marked_for_deletion", "Marked For Deletion");
+    double size = 26;
+    if (_entity->providerProtocol() == OVProviderProtocol::protocolXmpp) {
+        const auto jids = _entity->imAddresses();
+        const std::string domain = jids.empty() ? std::string() : domainOf(jids.back()->valueStr());
+        const auto all = accounts();
+        if (std::any_of(all.begin(), all.end(), [&](const auto& account) {
+                return account->protocol() == OVAccountProtocol::XMPPprotocol &&
+                       account->status() == OVAccount::statusEnabled && account->domain() == domain;
+            })) {
+            text = QXLS("msg.contact.removexmpp_warning",
+                        "If you delete this address from the contact it will also be removed "
+                        "from your XMPP account roster on the server.");
+            size = 15;
+        }
+    }
+    _deleteSplitTextField->setFont(platform::Font::fontWithName("Lucida Grande", size));
+    _deleteSplitTextField->setStringValue(text);
+    _markedDelete = true;
+    _showMarkedArea = true;
+    _markedArea->setHidden(false);
+    updateRemoveButton();
+    layout();
+    if (_parentController) {
+        _parentController->updateDisplay();
+    }
+}
+
+void ContactContentController::split() {
+    _deleteSplitTextField->setFont(platform::Font::fontWithName("Lucida Grande", 26));
+    _deleteSplitTextField->setStringValue(QXLS("msg.contact.marked_for_split", "Marked For Split"));
+    _markedSplit = true;
+    _showMarkedArea = true;
+    _markedArea->setHidden(false);
+    updateRemoveButton();
+    layout();
+    if (_parentController) {
+        _parentController->updateDisplay();
+    }
+}
+
+void ContactContentController::cancel() {
+    _markedDelete = false;
+    _markedSplit = false;
+    _showMarkedArea = false;
+    _markedArea->setHidden(true);
+    updateRemoveButton();
+    if (_parentController) {
+        _parentController->updateDisplay();
+    }
 }
 
 EditableAddressPtr ContactContentController::appendRow(std::string type, std::string value,
@@ -256,13 +480,19 @@ void ContactContentController::layout() {
     const double h = height();
     _view->setFrameSize(platform::Size(width, h));
     double y = h - kMargin - kRowHeight;
-    const double fieldWidth = (width - 2 * kMargin - 8) / 3;
-    _typeName->setFrame(platform::Rect(kMargin, y + 4, width - 2 * kMargin, 20));
+    const double fieldWidth = (width - 2 * kMargin - 58 - 8) / 3;
+    // The picture stands left of the kind and the names.
+    _avatarButton->setFrame(platform::Rect(kMargin, y - kRowHeight + 2, 50, 50));
+    _resetAvatarButton->setFrame(platform::Rect(kMargin + 36, y + 10, 16, 16));
+    const double left = kMargin + 58;
+    _typeName->setFrame(platform::Rect(left, y + 4, width - left - kMargin - 150, 20));
+    _splitButton->setFrame(platform::Rect(width - kMargin - 146, y + 2, 70, 24));
+    _removeButton->setFrame(platform::Rect(width - kMargin - 72, y + 2, 72, 24));
+    const double below = y;
     y -= kRowHeight;
-    _firstNameTextField->setFrame(platform::Rect(kMargin, y, fieldWidth, 24));
-    _lastNameTextField->setFrame(platform::Rect(kMargin + fieldWidth + 4, y, fieldWidth, 24));
-    _displayNameTextField->setFrame(
-        platform::Rect(kMargin + 2 * (fieldWidth + 4), y, fieldWidth, 24));
+    _firstNameTextField->setFrame(platform::Rect(left, y, fieldWidth, 24));
+    _lastNameTextField->setFrame(platform::Rect(left + fieldWidth + 4, y, fieldWidth, 24));
+    _displayNameTextField->setFrame(platform::Rect(left + 2 * (fieldWidth + 4), y, fieldWidth, 24));
     for (const auto& controls : _rowControls) {
         y -= kRowHeight;
         controls.type->setFrame(platform::Rect(kMargin, y, 130, 24));
@@ -277,8 +507,20 @@ void ContactContentController::layout() {
     _addButton->setFrame(platform::Rect(width - kMargin - 60, y, 60, 24));
     y -= kRowHeight;
     _presenceLabel->setFrame(platform::Rect(kMargin, y + 2, kLabelWidth, 20));
-    _defaultPresencePopup->setFrame(
-        platform::Rect(kMargin + kLabelWidth, y, width - 2 * kMargin - kLabelWidth, 24));
+    const double presenceWidth = width - 2 * kMargin - kLabelWidth - 132;
+    _defaultPresencePopup->setFrame(platform::Rect(kMargin + kLabelWidth, y, presenceWidth, 24));
+    _presenceEnableCheckBox->setFrame(platform::Rect(kMargin + kLabelWidth, y + 2, 20, 20));
+    _presenceTextField->setFrame(
+        platform::Rect(kMargin + kLabelWidth + 24, y, presenceWidth - 24, 24));
+    _createContactButton->setFrame(platform::Rect(width - kMargin - 126, y, 126, 24));
+    // Over everything below the kind line.
+    const platform::Rect area(kMargin / 2, kMargin / 2, width - kMargin, below - kMargin / 2);
+    _markedArea->setFrame(area);
+    const double textHeight = _deleteSplitTextField->font().pointSize() > 20 ? 36 : 44;
+    _deleteSplitTextField->setFrame(platform::Rect(
+        8, area.size.height / 2 - 4, area.size.width - 16, textHeight));
+    _cancelMarkButton->setFrame(
+        platform::Rect(area.size.width / 2 - 42, area.size.height / 2 - 40, 84, 28));
 }
 
 std::string ContactContentController::firstName() const {
@@ -334,6 +576,9 @@ void ContactContentController::collect() {
 
 std::vector<EditableAddressPtr> ContactContentController::callAddresses() const {
     std::vector<EditableAddressPtr> out;
+    if (_markedDelete || _markedSplit) {
+        return out;
+    }
     for (const auto& row : _rows) {
         const auto& t = row->addressType;
         if (t == OVField::fieldSoftphone || t == OVField::fieldMobileNum ||
@@ -385,6 +630,10 @@ void ContactContentController::addNewAddress() {
     if (!_defaultPresence && type == OVField::fieldSoftphone) {
         _defaultPresence = row;
     }
+    if (!_jidPresenceAddress && type == OVField::fieldJidAddr) {
+        _jidPresenceAddress = row;
+    }
+    updateCreateButton();
     _addressTextField->setStringValue("");
     layout();
     rebuildPresenceMenu();
@@ -402,6 +651,9 @@ void ContactContentController::removeAddress(const EditableAddressPtr& row) {
     if (_defaultPresence == row) {
         _defaultPresence.reset();
     }
+    if (_jidPresenceAddress == row) {
+        _jidPresenceAddress.reset();
+    }
     if (row->field) {
         _removedFields.push_back(row->field);
     }
@@ -414,6 +666,7 @@ void ContactContentController::removeAddress(const EditableAddressPtr& row) {
     std::erase(_rows, row);
     layout();
     rebuildPresenceMenu();
+    updateCreateButton();
     if (_parentController) {
         _parentController->sourceChanged();
     }
@@ -450,6 +703,10 @@ std::optional<std::string> ContactContentController::validate() {
 }
 
 void ContactContentController::rebuildPresenceMenu() {
+    if (_entity->providerProtocol() == OVProviderProtocol::protocolXmpp) {
+        // A roster source watches its chat address, switched with the check box.
+        return;
+    }
     for (const auto& item : _defaultPresencePopup->itemArray()) {
         item->setTarget(nullptr);
     }
@@ -505,6 +762,12 @@ void ContactContentController::save() {
     };
     setName(OVField::fieldFirstName, firstName());
     setName(OVField::fieldLastName, lastName());
+
+    _entity->removeField(OVField::fieldAvatar);
+    if (!_avatar.empty()) {
+        _entity->updateField(std::string(OVField::fieldAvatar),
+                             std::string(_avatar.begin(), _avatar.end()), OVField::fieldTypePhoto);
+    }
 
     if (!isReadOnly()) {
         for (const auto& field : _removedFields) {
@@ -568,7 +831,10 @@ std::string ContactContentController::snapshot() const {
         out += std::to_string(controls.type->indexOfSelectedItem()) + ":" +
                controls.value->stringValue() + "\n";
     }
-    out += std::to_string(_defaultPresencePopup->indexOfSelectedItem());
+    out += std::to_string(_defaultPresencePopup->indexOfSelectedItem()) + "\n";
+    out += std::string(_avatar.begin(), _avatar.end());
+    out += _markedDelete ? "\nD" : "";
+    out += _markedSplit ? "\nS" : "";
     return out;
 }
 
@@ -592,7 +858,11 @@ platform::Button* ContactContentController::removeButtonOf(const EditableAddress
 
 bool ContactContentController::respondsToAction(std::string_view action) const {
     return action == "addNewAddress:" || action == "removeAddress:" ||
-           action == "newAddressTypeChanged:" || action == "updateDefaultPresenceAddress:";
+           action == "newAddressTypeChanged:" || action == "updateDefaultPresenceAddress:" ||
+           action == "remove:" || action == "split:" || action == "cancel:" ||
+           action == "avatarClicked:" || action == "resetAvatar:" ||
+           action == "enablePresence:" || action == "createContact:" ||
+           action == "continueClick:" || action == "cancelIntroClick:";
 }
 
 bool ContactContentController::tryToPerform(std::string_view action, platform::Object* sender) {
@@ -606,6 +876,24 @@ bool ContactContentController::tryToPerform(std::string_view action, platform::O
                 break;
             }
         }
+    } else if (action == "enablePresence:") {
+        enablePresence(_presenceEnableCheckBox->state() == platform::OnState);
+    } else if (action == "createContact:") {
+        createContact();
+    } else if (action == "continueClick:") {
+        continueClick();
+    } else if (action == "cancelIntroClick:") {
+        cancelIntroClick();
+    } else if (action == "avatarClicked:") {
+        avatarClicked();
+    } else if (action == "resetAvatar:") {
+        resetAvatar();
+    } else if (action == "remove:") {
+        remove();
+    } else if (action == "split:") {
+        split();
+    } else if (action == "cancel:") {
+        cancel();
     } else if (action == "newAddressTypeChanged:") {
         updateExampleText();
     } else if (action == "updateDefaultPresenceAddress:") {

@@ -3,6 +3,8 @@
 #include "platform/foundation/Object.h"
 #include "platform/kit/Responder.h"
 
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,7 +15,11 @@ class OVEntity;
 class OVField;
 
 namespace platform {
+class Box;
 class Button;
+class Image;
+class OpenPanel;
+class Panel;
 class PopUpButton;
 class TextField;
 class View;
@@ -63,6 +69,32 @@ public:
     // Whether any name or address holds more than blanks.
     bool hasContent() const;
 
+    // Marks: a source marked for deletion leaves the contact when it is saved, one marked
+    // for splitting has the contact split. A marked source offers no call or presence
+    // address. A source made in this editor is not marked but taken out at once.
+    bool markedDelete() const { return _markedDelete; }
+    bool markedSplit() const { return _markedSplit; }
+    bool showMarkedArea() const { return _showMarkedArea; }
+    void remove();
+    void split();
+    void cancel();
+    // Shows the remove button while the editor holds two sources or more and this one is
+    // writable, has content and is not the contact itself (that one is deleted from the
+    // list, not from the editor).
+    void updateRemoveButton();
+
+    // The picture: PNG bytes, empty for none. Choosing one asks for a PNG or JPEG file in a
+    // sheet; the file is scaled down to a small picture. A file that cannot be read as a
+    // picture changes nothing and is said so in a sheet.
+    const std::vector<std::uint8_t>& avatar() const { return _avatar; }
+    std::shared_ptr<platform::Image> avatarImage() const;
+    void avatarClicked();
+    void resetAvatar();
+    // Takes the picture from the file; false (and a message) when it cannot be read.
+    bool loadAvatar(const std::filesystem::path& file);
+    // The largest side of a chosen picture, in pixels.
+    static constexpr double avatarSide = 96;
+
     // Reads the rows' kind pop-ups and values into the rows.
     void collect();
     const std::vector<EditableAddressPtr>& rows() const { return _rows; }
@@ -95,6 +127,14 @@ public:
     platform::PopUpButton& addressTypePopup() const { return *_addressTypePopup; }
     platform::Button& addButton() const { return *_addButton; }
     platform::PopUpButton& presencePopup() const { return *_defaultPresencePopup; }
+    platform::Button& removeButton() const { return *_removeButton; }
+    platform::Button& avatarButton() const { return *_avatarButton; }
+    platform::Button& resetAvatarButton() const { return *_resetAvatarButton; }
+    // The open panel while the picture is being chosen, else nullptr.
+    platform::OpenPanel* avatarPanel() const { return _avatarPanel.get(); }
+    platform::Button& splitButton() const { return *_splitButton; }
+    platform::Button& cancelMarkButton() const { return *_cancelMarkButton; }
+    platform::TextField& markedText() const { return *_deleteSplitTextField; }
     // The value field and remove button of a row.
     platform::TextField* valueFieldOf(const EditableAddressPtr& row) const;
     platform::Button* removeButtonOf(const EditableAddressPtr& row) const;
@@ -106,6 +146,27 @@ public:
     // "None".
     void rebuildPresenceMenu();
 
+    // Presence section (ContactContentController_Presence.cpp). A roster source shows its
+    // chat address and a check box that watches presence on it; others the pop-up.
+    void enablePresence(bool on);
+    // The Create Contact button shows while this writable, non-roster source holds a chat
+    // address and a chat account is up.
+    void updateCreateButton();
+    // Asks for an introduction in a sheet; Continue makes the roster source (or offers to
+    // merge the contact that has the address already).
+    void createContact();
+    void continueClick();
+    void cancelIntroClick();
+    const EditableAddressPtr& jidPresenceAddress() const { return _jidPresenceAddress; }
+    platform::Button& presenceCheckBox() const { return *_presenceEnableCheckBox; }
+    platform::TextField& presenceTextField() const { return *_presenceTextField; }
+    platform::TextField& presenceLabel() const { return *_presenceLabel; }
+    platform::Button& createContactButton() const { return *_createContactButton; }
+    platform::Panel& introSheet() const { return *_presenceIntroSheet; }
+    platform::TextField& introTextView() const { return *_presenceIntroTextView; }
+    platform::Button& introContinueButton() const { return *_introContinueButton; }
+    platform::TextField& kindLabel() const { return *_typeName; }
+
 private:
     struct RowControls {
         EditableAddressPtr row;
@@ -116,6 +177,14 @@ private:
     EditableAddressPtr appendRow(std::string type, std::string value,
                                  std::shared_ptr<OVField> field);
     void layout();
+    void showAvatar();
+    void makePresenceSection();
+    void dropPresenceSection();
+    void setupPresenceSection();
+    EditableAddressPtr chatRowForContact() const;
+    void startDidEnd(int returnCode);
+    void askToMerge(const std::shared_ptr<OVEntity>& found, const std::string& address,
+                    const EditableAddressPtr& row);
     std::string defaultDomain(const std::string& fieldName) const;
     void updateExampleText();
 
@@ -126,7 +195,13 @@ private:
     std::vector<RowControls> _rowControls;
     std::vector<std::shared_ptr<OVField>> _removedFields;
     EditableAddressPtr _defaultPresence;
+    EditableAddressPtr _jidPresenceAddress;
+    bool _introShowing = false;
     bool _isNew = false;
+    std::vector<std::uint8_t> _avatar;
+    bool _markedDelete = false;
+    bool _markedSplit = false;
+    bool _showMarkedArea = false;
 
     std::shared_ptr<platform::View> _view;
     std::shared_ptr<platform::TextField> _typeName;
@@ -138,4 +213,19 @@ private:
     std::shared_ptr<platform::Button> _addButton;
     std::shared_ptr<platform::TextField> _presenceLabel;
     std::shared_ptr<platform::PopUpButton> _defaultPresencePopup;
+    std::shared_ptr<platform::TextField> _presenceTextField;
+    std::shared_ptr<platform::Button> _presenceEnableCheckBox;
+    std::shared_ptr<platform::Button> _createContactButton;
+    std::shared_ptr<platform::Panel> _presenceIntroSheet;
+    std::shared_ptr<platform::TextField> _presenceIntroTextView;
+    std::shared_ptr<platform::Button> _introContinueButton;
+    std::shared_ptr<platform::Button> _introCancelButton;
+    std::shared_ptr<platform::Button> _avatarButton;
+    std::shared_ptr<platform::Button> _resetAvatarButton;
+    std::shared_ptr<platform::OpenPanel> _avatarPanel;
+    std::shared_ptr<platform::Button> _removeButton;
+    std::shared_ptr<platform::Button> _splitButton;
+    std::shared_ptr<platform::Box> _markedArea;
+    std::shared_ptr<platform::TextField> _deleteSplitTextField;
+    std::shared_ptr<platform::Button> _cancelMarkButton;
 };

@@ -12,9 +12,13 @@
 #include "platform/kit/Alert.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Button.h"
+#include "platform/graphics/Image.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/PopUpButton.h"
+#include "platform/kit/Screen.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/View.h"
 #include "support/AlertExtensions.h"
@@ -184,13 +188,25 @@ ContactEditorController::ContactEditorController(Key /*key*/, std::shared_ptr<OV
     auto* content = _window->contentView();
     _topView = platform::make<platform::View>(platform::Rect());
     _stackView = platform::make<platform::View>(platform::Rect());
+    _addressScrollView = platform::make<platform::ScrollView>(platform::Rect());
+    _addressScrollView->setHasVerticalScroller(true);
+    _addressScrollView->setAutohidesScrollers(true);
+    _addressScrollView->setDrawsBackground(false);
+    _addressScrollView->setDocumentView(_stackView);
     _bottomView = platform::make<platform::View>(platform::Rect());
     content->addSubview(_topView);
-    content->addSubview(_stackView);
+    content->addSubview(_addressScrollView);
     content->addSubview(_bottomView);
 
     _popUpGroups = platform::make<platform::PopUpButton>(platform::Rect(), true);
     _topView->addSubview(_popUpGroups);
+    // The contact's picture; a click offers the pictures of its sources.
+    _avatarButton = button("", "avatarMenuClick:", this);
+    _avatarButton->setImagePosition(platform::CellImagePosition::ImageOnly);
+    _avatarButton->setImageScaling(platform::ImageScaling::ProportionallyUpOrDown);
+    _avatarButton->setFrame(platform::Rect(12, 4, 36, 36));
+    _topView->addSubview(_avatarButton);
+    _avatarMenu = std::make_shared<platform::Menu>("");
 
     _contactDisplayAsLabel = label(QXLS("msg.contact.display_as", "Display as:"));
     _popUpDisplayAs = platform::make<platform::PopUpButton>(platform::Rect());
@@ -224,14 +240,17 @@ ContactEditorController::ContactEditorController(Key /*key*/, std::shared_ptr<OV
     for (const auto& b : {_buttonSplit, _cancelButton, _okButton}) {
         _bottomView->addSubview(b);
     }
-    _popUpGroups->setFrame(platform::Rect(12, 10, w - 24, 24));
+    _popUpGroups->setFrame(platform::Rect(56, 10, w - 68, 24));
 }
 
 ContactEditorController::~ContactEditorController() {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     _window->setDelegate(nullptr);
-    for (const auto& b : {_buttonSplit, _cancelButton, _okButton}) {
+    for (const auto& b : {_buttonSplit, _cancelButton, _okButton, _avatarButton}) {
         b->setTarget(nullptr);
+    }
+    for (const auto& item : _avatarMenu->itemArray()) {
+        item->setTarget(nullptr);
     }
     for (const auto* popUp : {_popUpGroups.get(), _popUpDisplayAs.get(), _defaultCallPopup.get(),
                               _defaultPresencePopup.get(), _defaultSMSPopup.get()}) {
@@ -262,11 +281,17 @@ void ContactEditorController::setup() {
             view->setIsNew(_isNewContact);
         }
     }
+    // Each source sets itself up once the stack is complete (the remove buttons count it).
+    for (const auto& source : std::vector(_sources)) {
+        source->setup();
+    }
+    layout();
     if (!_sources.empty()) {
         _defaultDisplay = _sources.front();
         _displayName = _contact->displayName();
     }
     updateDisplay();
+    scrollToTop();
     _openedAs = snapshot();
     std::weak_ptr<ContactEditorController> weak = weak_from_this();
     platform::NotificationCenter::defaultCenter().addObserver(
@@ -286,9 +311,59 @@ ContactEditorController::addEntity(const std::shared_ptr<OVEntity>& entity) {
     auto source = std::make_shared<ContactContentController>(entity, this);
     _sources.push_back(source);
     _stackView->addSubview(source->view());
-    source->setup();
-    layout();
     return source;
+}
+
+void ContactEditorController::removeContentController(ContactContentController* source) {
+    const auto it = std::find_if(_sources.begin(), _sources.end(),
+                                 [&](const auto& s) { return s.get() == source; });
+    if (it == _sources.end()) {
+        return;
+    }
+    // The view goes now; the controller at the next pass (its own button is still at work).
+    auto gone = *it;
+    _sources.erase(it);
+    gone->view()->removeFromSuperview();
+    if (_defaultDisplay == gone) {
+        _defaultDisplay.reset();
+    }
+    if (_defaultAvatar == gone) {
+        _defaultAvatar.reset();
+    }
+    platform::RunLoop::main().performInModes([gone] {}, platform::commonModes());
+    layout();
+    updateDisplay();
+}
+
+bool ContactEditorController::isContactAdded(const std::shared_ptr<OVEntity>& entity) const {
+    if (!entity) {
+        return false;
+    }
+    if (_contact->isEqualToInterface(*entity)) {
+        return true;
+    }
+    return std::any_of(_sources.begin(), _sources.end(), [&](const auto& source) {
+        return source->entity()->isEqualToInterface(*entity);
+    });
+}
+
+void ContactEditorController::addContact(const std::shared_ptr<OVEntity>& entity) {
+    if (!entity) {
+        return;
+    }
+    std::vector<std::shared_ptr<ContactContentController>> added;
+    for (const auto& source : sourcesOf(entity)) {
+        if (auto view = addEntity(source)) {
+            view->setIsNew(true);
+            added.push_back(view);
+        }
+    }
+    for (const auto& view : added) {
+        view->setup();
+    }
+    layout();
+    updateDisplay();
+    scrollToBottom();
 }
 
 void ContactEditorController::layout() {
@@ -296,21 +371,64 @@ void ContactEditorController::layout() {
     for (const auto& source : _sources) {
         stack += source->height();
     }
-    const double w = ContactContentController::width;
-    const double h = kTopHeight + stack + kBottomHeight;
+    // With three sources or more two sources' worth is shown and the rest scrolls; the
+    // window never grows past the screen.
+    double shown = stack;
+    if (_sources.size() >= 3) {
+        shown = stack / static_cast<double>(_sources.size()) * 2;
+    }
     platform::Rect frame = _window->frame();
+    const double titleBar = frame.size.height - _window->contentView()->frame().size.height;
+    if (const auto* screen = platform::Screen::mainScreen()) {
+        const double room =
+            screen->visibleFrame().size.height - kTopHeight - kBottomHeight - titleBar;
+        shown = std::min(shown, std::max(room, 0.0));
+    }
+    const bool scrolls = shown < stack;
+    const double w = ContactContentController::width;
+    const double windowWidth = w + (scrolls ? platform::Scroller::scrollerWidth() : 0);
+    const double h = kTopHeight + shown + kBottomHeight;
     const double top = frame.origin.y + frame.size.height;
-    _window->setContentSize(platform::Size(w, h));
+    _window->setContentSize(platform::Size(windowWidth, h));
     frame = _window->frame();
-    _window->setFrameOrigin(platform::Point(frame.origin.x, top - frame.size.height));
-    _bottomView->setFrame(platform::Rect(0, 0, w, kBottomHeight));
-    _stackView->setFrame(platform::Rect(0, kBottomHeight, w, stack));
+    if (const auto* screen = platform::Screen::mainScreen()) {
+        const platform::Rect visible = screen->visibleFrame();
+        const double maxTop = visible.origin.y + visible.size.height;
+        const double minTop = visible.origin.y + frame.size.height;
+        frame.origin.y = std::clamp(top, std::min(minTop, maxTop), maxTop) - frame.size.height;
+    } else {
+        frame.origin.y = top - frame.size.height;
+    }
+    _window->setFrameOrigin(frame.origin);
+    _bottomView->setFrame(platform::Rect(0, 0, windowWidth, kBottomHeight));
+    _addressScrollView->setFrame(platform::Rect(0, kBottomHeight, windowWidth, shown));
+    _stackView->setFrame(platform::Rect(0, 0, w, stack));
     double y = stack;
     for (const auto& source : _sources) {
         y -= source->height();
         source->view()->setFrameOrigin(platform::Point(0, y));
     }
-    _topView->setFrame(platform::Rect(0, kBottomHeight + stack, w, kTopHeight));
+    _addressScrollView->tile();
+    _topView->setFrame(platform::Rect(0, kBottomHeight + shown, windowWidth, kTopHeight));
+}
+
+void ContactEditorController::scrollToTop() {
+    // The stack's first source is at the top of the (unflipped) document.
+    const double visible = _addressScrollView->contentSize().height;
+    const double height = _stackView->frame().size.height;
+    _addressScrollView->contentView()->scrollToPoint(
+        platform::Point(0, std::max(height - visible, 0.0)));
+    _addressScrollView->reflectScrolledClipView(_addressScrollView->contentView());
+}
+
+void ContactEditorController::scrollToBottom() {
+    _addressScrollView->contentView()->scrollToPoint(platform::Point(0, 0));
+    _addressScrollView->reflectScrolledClipView(_addressScrollView->contentView());
+}
+
+double ContactEditorController::scrolledFromTop() const {
+    const platform::Rect visible = _addressScrollView->documentVisibleRect();
+    return _stackView->frame().size.height - (visible.origin.y + visible.size.height);
 }
 
 void ContactEditorController::sourceChanged() {
@@ -341,7 +459,7 @@ void ContactEditorController::updateDisplay() {
         for (const auto& row : source->callAddresses()) {
             _callAddresses.push_back(row);
         }
-        if (source->presenceAddress()) {
+        if (source->presenceAddress() && !source->markedDelete() && !source->markedSplit()) {
             _presenceAddresses.push_back(source->presenceAddress());
         }
     }
@@ -349,7 +467,11 @@ void ContactEditorController::updateDisplay() {
         _displayName = _defaultDisplay->displayName();
     }
     _buttonSplit->setHidden(sourcesOf(_contact).size() < 2 || _contact->entitiesAll().empty());
+    for (const auto& source : _sources) {
+        source->updateRemoveButton();
+    }
     groupMenuNeedsUpdate();
+    avatarMenuNeedsUpdate();
     displayMenuNeedsUpdate();
     addressForCallMenuNeedsUpdate();
     addressForPresenceMenuNeedsUpdate();
@@ -359,6 +481,20 @@ void ContactEditorController::updateDisplay() {
 platform::Alert* ContactEditorController::shownAlert() const {
     const auto alert = _shownAlert.lock();
     return alert && alert->isShowing() ? alert.get() : nullptr;
+}
+
+void ContactEditorController::setDefaultAvatar(ContactContentController* source) {
+    _defaultAvatar.reset();
+    for (const auto& s : _sources) {
+        if (s.get() == source) {
+            _defaultAvatar = s;
+        }
+    }
+}
+
+void ContactEditorController::showMessage(const std::string& caption, const std::string& text) {
+    _shownAlert = OrvantaExtensions::sheetOK(_window.get(), caption, text,
+                                             platform::AlertStyle::Informational);
 }
 
 void ContactEditorController::showWarning(const std::string& message) {
@@ -375,6 +511,11 @@ std::string ContactEditorController::snapshot() const {
     for (const auto& group : _selectedGroups) {
         out += group + ",";
     }
+    for (std::size_t i = 0; i < _sources.size(); ++i) {
+        if (_sources[i] == _defaultAvatar) {
+            out += "\npicture " + std::to_string(i);
+        }
+    }
     for (const auto* popUp : {_popUpDisplayAs.get(), _defaultCallPopup.get(),
                               _defaultPresencePopup.get(), _defaultSMSPopup.get()}) {
         out += "\n" + popUp->titleOfSelectedItem();
@@ -390,6 +531,12 @@ void ContactEditorController::okClick() {
             fallback = contact_rules::trimmed(source->displayName());
         }
     }
+    // A source with only a picture is saved under the contact's name.
+    for (const auto& source : _sources) {
+        if (!source->hasContent() && !source->avatar().empty()) {
+            source->setDisplayName(fallback);
+        }
+    }
     for (const auto& source : _sources) {
         source->addNewAddress();
         if (shownAlert()) {
@@ -400,8 +547,9 @@ void ContactEditorController::okClick() {
             return;
         }
     }
-    if (std::none_of(_sources.begin(), _sources.end(),
-                     [](const auto& source) { return source->hasContent(); })) {
+    if (std::none_of(_sources.begin(), _sources.end(), [](const auto& source) {
+            return !source->markedDelete() && source->hasContent();
+        })) {
         showWarning(QXLS("msg.contact.validation.empty", "Cannot save empty contact"));
         return;
     }
@@ -515,6 +663,7 @@ void ContactEditorController::windowWillClose(platform::Window&) {
 
 bool ContactEditorController::respondsToAction(std::string_view action) const {
     return action == "okClick:" || action == "cancelClick:" || action == "splitClick:" ||
+           action == "avatarMenuClick:" || action == "updateDefaultForAvatar:" ||
            action == "updateGroupsForContact:" || action == "updateDefaultForDisplay:" ||
            action == "updateDefaultCallAddress:" || action == "updateDefaultPresenceAddress:" ||
            action == "updateDefaultSMSAddress:";
@@ -527,6 +676,9 @@ bool ContactEditorController::tryToPerform(std::string_view action, platform::Ob
         cancelClick();
     } else if (action == "splitClick:") {
         splitClick();
+    } else if (action == "avatarMenuClick:") {
+        avatarMenuNeedsUpdate();
+        _avatarMenu->popUpMenuPositioningItem(nullptr, platform::Point(0, 0), _avatarButton.get());
     } else if (respondsToAction(action)) {
         chooseFromMenu(action, sender);
     } else {

@@ -17,7 +17,9 @@ class OVEntity;
 namespace platform {
 class Alert;
 class Button;
+class Menu;
 class PopUpButton;
+class ScrollView;
 class TextField;
 class View;
 } // namespace platform
@@ -79,6 +81,8 @@ public:
     platform::Button& okButton() const { return *_okButton; }
     platform::Button& cancelButton() const { return *_cancelButton; }
     platform::Button& splitButton() const { return *_buttonSplit; }
+    platform::Button& avatarButton() const { return *_avatarButton; }
+    platform::Menu& avatarMenu() const { return *_avatarMenu; }
     // The alert the editor shows now, or nullptr.
     platform::Alert* shownAlert() const;
 
@@ -86,6 +90,17 @@ public:
     void setDefaultCallAddress(EditableAddressPtr row) { _defaultCall = std::move(row); }
     void setDefaultPresenceAddress(EditableAddressPtr row) { _defaultPresence = std::move(row); }
     void setDefaultSMSAddress(EditableAddressPtr row) { _defaultSMS = std::move(row); }
+    // The source whose picture is the contact's.
+    void setDefaultAvatar(ContactContentController* source);
+    ContactContentController* defaultAvatar() const { return _defaultAvatar.get(); }
+    // Makes a roster source for the chat address and adds it as a new source; false without
+    // an enabled chat account. (ContactEditorController_Xmpp.cpp)
+    bool createXmppContact(const std::string& displayName, const std::string& jid,
+                           const std::string& introMessage);
+    // The sources' questions are the editor's shown alert.
+    void setShownAlert(const std::shared_ptr<platform::Alert>& alert) { _shownAlert = alert; }
+    // A message sheet on the editor (its caption and text).
+    void showMessage(const std::string& caption, const std::string& text);
     const EditableAddressPtr& defaultCallAddress() const { return _defaultCall; }
     const EditableAddressPtr& defaultPresenceAddress() const { return _defaultPresence; }
     const EditableAddressPtr& defaultSMSAddress() const { return _defaultSMS; }
@@ -98,6 +113,19 @@ public:
 
     // Rebuilds every contact-wide control from the sources.
     void updateDisplay();
+    // Takes a source view out of the stack (a source made here and removed again).
+    void removeContentController(ContactContentController* source);
+    // Brings the sources of another contact (or the one source given) in as new sources;
+    // they are merged into this contact when it is saved.
+    void addContact(const std::shared_ptr<OVEntity>& entity);
+    // Whether the entity is the contact or one of the sources shown.
+    bool isContactAdded(const std::shared_ptr<OVEntity>& entity) const;
+    // Scroll the source stack to its first or last source.
+    void scrollToTop();
+    void scrollToBottom();
+    // How far the stack is scrolled down from its top, in points (0 at the top).
+    double scrolledFromTop() const;
+    platform::ScrollView& addressScrollView() const { return *_addressScrollView; }
 
     // The window's buttons. OK validates every source, saves and closes; Cancel closes,
     // asking first when something was changed; Split makes one contact of each source.
@@ -122,6 +150,7 @@ private:
 
     // ContactEditorController_Menus.cpp
     void groupMenuNeedsUpdate();
+    void avatarMenuNeedsUpdate();
     void displayMenuNeedsUpdate();
     void addressForCallMenuNeedsUpdate();
     void addressForPresenceMenuNeedsUpdate();
@@ -144,6 +173,7 @@ private:
     EditableAddressPtr _defaultPresence;
     EditableAddressPtr _defaultSMS;
     std::shared_ptr<ContactContentController> _defaultDisplay;
+    std::shared_ptr<ContactContentController> _defaultAvatar;
     std::string _displayName;
     bool _isNewContact = false;
     bool _alertUp = false;
@@ -153,9 +183,12 @@ private:
 
     std::shared_ptr<platform::Window> _window;
     std::shared_ptr<platform::View> _topView;
+    std::shared_ptr<platform::ScrollView> _addressScrollView;
     std::shared_ptr<platform::View> _stackView;
     std::shared_ptr<platform::View> _bottomView;
     std::shared_ptr<platform::PopUpButton> _popUpGroups;
+    std::shared_ptr<platform::Button> _avatarButton;
+    std::shared_ptr<platform::Menu> _avatarMenu;
     std::shared_ptr<platform::TextField> _contactDisplayAsLabel;
     std::shared_ptr<platform::PopUpButton> _popUpDisplayAs;
     std::shared_ptr<platform::TextField> _defaultCallLabel;

@@ -3,6 +3,8 @@
 #include "engine/OVContactManager.h"
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
+#include "platform/graphics/Image.h"
+#include "platform/kit/Button.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/PopUpButton.h"
@@ -111,12 +113,47 @@ void ContactEditorController::updateGroupsForContact(const std::string& name) {
     groupMenuNeedsUpdate();
 }
 
+void ContactEditorController::avatarMenuNeedsUpdate() {
+    for (const auto& item : _avatarMenu->itemArray()) {
+        item->setTarget(nullptr);
+    }
+    _avatarMenu->removeAllItems();
+    _avatarMenu->addItem(std::make_shared<platform::MenuItem>("", "", ""));
+    std::shared_ptr<ContactContentController> first;
+    bool current = false;
+    for (std::size_t i = 0; i < _sources.size(); ++i) {
+        auto image = _sources[i]->avatarImage();
+        if (!image) {
+            continue;
+        }
+        if (!first) {
+            first = _sources[i];
+        }
+        current = current || _sources[i] == _defaultAvatar;
+        auto item = std::make_shared<platform::MenuItem>("", "updateDefaultForAvatar:", "");
+        image->setSize(platform::Size(64, 64));
+        item->setImage(image);
+        item->setTag(static_cast<long>(i) + 1);
+        item->setTarget(this);
+        item->setState(_sources[i] == _defaultAvatar ? platform::OnState : platform::OffState);
+        _avatarMenu->addItem(item);
+    }
+    if (!current) {
+        _defaultAvatar = first;
+    }
+    const auto shown = _defaultAvatar ? _defaultAvatar->avatarImage() : nullptr;
+    _avatarButton->setImage(shown ? shown : platform::Image::imageNamed("AvatarSample"));
+}
+
 void ContactEditorController::displayMenuNeedsUpdate() {
     empty(*_popUpDisplayAs);
+    if (_defaultDisplay && _defaultDisplay->markedDelete()) {
+        _defaultDisplay.reset();
+    }
     long selected = -1;
     for (std::size_t i = 0; i < _sources.size(); ++i) {
         const std::string name = _sources[i]->displayName();
-        if (trimmedSpaces(name).empty()) {
+        if (trimmedSpaces(name).empty() || _sources[i]->markedDelete()) {
             continue;
         }
         if (!_defaultDisplay) {
@@ -257,7 +294,12 @@ void ContactEditorController::chooseFromMenu(std::string_view action, platform::
         }
         return;
     }
-    if (action == "updateDefaultForDisplay:") {
+    if (action == "updateDefaultForAvatar:") {
+        const long tag = item->tag();
+        if (tag > 0 && tag <= static_cast<long>(_sources.size())) {
+            _defaultAvatar = _sources[tag - 1];
+        }
+    } else if (action == "updateDefaultForDisplay:") {
         const long tag = item->tag();
         if (tag > 0 && tag <= static_cast<long>(_sources.size())) {
             _defaultDisplay = _sources[tag - 1];
