@@ -406,8 +406,7 @@ void ContactContentController::remove() {
     _deleteSplitTextField->setFont(platform::Font::fontWithName("Lucida Grande", size));
     _deleteSplitTextField->setStringValue(text);
     _markedDelete = true;
-    _showMarkedArea = true;
-    _markedArea->setHidden(false);
+    revealMarkedArea();
     updateRemoveButton();
     layout();
     if (_parentController) {
@@ -419,13 +418,21 @@ void ContactContentController::split() {
     _deleteSplitTextField->setFont(platform::Font::fontWithName("Lucida Grande", 26));
     _deleteSplitTextField->setStringValue(QXLS("msg.contact.marked_for_split", "Marked For Split"));
     _markedSplit = true;
-    _showMarkedArea = true;
-    _markedArea->setHidden(false);
+    revealMarkedArea();
     updateRemoveButton();
     layout();
     if (_parentController) {
         _parentController->updateDisplay();
     }
+}
+
+void ContactContentController::revealMarkedArea() {
+    _showMarkedArea = true;
+    // Above every row, also those added after it.
+    _markedArea->removeFromSuperview();
+    _view->addSubview(_markedArea);
+    _markedArea->setHidden(false);
+    layout();
 }
 
 void ContactContentController::cancel() {

@@ -178,6 +178,8 @@ private:
                                  std::shared_ptr<OVField> field);
     void layout();
     void showAvatar();
+    // Shows the marked area over the whole source.
+    void revealMarkedArea();
     void makePresenceSection();
     void dropPresenceSection();
     void setupPresenceSection();

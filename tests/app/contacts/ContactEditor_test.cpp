@@ -1,13 +1,17 @@
 #include "app/contacts/ContactAddressRules.h"
 #include "app/contacts/ContactEditorController.h"
+#include "app/contacts/ContactListController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/SignInTestSupport.h"
+#include "app/main_window/FunctionModuleController.h"
 #include "engine/OVContactManager.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Button.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Menu.h"
+#include "platform/kit/OutlineView.h"
+#include "platform/kit/TableColumn.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/OpenPanel.h"
 #include "platform/kit/Panel.h"
@@ -181,6 +185,21 @@ protected:
         std::sort(out.begin(), out.end());
         return out;
     }
+    // Whether the contact list shows a row of that name.
+    static bool listShows(const std::string& name) {
+        auto* list = FunctionModuleController::sharedController().contactList();
+        if (!list)
+            return false;
+        auto& outline = list->contactOutlineView();
+        auto* column = outline.tableColumns().front().get();
+        for (long row = 0; row < outline.numberOfRows(); ++row) {
+            const auto item = outline.itemAtRow(row);
+            if (list->outlineViewObjectValueForTableColumn(outline, column, item).stringValue() ==
+                name)
+                return true;
+        }
+        return false;
+    }
     static std::vector<std::string> groupsOf(const OVEntity& contact) {
         std::vector<std::string> out;
         for (const auto& parent : contact.parentEntities())
@@ -225,6 +244,9 @@ TEST_F(ContactEditorTest, ANewContactIsTypedInSavedWithOKAndKeptOverARestart) {
     EXPECT_EQ(addressesOf(*zoe), expected);
     EXPECT_EQ(groupsOf(*zoe), std::vector<std::string>{"Family"});
     EXPECT_EQ(zoe->getPrimary(OVField::fieldPrimaryTypeCall)->name(), OVField::fieldMobileNum);
+    runFor(0.05);
+    settle();
+    EXPECT_TRUE(listShows("Zoë Ångström-Łukasz"));
 
     restart();
     zoe = find("Zoë Ångström-Łukasz");
@@ -232,6 +254,9 @@ TEST_F(ContactEditorTest, ANewContactIsTypedInSavedWithOKAndKeptOverARestart) {
     EXPECT_EQ(addressesOf(*zoe), expected);
     EXPECT_EQ(groupsOf(*zoe), std::vector<std::string>{"Family"});
     EXPECT_EQ(zoe->getFieldByName(OVField::fieldFirstName)->valueStr(), "Zoë");
+    runFor(0.05);
+    settle();
+    EXPECT_TRUE(listShows("Zoë Ångström-Łukasz"));
 }
 
 TEST_F(ContactEditorTest, CancelAsksOnlyWhenSomethingChanged) {
@@ -709,4 +734,19 @@ TEST_F(ContactEditorTest, ManySourcesScrollInsideAWindowThatShowsTwoOfThem) {
     EXPECT_LE(frame.origin.y + frame.size.height, screen.origin.y + screen.size.height);
     editor().scrollToBottom();
     EXPECT_DOUBLE_EQ(editor().scrolledFromTop(), stack - scroll.documentVisibleRect().size.height);
+}
+
+TEST_F(ContactEditorTest, WithTheConnectServiceNoSourceShowsAPresenceSection) {
+    setFeatures({{"connectServiceEnabled", true}});
+    ContactOperations::instance().editContact(find("Dave Dunn"));
+    settle();
+    ASSERT_TRUE(editor().createXmppContact("Dave", "dave.dunn@chat.lumiq.example", "Hello"));
+    ASSERT_EQ(editor().sources().size(), 2u);
+    EXPECT_EQ(source(1).kindLabel().stringValue(), "XMPP");
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(source(i).presenceLabel().isHidden()) << i;
+        EXPECT_TRUE(source(i).presencePopup().isHidden()) << i;
+        EXPECT_TRUE(source(i).presenceCheckBox().isHidden()) << i;
+        EXPECT_TRUE(source(i).presenceTextField().isHidden()) << i;
+    }
 }
