@@ -715,7 +715,8 @@ bool isReadProperty(std::string_view name) {
     static constexpr std::string_view read[] = {"FN",       "N",          "ORG",
                                                 "TEL",      "EMAIL",      "IMPP",
                                                 "X-JABBER", "X-SIP",      kSoftphoneProperty,
-                                                "URL",      "CATEGORIES", kOtherProperty};
+                                                "URL",      "CATEGORIES", kOtherProperty,
+                                                "NICKNAME"};
     return std::find(std::begin(read), std::end(read), name) != std::end(read);
 }
 
@@ -1025,12 +1026,26 @@ std::string writeCSV(const std::vector<ContactRecord>& records) {
 }
 
 ContactParseResult parseVCard(std::string text) {
+    auto cards = parseVCardCards(std::move(text));
+    if (auto* error = std::get_if<ContactFileError>(&cards)) {
+        return *error;
+    }
+    std::vector<ContactRecord> records;
+    for (auto& card : std::get<std::vector<VCardCard>>(cards)) {
+        if (!card.record.displayName.empty() || !card.record.fields.empty()) {
+            records.push_back(std::move(card.record));
+        }
+    }
+    return records;
+}
+
+VCardParseResult parseVCardCards(std::string text) {
     if (auto error = prepareBytes(text)) {
         return *error;
     }
     const std::string charset = fileCharset(text);
-    std::vector<ContactRecord> records;
-    std::optional<ContactRecord> card;
+    std::vector<VCardCard> records;
+    std::optional<VCardCard> card;
     int cardLine = 0;
     bool haveFN = false;
     for (const auto& logical : unfold(text)) {
@@ -1064,10 +1079,11 @@ ContactParseResult parseVCard(std::string text) {
             if (!equalsIgnoringCase(trimmed(property->value), "VCARD")) {
                 continue;
             }
-            if (!haveFN || card->displayName.empty()) {
-                card->displayName = fallbackDisplayName(*card);
+            if (!haveFN || card->record.displayName.empty()) {
+                card->record.displayName = fallbackDisplayName(card->record);
             }
-            if (!card->displayName.empty() || !card->fields.empty()) {
+            if (!card->record.displayName.empty() || !card->record.fields.empty() ||
+                !card->properties.empty()) {
                 records.push_back(std::move(*card));
             }
             card.reset();
@@ -1092,7 +1108,15 @@ ContactParseResult parseVCard(std::string text) {
             return ContactFileError{logical.lineAt(bad), "the text is not valid " +
                                                              (charset.empty() ? "UTF-8" : charset)};
         }
-        applyProperty(*property, *value, *card, haveFN);
+        applyProperty(*property, *value, card->record, haveFN);
+        if (property->name == "NICKNAME" || property->name == "TEL" || property->name == "EMAIL") {
+            VCardProperty read{property->name, {}, trimmed(unescaped(*value))};
+            if (auto types = property->parameters.find("type");
+                types != property->parameters.end()) {
+                read.types = types->second;
+            }
+            card->properties.push_back(std::move(read));
+        }
     }
     if (card) {
         return ContactFileError{cardLine, "the card that begins here has no END:VCARD"};

@@ -38,6 +38,21 @@ struct ContactFileError {
 
 using ContactParseResult = std::variant<std::vector<ContactRecord>, ContactFileError>;
 
+// A property of a card kept as the card has it, for readers that want every value and its
+// labels: the upper-case name, the lower-case TYPE values and the value as text.
+struct VCardProperty {
+    std::string name;
+    std::vector<std::string> types;
+    std::string value;
+};
+// A card: its record as parseVCard makes it, with its NICKNAME, TEL and EMAIL properties in
+// their order.
+struct VCardCard {
+    ContactRecord record;
+    std::vector<VCardProperty> properties;
+};
+using VCardParseResult = std::variant<std::vector<VCardCard>, ContactFileError>;
+
 namespace contact_files {
 
 // Field names besides the address fields of OVFieldNames.
@@ -76,6 +91,8 @@ std::string writeCSV(const std::vector<ContactRecord>& records);
 // is converted. Everything between BEGIN:VCARD and END:VCARD that maps to no field is skipped,
 // whatever bytes it holds.
 ContactParseResult parseVCard(std::string text);
+// The same reading, card by card, with the properties above kept as well.
+VCardParseResult parseVCardCards(std::string text);
 // One vCard 3.0 card, lines folded at 75 octets, CRLF line ends.
 std::string writeVCard(const ContactRecord& record);
 // A file name for the contact's card: its display name made safe for a file name, or

@@ -38,6 +38,12 @@ CREATE TABLE IF NOT EXISTS contact_merges (
     member_id INTEGER PRIMARY KEY REFERENCES contacts (id) ON DELETE CASCADE,
     head_id INTEGER NOT NULL REFERENCES contacts (id) ON DELETE CASCADE
 );
+CREATE TABLE IF NOT EXISTS group_names (
+    owner TEXT NOT NULL,
+    position INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    PRIMARY KEY (owner, name)
+);
 CREATE TABLE IF NOT EXISTS blocked_addresses (
     owner TEXT NOT NULL,
     protocol INTEGER NOT NULL,
@@ -227,6 +233,14 @@ std::optional<std::string> ContactStore::write(const std::string& owner,
             erase.bind(1, owner);
             if (!erase.run()) {
                 return fail(erase.error());
+            }
+            Statement eraseGroups(impl_->db, "DELETE FROM group_names WHERE owner = ?");
+            if (!eraseGroups.ok()) {
+                return fail(eraseGroups.error());
+            }
+            eraseGroups.bind(1, owner);
+            if (!eraseGroups.run()) {
+                return fail(eraseGroups.error());
             }
         }
         long long position = 0;
@@ -462,4 +476,91 @@ std::vector<std::pair<int, std::string>> ContactStore::blocked(const std::string
         result.emplace_back(static_cast<int>(query.integer(0)), query.text(1));
     }
     return result;
+}
+
+std::vector<std::string> ContactStore::groups(const std::string& owner) const {
+    std::vector<std::string> names;
+    if (!impl_->db) {
+        return names;
+    }
+    Statement query(impl_->db, "SELECT name FROM group_names WHERE owner = ? ORDER BY position");
+    if (!query.ok()) {
+        return names;
+    }
+    query.bind(1, owner);
+    while (query.step()) {
+        names.push_back(query.text(0));
+    }
+    return names;
+}
+
+std::optional<std::string> ContactStore::addGroups(const std::string& owner,
+                                                   const std::vector<std::string>& names) {
+    return inTransaction(impl_->db, [&]() -> std::optional<std::string> {
+        Statement add(impl_->db, "INSERT OR IGNORE INTO group_names (owner, position, name) "
+                                 "SELECT ?, COALESCE(MAX(position), -1) + 1, ? FROM group_names "
+                                 "WHERE owner = ?");
+        if (!add.ok()) {
+            return add.error();
+        }
+        for (const auto& name : names) {
+            add.bind(1, owner);
+            add.bind(2, name);
+            add.bind(3, owner);
+            if (!add.run()) {
+                return add.error();
+            }
+        }
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string> ContactStore::renameGroup(const std::string& owner,
+                                                     const std::string& from,
+                                                     const std::string& to) {
+    return inTransaction(impl_->db, [&]() -> std::optional<std::string> {
+        Statement known(impl_->db, "INSERT OR IGNORE INTO group_names (owner, position, name) "
+                                   "SELECT ?, COALESCE(MAX(position), -1) + 1, ? FROM "
+                                   "group_names WHERE owner = ?");
+        Statement drop(impl_->db, "DELETE FROM group_names WHERE owner = ? AND name = ?");
+        Statement rename(impl_->db, "UPDATE group_names SET name = ? WHERE owner = ? AND name = ?");
+        Statement members(impl_->db,
+                          "UPDATE contact_groups SET name = ? WHERE name = ? AND contact_id IN "
+                          "(SELECT id FROM contacts WHERE owner = ?)");
+        if (!known.ok() || !drop.ok() || !rename.ok() || !members.ok()) {
+            return std::string(sqlite3_errmsg(impl_->db));
+        }
+        // The old name is listed first, so that the group keeps its place under the new one.
+        known.bind(1, owner);
+        known.bind(2, from);
+        known.bind(3, owner);
+        drop.bind(1, owner);
+        drop.bind(2, to);
+        rename.bind(1, to);
+        rename.bind(2, owner);
+        rename.bind(3, from);
+        members.bind(1, to);
+        members.bind(2, from);
+        members.bind(3, owner);
+        if (!known.run() || !drop.run() || !rename.run() || !members.run()) {
+            return std::string(sqlite3_errmsg(impl_->db));
+        }
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string> ContactStore::removeGroup(const std::string& owner,
+                                                     const std::string& name) {
+    return inTransaction(impl_->db, [&]() -> std::optional<std::string> {
+        Statement drop(impl_->db, "DELETE FROM group_names WHERE owner = ? AND name = ?");
+        if (!drop.ok()) {
+            return drop.error();
+        }
+        drop.bind(1, owner);
+        drop.bind(2, name);
+        if (!drop.run()) {
+            return drop.error();
+        }
+        return std::nullopt;
+    });
 }

@@ -61,6 +61,16 @@ public:
                                           const std::vector<std::string>& addresses, bool blocked);
     std::vector<std::pair<int, std::string>> blocked(const std::string& owner) const;
 
+    // The owner's groups by name, in the order they were made, also those without contacts.
+    std::vector<std::string> groups(const std::string& owner) const;
+    // Lists groups (a name already listed keeps its place).
+    std::optional<std::string> addGroups(const std::string& owner,
+                                         const std::vector<std::string>& names);
+    // Renames a group, for the contacts in it too, in one transaction.
+    std::optional<std::string> renameGroup(const std::string& owner, const std::string& from,
+                                           const std::string& to);
+    std::optional<std::string> removeGroup(const std::string& owner, const std::string& name);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

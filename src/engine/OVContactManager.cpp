@@ -466,6 +466,7 @@ std::shared_ptr<OVEntity> OVContactManager::groupNamed(const std::string& name) 
         }
     }
     auto group = std::make_shared<OVEntity>(nextUniqueId_++, OVEntity::Type::typeGroup, name);
+    group->manager_ = weak_from_this();
     root_->addEntity(group);
     return group;
 }
@@ -602,7 +603,9 @@ void OVSearchSession::start() {
         return;
     }
     std::vector<std::shared_ptr<OVEntity>> rows;
-    if (criteria_.empty()) {
+    if (entityType_ == OVEntity::Type::typeGroup) {
+        rows = manager->getVeyraRoot()->entitiesAll();
+    } else if (criteria_.empty()) {
         rows = manager->allContacts();
     } else {
         std::unordered_set<const OVEntity*> seen;
@@ -706,6 +709,10 @@ void OVContactManager::showStoredList() {
         }
         meta_.clear();
         notifyDelegates([&](OVContactManagerPro& d) { d.ContactsRemoved(removed); });
+    }
+    // Groups without contacts are kept too.
+    for (const auto& name : store_->groups(session_->owner)) {
+        groupNamed(name);
     }
     const auto stored = store_->contacts(session_->owner);
     std::vector<ContactConfig> configs;
@@ -1239,6 +1246,7 @@ OVContactManager::setContactGroups(const std::shared_ptr<OVEntity>& contact,
         }
         if (!target) {
             target = std::make_shared<OVEntity>(nextUniqueId_++, OVEntity::Type::typeGroup, name);
+            target->manager_ = weak_from_this();
             root_->addEntity(target);
         }
         const auto& members = target->entitiesAll();
@@ -1308,6 +1316,11 @@ void OVContactManager::deleteContacts(const std::vector<std::shared_ptr<OVEntity
         detach(contact);
     }
     for (const auto& group : groups) {
+        if (store_ && session_) {
+            if (auto error = store_->removeGroup(session_->owner, group->displayName())) {
+                platform::Logf("Contacts: the group cannot be deleted: %@", *error);
+            }
+        }
         root_->removeEntity(group);
     }
     for (const auto& source : sources) {

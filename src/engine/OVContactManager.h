@@ -341,6 +341,21 @@ public:
 
     // A search over every contact (made by shared owners of the manager only).
     std::shared_ptr<OVSearchSession> getContacts() const;
+    // A search whose result's entities are the groups, in the root's order.
+    std::shared_ptr<OVSearchSession> getGroups() const;
+    // A new group without contacts, kept in the store so that it is there after a restart;
+    // the writable group of that name when there is one. nullptr when the store cannot keep
+    // it (nothing changes then).
+    std::shared_ptr<OVEntity> createGroup(const std::string& name);
+    // Renames a writable group, in the store too (the contacts in it with it). Answers why it
+    // could not be, or nullopt.
+    std::optional<std::string> renameGroup(const std::shared_ptr<OVEntity>& group,
+                                           const std::string& name);
+    // Moves stored contacts from the group they leave to the group they join (a contact
+    // already in the target only leaves the source). Answers why it could not be, or nullopt.
+    std::optional<std::string> moveContacts(const std::vector<std::shared_ptr<OVEntity>>& contacts,
+                                            const std::shared_ptr<OVEntity>& sourceParent,
+                                            const std::shared_ptr<OVEntity>& destParent);
     std::shared_ptr<OVSearchSession> createSearch(std::map<std::string, std::string> criteria,
                                                   const std::vector<std::string>& tags) const;
     // The contacts whose field (or display name) starts with `prefix`, without regard to
@@ -432,6 +447,8 @@ private:
         std::vector<ContactConfig> provisioned;
     };
     std::shared_ptr<OVEntity> groupNamed(const std::string& name);
+    // Lists the groups in the store (it keeps those without contacts); logs a failure.
+    void keepGroups(const std::vector<std::string>& names);
     // Opens the session's store and seeds the owner's list when it has none; nullopt on
     // success, else the reason (the store is then closed).
     std::optional<std::string> openStore();

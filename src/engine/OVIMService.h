@@ -262,6 +262,11 @@ public:
     const std::vector<std::shared_ptr<IMSession>>& sessions() const { return sessions_; }
     // A messenger that sends one message to many, as text messages or chat messages.
     std::shared_ptr<OVBroadcastMessenger> broadcastMessenger(bool sms);
+    // A new chat room on the messaging account's server, announced by imSessionAdded, with
+    // everyone of `addresses` invited with the text. nullptr when chats are not allowed or
+    // nobody is to be invited.
+    std::shared_ptr<IMSession> newGroupChatSession(const std::vector<std::string>& addresses,
+                                                   const std::string& inviteMessage);
 
     // Engine side.
     std::shared_ptr<IMSession> findSession(const std::string& address, bool groupChat) const;

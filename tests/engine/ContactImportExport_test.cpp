@@ -148,6 +148,36 @@ TEST(ContactFiles, VCardReadsEveryVersionsSpelling) {
         << "2.1 quoted-printable with soft line breaks";
 }
 
+TEST(ContactFiles, VCardCardsKeepEveryNumberAndAddressWithItsLabels) {
+    // A record holds one value a field; the cards keep them all, for the address book.
+    const std::string text =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nNICKNAME:Annie,Al\r\n"
+        "TEL;TYPE=CELL:1\r\nTEL;TYPE=cell,pref:2\r\nTEL;TYPE=WORK;TYPE=FAX:3\r\n"
+        "EMAIL;TYPE=INTERNET,HOME:a@home\r\nEMAIL:a@work\r\n"
+        "PHOTO;ENCODING=b:AAAA\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\nVERSION:2.1\nTEL;PAGER:4\nEND:VCARD\n";
+    auto parsed = contact_files::parseVCardCards(text);
+    ASSERT_TRUE(std::holds_alternative<std::vector<VCardCard>>(parsed));
+    const auto& cards = std::get<std::vector<VCardCard>>(parsed);
+    ASSERT_EQ(cards.size(), 2u);
+    std::vector<std::string> seen;
+    for (const auto& property : cards[0].properties) {
+        std::string line = property.name + ":" + property.value;
+        for (const auto& type : property.types)
+            line += ";" + type;
+        seen.push_back(line);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"NICKNAME:Annie,Al", "TEL:1;cell", "TEL:2;cell;pref",
+                                              "TEL:3;work;fax", "EMAIL:a@home;internet;home",
+                                              "EMAIL:a@work"}));
+    EXPECT_EQ(cards[0].record.displayName, "Ann Lee");
+    EXPECT_EQ(*cards[0].record.field("mobile"), "1");
+    ASSERT_EQ(cards[1].properties.size(), 1u);
+    EXPECT_EQ(cards[1].properties[0].types, std::vector<std::string>{"pager"});
+    // The file reader gives the same records as before.
+    EXPECT_EQ(recordsOf(contact_files::parseVCard(text)).size(), 2u);
+}
+
 // Cards as older phones, mail programs and other systems write them: each gives one contact
 // whose name (and, where given, one field) is as the writer meant it.
 TEST(ContactFiles, VCardsInEveryCharsetAndLineEndAreReadAsMeant) {
