@@ -3,6 +3,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/ClipView.h"
 #include "platform/kit/Event.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/ScrollView.h"
 #include "widgets/QXTableCell.h"
 #include "widgets/QXTableView.h"
@@ -88,6 +89,14 @@ void QXOutlineView::mouseMoved(const Event& event) {
 
 // Unlike the table, Backspace is no delete key here, Enter and the delete keys never reach the
 // platform outline, and Space reaches both the delegate and the platform (type-select).
+void QXOutlineView::rightMouseDown(const Event& event) {
+    if (menu()) {
+        platform::Menu::popUpContextMenu(menu(), event, this);
+        return;
+    }
+    platform::OutlineView::rightMouseDown(event);
+}
+
 void QXOutlineView::keyDown(const Event& event) {
     auto keep = weak_from_this().lock();
     const std::optional<char32_t> c = QXListKeyCharacter(event);

@@ -85,6 +85,8 @@ public:
     void mouseExited(const platform::Event& event) override;
     void mouseMoved(const platform::Event& event) override;
     void keyDown(const platform::Event& event) override;
+    // A right click pops up the outline's menu (its delegate fills it) when it has one.
+    void rightMouseDown(const platform::Event& event) override;
     void resetCursorRects() override;
 
 private:

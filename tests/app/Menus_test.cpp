@@ -375,10 +375,13 @@ TEST_F(MenusTest, TheContactsMenuIsFilledOnlyWhileSignedIn) {
     const std::vector<std::string> shown = chooseFromBar("Contacts", "");
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(passed, menus().contactMenu.get());
-    EXPECT_EQ(shown,
+    // The application's items lead; the contact list's commands follow those of others.
+    ASSERT_GE(shown.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(shown.begin(), shown.begin() + 3),
               (std::vector<std::string>{"Import Contacts...", "Export Contacts...", "Dave Dunn"}));
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "New Group"), shown.end());
     // Opening again rebuilds it rather than adding to it.
-    EXPECT_EQ(chooseFromBar("Contacts", "").size(), 3u);
+    EXPECT_EQ(chooseFromBar("Contacts", "").size(), shown.size());
     platform::NotificationCenter::defaultCenter().removeObserver(observer.get());
 }
 

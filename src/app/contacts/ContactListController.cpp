@@ -1,5 +1,6 @@
 #include "app/contacts/ContactListController.h"
 
+#include "app/contacts/ContactImportWindowController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/contacts/ContactWithGroup.h"
 #include "app/core/AppController.h"
@@ -77,11 +78,6 @@ void ContactListController::buildView() {
     platform::NotificationCenter::defaultCenter().addObserver(
         this, "PhoneServiceStarted", nullptr,
         [this](const platform::Notification&) { startListening(); });
-    // A group chat asked for in a contact menu opens from the list, once the list can.
-    platform::NotificationCenter::defaultCenter().addObserver(
-        this, ContextGroupChat, nullptr, [](const platform::Notification&) {
-            ContactOperations::notAvailableYet(QXLS("msg.contacts.notyet.groupchat", "Group chat"));
-        });
     platform::NotificationCenter::defaultCenter().addObserver(
         this, platform::ControlTextDidChangeNotification, _filterTextBox.get(),
         [this](const platform::Notification&) { filterChanged(); });
@@ -108,6 +104,9 @@ void ContactListController::buildView() {
     _view->addSubview(_scrollView);
     _contactOutlineView->awake();
     _contactOutlineView->setTrackMouseOver(true);
+    _contactOutlineView->registerForDraggedTypes(
+        {std::string(QXDragDropContactType), std::string(kFileNamesPboardType)});
+    buildSheets();
 }
 
 bool ContactListController::listSuspended() const {
@@ -130,6 +129,10 @@ void ContactListController::startListening() {
 void ContactListController::cleanup() {
     if (_listening) {
         saveUserSettings();
+    }
+    // An address-book import open for the session goes with it.
+    if (ContactImportWindowController* import = ContactImportWindowController::instance()) {
+        import->cancel();
     }
     detach();
 }

@@ -4,7 +4,9 @@
 #include "engine/OVContactManager.h"
 #include "engine/PresenceService.h"
 #include "platform/foundation/Object.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/OutlineView.h"
+#include "support/DraggedItems.h"
 #include "widgets/QXOutlineView.h"
 
 #include <map>
@@ -17,6 +19,10 @@ class PhoneService;
 class ContactWithGroup;
 
 namespace platform {
+class Alert;
+class Button;
+class MenuItem;
+class Panel;
 class ScrollView;
 class TextField;
 class Timer;
@@ -36,9 +42,13 @@ class ContactListController : public platform::Object,
                               public OVEntityObserver,
                               public OVContactManagerPro,
                               public OVPresenceServicePro,
-                              public ContactCellDelegate {
+                              public ContactCellDelegate,
+                              public platform::MenuDelegate,
+                              public DraggedItemsSource {
 public:
     static constexpr double refreshDelay = 0.01;
+    // The pasteboard type of dragged files: their paths, one a line.
+    static constexpr std::string_view kFileNamesPboardType = "NSFilenamesPboardType";
 
     // The one controller while it lives.
     static ContactListController* sharedController();
@@ -153,6 +163,71 @@ public:
     static std::string mailtoURL(std::string_view address);
     static std::string webURL(std::string_view address);
 
+    // Menus and groups (ContactListController_Groups.cpp). The outline's context menu is
+    // filled for the row under the mouse; the application's Actions menu for the selection;
+    // its Contacts menu gets the list's commands and view options after the items it has.
+    void menuNeedsUpdate(platform::Menu& menu) override;
+    void remoteMenuNeedsUpdate(platform::Menu& menu);
+    void contactMenuNeedsUpdate(platform::Menu& menu);
+    const std::shared_ptr<platform::Menu>& contextMenu() const { return _contextMenu; }
+    // The new-group sheet on the main window, with a name no group has yet.
+    void contextNewGroup();
+    void newGroupOK();
+    void newGroupCancel();
+    void sheetNewGroupDidEnd(int returnCode);
+    // Validates the name typed in the new-group sheet.
+    void textChanged();
+    platform::Panel& newGroupPanel() const { return *_newGroupPanel; }
+    platform::TextField& newGroupTextField() const { return *_newGroupTextField; }
+    platform::TextField& newGroupWarningTextField() const { return *_newGroupWarningTextField; }
+    platform::Button& newGroupOKButton() const { return *_newGroupOKButton; }
+    // Renaming a group in place, in the outline's field editor.
+    void contextRenameGroup(const std::shared_ptr<OVEntity>& group);
+    const std::shared_ptr<OVEntity>& editingItem() const { return _editingItem; }
+    bool outlineViewShouldEditTableColumn(platform::OutlineView& outlineView,
+                                          platform::TableColumn* column,
+                                          const platform::OutlineItem& item) override;
+    bool outlineViewSetObjectValue(platform::OutlineView& outlineView, const platform::Value& value,
+                                   platform::TableColumn* column,
+                                   const platform::OutlineItem& item) override;
+    void controlTextDidEndEditing(const platform::Notification& notification) override;
+    // The group-chat invitation: for the addresses a contact menu asks for, or for a menu
+    // item's contact, group or (none) the selection.
+    void contextGroupChatRequest(const platform::Notification& notification);
+    void contextGroupChat(platform::MenuItem* item);
+    void chatInvitationOK();
+    void chatInvitationCancel();
+    void chatInvitationSheetDidEnd(int returnCode);
+    platform::Panel& chatInvitationSheet() const { return *_chatInvitationSheet; }
+    platform::TextField& chatInvitationCaptionTextField() const {
+        return *_chatInvitationCaptionTextField;
+    }
+    platform::TextField& chatInvitationTextField() const { return *_chatInvitationTextField; }
+    // A new contact in the contact editor.
+    void addContact();
+
+    // Drag and drop (ContactListController_Drag.cpp): contact rows to other groups, onto
+    // another contact (combining them) and out to the call area; files onto a contact.
+    bool outlineViewWriteItems(platform::OutlineView& outlineView,
+                               const std::vector<platform::OutlineItem>& items,
+                               platform::Pasteboard& pasteboard) override;
+    platform::DragOperation outlineViewValidateDrop(platform::OutlineView& outlineView,
+                                                    platform::DraggingInfo& info,
+                                                    const platform::OutlineItem& item,
+                                                    long childIndex) override;
+    bool outlineViewAcceptDrop(platform::OutlineView& outlineView, platform::DraggingInfo& info,
+                               const platform::OutlineItem& item, long childIndex) override;
+    std::vector<std::shared_ptr<platform::Object>> draggedItems() const override {
+        return _draggedItems;
+    }
+    void setDraggedItems(std::vector<std::shared_ptr<platform::Object>> items) {
+        _draggedItems = std::move(items);
+    }
+    void combineContactAlertDidEnd(int returnCode,
+                                   const std::vector<std::shared_ptr<OVEntity>>& contacts);
+    // The combine question while it is shown.
+    const std::shared_ptr<platform::Alert>& combineAlert() const { return _combineAlert; }
+
     // Engine callbacks.
     void ovetOnPropertyChanged() override;
     void ovetOnFieldPropertyChanged() override;
@@ -165,6 +240,18 @@ public:
                          bool forceUpdate) override;
 
 private:
+    // The menu actions of the list (ContactListController_Groups.cpp).
+    bool respondsToListAction(std::string_view action) const;
+    bool performListAction(std::string_view action, platform::Object* sender);
+    void buildSheets();
+    void beginChatInvitation(std::vector<std::string> addresses, const std::string& names);
+    // The entities a menu acts on, as the builders take them.
+    std::vector<std::shared_ptr<OVEntity>> entitiesOfRows(const platform::IndexSet& rows) const;
+    void fillContactMenu(platform::Menu& menu,
+                         const std::vector<std::shared_ptr<OVEntity>>& entities);
+    bool mainWindowHasSheet() const;
+    // A critical sheet on the main window saying what could not be done.
+    void warn(const std::string& message, const std::string& info);
     void rowClickDelayed();
     void linkClickDelayed(const CellLink& link);
     // The capability flags of the buttons, asked afresh.
@@ -223,6 +310,25 @@ private:
     bool _hasIM = false;
     bool _hasSMS = false;
     bool _hasGroupChat = false;
+
+    std::shared_ptr<platform::Menu> _contextMenu;
+    std::shared_ptr<platform::Panel> _newGroupPanel;
+    std::shared_ptr<platform::TextField> _newGroupTextField;
+    std::shared_ptr<platform::TextField> _newGroupWarningTextField;
+    std::shared_ptr<platform::Button> _newGroupOKButton;
+    std::shared_ptr<platform::Button> _newGroupCancelButton;
+    bool _newGroupShowing = false;
+    std::shared_ptr<platform::Panel> _chatInvitationSheet;
+    std::shared_ptr<platform::TextField> _chatInvitationCaptionTextField;
+    std::shared_ptr<platform::TextField> _chatInvitationTextField;
+    std::shared_ptr<platform::Button> _chatInvitationOKButton;
+    std::shared_ptr<platform::Button> _chatInvitationCancelButton;
+    bool _chatInvitationShowing = false;
+    std::vector<std::string> _chatInvitationAddresses;
+    std::shared_ptr<OVEntity> _editingItem;
+    std::vector<std::shared_ptr<platform::Object>> _draggedItems;
+    std::shared_ptr<platform::Alert> _combineAlert;
+    std::shared_ptr<platform::Alert> _shownAlert;
 
     int _rebuildCount = 0;
     int _redrawCount = 0;

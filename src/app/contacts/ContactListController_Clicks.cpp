@@ -76,10 +76,13 @@ std::string ContactListController::webURL(std::string_view address) {
 }
 
 bool ContactListController::respondsToAction(std::string_view action) const {
-    return action == "rowClick:" || action == "rowDoubleClick:";
+    return action == "rowClick:" || action == "rowDoubleClick:" || respondsToListAction(action);
 }
 
-bool ContactListController::tryToPerform(std::string_view action, platform::Object*) {
+bool ContactListController::tryToPerform(std::string_view action, platform::Object* sender) {
+    if (respondsToListAction(action)) {
+        return performListAction(action, sender);
+    }
     if (action == "rowClick:") {
         rowClick();
     } else if (action == "rowDoubleClick:") {

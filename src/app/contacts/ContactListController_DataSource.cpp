@@ -84,6 +84,9 @@ platform::Value ContactListController::outlineViewObjectValueForTableColumn(
     }
     if (auto group = entityOf(item)) {
         std::string name = group->displayName();
+        if (group == _editingItem) {
+            return name; // renamed as it is, without the count
+        }
         if (name == "Mac Address Book") {
             name = QXLS("msg.contacts.editor.typename_MacADR", "MAC Address Book");
         }

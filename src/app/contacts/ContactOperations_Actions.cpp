@@ -1,5 +1,6 @@
 #include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactEditorController.h"
+#include "app/contacts/ContactListController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/AppController.h"
 #include "app/core/SheetsTracker.h"
@@ -372,12 +373,16 @@ void ContactOperations::addNewContactToGroup(const platform::Value& object) {
 }
 
 void ContactOperations::newGroup(const platform::Value& /*object*/) {
-    notAvailableYet(QXLS("msg.contacts.notyet.groups", "Making and renaming groups"));
+    if (auto* list = ContactListController::sharedController()) {
+        list->contextNewGroup();
+    }
 }
 
 void ContactOperations::renameItems(const platform::Value& object) {
     if (const auto group = entityOf(object); group && group->type() == OVEntity::typeGroup) {
-        notAvailableYet(QXLS("msg.contacts.notyet.groups", "Making and renaming groups"));
+        if (auto* list = ContactListController::sharedController()) {
+            list->contextRenameGroup(group);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include "app/calls/VideoView.h"
 #include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactEditorController.h"
+#include "app/contacts/ContactImportWindowController.h"
 #include "app/contacts/ContactListController.h"
 #include "app/core/AppController.h"
 #include "app/core/LoginController.h"
@@ -24,10 +25,12 @@
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
 #include "engine/ToastService.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Event.h"
+#include "platform/kit/Panel.h"
 #include "platform/kit/TextField.h"
 #include "platform/layers/TextLayer.h"
 
@@ -149,6 +152,21 @@ void SnapshotTour::poll() {
         }
         if (!snapshotBroadcastAndInvitation())
             return;
+        // The new-group sheet, and the address-book import on the demo's card folder.
+        list->contextNewGroup();
+        const bool newGroup = snapshot(list->newGroupPanel(), "new-group");
+        list->newGroupCancel();
+        if (!newGroup)
+            return;
+        if (auto import = ContactImportWindowController::initWithParams(
+                false, 1,
+                platform::AddressBook::vCardFolder(platform::Bundle::mainBundle().resourcePath() /
+                                                   "engine" / "address-book"))) {
+            const bool pictured = snapshot(*import->window(), "address-book-import");
+            import->cancel();
+            if (!pictured)
+                return;
+        }
         _stage = Stage::waitForCalls;
         _stepStarted = now();
         return;
