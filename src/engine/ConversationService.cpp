@@ -59,6 +59,7 @@ void Conversation::createRelatedConversation(const std::string& target) {
         std::make_shared<Conversation>(context_, service->nextCallIdentifier(), Kind::audio, false,
                                        service->makeParticipant(target, {}), -1);
     consultation->consultedFor_ = weak_from_this();
+    consultation->participants_.front()->setConversation(consultation);
     related_ = consultation;
     // The party waits on hold while the target is consulted.
     if (!holdingLocally_) {
@@ -85,7 +86,7 @@ void Conversation::attendedTransfer() {
     auto party = consulted->participants_.front();
     consulted->transfer_ = Transfer::succeeded;
     consulted->transferTarget_ = participants_.front()->address();
-    party->setTransferStatus(3);
+    party->setTransferStatus(3, participants_.front()->address());
     const auto target = consulted->transferTarget_;
     consulted->notifyDelegates(
         [&](OVConversationBasePro& d) { d.transferStatusChanged(party, 3, target); });
@@ -289,6 +290,9 @@ void Conversation::setConference(bool conference) {
         return;
     }
     conference_ = conference;
+    for (const auto& party : std::vector(participants_)) {
+        party->setInConference(isConference());
+    }
     notifyDelegates([&](OVConversationBasePro& d) { d.isConferenceChange(conference); });
 }
 
@@ -303,6 +307,8 @@ void Conversation::participantStatus(const std::shared_ptr<Participant>& partici
 
 void Conversation::addParticipant(const std::shared_ptr<Participant>& participant) {
     participants_.push_back(participant);
+    participant->setConversation(shared_from_this());
+    participant->setInConference(isConference());
     notifyDelegates([&](OVConversationBasePro& d) { d.participantAdded(participant); });
 }
 
@@ -326,7 +332,7 @@ void Conversation::blindTransfer(const std::string& target) {
     transfer_ = Transfer::transferring;
     transferTarget_ = target;
     auto remote = participants_.front();
-    remote->setTransferStatus(1);
+    remote->setTransferStatus(1, target);
     notifyDelegates([&](OVConversationBasePro& d) { d.transferStatusChanged(remote, 1, target); });
     // The other side is handed over when the target answers; a target that cannot take calls
     // leaves the call as it was, the failure said.
@@ -341,7 +347,7 @@ void Conversation::blindTransfer(const std::string& target) {
         const bool done = answer == RemoteAnswer::answers;
         self->transfer_ = done ? Transfer::succeeded : Transfer::failed;
         auto party = self->participants_.front();
-        party->setTransferStatus(done ? 3 : 4);
+        party->setTransferStatus(done ? 3 : 4, self->transferTarget_);
         const auto target = self->transferTarget_;
         self->notifyDelegates([&](OVConversationBasePro& d) {
             d.transferStatusChanged(party, done ? 3 : 4, target);
@@ -726,7 +732,10 @@ std::shared_ptr<Conversation> ConversationService::conferenceFocusConversation()
         return nullptr;
     }
     const auto focus = context_->backend()->configuration("conferenceFocusAddress").stringValue();
-    return focus.empty() ? nullptr : place(focus, -1, Conversation::Kind::conference);
+    if (focus.empty()) {
+        return nullptr;
+    }
+    return place(focus, -1, Conversation::Kind::conference, {}, true);
 }
 
 std::shared_ptr<Conversation> ConversationService::pullFromMobile(const std::string& displayName) {
@@ -819,20 +828,29 @@ ConversationService::makeParticipant(const std::string& address,
     if (name.empty()) {
         name = contact ? contact->displayName() : address;
     }
-    return std::make_shared<Participant>(
-        address, name, std::make_shared<CallInfo>(type, contact, anonymous, accountUsed));
+    auto info = std::make_shared<CallInfo>(type, contact, anonymous, accountUsed);
+    info->setDisplay(name);
+    std::vector<std::shared_ptr<OVEntity>> matches;
+    if (phone) {
+        matches = phone->getContactManager()->lookup("", address, "");
+    }
+    info->setCallAddress(std::make_shared<OVAddress>(address, std::move(matches)));
+    return std::make_shared<Participant>(address, name, std::move(info));
 }
 
 std::shared_ptr<Conversation> ConversationService::place(const std::string& address,
                                                          long long entityID,
                                                          Conversation::Kind kind,
-                                                         const std::string& displayName) {
+                                                         const std::string& displayName,
+                                                         bool remoteConferenceFocus) {
     if (!context_ || address.empty() || !newConversationAllowed()) {
         return nullptr;
     }
     auto conversation =
         std::make_shared<Conversation>(context_, nextCallIdentifier(), kind, false,
                                        makeParticipant(address, displayName), entityID);
+    conversation->remoteConferenceFocus_ = remoteConferenceFocus;
+    conversation->participants().front()->setConversation(conversation);
     conversations_.push_back(conversation);
     recordInHistory(*conversation, false);
     reportNewConversationAllowed();
@@ -844,8 +862,9 @@ std::shared_ptr<Conversation> ConversationService::place(const std::string& addr
         if (!service || !conversation || !conversation->isLive()) {
             return;
         }
+        const bool focus = conversation->isRemoteConferenceFocus();
         service->notifyDelegates(
-            [&](OVConversationServicePro& d) { d.conversationAdded(conversation, false, false); });
+            [&](OVConversationServicePro& d) { d.conversationAdded(conversation, false, focus); });
         service->notifyDelegates([](OVConversationServicePro& d) { d.linesInUseChange(); });
         service->notifyDelegates([&](OVConversationServicePro& d) {
             d.onActiveOrRingingConversationChange(conversation);
@@ -875,6 +894,7 @@ std::shared_ptr<Conversation> ConversationService::receiveCall(const std::string
         context_, nextCallIdentifier(),
         video ? Conversation::Kind::video : Conversation::Kind::audio, true,
         makeParticipant(address, displayName), -1);
+    conversation->participants().front()->setConversation(conversation);
     if (busy) {
         conversation->setStatus(Conversation::statusRingingWaiting);
     }

@@ -17,6 +17,36 @@ class OVAccount;
 class OVEntity;
 class Participant;
 
+// Callbacks of an address the engine resolves against the contacts.
+class OVAddressPro {
+public:
+    virtual ~OVAddressPro() = default;
+    virtual void ovadIsContactUpdate(bool /*isContact*/) {}
+    virtual void ovadAddressUpdate() {}
+    virtual void ovadAddToContactsReq(const std::string& /*address*/) {}
+};
+
+// The address of a call's other party and what the contacts know of it; it tells its delegates
+// when a contact comes to hold the address or stops holding it.
+class OVAddress : public OVObject, public DelegatingService<OVAddressPro> {
+public:
+    OVAddress(std::string address, std::vector<std::shared_ptr<OVEntity>> matches)
+        : address_(std::move(address)), matches_(std::move(matches)) {}
+
+    const std::string& address() const { return address_; }
+    bool isContact() const { return !matches_.empty(); }
+    bool matchMultipleContacts() const { return matches_.size() > 1; }
+    std::shared_ptr<OVEntity> contact() const {
+        return matches_.empty() ? nullptr : matches_.front();
+    }
+    // Engine side: the contacts holding the address now.
+    void setMatches(std::vector<std::shared_ptr<OVEntity>> matches);
+
+private:
+    std::string address_;
+    std::vector<std::shared_ptr<OVEntity>> matches_;
+};
+
 // Who the other party of a call is, as far as the engine knows.
 class CallInfo : public OVObject {
 public:
@@ -29,16 +59,43 @@ public:
     std::shared_ptr<OVEntity> contact() const { return contact_; }
     bool isRemotePartyAnonymous() const { return anonymous_; }
     const std::string& accountUsed() const { return accountUsed_; }
+    // The party's name as the call shows it.
+    const std::string& display() const { return display_; }
+    std::shared_ptr<OVAddress> callAddress() const { return callAddress_; }
+    void setDisplay(std::string display) { display_ = std::move(display); }
+    void setCallAddress(std::shared_ptr<OVAddress> address) { callAddress_ = std::move(address); }
 
 private:
     OVAddressType addressType_;
     std::shared_ptr<OVEntity> contact_;
     bool anonymous_;
     std::string accountUsed_;
+    std::string display_;
+    std::shared_ptr<OVAddress> callAddress_;
+};
+
+// Callbacks of one remote party of a call.
+class OVParticipantPro {
+public:
+    virtual ~OVParticipantPro() = default;
+    virtual void isConferenceChange(bool /*inConference*/) {}
+    virtual void transferStatusChanged(const std::shared_ptr<Participant>& /*participant*/,
+                                       int /*status*/, const std::string& /*target*/) {}
+    virtual void connectionStatusChanged(const std::shared_ptr<Participant>& /*participant*/,
+                                         int /*status*/) {}
+    virtual void isHoldingRemotelyChanged(const std::shared_ptr<Participant>& /*participant*/,
+                                          bool /*onHold*/) {}
+    virtual void audioOnlyUpdate() {}
+    virtual void beingRedirected(const std::shared_ptr<Participant>& /*participant*/,
+                                 const std::string& /*target*/) {}
+    virtual void ringback(bool /*on*/) {}
+    virtual void toBeAnswered() {}
 };
 
 // One remote party of a conversation.
-class Participant : public OVObject {
+class Participant : public OVObject,
+                    public DelegatingService<OVParticipantPro>,
+                    public std::enable_shared_from_this<Participant> {
 public:
     // Connection states of a participant.
     static constexpr int statusNone = 0;
@@ -59,23 +116,57 @@ public:
     // 0 when no transfer concerns the party; 1 transferring, 2 being transferred, 3 done,
     // 4 failed.
     int transferStatus() const { return transferStatus_; }
+    const std::string& transferTarget() const { return transferTarget_; }
     bool audioOnly() const { return audioOnly_; }
     bool holdingRemotely() const { return holdingRemotely_; }
+    bool holdingLocally() const;
+    bool inConference() const { return inConference_; }
+    bool ringbackReceived() const { return connectionStatus_ == statusRinging; }
+    bool earlyMediaReceived() const { return false; }
     std::shared_ptr<CallInfo> getCallInfo() const { return callInfo_; }
+    // The engine object behind a model of the party: the party itself.
+    std::shared_ptr<Participant> getSpaceParticipant() {
+        return std::static_pointer_cast<Participant>(shared_from_this());
+    }
+    // The call the party belongs to now, nullptr once it left every call.
+    std::shared_ptr<Conversation> conversation() const { return conversation_.lock(); }
 
-    void setConnectionStatus(int status) { connectionStatus_ = status; }
-    void setTransferStatus(int status) { transferStatus_ = status; }
-    void setAudioOnly(bool audioOnly) { audioOnly_ = audioOnly; }
-    void setHoldingRemotely(bool holding) { holdingRemotely_ = holding; }
+    // Taken out of a conference into a call of its own.
+    bool canSeparate() const;
+    bool canIm() const;
+    bool canSms() const;
+    void separate();
+    // Opens a chat with the party (through the instant-message service).
+    void im();
+    void sms();
+    // Gives up calling the party (while it is being called).
+    void cancel();
+    // Leaves the party's line.
+    void hangUp();
+    void startMyVideo();
+    void stopMyVideo();
+
+    // Engine side; each change is told to the party's delegates.
+    void setConnectionStatus(int status);
+    void setTransferStatus(int status, const std::string& target = {});
+    void setAudioOnly(bool audioOnly);
+    void setHoldingRemotely(bool holding);
+    void setInConference(bool inConference);
+    void setConversation(const std::shared_ptr<Conversation>& conversation) {
+        conversation_ = conversation;
+    }
 
 private:
     std::string address_;
     std::string displayName_;
     std::shared_ptr<CallInfo> callInfo_;
+    std::weak_ptr<Conversation> conversation_;
     int connectionStatus_ = statusConnecting;
     int transferStatus_ = 0;
+    std::string transferTarget_;
     bool audioOnly_ = true;
     bool holdingRemotely_ = false;
+    bool inConference_ = false;
 };
 
 // Callbacks of one conversation.
@@ -223,6 +314,15 @@ public:
     void callAndAddParticipant(const std::string& address, long long entityID);
     // Joins every other established call into this one, a local conference.
     void merge();
+    // On a consultation call: its party joins the consulted call, which becomes a local
+    // conference, and the consultation is over.
+    bool canMergeConsultation() const;
+    void mergeConsultation();
+    // On a consultation call: it becomes a call of its own, the consulted call staying on hold.
+    bool canSplitConsultation() const;
+    void splitConsultation();
+    // A call placed to a conference server: its parties are those the server reports.
+    bool isRemoteConferenceFocus() const { return remoteConferenceFocus_; }
     void startRecording();
     void stopRecording();
     // Sends this side's picture: at once on a call with video, else after asking the other
@@ -243,6 +343,15 @@ public:
     // until the user starts it.
     void remoteAddsVideo();
     void setStatus(int status);
+    // A conference server reports a party that joins or leaves the conference.
+    void serverParticipantJoins(const std::string& address, const std::string& displayName);
+    void serverParticipantConnected(const std::string& address);
+    void serverParticipantLeaves(const std::string& address);
+    // The party leaves this call (hung up, cancelled or separated): gone (6) then removed.
+    void removeParticipant(const std::shared_ptr<Participant>& participant, int finalStatus);
+    // The party is taken out of this conference into a call of its own, on hold.
+    void separateParticipant(const std::shared_ptr<Participant>& participant);
+    std::shared_ptr<Participant> participantWithAddress(const std::string& address) const;
     // Ends the call at once (the session is over).
     void terminate() {
         if (isLive()) {
@@ -252,6 +361,7 @@ public:
 
 private:
     friend class ConversationService;
+    friend class Participant;
     void finish(int status);
     void setHoldingLocally(bool holding);
     void setConference(bool conference);
@@ -275,6 +385,7 @@ private:
     bool wasConnected_ = false;
     bool conference_ = false;
     bool recording_ = false;
+    bool remoteConferenceFocus_ = false;
     bool hasVideo_ = false;
     bool sendingMyVideo_ = false;
     bool videoRequestPending_ = false;
@@ -368,6 +479,11 @@ public:
     std::shared_ptr<Conversation> conferenceConversation(const std::string& address,
                                                          long long entityID);
     std::shared_ptr<Conversation> conferenceFocusConversation();
+    // Takes a call made by the engine itself (a party separated from a conference, a
+    // consultation that became a call of its own) into the list, and tells the delegates.
+    void adoptConversation(const std::shared_ptr<Conversation>& conversation);
+    // Makes a held call of its own for a party that was in another call.
+    std::shared_ptr<Conversation> callOfItsOwn(const std::shared_ptr<Participant>& party);
     std::shared_ptr<Conversation> pullFromMobile(const std::string& displayName);
 
     // The account new calls go out through; nullptr lets the engine choose.
@@ -415,6 +531,7 @@ public:
 
 private:
     friend class Conversation;
+    friend class Participant;
     // Tells the delegates when newConversationAllowed() differs from what they heard last.
     void reportNewConversationAllowed();
     void recordInHistory(const Conversation& conversation, bool missed) const;
@@ -422,7 +539,8 @@ private:
     std::weak_ptr<OVAccount> accountForCall_;
     std::shared_ptr<Conversation> place(const std::string& address, long long entityID,
                                         Conversation::Kind kind,
-                                        const std::string& displayName = {});
+                                        const std::string& displayName = {},
+                                        bool remoteConferenceFocus = false);
     std::shared_ptr<Participant> makeParticipant(const std::string& address,
                                                  const std::string& displayName) const;
     std::string nextCallIdentifier();

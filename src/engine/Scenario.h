@@ -6,11 +6,13 @@
 #include "engine/OVDeskphoneService.h"
 #include "engine/ToastService.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class Conversation;
 class SimulatedNetwork;
 class StartupService;
 
@@ -72,6 +74,13 @@ public:
     void acceptVideoRequests(bool accept);
     // How the party of the address takes the calls placed to it from now on.
     void callsTo(std::string_view address, RemoteAnswer answer);
+    // A conference server reports a party joining the conference of the call (being called,
+    // then on the line on the next pass), or leaving it.
+    void conferenceParticipantJoins(std::string callIdentifier, std::string address,
+                                    std::string displayName = {});
+    void conferenceParticipantLeaves(std::string callIdentifier, std::string address);
+    // A party of a local conference hangs up.
+    void participantHangsUp(std::string callIdentifier, std::string address);
 
     // Messaging, presence and files.
     void incomingMessage(std::string address, std::string text, std::string displayName = {},
@@ -126,6 +135,8 @@ public:
 
 private:
     void send(std::function<void(EngineEvents&)> event);
+    // Runs on the next pass with the live call of the identifier (consultation calls too).
+    void withCall(std::string callIdentifier, std::function<void(Conversation&)> action);
     int accountID(std::string_view accountName) const;
     StartupService& engine_;
 };
