@@ -31,7 +31,7 @@ namespace {
 
 constexpr double kTopHeight = 44;
 constexpr double kBottomHeight = 160;
-constexpr double kLabelWidth = 150;
+constexpr double kLabelWidth = 165;
 
 std::vector<std::shared_ptr<ContactEditorController>>& openList() {
     static std::vector<std::shared_ptr<ContactEditorController>> editors;
