@@ -288,11 +288,12 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
 
     // Chat with bob: the dial button's menu offers a message to the address in the entry;
     // bob reads it and answers.
-    ASSERT_TRUE(typeInto(field("Enter a name or number"), "bob@sip.lumiq.example",
-                         "the call entry"));
+    ASSERT_TRUE(
+        typeInto(field("Enter a name or number"), "bob@sip.lumiq.example", "the call entry"));
     std::optional<Shown> dial;
-    ASSERT_TRUE(waitFor([&dial](const Value& s) { return (dial = first(s, button("Call"))).has_value(); },
-                        "the Call button"));
+    ASSERT_TRUE(
+        waitFor([&dial](const Value& s) { return (dial = first(s, button("Call"))).has_value(); },
+                "the Call button"));
     // The button's arrow, at its right end, opens its menu.
     input.click(dial->x + dial->width - 5, dial->centreY());
     std::optional<Shown> message;
@@ -316,17 +317,46 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
     input.key("Return");
     ASSERT_TRUE(waitFor(
         [](const Value& s) {
-            return first(s, [](const Shown& v) {
-                       return v.kind == "webView" &&
-                              v.text.find("Lunch at noon?") != std::string::npos &&
-                              v.text.find("Hi! Good to hear from you.") != std::string::npos;
-                   })
+            return first(s,
+                         [](const Shown& v) {
+                             return v.kind == "webView" &&
+                                    v.text.find("Lunch at noon?") != std::string::npos &&
+                                    v.text.find("Hi! Good to hear from you.") != std::string::npos;
+                         })
                 .has_value();
         },
         "the message and bob's answer in the transcript"));
     picture("06-chat-with-bob");
 
-    // Filter the contact list.
+    // Add a contact in the editor, from the Contacts menu: a name and a softphone user,
+    // which the editor completes with the account's domain.
+    ASSERT_TRUE(
+        clickOn([](const Shown& s) { return s.kind == "menuTitle" && s.text == "Contacts"; },
+                "the Contacts menu's title"));
+    std::optional<Shown> add;
+    ASSERT_TRUE(
+        waitFor([&add](const Value& s) { return (add = menuRow(s, "Add Contact")).has_value(); },
+                "the Add Contact item"));
+    input.click(add->centreX(), add->centreY());
+    const auto inEditor = [](const std::string& placeholder) {
+        return [placeholder](const Shown& s) {
+            return s.kind == "textField" && s.window == "Contact" && s.placeholder == placeholder;
+        };
+    };
+    ASSERT_TRUE(typeInto(inEditor("First name"), "Ada", "the editor's first name"));
+    ASSERT_TRUE(typeInto(inEditor("Last name"), "Lovelace", "the editor's last name"));
+    ASSERT_TRUE(
+        typeInto(inEditor("user@sip.lumiq.example"), "ada.lovelace", "the editor's new address"));
+    picture("07-contact-editor");
+    ASSERT_TRUE(clickOn(
+        [](const Shown& s) {
+            return s.kind == "button" && s.window == "Contact" && s.text == "OK";
+        },
+        "the editor's OK button"));
+    ASSERT_TRUE(
+        waitFor([](const Value& s) { return !hasWindow(s, "Contact"); }, "the editor closed"));
+
+    // Filter the contact list: the new contact is in it.
     long everyone = 0;
     ASSERT_TRUE(waitFor(
         [&everyone](const Value& s) {
@@ -335,14 +365,14 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
             return everyone > 10;
         },
         "the contact list"));
-    ASSERT_TRUE(typeInto(field("Search contacts"), "frank", "the contact filter"));
+    ASSERT_TRUE(typeInto(field("Search contacts"), "lovelace", "the contact filter"));
     ASSERT_TRUE(waitFor(
         [everyone](const Value& s) {
             const auto table = first(s, [](const Shown& v) { return v.kind == "table"; });
-            return table && table->rows > 0 && table->rows < everyone;
+            return table && table->rows == 1 && table->rows < everyone;
         },
-        "the contact list filtered"));
-    picture("07-contacts-filtered");
+        "the contact list filtered to the new contact"));
+    picture("08-contacts-filtered");
 
     // Show as busy through the presence menu.
     ASSERT_TRUE(clickOn([](const Shown& s) { return s.kind == "popUpButton"; },
@@ -357,7 +387,7 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
             return presence && presence->text == "Busy";
         },
         "the presence shown as busy"));
-    picture("08-busy");
+    picture("09-busy");
 
     // Quit through the application menu.
     ASSERT_TRUE(clickOn([](const Shown& s) { return s.kind == "menuTitle" && s.text == "Lumiq"; },
@@ -372,7 +402,7 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
             return first(s, textHolding("All Messaging sessions will end.")).has_value();
         },
         "the question whether to end the chat"));
-    picture("09-quit-question");
+    picture("10-quit-question");
     ASSERT_TRUE(clickOn(button("Okay"), "the question's Okay button"));
     const auto status = program->waitForExit(20);
     ASSERT_TRUE(status) << tail(program->errorOutput());
