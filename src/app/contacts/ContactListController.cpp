@@ -4,6 +4,7 @@
 #include "app/contacts/ContactOperations.h"
 #include "app/contacts/ContactWithGroup.h"
 #include "app/core/AppController.h"
+#include "app/core/SheetsTracker.h"
 #include "engine/PhoneService.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -59,6 +60,9 @@ ContactListController::ContactListController(std::shared_ptr<PhoneService> phone
 }
 
 ContactListController::~ContactListController() {
+    SheetsTracker::sharedController().closeSheetsForCreator(this);
+    _contextMenu->setDelegate(nullptr);
+    _contactOutlineView->setMenu(nullptr);
     detach();
     _contactOutlineView->setDataSource(nullptr);
     _contactOutlineView->setDelegate(nullptr);
