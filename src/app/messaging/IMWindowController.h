@@ -210,6 +210,12 @@ public:
                                                        platform::TableColumn* column,
                                                        long row) override;
     void tableViewSelectionDidChange(const platform::Notification& notification) override;
+    // Contacts dropped on the participant list are offered the invitation sheet.
+    platform::DragOperation tableViewValidateDrop(platform::TableView& tableView,
+                                                  platform::DraggingInfo& info, long row,
+                                                  platform::TableViewDropOperation op) override;
+    bool tableViewAcceptDrop(platform::TableView& tableView, platform::DraggingInfo& info,
+                             long row, platform::TableViewDropOperation op) override;
 
     // Window.
     bool windowShouldClose(platform::Window& sender) override;

@@ -13,6 +13,7 @@
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
 #include "support/Localization.h"
+#include "support/Notifications.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ void IMWindowController::buildParticipantList() {
     _participantTable->setHeaderView(nullptr);
     _participantTable->setDataSource(this);
     _participantTable->setDelegate(this);
+    _participantTable->registerForDraggedTypes({std::string(QXDragDropContactType)});
     _participantScrollView = platform::make<platform::ScrollView>(platform::Rect(0, 0, 130, 200));
     _participantScrollView->setHasVerticalScroller(true);
     _participantScrollView->setDocumentView(_participantTable);

@@ -13,7 +13,9 @@
 #include "platform/kit/TableColumn.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
+#include "support/DraggedItems.h"
 #include "support/Localization.h"
+#include "support/Notifications.h"
 
 #include <algorithm>
 #include <cctype>
@@ -270,4 +272,32 @@ void IMWindowController::chatInvitationSheetDidEnd(int returnCode) {
             _imSession->addChatParticipant(address->valueStr(), message, contact->displayName());
         }
     }
+}
+
+platform::DragOperation IMWindowController::tableViewValidateDrop(platform::TableView& tableView,
+                                                                  platform::DraggingInfo& info,
+                                                                  long, platform::TableViewDropOperation) {
+    if (&tableView != _participantTable.get() || draggedKindOf(info) != DraggedKind::contacts) {
+        return platform::DragOperationNone;
+    }
+    return platform::DragOperationGeneric;
+}
+
+bool IMWindowController::tableViewAcceptDrop(platform::TableView& tableView,
+                                             platform::DraggingInfo& info, long,
+                                             platform::TableViewDropOperation) {
+    if (&tableView != _participantTable.get() || draggedKindOf(info) != DraggedKind::contacts) {
+        return false;
+    }
+    std::vector<std::shared_ptr<OVEntity>> contacts;
+    for (const auto& item : draggedItemsOf(info)) {
+        if (auto contact = std::dynamic_pointer_cast<OVEntity>(item)) {
+            contacts.push_back(std::move(contact));
+        }
+    }
+    // Inviting needs the session and a room the user may invite into.
+    if (_imSession && !_isEnded) {
+        addParticipants(contacts);
+    }
+    return true;
 }

@@ -1,5 +1,9 @@
 #include "app/messaging/ChatFixture.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/DragSession.h"
+#include "platform/kit/Pasteboard.h"
+#include "support/DraggedItems.h"
+#include "support/Notifications.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
 
@@ -84,6 +88,59 @@ TEST_F(GroupChatInviteTest, ACancelledInvitationInvitesNobodyButKeepsItsTextForT
     chat->chatInvitationOK();
     settle();
     EXPECT_EQ(chat->invitedParticipants(), std::vector<std::string>{"chloe@chat.lumiq.example"});
+}
+
+using Items = std::vector<std::shared_ptr<platform::Object>>;
+
+// A drag of contacts as the participant list sees it.
+class ContactDrag : public platform::DraggingInfo {
+public:
+    ContactDrag(std::vector<std::string> types, Items items)
+        : pasteboard_(platform::Pasteboard::pasteboardWithName("group chat drag")),
+          source_(std::make_shared<Source>(std::move(items))) {
+        pasteboard_.declareTypes(std::move(types), nullptr);
+    }
+    platform::Pasteboard& draggingPasteboard() const override { return pasteboard_; }
+    platform::Object* draggingSource() const override { return source_.get(); }
+    platform::Point draggingLocation() const override { return {}; }
+    platform::Window* draggingDestinationWindow() const override { return nullptr; }
+    platform::DragOperation draggingSourceOperationMask() const override {
+        return platform::DragOperationEvery;
+    }
+    long draggingSequenceNumber() const override { return 1; }
+    const std::shared_ptr<platform::Image>& draggedImage() const override { return image_; }
+
+private:
+    struct Source : platform::Object, DraggedItemsSource {
+        explicit Source(Items items) : items(std::move(items)) {}
+        Items draggedItems() const override { return items; }
+        Items items;
+    };
+    platform::Pasteboard& pasteboard_;
+    std::shared_ptr<Source> source_;
+    std::shared_ptr<platform::Image> image_;
+};
+
+TEST_F(GroupChatInviteTest, ContactsDroppedOnTheParticipantsAreOfferedTheInvitation) {
+    auto& table = *chat->participantTable();
+    const Items contacts{contactWith("dave@chat.lumiq.example"),
+                         contactWith("hannah@chat.lumiq.example")};
+    ContactDrag text({"public.utf8-plain-text"}, contacts);
+    EXPECT_EQ(chat->tableViewValidateDrop(table, text, 0, platform::TableViewDropOperation::On),
+              platform::DragOperationNone);
+    EXPECT_FALSE(chat->tableViewAcceptDrop(table, text, 0, platform::TableViewDropOperation::On));
+
+    ContactDrag drag({std::string(QXDragDropContactType)}, contacts);
+    EXPECT_EQ(chat->tableViewValidateDrop(table, drag, 0, platform::TableViewDropOperation::On),
+              platform::DragOperationGeneric);
+    EXPECT_TRUE(chat->tableViewAcceptDrop(table, drag, 0, platform::TableViewDropOperation::On));
+    settle();
+    ASSERT_TRUE(chat->isInvitationSheetShown());
+    EXPECT_EQ(chat->invitationCaption(),
+              "You have selected: Dave Dunn. Please enter invitation text:");
+    chat->chatInvitationOK();
+    settle();
+    EXPECT_EQ(chat->invitedParticipants(), std::vector<std::string>{"dave@chat.lumiq.example"});
 }
 
 TEST_F(GroupChatInviteTest, TheEndOfTheSessionEndsThePickerAndDisablesAdding) {
