@@ -244,6 +244,10 @@ void SnapshotTour::poll() {
         if (!pollPresenceRequest())
             break;
         return;
+    case Stage::waitForGroupChat:
+        if (!pollGroupChat())
+            break;
+        return;
     case Stage::waitForVideoCall:
     case Stage::waitForVideoPictures:
     case Stage::waitForVideoLayers:
@@ -277,6 +281,8 @@ void SnapshotTour::poll() {
         fail("the file offer never showed in a transfer window");
     else if (_stage == Stage::waitForPresenceRequest)
         fail("the presence request never showed");
+    else if (_stage == Stage::waitForGroupChat)
+        fail("the demo group chat never filled");
     else if (_stage == Stage::waitForVideoCall || _stage == Stage::waitForVideoPictures)
         fail("the video call never showed both pictures");
     else if (_stage == Stage::waitForVideoLayers)
@@ -426,6 +432,33 @@ bool SnapshotTour::pollChatRooms() {
     if (!snapshot(*list.window(), "chat-rooms"))
         return true;
     ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
+    Scenario().chatInvitation("lunch@rooms.chat.lumiq.example", "bob@chat.lumiq.example",
+                              "Bob Baker", "Where shall we go for lunch?");
+    _stage = Stage::waitForGroupChat;
+    _stepStarted = now();
+    return true;
+}
+
+bool SnapshotTour::pollGroupChat() {
+    for (const auto& invitation : ChatInvitationWindowController::openControllers())
+        invitation->accept(nullptr);
+    AppController* controller = AppController::sharedAppController();
+    if (!controller)
+        return false;
+    IMWindowController* group = nullptr;
+    for (const auto& object : controller->imWindowControllers())
+        if (auto* chat = dynamic_cast<IMWindowController*>(object.get());
+            chat && chat->imSession() && chat->imSession()->isGroupChat())
+            group = chat;
+    // The demo room: its members come in and talk, and the last of them leaves again.
+    if (!group || group->imSession()->chatParticipants().size() < 2 ||
+        !group->transcript().isReady() ||
+        group->webView()->mainFrameDocument().getElementById("paras").children().size() < 6)
+        return false;
+    if (!snapshot(*group->window(), "group-chat"))
+        return true;
+    group->endChat();
+    group->close();
     startFileTransfer();
     return true;
 }

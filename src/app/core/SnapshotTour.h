@@ -51,6 +51,7 @@ private:
         waitForChatRooms,
         waitForFileTransfer,
         waitForPresenceRequest,
+        waitForGroupChat,
         waitForVideoCall,
         waitForVideoPictures,
         waitForVideoLayers,
@@ -66,6 +67,8 @@ private:
     // The archive window on the chat just ended, searched.
     bool pollArchive();
     bool pollChatRooms();
+    // A group chat joined from an invitation, once the demo room's members have talked.
+    bool pollGroupChat();
     // The broadcast window with a message typed, and an invitation into a group chat.
     bool snapshotBroadcastAndInvitation();
     // A file offer from a demo party in its transfer window, then a request to see the
