@@ -321,6 +321,15 @@ public:
     // On a consultation call: it becomes a call of its own, the consulted call staying on hold.
     bool canSplitConsultation() const;
     void splitConsultation();
+    // On a conference server's call: the other established calls join the conference.
+    bool canAddCallsToConference() const {
+        return remoteConferenceFocus_ && !holdingLocally_ && canMerge();
+    }
+    void addCallsToConference() {
+        if (canAddCallsToConference()) {
+            merge();
+        }
+    }
     // A call placed to a conference server: its parties are those the server reports.
     bool isRemoteConferenceFocus() const { return remoteConferenceFocus_; }
     void startRecording();

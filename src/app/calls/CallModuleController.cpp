@@ -1,4 +1,5 @@
 #include "app/calls/CallModuleController.h"
+#include "app/calls/ServerConferenceViewController.h"
 
 #include "app/calls/ConversationView.h"
 #include "app/calls/ConversationViewController.h"
@@ -175,6 +176,9 @@ void CallModuleController::cleanup() {
     for (const auto& panel : _panels)
         panel->cleanup();
     _panels.clear();
+    for (const auto& panel : _conferencePanels)
+        panel->cleanup();
+    _conferencePanels.clear();
     _collectionView->removeAllItems();
     _callRecordingPrompts.clear();
     // Both delegates go with the services, so no later callback reaches a call area that no
@@ -201,6 +205,25 @@ std::vector<std::shared_ptr<Conversation>> CallModuleController::conversations()
         if (auto conversation = panel->conversation())
             calls.push_back(conversation);
     return calls;
+}
+
+void CallModuleController::conversationAdded(const std::shared_ptr<Conversation>& conversation,
+                                             bool /*isIncoming*/, bool remoteConferenceFocus) {
+    if (!remoteConferenceFocus || !conversation)
+        return;
+    auto panel = std::make_shared<ServerConferenceViewController>(conversation);
+    if (!panel->instantiate()) {
+        panel->cleanup();
+        return;
+    }
+    _conferencePanels.push_back(panel);
+    auto item = panel->conversationViewItem();
+    item->setRepresentedObject(panel);
+    _collectionView->setAnimationDuration(kItemAnimation);
+    _collectionView->appendItem(item);
+    _collectionView->showItem(item, true);
+    if (auto* controller = AppController::sharedAppController())
+        controller->updateToolbar();
 }
 
 void CallModuleController::ovmdConversationCollectionAdded(
@@ -269,6 +292,13 @@ void CallModuleController::removeCall(const std::shared_ptr<QXCollectionViewItem
     if (it != _panels.end()) {
         auto panel = *it;
         _panels.erase(it);
+        panel->cleanup();
+    }
+    auto bridge = std::find_if(_conferencePanels.begin(), _conferencePanels.end(),
+                               [&](const auto& panel) { return panel->conversationViewItem() == item; });
+    if (bridge != _conferencePanels.end()) {
+        auto panel = *bridge;
+        _conferencePanels.erase(bridge);
         panel->cleanup();
     }
     _collectionView->setAnimationDuration(kItemAnimation);

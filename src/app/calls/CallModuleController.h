@@ -15,6 +15,7 @@
 
 class ConversationViewController;
 class QXCollectionViewItem;
+class ServerConferenceViewController;
 
 namespace platform {
 class Button;
@@ -60,6 +61,10 @@ public:
         return _panels;
     }
     ConversationViewController* panelOf(const Conversation* conversation) const;
+    // The panels of conferences held on a conference server, in the order they came.
+    const std::vector<std::shared_ptr<ServerConferenceViewController>>& conferencePanels() const {
+        return _conferencePanels;
+    }
     // The conversations of the panels, in panel order.
     std::vector<std::shared_ptr<Conversation>> conversations() const;
 
@@ -97,6 +102,9 @@ public:
     void recordingOpenFolder(platform::Object* sender);
 
     // Engine callbacks.
+    // A call to a conference server gets the conference-bridge panel.
+    void conversationAdded(const std::shared_ptr<Conversation>& conversation, bool isIncoming,
+                           bool remoteConferenceFocus) override;
     void ovmdConversationCollectionAdded(
         const std::vector<std::shared_ptr<OVConversationModel>>& models) override;
     void ovmdConversationCollectionRemoved(
@@ -122,6 +130,7 @@ private:
 
     std::shared_ptr<QXCollectionView> _collectionView;
     std::vector<std::shared_ptr<ConversationViewController>> _panels;
+    std::vector<std::shared_ptr<ServerConferenceViewController>> _conferencePanels;
     std::shared_ptr<platform::Panel> _recordingSaveSheet;
     std::shared_ptr<platform::TextField> _recordingSaveSheetNameLabel;
     std::shared_ptr<platform::TextField> _recordingSaveSheetLocationLabel;

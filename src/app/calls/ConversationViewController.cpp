@@ -313,8 +313,9 @@ void ConversationViewController::awake() {
     // 9. Status line, the first party, the view's controller.
     if (_o.connectionStatus)
         _o.connectionStatus->setStringValue("");
-    if (!_conversation->participants().empty())
-        participantAdded(_conversation->participants().front());
+    _panelBaseHeight = _o.conversationView->frame().height();
+    for (const auto& party : std::vector(_conversation->participants()))
+        participantAdded(party);
     _o.conversationView->setController(this);
     if (_o.conversationHoldView)
         _o.conversationHoldView->setController(this);
@@ -529,6 +530,7 @@ void ConversationViewController::participantAdded(const std::shared_ptr<Particip
     if (participant &&
         std::find(_participants.begin(), _participants.end(), participant) == _participants.end())
         _participants.push_back(participant);
+    addParticipantRow(participant);
     updateParticipantInfo();
 }
 
@@ -538,6 +540,7 @@ void ConversationViewController::participantRemoved(
     auto it = std::find(_participants.begin(), _participants.end(), participant);
     if (it != _participants.end() && _conversation->connectionStatus() != 4)
         _participants.erase(it);
+    removeParticipantRow(participant);
     updateParticipantInfo();
 }
 
@@ -599,6 +602,8 @@ void ConversationViewController::ovmdConversationPropertyChanged(const std::stri
         updateCallButtons();
     else if (name == OVConversationModel::connectionStatusDisplayProperty)
         updateConnectionMessage();
+    else if (name == OVConversationModel::myRelatedConversationModelProperty)
+        updateRelatedConversationStrip();
 }
 
 void ConversationViewController::ovmdConversationFocusRequested(const std::string&) {
@@ -641,6 +646,8 @@ void ConversationViewController::cleanup() {
         _observing = false;
     }
     _participants.clear();
+    cleanupParticipantRows();
+    removeRelatedConversationStrip();
     if (_conversation)
         _conversation->removeDelegate(this);
     if (_conversationModel)

@@ -19,6 +19,8 @@
 
 class ConversationView;
 class OVEntity;
+class ParticipantViewController;
+class RelatedConversationViewController;
 class QXBezierComboButton;
 class QXCollectionViewItem;
 class QXImageButton;
@@ -108,6 +110,16 @@ public:
     void updateCallButtons();
     void updateConnectionMessage();
     void updateParticipantInfo();
+    // The rows of the call's parties, in the order they came (one per party).
+    const std::vector<std::shared_ptr<ParticipantViewController>>& participantRows() const {
+        return _participantRows;
+    }
+    // The strip of the call's second call while there is one, else nullptr.
+    RelatedConversationViewController* relatedConversationStrip() const {
+        return _relatedStrip.get();
+    }
+    // The row of the party, found by the party itself, or nullptr.
+    ParticipantViewController* participantRowFor(const std::shared_ptr<Participant>& party) const;
     void newCallAdded() { updateCallButtons(); }
     void callRemoved() { updateCallButtons(); }
     void cleanup();
@@ -230,11 +242,22 @@ private:
     void updateMicMuteImage(int level);
     void setRecordingMarkersVisible(bool visible);
     void relayoutItem();
+    void addParticipantRow(const std::shared_ptr<Participant>& participant);
+    void removeParticipantRow(const std::shared_ptr<Participant>& participant);
+    void cleanupParticipantRows();
+    // Shows the strip of the model's second call, replacing or dropping the one shown.
+    void updateRelatedConversationStrip();
+    void removeRelatedConversationStrip();
+    // Stacks the rows above the buttons and sizes the panel to hold them.
+    void layoutParticipantRows();
     bool feature(std::string_view name) const;
 
     ConversationViewOutlets _o;
     std::shared_ptr<platform::Menu> _actionsMenu, _quickTransferMenu, _ibNumberEntryActionsMenu;
     std::vector<std::shared_ptr<Participant>> _participants;
+    std::vector<std::shared_ptr<ParticipantViewController>> _participantRows;
+    std::shared_ptr<RelatedConversationViewController> _relatedStrip;
+    double _panelBaseHeight = 0;
     std::string _baseParticipantStatus;
     int _transferStatus = 0;
     bool _collapseOnHold = false;

@@ -211,6 +211,17 @@ void SnapshotTour::poll() {
         auto phone = StartupService::instance().phoneService();
         if (phone && phone->getConversationService()->linesInUse() > 0)
             break;
+        startSecondCall();
+        return;
+    }
+    case Stage::waitForSecondCall:
+        if (!pollSecondCall())
+            break;
+        return;
+    case Stage::waitForPartiesHangUp: {
+        auto phone = StartupService::instance().phoneService();
+        if (phone && phone->getConversationService()->linesInUse() > 0)
+            break;
         Scenario().incomingMessage("sip:bob@sip.lumiq.example", "Hi Alice, are you free later?",
                                    "Bob Baker");
         _stage = Stage::waitForChat;
@@ -267,8 +278,10 @@ void SnapshotTour::poll() {
              view + "\")");
     else if (_stage == Stage::waitForContacts)
         fail("the contact list never showed the demo contacts");
-    else if (_stage == Stage::waitForHangUp)
+    else if (_stage == Stage::waitForHangUp || _stage == Stage::waitForPartiesHangUp)
         fail("the demo calls never ended");
+    else if (_stage == Stage::waitForSecondCall)
+        fail("the second call and the conference bridge never showed");
     else if (_stage == Stage::waitForChat)
         fail("the demo chat never reached its reply");
     else if (_stage == Stage::waitForChatEnd)

@@ -44,6 +44,9 @@ private:
         waitForCalls,
         waitForHold,
         waitForHangUp,
+        // A call with its second call, and a conference on the server with its parties.
+        waitForSecondCall,
+        waitForPartiesHangUp,
         waitForChat,
         waitForChatEnd,
         // The message archive and the other messaging windows.
@@ -62,6 +65,9 @@ private:
     // Whether the phone reports its accounts enabled and ready for calls.
     static bool phoneReady();
     void placeCalls();
+    // The second call's strip, the parties' rows and the conference-bridge panel.
+    void startSecondCall();
+    bool pollSecondCall();
     // The chat: bob writes, the user answers in rich text, bob replies.
     bool pollChat();
     // The archive window on the chat just ended, searched.
