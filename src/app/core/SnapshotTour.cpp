@@ -17,6 +17,7 @@
 #include "app/messaging/IMArchiveWindowController.h"
 #include "app/messaging/IMBroadcastWindowController.h"
 #include "app/messaging/IMWindowController.h"
+#include "app/messaging/WorkgroupWindowController.h"
 #include "engine/AccountService.h"
 #include "engine/CocoaCAOpenGLLayer.h"
 #include "engine/OVContactManager.h"
@@ -150,7 +151,7 @@ void SnapshotTour::poll() {
                     return;
             }
         }
-        if (!snapshotBroadcastAndInvitation())
+        if (!snapshotBroadcastAndInvitation() || !snapshotWorkgroup())
             return;
         // The new-group sheet, and the address-book import on the demo's card folder.
         list->contextNewGroup();
@@ -434,6 +435,14 @@ bool SnapshotTour::snapshotBroadcastAndInvitation() {
     auto window = ChatInvitationWindowController::initWithChatInvitation(invitation);
     const bool pictured = snapshot(*window->window(), "chat-invitation");
     ChatInvitationWindowController::closeAll();
+    return pictured;
+}
+
+bool SnapshotTour::snapshotWorkgroup() {
+    auto& workgroup = WorkgroupWindowController::sharedController();
+    workgroup.showWindow(nullptr);
+    const bool pictured = snapshot(*workgroup.window(), "workgroup");
+    WorkgroupWindowController::releaseSharedController();
     return pictured;
 }
 

@@ -77,6 +77,8 @@ private:
     bool pollGroupChat();
     // The broadcast window with a message typed, and an invitation into a group chat.
     bool snapshotBroadcastAndInvitation();
+    // The workgroup window as it opens.
+    bool snapshotWorkgroup();
     // A file offer from a demo party in its transfer window, then a request to see the
     // user's presence; both are turned down afterwards.
     void startFileTransfer();
