@@ -1,5 +1,6 @@
 #include "app/main_window/DialpadWindowController.h"
 
+#include "app/main_window/DialpadViewController.h"
 #include "engine/StartupService.h"
 
 #include <memory>
@@ -30,11 +31,16 @@ void DialpadWindowController::releaseSharedController() {
 }
 
 void DialpadWindowController::showWindow(platform::Object* /*sender*/) {
+    if (!dialpad_)
+        dialpad_ = std::make_shared<DialpadViewController>();
     visible_ = true;
 }
 
 void DialpadWindowController::close() {
     visible_ = false;
+    dialpad_.reset();
+    // The next use builds a fresh one.
+    releaseSharedController();
 }
 
 std::shared_ptr<PhoneStatusService> DialpadWindowController::phoneStatusService() const {

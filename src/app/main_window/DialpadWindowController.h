@@ -4,10 +4,11 @@
 
 #include <memory>
 
+class DialpadViewController;
 class PhoneStatusService;
 
-// The floating dialpad window. Only what the application core calls of it so far: whether it
-// exists, and showing, closing and asking whether it is visible.
+// The floating dialpad: made on first use, it shows its pad when shown; closing it lets the
+// shared controller go, so that the next use makes a fresh one.
 class DialpadWindowController : public platform::Object {
 public:
     static bool dialpadExist();
@@ -16,6 +17,7 @@ public:
     static void releaseSharedController();
 
     bool isVisible() const { return visible_; }
+    DialpadViewController* dialpad() const { return dialpad_.get(); }
     void showWindow(platform::Object* sender);
     void close();
     // The phone status the dialpad shows: the engine's phone status service.
@@ -23,4 +25,5 @@ public:
 
 private:
     bool visible_ = false;
+    std::shared_ptr<DialpadViewController> dialpad_;
 };

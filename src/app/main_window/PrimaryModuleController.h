@@ -38,6 +38,7 @@ class Timer;
 // drop-down, the dial button and the default call action, the message area under them and the
 // account-for-calls line. The field keeps no number of its own: what is typed goes to the
 // engine's number-entry model and the engine's echo is what the field shows.
+class DialpadViewController;
 class PrimaryModuleController : public platform::Object,
                                 public platform::ActionTarget,
                                 public QXSearchFieldFilterDelegate,
@@ -319,4 +320,9 @@ private:
     // The item chosen while the confirmation sheet asks.
     std::shared_ptr<platform::MenuItem> _pendingPresenceItem;
     std::shared_ptr<platform::Window> _presenceAlertSheet;
+    // The docked dialpad while it is in the module stack.
+    std::shared_ptr<DialpadViewController> _dockedDialpad;
+
+public:
+    DialpadViewController* dockedDialpad() const { return _dockedDialpad.get(); }
 };

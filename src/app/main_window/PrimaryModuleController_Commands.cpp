@@ -1,4 +1,7 @@
+#include "app/calls/CallModuleController.h"
 #include "app/calls/VideoWindow.h"
+#include "app/main_window/DialpadViewController.h"
+#include "app/main_window/DialpadWindowController.h"
 #include "app/core/AppController.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "app/main_window/ToolbarController.h"
@@ -31,8 +34,30 @@ void updateToolbar() {
 
 } // namespace
 
-void PrimaryModuleController::toggleDialpad(platform::Object* /*sender*/) {
+void PrimaryModuleController::toggleDialpad(platform::Object* sender) {
     _performedCommands.emplace_back("toggleDialpad:");
+    const bool show = senderIsOn(sender);
+    auto* app = AppController::sharedAppController();
+    // The brand's "attachToMainWindow" on means the floating window beside the main window.
+    const bool floating = app && app->brandDict()["Dialpad"]["attachToMainWindow"].boolValue();
+    if (floating) {
+        if (show)
+            DialpadWindowController::sharedController().showWindow(sender);
+        else if (DialpadWindowController::dialpadExist())
+            DialpadWindowController::sharedController().close();
+    } else if (show) {
+        if (!_dockedDialpad) {
+            _dockedDialpad = std::make_shared<DialpadViewController>();
+            addView(_dockedDialpad->view(), 100);
+        }
+    } else if (_dockedDialpad) {
+        removeView(_dockedDialpad->view());
+        _dockedDialpad.reset();
+    }
+    const bool callTookFocus = CallModuleController::sharedControllerExists() &&
+                               CallModuleController::sharedController().makeCallViewFirstResponder();
+    if (!callTookFocus && app)
+        app->setCallEntryFieldFocus();
 }
 
 void PrimaryModuleController::toggleSpeakerPhone(platform::Object* sender) {
