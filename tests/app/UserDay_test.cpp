@@ -350,9 +350,9 @@ TEST_F(UserDayTest, SignsInCallsChatsAndQuitsThroughTheScreen) {
     picture("07-contact-editor");
     ASSERT_TRUE(clickOn(
         [](const Shown& s) {
-            return s.kind == "button" && s.window == "Contact" && s.text == "OK";
+            return s.kind == "button" && s.window == "Contact" && s.text == "Okay";
         },
-        "the editor's OK button"));
+        "the editor's Okay button"));
     ASSERT_TRUE(
         waitFor([](const Value& s) { return !hasWindow(s, "Contact"); }, "the editor closed"));
 

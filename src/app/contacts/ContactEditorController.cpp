@@ -98,6 +98,10 @@ ContactEditorController::openForContact(std::shared_ptr<OVEntity> contact) {
         cascadePoint() = platform::Point();
     }
     auto editor = std::make_shared<ContactEditorController>(Key(), std::move(contact));
+    // The first editor opens in the middle of the screen, the next ones cascade from it.
+    if (openList().empty()) {
+        editor->_window->center();
+    }
     cascadePoint() = editor->_window->cascadeTopLeftFromPoint(cascadePoint());
     openList().push_back(editor);
     editor->setup();
