@@ -838,11 +838,9 @@ ConversationService::makeParticipant(const std::string& address,
     return std::make_shared<Participant>(address, name, std::move(info));
 }
 
-std::shared_ptr<Conversation> ConversationService::place(const std::string& address,
-                                                         long long entityID,
-                                                         Conversation::Kind kind,
-                                                         const std::string& displayName,
-                                                         bool remoteConferenceFocus) {
+std::shared_ptr<Conversation>
+ConversationService::place(const std::string& address, long long entityID, Conversation::Kind kind,
+                           const std::string& displayName, bool remoteConferenceFocus) {
     if (!context_ || address.empty() || !newConversationAllowed()) {
         return nullptr;
     }

@@ -1,5 +1,4 @@
 #include "engine/ConversationService.h"
-
 #include "engine/EngineContext.h"
 #include "engine/OVIMService.h"
 #include "engine/PhoneService.h"
@@ -174,7 +173,8 @@ void Participant::stopMyVideo() {
     }
 }
 
-std::shared_ptr<Participant> Conversation::participantWithAddress(const std::string& address) const {
+std::shared_ptr<Participant>
+Conversation::participantWithAddress(const std::string& address) const {
     for (const auto& party : participants_) {
         if (party->address() == address) {
             return party;
@@ -301,9 +301,8 @@ void Conversation::serverParticipantLeaves(const std::string& address) {
 }
 
 void ConversationService::adoptConversation(const std::shared_ptr<Conversation>& conversation) {
-    if (!conversation ||
-        std::find(conversations_.begin(), conversations_.end(), conversation) !=
-            conversations_.end()) {
+    if (!conversation || std::find(conversations_.begin(), conversations_.end(), conversation) !=
+                             conversations_.end()) {
         return;
     }
     conversations_.push_back(conversation);

@@ -184,7 +184,8 @@ public:
 
     // File transfers. How the party of the address answers files offered to it; by default
     // it takes them at once.
-    virtual void offerFiles(const std::string& /*address*/, const std::vector<std::string>& /*names*/,
+    virtual void offerFiles(const std::string& /*address*/,
+                            const std::vector<std::string>& /*names*/,
                             std::function<void(bool accepted)> answer) {
         answer(true);
     }

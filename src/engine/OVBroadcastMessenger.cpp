@@ -32,8 +32,8 @@ bool OVBroadcastMessenger::canBroadcast() const {
         return false;
     }
     auto phone = context_->phone();
-    return phone && phone->getAccountService()->defaultAccount(
-                        sms_ ? OVAccountFeature::featureSMS : OVAccountFeature::featureIM);
+    return phone && phone->getAccountService()->defaultAccount(sms_ ? OVAccountFeature::featureSMS
+                                                                    : OVAccountFeature::featureIM);
 }
 
 void OVBroadcastMessenger::broadcast(const std::string& text, const std::string& html) {
@@ -50,8 +50,7 @@ void OVBroadcastMessenger::broadcast(const std::string& text, const std::string&
         const std::string& address = recipient.addressWithProtocol.empty()
                                          ? recipient.address
                                          : recipient.addressWithProtocol;
-        if (address.empty() ||
-            std::any_of(done.begin(), done.end(), [&](const std::string& other) {
+        if (address.empty() || std::any_of(done.begin(), done.end(), [&](const std::string& other) {
                 return OVEntity::sameAddress(other, address);
             })) {
             continue;
@@ -61,10 +60,10 @@ void OVBroadcastMessenger::broadcast(const std::string& text, const std::string&
         const std::size_t index = sent_.size() - 1;
         std::weak_ptr<bool> alive = alive_;
         backend->sendMessage(address, text, context_->guard([this, alive, index](bool delivered) {
-                                 if (alive.lock() && index < sent_.size()) {
-                                     sent_[index].delivered = delivered;
-                                 }
-                             }));
+            if (alive.lock() && index < sent_.size()) {
+                sent_[index].delivered = delivered;
+            }
+        }));
     }
 }
 

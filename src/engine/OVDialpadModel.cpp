@@ -4,7 +4,6 @@
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
 
-
 namespace {
 
 bool isDialKey(int key) {

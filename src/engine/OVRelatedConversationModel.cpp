@@ -42,8 +42,9 @@ void OVRelatedConversationModel::keyIsReleased(int key) {
 
 void OVRelatedConversationModel::propertyChange(std::string_view name) {
     const std::string property(name);
-    notifyDelegates(
-        [&](OVRelatedConversationModelPro& d) { d.ovmdRelatedConversationPropertyChanged(property); });
+    notifyDelegates([&](OVRelatedConversationModelPro& d) {
+        d.ovmdRelatedConversationPropertyChanged(property);
+    });
 }
 
 void OVRelatedConversationModel::refresh() {
@@ -60,7 +61,7 @@ void OVRelatedConversationModel::connectionStatusChange(int /*status*/) {
 }
 
 void OVRelatedConversationModel::connectionStatusChanged(const std::shared_ptr<Participant>&,
-                                                        int /*status*/) {
+                                                         int /*status*/) {
     refresh();
 }
 

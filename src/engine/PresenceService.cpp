@@ -47,7 +47,8 @@ bool PresenceService::presenceAllowed() const {
 
 namespace {
 
-std::shared_ptr<SettingBlock> customPresencesSetting(const std::shared_ptr<EngineContext>& context) {
+std::shared_ptr<SettingBlock>
+customPresencesSetting(const std::shared_ptr<EngineContext>& context) {
     const auto phone = context ? context->phone() : nullptr;
     const auto root = phone ? phone->getPreferenceSettings() : nullptr;
     return root ? root->sub("presence")->sub("customPresences") : nullptr;

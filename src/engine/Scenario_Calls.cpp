@@ -1,8 +1,7 @@
-#include "engine/Scenario.h"
-
 #include "engine/ConversationService.h"
 #include "engine/EngineContext.h"
 #include "engine/PhoneService.h"
+#include "engine/Scenario.h"
 #include "engine/StartupService.h"
 
 void Scenario::withCall(std::string callIdentifier, std::function<void(Conversation&)> action) {
@@ -31,8 +30,9 @@ void Scenario::conferenceParticipantJoins(std::string callIdentifier, std::strin
 }
 
 void Scenario::conferenceParticipantLeaves(std::string callIdentifier, std::string address) {
-    withCall(std::move(callIdentifier),
-             [address = std::move(address)](Conversation& c) { c.serverParticipantLeaves(address); });
+    withCall(std::move(callIdentifier), [address = std::move(address)](Conversation& c) {
+        c.serverParticipantLeaves(address);
+    });
 }
 
 void Scenario::participantHangsUp(std::string callIdentifier, std::string address) {

@@ -1,5 +1,4 @@
 #include "engine/Scenario.h"
-
 #include "engine/SimulatedNetwork.h"
 
 void Scenario::fileTransferOfferedWithContents(

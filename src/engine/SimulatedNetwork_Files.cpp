@@ -2,8 +2,7 @@
 
 #include <string>
 
-void SimulatedNetwork::offerFiles(const std::string& address,
-                                  const std::vector<std::string>& names,
+void SimulatedNetwork::offerFiles(const std::string& address, const std::vector<std::string>& names,
                                   std::function<void(bool accepted)> answer) {
     std::string request = "offerFiles " + address;
     for (const auto& name : names) {

@@ -399,9 +399,10 @@ TEST_F(ShutdownTest, LogoutAndQuitTakeEveryWindowOfTheSessionWithThem) {
         ASSERT_FALSE(contacts.empty());
         ContactEditorController::openForContact(contacts.front());
         settle();
-        std::vector<platform::Window*> windows{archive.window(), rooms.window(),
-                                               WorkgroupWindowController::sharedController().window(),
-                                               &ContactEditorController::openControllers()[0]->window()};
+        std::vector<platform::Window*> windows{
+            archive.window(), rooms.window(),
+            WorkgroupWindowController::sharedController().window(),
+            &ContactEditorController::openControllers()[0]->window()};
         for (auto* window : windows)
             EXPECT_TRUE(window && window->isVisible());
     };

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
 #include <unistd.h>
 
 using namespace engine_test;
@@ -116,11 +115,9 @@ TEST_F(FileTransferTest, ATransferThatDoesNotCompleteLeavesNothingBehind) {
         std::function<void(FileTransferTest&, FileTransferRequest&)> end;
         int state;
     } cases[] = {
-        {"cancelled by the user",
-         [](FileTransferTest&, FileTransferRequest& r) { r.cancel(); },
+        {"cancelled by the user", [](FileTransferTest&, FileTransferRequest& r) { r.cancel(); },
          FileTransferRequest::stateCancelled},
-        {"connection broke",
-         [](FileTransferTest& t, FileTransferRequest&) { t.pass(3); },
+        {"connection broke", [](FileTransferTest& t, FileTransferRequest&) { t.pass(3); },
          FileTransferRequest::stateFailed},
         {"session ended",
          [](FileTransferTest& t, FileTransferRequest&) { t.service()->cancelAll(); },
@@ -189,8 +186,8 @@ TEST_F(FileTransferTest, SentFilesAreReadFromDisk) {
     const auto second = root / "two.bin";
     std::ofstream(first) << "first file";
     std::ofstream(second) << std::string(30000, 't');
-    auto request = service()->newOutgoingFileTransfer(dave, "", "Dave",
-                                                      {first.string(), second.string()});
+    auto request =
+        service()->newOutgoingFileTransfer(dave, "", "Dave", {first.string(), second.string()});
     ASSERT_TRUE(request);
     EXPECT_EQ(request->state(), FileTransferRequest::stateWaitingForRemote);
     EXPECT_EQ(request->items()[1].name, "two.bin");

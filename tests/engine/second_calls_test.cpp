@@ -126,9 +126,9 @@ TEST_F(SecondCallsTest, MergedSecondCallMakesAConferenceWhosePartyCanBeSeparated
     EXPECT_EQ(carol->connectionStatus(), Participant::statusConnected);
     EXPECT_EQ(service()->getAllConversations().size(), 2u);
     EXPECT_FALSE(bob->canSeparate()) << "one party left: nothing to separate from";
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"added sip:carol@x", "conference", "conference",
-                                                   "removed sip:carol@x", "no conference",
-                                                   "no conference"}));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"added sip:carol@x", "conference", "conference",
+                                        "removed sip:carol@x", "no conference", "no conference"}));
     call->removeDelegate(&log);
     bob->removeDelegate(&log);
 }

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-
 #include <unistd.h>
 
 using namespace engine_test;

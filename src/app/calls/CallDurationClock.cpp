@@ -82,11 +82,10 @@ void CallDurationClock::run() {
         }
         elapsed += passed;
         // Several seconds at once (a slow pass, or virtual time) show as one new text.
-        platform::RunLoop::main().postFromAnyThread(
-            [shared, text = textForSeconds(elapsed)] {
-                if (shared->show)
-                    shared->show(text);
-            });
+        platform::RunLoop::main().postFromAnyThread([shared, text = textForSeconds(elapsed)] {
+            if (shared->show)
+                shared->show(text);
+        });
     }
 }
 

@@ -1,8 +1,8 @@
 #include "app/calls/CallModuleController.h"
-#include "app/calls/ServerConferenceViewController.h"
 
 #include "app/calls/ConversationView.h"
 #include "app/calls/ConversationViewController.h"
+#include "app/calls/ServerConferenceViewController.h"
 #include "app/core/AppController.h"
 #include "app/core/DockController.h"
 #include "app/core/SheetsTracker.h"
@@ -294,8 +294,9 @@ void CallModuleController::removeCall(const std::shared_ptr<QXCollectionViewItem
         _panels.erase(it);
         panel->cleanup();
     }
-    auto bridge = std::find_if(_conferencePanels.begin(), _conferencePanels.end(),
-                               [&](const auto& panel) { return panel->conversationViewItem() == item; });
+    auto bridge =
+        std::find_if(_conferencePanels.begin(), _conferencePanels.end(),
+                     [&](const auto& panel) { return panel->conversationViewItem() == item; });
     if (bridge != _conferencePanels.end()) {
         auto panel = *bridge;
         _conferencePanels.erase(bridge);

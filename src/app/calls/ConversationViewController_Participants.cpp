@@ -24,7 +24,8 @@ ConversationViewController::participantRowFor(const std::shared_ptr<Participant>
     return nullptr;
 }
 
-void ConversationViewController::addParticipantRow(const std::shared_ptr<Participant>& participant) {
+void ConversationViewController::addParticipantRow(
+    const std::shared_ptr<Participant>& participant) {
     if (!participant || !_o.conversationView || participantRowFor(participant))
         return;
     auto row = std::make_shared<ParticipantViewController>(participant, this);
@@ -102,10 +103,10 @@ void ConversationViewController::layoutParticipantRows() {
     // The name label gives way to the rows; without rows the panel keeps its own height.
     const double baseRowsArea = _o.holdParticipant ? _o.holdParticipant->frame().height() + 4 : 0;
     const double height =
-        stripHeight + (_participantRows.empty()
-                           ? _panelBaseHeight
-                           : std::max(_panelBaseHeight,
-                                      _panelBaseHeight - baseRowsArea + rowsHeight));
+        stripHeight +
+        (_participantRows.empty()
+             ? _panelBaseHeight
+             : std::max(_panelBaseHeight, _panelBaseHeight - baseRowsArea + rowsHeight));
     if (_o.holdParticipant)
         _o.holdParticipant->setHidden(!_participantRows.empty());
     panel->setFrameSize({panel->frame().width(), height});

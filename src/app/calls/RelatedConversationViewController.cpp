@@ -80,7 +80,8 @@ void RelatedConversationViewController::buildDefinition(platform::InterfaceDefin
     constexpr double width = 330;
     constexpr double height = 76;
     RelatedConversationViewOutlets o;
-    o.relatedConversationView = std::make_shared<RelatedConversationView>(Rect(0, 0, width, height));
+    o.relatedConversationView =
+        std::make_shared<RelatedConversationView>(Rect(0, 0, width, height));
     o.relatedConversationView->setAutoresizingMask(platform::ViewWidthSizable);
     auto& strip = *o.relatedConversationView;
     o.box = std::make_shared<platform::Box>(Rect(4, 2, width - 8, height - 4));
@@ -173,8 +174,8 @@ void RelatedConversationViewController::awakeFromNib() {
         // A title longer than the brand's width gives the button more room, never two lines.
         if (auto* cell = b->imageCell(); cell && !b->title().empty()) {
             const QXMargin& m = cell->margins();
-            const double needed = std::ceil(b->attributedTitle().size().width) + m.left +
-                                  m.right + 2 * cell->borderWidth() + 4;
+            const double needed = std::ceil(b->attributedTitle().size().width) + m.left + m.right +
+                                  2 * cell->borderWidth() + 4;
             if (b->frame().width() < needed)
                 b->setFrameSize({needed, b->frame().height()});
         }
@@ -409,8 +410,8 @@ void RelatedConversationViewController::menuNeedsUpdate(platform::Menu& menu) {
 
 bool RelatedConversationViewController::respondsToAction(std::string_view action) const {
     return action == "hold:" || action == "resume:" || action == "transfer:" ||
-           action == "cancel:" || action == "contextMergeCalls:" ||
-           action == "contextSeparate:" || action == "addToContactList:";
+           action == "cancel:" || action == "contextMergeCalls:" || action == "contextSeparate:" ||
+           action == "addToContactList:";
 }
 
 bool RelatedConversationViewController::tryToPerform(std::string_view action,

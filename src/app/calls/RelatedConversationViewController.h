@@ -49,8 +49,7 @@ public:
                                       ConversationViewController* parentController);
     ~RelatedConversationViewController() override;
     RelatedConversationViewController(const RelatedConversationViewController&) = delete;
-    RelatedConversationViewController& operator=(const RelatedConversationViewController&) =
-        delete;
+    RelatedConversationViewController& operator=(const RelatedConversationViewController&) = delete;
 
     static void registerDefinition();
     static void buildDefinition(platform::InterfaceDefinitionLoad& load);

@@ -74,7 +74,8 @@ void ServerConferenceViewController::buildDefinition(platform::InterfaceDefiniti
     o.connectionStatus->setTextColor(platform::Color(0.3, 0.33, 0.4, 1));
     for (const auto& field : {o.title, o.description, o.connectionStatus})
         field->setAutoresizingMask(top);
-    o.recordingProgress = std::make_shared<platform::ProgressIndicator>(Rect(width - 96, 40, 14, 14));
+    o.recordingProgress =
+        std::make_shared<platform::ProgressIndicator>(Rect(width - 96, 40, 14, 14));
     o.recordingLabel = panelLabel(Rect(width - 80, 40, 34, 14), 9, true);
     o.recordingLabel->setStringValue("REC");
     o.recordingLabel->setTextColor(platform::Color(0.8, 0.1, 0.1, 1));
@@ -112,8 +113,8 @@ ServerConferenceViewController::ServerConferenceViewController(
     : _phoneService(StartupService::instance().phoneService()),
       _conversation(std::move(conversation)) {
     _conversation->setDelegate(this);
-    _viewItem = std::make_shared<QXCollectionViewItem>("call " +
-                                                       std::to_string(gConferencePanelCounter++));
+    _viewItem =
+        std::make_shared<QXCollectionViewItem>("call " + std::to_string(gConferencePanelCounter++));
     updateStatusMessage(nullptr);
 }
 
@@ -259,9 +260,10 @@ void ServerConferenceViewController::updateStatusMessage(
         case 5:
             s = QXLS("msg.participant.connection_status.failedtoconnect", "Failed to Connect");
             if (participant)
-                d = platform::formatString(QXLS("msg.participant.connection_status.connect_failed_to",
-                                                "Conference: failed to connect to %@"),
-                                           participant->displayName());
+                d = platform::formatString(
+                    QXLS("msg.participant.connection_status.connect_failed_to",
+                         "Conference: failed to connect to %@"),
+                    participant->displayName());
             break;
         case 6:
             if (!_baseParticipantStatus.empty())
@@ -384,9 +386,8 @@ void ServerConferenceViewController::stopRecording(platform::Object*) {
 }
 
 bool ServerConferenceViewController::respondsToAction(std::string_view action) const {
-    return action == "hold:" || action == "resume:" || action == "end:" ||
-           action == "addCalls:" || action == "muteMic:" || action == "startRecording:" ||
-           action == "stopRecording:";
+    return action == "hold:" || action == "resume:" || action == "end:" || action == "addCalls:" ||
+           action == "muteMic:" || action == "startRecording:" || action == "stopRecording:";
 }
 
 bool ServerConferenceViewController::tryToPerform(std::string_view action,

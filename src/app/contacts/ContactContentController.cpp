@@ -148,16 +148,14 @@ ContactContentController::ContactContentController(std::shared_ptr<OVEntity> ent
     _deleteSplitTextField = textField({}, false);
     _deleteSplitTextField->setAlignment(platform::TextAlignment::Center);
     _deleteSplitTextField->setTextColor(platform::Color::darkGrayColor());
-    _cancelMarkButton =
-        button({}, QXLS("msg.opt.dialog.button.cancel", "Cancel"), "cancel:", this);
+    _cancelMarkButton = button({}, QXLS("msg.opt.dialog.button.cancel", "Cancel"), "cancel:", this);
     _markedArea->addSubview(_deleteSplitTextField);
     _markedArea->addSubview(_cancelMarkButton);
     _markedArea->setHidden(true);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
              _typeName, _avatarButton, _resetAvatarButton, _removeButton, _splitButton,
-             _firstNameTextField, _lastNameTextField,
-             _displayNameTextField, _addressTextField, _addressTypePopup, _addButton,
-             _presenceLabel, _defaultPresencePopup, _markedArea}) {
+             _firstNameTextField, _lastNameTextField, _displayNameTextField, _addressTextField,
+             _addressTypePopup, _addButton, _presenceLabel, _defaultPresencePopup, _markedArea}) {
         _view->addSubview(view);
     }
 }
@@ -165,8 +163,8 @@ ContactContentController::ContactContentController(std::shared_ptr<OVEntity> ent
 ContactContentController::~ContactContentController() {
     _addressTypePopup->setTarget(nullptr);
     dropPresenceSection();
-    for (const auto& b : {_addButton, _removeButton, _splitButton, _cancelMarkButton,
-                          _avatarButton, _resetAvatarButton}) {
+    for (const auto& b : {_addButton, _removeButton, _splitButton, _cancelMarkButton, _avatarButton,
+                          _resetAvatarButton}) {
         b->setTarget(nullptr);
     }
     for (const auto& controls : _rowControls) {
@@ -258,8 +256,7 @@ void ContactContentController::setup() {
     if (xmpp) {
         // Watched on its chat address when that is the source's presence address.
         const auto own = _entity->getPrimary(OVField::fieldPrimaryTypePresence);
-        if (!_defaultPresence && _jidPresenceAddress && own &&
-            own == _jidPresenceAddress->field) {
+        if (!_defaultPresence && _jidPresenceAddress && own && own == _jidPresenceAddress->field) {
             _defaultPresence = _jidPresenceAddress;
         }
     } else if (!_defaultPresence) {
@@ -524,8 +521,8 @@ void ContactContentController::layout() {
     const platform::Rect area(kMargin / 2, kMargin / 2, width - kMargin, below - kMargin / 2);
     _markedArea->setFrame(area);
     const double textHeight = _deleteSplitTextField->font().pointSize() > 20 ? 36 : 44;
-    _deleteSplitTextField->setFrame(platform::Rect(
-        8, area.size.height / 2 - 4, area.size.width - 16, textHeight));
+    _deleteSplitTextField->setFrame(
+        platform::Rect(8, area.size.height / 2 - 4, area.size.width - 16, textHeight));
     _cancelMarkButton->setFrame(
         platform::Rect(area.size.width / 2 - 42, area.size.height / 2 - 40, 84, 28));
 }
@@ -867,9 +864,9 @@ bool ContactContentController::respondsToAction(std::string_view action) const {
     return action == "addNewAddress:" || action == "removeAddress:" ||
            action == "newAddressTypeChanged:" || action == "updateDefaultPresenceAddress:" ||
            action == "remove:" || action == "split:" || action == "cancel:" ||
-           action == "avatarClicked:" || action == "resetAvatar:" ||
-           action == "enablePresence:" || action == "createContact:" ||
-           action == "continueClick:" || action == "cancelIntroClick:";
+           action == "avatarClicked:" || action == "resetAvatar:" || action == "enablePresence:" ||
+           action == "createContact:" || action == "continueClick:" ||
+           action == "cancelIntroClick:";
 }
 
 bool ContactContentController::tryToPerform(std::string_view action, platform::Object* sender) {

@@ -1,5 +1,4 @@
 #include "app/contacts/ContactContentController.h"
-
 #include "app/contacts/ContactEditorController.h"
 #include "app/core/SheetsTracker.h"
 #include "engine/AccountService.h"
@@ -69,15 +68,15 @@ void ContactContentController::makePresenceSection() {
     }
 
     // The introduction sent with the roster request.
-    _presenceIntroSheet = platform::make<platform::Panel>(
-        platform::Rect(0, 0, 380, 150), platform::TitledWindowMask);
+    _presenceIntroSheet =
+        platform::make<platform::Panel>(platform::Rect(0, 0, 380, 150), platform::TitledWindowMask);
     auto* content = _presenceIntroSheet->contentView();
     auto prompt = platform::make<platform::TextField>(platform::Rect(16, 112, 348, 22));
     prompt->setEditable(false);
     prompt->setBezeled(false);
     prompt->setDrawsBackground(false);
-    prompt->setStringValue(QXLS("msg.contact.intro.prompt",
-                                "Introduce yourself to the new contact:"));
+    prompt->setStringValue(
+        QXLS("msg.contact.intro.prompt", "Introduce yourself to the new contact:"));
     _presenceIntroTextView = platform::make<platform::TextField>(platform::Rect(16, 52, 348, 56));
     _introContinueButton = platform::make<platform::Button>(platform::Rect(270, 12, 94, 28));
     _introContinueButton->setTitle(QXLS("msg.contact.button.continue", "Continue"));
@@ -171,8 +170,8 @@ void ContactContentController::createContact() {
     }
     _introShowing = true;
     auto& window = _parentController->window();
-    platform::Application::sharedApplication().beginSheet(
-        *_presenceIntroSheet, window, [this](int code) { startDidEnd(code); });
+    platform::Application::sharedApplication().beginSheet(*_presenceIntroSheet, window,
+                                                          [this](int code) { startDidEnd(code); });
     SheetsTracker::sharedController().registerSheet(_presenceIntroSheet, this);
     updateCreateButton();
 }

@@ -108,9 +108,8 @@ void ContactEditorController::save() {
                 entity->setGroupToAdd(_selectedGroups.front());
                 entity->saveCommand();
             }
-            if (entity && std::none_of(contacts.begin(), contacts.end(), [&](const auto& c) {
-                    return sameEntity(c, entity);
-                })) {
+            if (entity && std::none_of(contacts.begin(), contacts.end(),
+                                       [&](const auto& c) { return sameEntity(c, entity); })) {
                 contacts.push_back(entity);
             }
         }

@@ -60,8 +60,7 @@ bool ContactEditorController::createXmppContact(const std::string& displayName,
     if (!provider) {
         return false;
     }
-    const auto entity =
-        createXMPPEntity(displayName, jid, introMessage, provider);
+    const auto entity = createXMPPEntity(displayName, jid, introMessage, provider);
     if (!entity) {
         return false;
     }

@@ -357,8 +357,8 @@ void AppController::imSessionAdded(const std::shared_ptr<IMSession>& session) {
     _imSessions.push_back(session);
     if (session->isGroupChat() && !_participantsToAdd.empty()) {
         // Contacts as they are; an address stands for the contact that holds it.
-        std::vector<std::shared_ptr<OVEntity>> contacts = contactSelectionFromValue(
-            platform::Value(_participantsToAdd));
+        std::vector<std::shared_ptr<OVEntity>> contacts =
+            contactSelectionFromValue(platform::Value(_participantsToAdd));
         auto phone = StartupService::instance().phoneService();
         for (const auto& value : _participantsToAdd) {
             if (value.isString() && phone) {

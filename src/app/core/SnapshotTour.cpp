@@ -429,9 +429,9 @@ bool SnapshotTour::snapshotBroadcastAndInvitation() {
         if (!pictured)
             return false;
     }
-    auto invitation = std::make_shared<ChatInvitation>(
-        nullptr, "lunch@rooms.chat.lumiq.example", "bob@chat.lumiq.example", "Bob Baker",
-        "Where shall we go for lunch?");
+    auto invitation = std::make_shared<ChatInvitation>(nullptr, "lunch@rooms.chat.lumiq.example",
+                                                       "bob@chat.lumiq.example", "Bob Baker",
+                                                       "Where shall we go for lunch?");
     auto window = ChatInvitationWindowController::initWithChatInvitation(invitation);
     const bool pictured = snapshot(*window->window(), "chat-invitation");
     ChatInvitationWindowController::closeAll();

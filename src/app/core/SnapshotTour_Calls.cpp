@@ -5,11 +5,11 @@
 #include "app/core/SnapshotTour.h"
 #include "app/main_window/MainAppWindow.h"
 #include "app/main_window/PrimaryModuleController.h"
-#include "platform/kit/Button.h"
-#include "platform/kit/ButtonCell.h"
 #include "engine/PhoneService.h"
 #include "engine/Scenario.h"
 #include "engine/StartupService.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/ButtonCell.h"
 
 // Erin is called and Frank consulted on a second call; a conference on the server has Grace
 // joining. The main view then shows the second call's strip, the rows and the bridge panel.
@@ -46,8 +46,8 @@ bool SnapshotTour::pollSecondCall() {
         return false;
     if (!erin->getRelatedConversation()) {
         erin->createRelatedConversation("sip:frank@sip.lumiq.example");
-        Scenario().conferenceParticipantJoins(focus->callIdentifier(), "sip:grace@sip.lumiq.example",
-                                              "Grace Green");
+        Scenario().conferenceParticipantJoins(focus->callIdentifier(),
+                                              "sip:grace@sip.lumiq.example", "Grace Green");
         return true;
     }
     auto& area = CallModuleController::sharedController();

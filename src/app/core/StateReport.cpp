@@ -63,8 +63,8 @@ std::optional<Value> describe(const platform::View& view) {
         entry.setObject("text", text->string());
         // A text view takes the keys itself, being its window's first responder.
         const platform::Window* window = view.window();
-        entry.setObject("focused", window && window->isKeyWindow() &&
-                                       window->firstResponder() == &view);
+        entry.setObject("focused",
+                        window && window->isKeyWindow() && window->firstResponder() == &view);
     } else if (const auto* web = dynamic_cast<const platform::WebView*>(&view)) {
         entry.setObject("kind", "webView");
         const platform::DOMElement body = web->mainFrameDocument().body();

@@ -102,8 +102,8 @@ platform::AttributedString DialpadViewController::labelFromBrandText(const std::
             inBraces = false;
             continue;
         }
-        label.appendAttributedString(platform::AttributedString(std::string(1, c),
-                                                                inBraces ? small : large));
+        label.appendAttributedString(
+            platform::AttributedString(std::string(1, c), inBraces ? small : large));
     }
     return label;
 }
@@ -121,7 +121,8 @@ void DialpadViewController::layoutKeys() {
     frame.size.width = std::max(frame.size.width, w);
     frame.size.height = std::max(frame.size.height, ht);
     _view->setFrame(frame);
-    _keys->setFrame(platform::Rect((frame.size.width - w) / 2, (frame.size.height - ht) / 2, w, ht));
+    _keys->setFrame(
+        platform::Rect((frame.size.width - w) / 2, (frame.size.height - ht) / 2, w, ht));
     // Rows from the bottom: "*0#", "789", "456", "123".
     static constexpr std::string_view rows[] = {"*0#", "789", "456", "123"};
     for (int row = 0; row < 4; ++row)

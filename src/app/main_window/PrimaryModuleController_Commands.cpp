@@ -1,8 +1,8 @@
 #include "app/calls/CallModuleController.h"
 #include "app/calls/VideoWindow.h"
+#include "app/core/AppController.h"
 #include "app/main_window/DialpadViewController.h"
 #include "app/main_window/DialpadWindowController.h"
-#include "app/core/AppController.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "app/main_window/ToolbarController.h"
 #include "engine/AccountService.h"
@@ -54,8 +54,9 @@ void PrimaryModuleController::toggleDialpad(platform::Object* sender) {
         removeView(_dockedDialpad->view());
         _dockedDialpad.reset();
     }
-    const bool callTookFocus = CallModuleController::sharedControllerExists() &&
-                               CallModuleController::sharedController().makeCallViewFirstResponder();
+    const bool callTookFocus =
+        CallModuleController::sharedControllerExists() &&
+        CallModuleController::sharedController().makeCallViewFirstResponder();
     if (!callTookFocus && app)
         app->setCallEntryFieldFocus();
 }

@@ -252,10 +252,10 @@ std::string formSimpleHTML(const platform::AttributedString& text, const HTMLSet
             break;
         }
         if (found->range.location > position) {
-            outputNonUrlHtml(out,
-                             text.attributedSubstringFromRange(
-                                 {position, found->range.location - position}),
-                             settings);
+            outputNonUrlHtml(
+                out,
+                text.attributedSubstringFromRange({position, found->range.location - position}),
+                settings);
         }
         // The address is escaped like text, so a quote cannot end the attribute.
         if (settings.styledLinks) {

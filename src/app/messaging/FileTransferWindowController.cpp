@@ -110,8 +110,7 @@ void FileTransferWindowController::buildWindow() {
     _fileTable = platform::make<platform::TableView>(platform::Rect(0, 0, windowWidth - 32, 140));
     _fileTable->addTableColumn(
         column("name", QXLS("msg.file_transfer.column.name", "File"), windowWidth - 150));
-    _fileTable->addTableColumn(
-        column("size", QXLS("msg.file_transfer.column.size", "Size"), 90));
+    _fileTable->addTableColumn(column("size", QXLS("msg.file_transfer.column.size", "Size"), 90));
     _fileTable->setDataSource(this);
     _scrollView = platform::make<platform::ScrollView>(
         platform::Rect(16, 104, windowWidth - 32, windowHeight - 156));
@@ -146,10 +145,9 @@ void FileTransferWindowController::buildWindow() {
 std::string FileTransferWindowController::title() const {
     if (!_request)
         return {};
-    const std::string lead =
-        _request->isIncoming()
-            ? QXLS("msg.file_transfer.receive_title", "File transfer from: ")
-            : QXLS("msg.file_transfer.send_title", "Send files to: ");
+    const std::string lead = _request->isIncoming()
+                                 ? QXLS("msg.file_transfer.receive_title", "File transfer from: ")
+                                 : QXLS("msg.file_transfer.send_title", "Send files to: ");
     return platform::formatString("%@ %@", lead, _request->remotePartDisplayName());
 }
 
@@ -177,7 +175,8 @@ void FileTransferWindowController::visualUpdate() {
     const int state = _request ? _request->state() : 0;
     const bool incoming = _request && _request->isIncoming();
     const std::string remote = _request ? _request->remotePartDisplayName() : std::string();
-    if (state == FileTransferRequest::stateCompleted && _closeWhenDone->state() == platform::OnState) {
+    if (state == FileTransferRequest::stateCompleted &&
+        _closeWhenDone->state() == platform::OnState) {
         _window->close();
         return;
     }
@@ -321,8 +320,7 @@ long FileTransferWindowController::numberOfRowsInTableView(platform::TableView& 
 
 platform::Value FileTransferWindowController::tableViewObjectValueForTableColumn(
     platform::TableView& /*tableView*/, platform::TableColumn* column, long row) {
-    if (!_request || !column || row < 0 ||
-        row >= static_cast<long>(_request->items().size()))
+    if (!_request || !column || row < 0 || row >= static_cast<long>(_request->items().size()))
         return {};
     const auto& item = _request->items()[static_cast<std::size_t>(row)];
     if (column->identifier() == "size")
@@ -331,12 +329,11 @@ platform::Value FileTransferWindowController::tableViewObjectValueForTableColumn
 }
 
 bool FileTransferWindowController::respondsToAction(std::string_view action) const {
-    return action == "save:" || action == "decline:" || action == "cancel:" ||
-           action == "open:" || action == "closeWindow:";
+    return action == "save:" || action == "decline:" || action == "cancel:" || action == "open:" ||
+           action == "closeWindow:";
 }
 
-bool FileTransferWindowController::tryToPerform(std::string_view action,
-                                                platform::Object* sender) {
+bool FileTransferWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
     if (action == "save:")
         save(sender);
     else if (action == "decline:")

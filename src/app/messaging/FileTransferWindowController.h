@@ -29,12 +29,13 @@ class TextField;
 // are already there, the user confirms each of them before anything happens; a single "No"
 // goes back to the folder choice with every file left alone. Confirmed files are replaced only
 // once the transfer is complete.
-class FileTransferWindowController : public platform::Object,
-                                     public FileTransferRequestPro,
-                                     public platform::WindowDelegate,
-                                     public platform::ActionTarget,
-                                     public platform::TableViewDataSource,
-                                     public std::enable_shared_from_this<FileTransferWindowController> {
+class FileTransferWindowController
+    : public platform::Object,
+      public FileTransferRequestPro,
+      public platform::WindowDelegate,
+      public platform::ActionTarget,
+      public platform::TableViewDataSource,
+      public std::enable_shared_from_this<FileTransferWindowController> {
 public:
     // Becomes the request's delegate and shows the window, each one cascading from the last.
     explicit FileTransferWindowController(std::shared_ptr<FileTransferRequest> request);

@@ -1,5 +1,4 @@
 #include "app/messaging/FileTransferWindowController.h"
-
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
@@ -12,7 +11,6 @@
 #include <algorithm>
 #include <cctype>
 #include <system_error>
-
 #include <unistd.h>
 
 namespace {
@@ -32,7 +30,9 @@ fs::path FileTransferWindowController::transferFolder() {
     std::string setting;
     if (const auto phone = StartupService::instance().phoneService())
         if (const auto root = phone->getPreferenceSettings())
-            setting = root->sub("preferences")->sub("advanced")->sub("fileTransferLocation")
+            setting = root->sub("preferences")
+                          ->sub("advanced")
+                          ->sub("fileTransferLocation")
                           ->stringSetting();
     const fs::path folder = setting.empty() || equalsIgnoringCase(setting, "%USER_HOME_FOLDER%")
                                 ? OrvantaExtensions::userDownloadFolder()
@@ -44,8 +44,7 @@ fs::path FileTransferWindowController::transferFolder() {
 }
 
 void FileTransferWindowController::save(platform::Object* /*sender*/) {
-    if (!_request || _request->state() != FileTransferRequest::stateWaitingForUser ||
-        _folderPanel)
+    if (!_request || _request->state() != FileTransferRequest::stateWaitingForUser || _folderPanel)
         return;
     chooseFolder(transferFolder());
 }

@@ -90,9 +90,8 @@ bool byDisplayName(const std::shared_ptr<OVEntity>& a, const std::shared_ptr<OVE
 
 // Recipients and the message.
 
-std::vector<BroadcastRecipient>
-IMBroadcastWindowController::buildRecipientList(const std::vector<std::shared_ptr<OVEntity>>& contacts,
-                                                bool isSms) {
+std::vector<BroadcastRecipient> IMBroadcastWindowController::buildRecipientList(
+    const std::vector<std::shared_ptr<OVEntity>>& contacts, bool isSms) {
     std::vector<BroadcastRecipient> list;
     for (const auto& contact : contacts) {
         if (!contact || !contact->hasParentEntities()) {
@@ -158,9 +157,8 @@ bool IMBroadcastWindowController::matchesSearch(std::string_view displayName,
 
 // Lifetime.
 
-std::shared_ptr<IMBroadcastWindowController>
-IMBroadcastWindowController::initWithBroadcast(const std::vector<std::shared_ptr<OVEntity>>& contacts,
-                                               bool isSms) {
+std::shared_ptr<IMBroadcastWindowController> IMBroadcastWindowController::initWithBroadcast(
+    const std::vector<std::shared_ptr<OVEntity>>& contacts, bool isSms) {
     auto p = phone();
     if (!p || !p->getIMService()) {
         return nullptr;
@@ -201,11 +199,10 @@ void IMBroadcastWindowController::closeAll() {
 
 IMBroadcastWindowController::IMBroadcastWindowController(
     Key /*key*/, const std::vector<std::shared_ptr<OVEntity>>& contacts, bool isSms)
-    : _isSms(isSms),
-      _window(platform::make<platform::Window>(
-          platform::Rect(0, 0, 440, 400), platform::TitledWindowMask | platform::ClosableWindowMask |
-                                              platform::MiniaturizableWindowMask |
-                                              platform::ResizableWindowMask)) {
+    : _isSms(isSms), _window(platform::make<platform::Window>(
+                         platform::Rect(0, 0, 440, 400),
+                         platform::TitledWindowMask | platform::ClosableWindowMask |
+                             platform::MiniaturizableWindowMask | platform::ResizableWindowMask)) {
     auto p = phone();
     _messenger = p->getIMService()->broadcastMessenger(isSms);
     _session = p->getContactManager()->getContacts();
@@ -260,8 +257,8 @@ void IMBroadcastWindowController::buildWindow() {
     _recipientScrollView->setHasVerticalScroller(true);
     _recipientScrollView->setDocumentView(_recipientTable);
     _addRecipientsButton =
-        button(platform::Rect(0, 0, 110, 24), QXLS("msg.im_broadcast.add_recipients", "Recipients..."),
-               "updateRecipients:", this);
+        button(platform::Rect(0, 0, 110, 24),
+               QXLS("msg.im_broadcast.add_recipients", "Recipients..."), "updateRecipients:", this);
 
     _buttonView = platform::make<platform::View>(platform::Rect(0, 0, 200, kButtonRow));
     _boldButton = button(platform::Rect(0, 2, 28, 22), "B", "toggleBold:", this,
@@ -289,33 +286,34 @@ void IMBroadcastWindowController::buildWindow() {
     _inputView = platform::make<ChatInputView>(platform::Rect(0, 0, 100, 40));
     _inputView->setTextContainerInset(platform::Size(0, 4));
     _inputView->setDelegate(this);
-    _inputView->setFont(platform::Font::fontWithName(_input.style().fontName,
-                                                     _input.style().fontSize));
+    _inputView->setFont(
+        platform::Font::fontWithName(_input.style().fontName, _input.style().fontSize));
     _inputScrollView = platform::make<platform::ScrollView>(platform::Rect(0, 0, 100, 40));
     _inputScrollView->setHasVerticalScroller(true);
     _inputScrollView->setDocumentView(_inputView);
-    _sendButton = button(platform::Rect(0, 0, 70, 24),
-                         _isSms ? QXLS("msg.smschat.send", "Send SMS") : QXLS("msg.imchat.send", "Send"),
-                         "sendUserInput:", this);
+    _sendButton =
+        button(platform::Rect(0, 0, 70, 24),
+               _isSms ? QXLS("msg.smschat.send", "Send SMS") : QXLS("msg.imchat.send", "Send"),
+               "sendUserInput:", this);
     _chatStateLabel = label(platform::Rect(0, 0, 100, kStateRow), 10);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _titleLabel, _recipientScrollView, _addRecipientsButton, _buttonView,
-             _inputScrollView, _sendButton, _chatStateLabel}) {
+             _titleLabel, _recipientScrollView, _addRecipientsButton, _buttonView, _inputScrollView,
+             _sendButton, _chatStateLabel}) {
         content->addSubview(view);
     }
 }
 
 void IMBroadcastWindowController::buildPicker() {
-    _picker = platform::make<platform::Panel>(platform::Rect(0, 0, 340, 320),
-                                              platform::TitledWindowMask);
+    _picker =
+        platform::make<platform::Panel>(platform::Rect(0, 0, 340, 320), platform::TitledWindowMask);
     auto* content = _picker->contentView();
     _searchField = platform::make<platform::TextField>(platform::Rect(12, 284, 316, 24));
     _searchField->setPlaceholderString(QXLS("msg.im_broadcast.search", "Search"));
     _searchField->setTarget(this);
     _searchField->setAction("searchChanged:");
-    _selectAllBox = button(platform::Rect(12, 256, 200, 20),
-                           QXLS("msg.im_broadcast.select_all", "Select All"), "selectAllToggle:",
-                           this, platform::SwitchButton);
+    _selectAllBox =
+        button(platform::Rect(12, 256, 200, 20), QXLS("msg.im_broadcast.select_all", "Select All"),
+               "selectAllToggle:", this, platform::SwitchButton);
     _contactTable = platform::make<platform::TableView>(platform::Rect(0, 0, 316, 200));
     auto check = std::make_shared<platform::TableColumn>("selected");
     auto cell = std::make_shared<platform::ButtonCell>("");
@@ -335,8 +333,9 @@ void IMBroadcastWindowController::buildPicker() {
     scroll->setDocumentView(_contactTable);
     auto select = button(platform::Rect(248, 12, 80, 28), QXLS("msg.im_broadcast.select", "Select"),
                          "pickContactsSelect:", this);
-    auto cancel = button(platform::Rect(160, 12, 80, 28),
-                         QXLS("msg.opt.dialog.button.cancel", "Cancel"), "pickContactsCancel:", this);
+    auto cancel =
+        button(platform::Rect(160, 12, 80, 28), QXLS("msg.opt.dialog.button.cancel", "Cancel"),
+               "pickContactsCancel:", this);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
              _searchField, _selectAllBox, scroll, select, cancel}) {
         content->addSubview(view);
@@ -377,7 +376,8 @@ void IMBroadcastWindowController::visualUpdate() {
         auto frame = _window->frame();
         frame.size = _window->minSize();
         _window->setFrame(frame, false);
-        _window->setTitle(QXLS("msg.sms_broadcast.chat.title", "Broadcast Mobile Text Message [SMS]"));
+        _window->setTitle(
+            QXLS("msg.sms_broadcast.chat.title", "Broadcast Mobile Text Message [SMS]"));
         _titleLabel->setStringValue(QXLS("msg.sms_broadcast.dialog.title",
                                          "Select contacts to send broadcast mobile text message"));
         _window->setShowsResizeIndicator(false);
@@ -431,7 +431,8 @@ void IMBroadcastWindowController::fillPicker() {
     if (_session && im) {
         _session->start();
         const auto result = _session->result();
-        for (const auto& entity : result ? result->entitiesAll() : std::vector<std::shared_ptr<OVEntity>>{}) {
+        for (const auto& entity :
+             result ? result->entitiesAll() : std::vector<std::shared_ptr<OVEntity>>{}) {
             const auto addresses = _isSms ? entity->smsAddresses() : entity->imAddresses();
             const bool reachable =
                 std::any_of(addresses.begin(), addresses.end(), [&](const auto& field) {
@@ -468,9 +469,8 @@ IMBroadcastWindowController::shownContacts() const {
 }
 
 bool IMBroadcastWindowController::isSelectAllOn() const {
-    return !_contactsToAdd.empty() &&
-           std::all_of(_contactsToAdd.begin(), _contactsToAdd.end(),
-                       [](const PickerEntry& e) { return e.selected; });
+    return !_contactsToAdd.empty() && std::all_of(_contactsToAdd.begin(), _contactsToAdd.end(),
+                                                  [](const PickerEntry& e) { return e.selected; });
 }
 
 void IMBroadcastWindowController::updateRecipients() {
@@ -696,7 +696,8 @@ bool IMBroadcastWindowController::textViewDoCommandBySelector(platform::TextView
     auto p = phone();
     auto settings = p ? p->getPreferenceSettings() : nullptr;
     const bool enterSends =
-        settings && settings->sub("preferences")->sub("application")->sub("enterAction")->boolSetting();
+        settings &&
+        settings->sub("preferences")->sub("application")->sub("enterAction")->boolSetting();
     if (enterSends) {
         if (selector == "insertNewline:") {
             sendUserInput();
@@ -745,8 +746,9 @@ platform::Value IMBroadcastWindowController::tableViewObjectValueForTableColumn(
             return {};
         }
         const auto& recipient = _recipients[static_cast<std::size_t>(row)];
-        return column->identifier() == "address" ? platform::Value(recipient.address)
-                                                 : platform::Value(recipient.contact->displayName());
+        return column->identifier() == "address"
+                   ? platform::Value(recipient.address)
+                   : platform::Value(recipient.contact->displayName());
     }
     const auto shown = shownContacts();
     if (row >= static_cast<long>(shown.size())) {

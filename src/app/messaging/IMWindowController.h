@@ -29,8 +29,6 @@ class TextField;
 class View;
 } // namespace platform
 
-
-
 class ChatPaneDivider;
 
 // The chat window of one messaging session: the transcript above, the rich-text input below,
@@ -106,7 +104,8 @@ public:
     void ovetOnPresencePropertyChanged() override { scheduleContactUpdate(); }
     void ovetOnFieldPropertyChanged() override { scheduleContactUpdate(); }
     void ovpdOnPropertyChanged() override;
-    void chatParticipantPresenceUpdate(const std::shared_ptr<ChatParticipant>& participant) override;
+    void
+    chatParticipantPresenceUpdate(const std::shared_ptr<ChatParticipant>& participant) override;
 
     // Inviting into a group chat (IMWindowController_Invite.cpp): the contacts go through the
     // invitation sheet, which offers the application's last invitation text; those online
@@ -214,8 +213,8 @@ public:
     platform::DragOperation tableViewValidateDrop(platform::TableView& tableView,
                                                   platform::DraggingInfo& info, long row,
                                                   platform::TableViewDropOperation op) override;
-    bool tableViewAcceptDrop(platform::TableView& tableView, platform::DraggingInfo& info,
-                             long row, platform::TableViewDropOperation op) override;
+    bool tableViewAcceptDrop(platform::TableView& tableView, platform::DraggingInfo& info, long row,
+                             platform::TableViewDropOperation op) override;
 
     // Window.
     bool windowShouldClose(platform::Window& sender) override;

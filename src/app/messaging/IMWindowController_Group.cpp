@@ -77,12 +77,13 @@ long IMWindowController::numberOfRowsInTableView(platform::TableView& tableView)
     return static_cast<long>(participants().size());
 }
 
-platform::Value IMWindowController::tableViewObjectValueForTableColumn(platform::TableView& tableView,
-                                                                       platform::TableColumn*,
-                                                                       long row) {
+platform::Value
+IMWindowController::tableViewObjectValueForTableColumn(platform::TableView& tableView,
+                                                       platform::TableColumn*, long row) {
     if (&tableView == _pickTable.get()) {
         return row >= 0 && row < static_cast<long>(_inviteCandidates.size())
-                   ? platform::Value(_inviteCandidates[static_cast<std::size_t>(row)]->displayName())
+                   ? platform::Value(
+                         _inviteCandidates[static_cast<std::size_t>(row)]->displayName())
                    : platform::Value();
     }
     const auto list = participants();

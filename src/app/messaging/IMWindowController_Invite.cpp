@@ -26,7 +26,7 @@ namespace {
 std::shared_ptr<OVField> chatAddressOf(const OVEntity& contact) {
     auto field = contact.getPrimary(OVField::fieldPrimaryTypePresence);
     return field && field->name() == OVField::fieldJidAddr && !field->valueStr().empty() ? field
-                                                                                          : nullptr;
+                                                                                         : nullptr;
 }
 
 bool isOnline(const OVEntity& contact) {
@@ -56,8 +56,8 @@ std::shared_ptr<platform::Button> sheetButton(const platform::Rect& frame, std::
 } // namespace
 
 void IMWindowController::buildInviteSheets() {
-    _pickSheet = platform::make<platform::Panel>(platform::Rect(0, 0, 300, 300),
-                                                 platform::TitledWindowMask);
+    _pickSheet =
+        platform::make<platform::Panel>(platform::Rect(0, 0, 300, 300), platform::TitledWindowMask);
     _pickTable = platform::make<platform::TableView>(platform::Rect(0, 0, 276, 230));
     auto column = std::make_shared<platform::TableColumn>("displayName");
     column->setWidth(270);
@@ -70,19 +70,19 @@ void IMWindowController::buildInviteSheets() {
     auto scroll = platform::make<platform::ScrollView>(platform::Rect(12, 56, 276, 230));
     scroll->setHasVerticalScroller(true);
     scroll->setDocumentView(_pickTable);
-    _pickSelectButton = sheetButton(platform::Rect(208, 12, 80, 28),
-                                    QXLS("msg.imchat.group_chat.select", "Select"),
-                                    "pickContactsSelect:", this);
-    auto cancel = sheetButton(platform::Rect(120, 12, 80, 28),
-                              QXLS("msg.opt.dialog.button.cancel", "Cancel"),
-                              "pickContactsCancel:", this);
+    _pickSelectButton =
+        sheetButton(platform::Rect(208, 12, 80, 28), QXLS("msg.imchat.group_chat.select", "Select"),
+                    "pickContactsSelect:", this);
+    auto cancel =
+        sheetButton(platform::Rect(120, 12, 80, 28), QXLS("msg.opt.dialog.button.cancel", "Cancel"),
+                    "pickContactsCancel:", this);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
              scroll, _pickSelectButton, cancel}) {
         _pickSheet->contentView()->addSubview(view);
     }
 
-    _invitationSheet = platform::make<platform::Panel>(platform::Rect(0, 0, 360, 180),
-                                                       platform::TitledWindowMask);
+    _invitationSheet =
+        platform::make<platform::Panel>(platform::Rect(0, 0, 360, 180), platform::TitledWindowMask);
     _invitationCaption = platform::make<platform::TextField>(platform::Rect(12, 120, 336, 48));
     _invitationCaption->setEditable(false);
     _invitationCaption->setBezeled(false);
@@ -92,9 +92,9 @@ void IMWindowController::buildInviteSheets() {
     _invitationText->setEditable(true);
     auto ok = sheetButton(platform::Rect(268, 12, 80, 28), QXLS("msg.opt.dialog.button.ok", "OK"),
                           "chatInvitationOK:", this);
-    auto cancelInvitation = sheetButton(platform::Rect(180, 12, 80, 28),
-                                        QXLS("msg.opt.dialog.button.cancel", "Cancel"),
-                                        "chatInvitationCancel:", this);
+    auto cancelInvitation =
+        sheetButton(platform::Rect(180, 12, 80, 28), QXLS("msg.opt.dialog.button.cancel", "Cancel"),
+                    "chatInvitationCancel:", this);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
              _invitationCaption, _invitationText, ok, cancelInvitation}) {
         _invitationSheet->contentView()->addSubview(view);
@@ -211,10 +211,10 @@ void IMWindowController::showInvitationSheet(std::vector<std::shared_ptr<OVEntit
         names += names.empty() ? "" : ", ";
         names += contact->displayName();
     }
-    _invitationCaption->setStringValue(platform::formatString(
-        QXLS("msg.imchat.group_chat.inviter_caption",
-             "You have selected: %@. Please enter invitation text:"),
-        names));
+    _invitationCaption->setStringValue(
+        platform::formatString(QXLS("msg.imchat.group_chat.inviter_caption",
+                                    "You have selected: %@. Please enter invitation text:"),
+                               names));
     AppController* app = AppController::sharedAppController();
     std::string message = app ? app->groupChatInvitationMessage() : std::string();
     if (message.empty()) {
@@ -274,9 +274,10 @@ void IMWindowController::chatInvitationSheetDidEnd(int returnCode) {
     }
 }
 
-platform::DragOperation IMWindowController::tableViewValidateDrop(platform::TableView& tableView,
-                                                                  platform::DraggingInfo& info,
-                                                                  long, platform::TableViewDropOperation) {
+platform::DragOperation
+IMWindowController::tableViewValidateDrop(platform::TableView& tableView,
+                                          platform::DraggingInfo& info, long,
+                                          platform::TableViewDropOperation) {
     if (&tableView != _participantTable.get() || draggedKindOf(info) != DraggedKind::contacts) {
         return platform::DragOperationNone;
     }

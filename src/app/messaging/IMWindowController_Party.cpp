@@ -61,8 +61,8 @@ void IMWindowController::buildContactInfo() {
     _optionMenu = std::make_shared<platform::Menu>();
     _optionMenu->setDelegate(this);
     _optionMenu->setAutoenablesItems(false);
-    _optionButton = platform::make<platform::PopUpButton>(platform::Rect(width - 22, 8, 20, 24),
-                                                          true);
+    _optionButton =
+        platform::make<platform::PopUpButton>(platform::Rect(width - 22, 8, 20, 24), true);
     _optionButton->setMenu(_optionMenu);
     _optionButton->setTarget(this);
     _optionButton->setAction("showOptionMenu:");
@@ -176,8 +176,8 @@ void IMWindowController::updatePresenceImage() {
         platform::ValueTransformer::valueTransformerForName("PresenceStatusIconTransformer");
     const platform::Value status(
         static_cast<int>(_presenceData ? _presenceStatus : OVPresenceStatus::statusNone));
-    auto image = transformer ? platform::imageFromValue(transformer->transformedValue(status))
-                             : nullptr;
+    auto image =
+        transformer ? platform::imageFromValue(transformer->transformedValue(status)) : nullptr;
     if (!image) {
         // The brand's set may lack a picture: the list's own set stands in.
         image = platform::Image::imageNamed(
@@ -201,10 +201,9 @@ void IMWindowController::contactChanged() {
     if (_contact) {
         setPresenceData(nullptr);
         setContact(nullptr);
-        _remoteDisplayName =
-            _imSession && !_imSession->remoteDisplayName().empty()
-                ? _imSession->remoteDisplayName()
-                : _remoteAddress;
+        _remoteDisplayName = _imSession && !_imSession->remoteDisplayName().empty()
+                                 ? _imSession->remoteDisplayName()
+                                 : _remoteAddress;
         _presenceStatus = OVPresenceStatus::statusNone;
         _presenceInfoMessage.clear();
         _avatar->setImage(platform::Image::imageNamed("AvatarSample"));
@@ -367,9 +366,8 @@ void IMWindowController::addPartyToCall(const platform::Value& object) {
     }
     if (object.isString()) {
         live->callAndAddParticipant(*object.string(), -1);
-    } else if (auto field = object.isObject()
-                                ? std::dynamic_pointer_cast<OVField>(object.object())
-                                : nullptr) {
+    } else if (auto field = object.isObject() ? std::dynamic_pointer_cast<OVField>(object.object())
+                                              : nullptr) {
         const auto parent = field->parentEntity();
         live->callAndAddParticipant(field->valueStr(), parent ? parent->uniqueId() : -1);
     }

@@ -124,7 +124,8 @@ void PresenceRequestWindowController::buildWindow() {
     _displayAsLabel = label(platform::Rect(16, 124, 110, 22),
                             QXLS("msg.presence_request.display_as", "Display as:"));
     _displayAs = platform::make<platform::TextField>(platform::Rect(130, 124, inner - 114, 24));
-    _groupLabel = label(platform::Rect(16, 92, 110, 22), QXLS("msg.presence_request.group", "Group:"));
+    _groupLabel =
+        label(platform::Rect(16, 92, 110, 22), QXLS("msg.presence_request.group", "Group:"));
     _groups = platform::make<platform::PopUpButton>(platform::Rect(130, 90, inner - 114, 26));
     _groups->setTarget(this);
     _groups->setAction("groupChanged:");
@@ -190,7 +191,8 @@ void PresenceRequestWindowController::updateContent() {
     _groups->removeAllItems();
     _groupItems.clear();
     const auto root = _contactManager ? _contactManager->getVeyraRoot() : nullptr;
-    for (const auto& group : root ? root->entitiesAll() : std::vector<std::shared_ptr<OVEntity>>{}) {
+    for (const auto& group :
+         root ? root->entitiesAll() : std::vector<std::shared_ptr<OVEntity>>{}) {
         if (group->type() != OVEntity::typeGroup || group->isReadOnly())
             continue;
         _groups->addItemWithTitle(group->displayName());
@@ -200,8 +202,8 @@ void PresenceRequestWindowController::updateContent() {
         _groups->addItemWithTitle(QXLS("msg.contact.newGroup", "Other"));
         _groupItems.push_back(nullptr);
     }
-    _selectedGroupIndex = std::clamp<long>(_selectedGroupIndex, 0,
-                                           static_cast<long>(_groupItems.size()) - 1);
+    _selectedGroupIndex =
+        std::clamp<long>(_selectedGroupIndex, 0, static_cast<long>(_groupItems.size()) - 1);
     _groups->selectItemAtIndex(_selectedGroupIndex);
 
     _contacts.clear();

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <memory>
 #include <span>
-#include <vector>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct _cairo;
 struct _cairo_surface;

@@ -79,7 +79,8 @@ _cairo_surface* decodeJPEG(std::span<const std::uint8_t> bytes) {
         const int y = static_cast<int>(info.output_scanline);
         JSAMPROW row = line.data();
         jpeg_read_scanlines(&info, &row, 1);
-        auto* out = reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride);
+        auto* out =
+            reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride);
         for (int x = 0; x < width; ++x) {
             const JSAMPLE* in = line.data() + static_cast<std::ptrdiff_t>(x) * components;
             std::uint32_t r = 0, g = 0, b = 0;

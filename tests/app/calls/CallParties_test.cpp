@@ -7,9 +7,9 @@
 #include "app/core/SignInTestSupport.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
-#include "widgets/QXBezierComboButton.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/TextField.h"
+#include "widgets/QXBezierComboButton.h"
 #include "widgets/QXImageButton.h"
 
 using namespace app_test;
@@ -61,8 +61,7 @@ protected:
             titles += (i == 0 ? "" : "|") + menu->itemArray()[i]->title();
         return titles;
     }
-    template <class Controller>
-    static void choose(Controller& controller, std::string_view title) {
+    template <class Controller> static void choose(Controller& controller, std::string_view title) {
         auto menu = controller.actionsMenu();
         controller.menuNeedsUpdate(*menu);
         for (const auto& item : menu->itemArray())
@@ -135,7 +134,8 @@ TEST_F(CallPartiesTest, CallerLineSuffixesShowOnceHoweverOftenTheLineIsRedrawn) 
         row.updateDisplayName();
         row.updateDisplayName();
         row.initialize();
-        EXPECT_EQ(caller(row), name + c.line.substr(std::string("sip:bob@sip.lumiq.example").size()))
+        EXPECT_EQ(caller(row),
+                  name + c.line.substr(std::string("sip:bob@sip.lumiq.example").size()))
             << c.video << c.remoteHold;
     }
     // Out of the conference a remote hold is no suffix.
@@ -158,8 +158,8 @@ TEST_F(CallPartiesTest, NumberLineByWhatTheContactsKnowAndWhetherTheCallerIsWith
         {"sip:5551234@sip.lumiq.example", "", true, "[Other: 5551234@sip.lumiq.example]", true,
          true},
         {"sip:5551234@sip.lumiq.example", "", false, "5551234@sip.lumiq.example", true, true},
-        {"sip:anonymous@sip.lumiq.example", "Anonymous", true, "Caller has withheld identity",
-         true, false},
+        {"sip:anonymous@sip.lumiq.example", "Anonymous", true, "Caller has withheld identity", true,
+         false},
     };
     signInToMainView();
     for (const auto& c : cases) {

@@ -17,9 +17,8 @@ namespace {
 
 TEST(CallDurationClockText, HoursMinutesAndSecondsWithHoursNotWrapped) {
     const std::pair<long long, const char*> cases[] = {
-        {0, "00:00:00"},       {59, "00:00:59"},        {60, "00:01:00"},
-        {3725, "01:02:05"},    {86399, "23:59:59"},     {90000, "25:00:00"},
-        {360000, "100:00:00"}, {-5, "00:00:00"},
+        {0, "00:00:00"},     {59, "00:00:59"},    {60, "00:01:00"},      {3725, "01:02:05"},
+        {86399, "23:59:59"}, {90000, "25:00:00"}, {360000, "100:00:00"}, {-5, "00:00:00"},
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(CallDurationClock::textForSeconds(seconds), text) << seconds;

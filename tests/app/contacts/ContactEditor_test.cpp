@@ -5,19 +5,19 @@
 #include "app/core/SignInTestSupport.h"
 #include "app/main_window/FunctionModuleController.h"
 #include "engine/OVContactManager.h"
-#include "platform/kit/Alert.h"
-#include "platform/kit/Button.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/kit/Alert.h"
+#include "platform/kit/Button.h"
 #include "platform/kit/Menu.h"
-#include "platform/kit/OutlineView.h"
-#include "platform/kit/TableColumn.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/OpenPanel.h"
+#include "platform/kit/OutlineView.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/PopUpButton.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/ScrollView.h"
+#include "platform/kit/TableColumn.h"
 #include "platform/kit/TextField.h"
 #include "support/Notifications.h"
 
@@ -421,8 +421,8 @@ TEST_F(ContactEditorTest, AMarkedSourceLeavesTheContactWhenSavedAndTheMarkCanBeT
 }
 
 TEST_F(ContactEditorTest, ASourceMarkedForSplittingSplitsTheWholeContact) {
-    const auto merged = manager()->mergeContacts(
-        {find("Dave Dunn"), find("Erin Evans"), find("Frank Ford")});
+    const auto merged =
+        manager()->mergeContacts({find("Dave Dunn"), find("Erin Evans"), find("Frank Ford")});
     ASSERT_NE(merged, nullptr);
     ContactOperations::instance().editContact(merged);
     settle();
@@ -478,8 +478,8 @@ TEST_F(ContactEditorTest, SourcesBroughtInAreMergedOnOKRemovedAtOnceOrLeftAloneW
     settle();
     while (!source(1).rows().empty())
         click(*source(1).removeButtonOf(source(1).rows().front()));
-    for (auto* field : {&source(1).firstNameField(), &source(1).lastNameField(),
-                        &source(1).displayNameField()})
+    for (auto* field :
+         {&source(1).firstNameField(), &source(1).lastNameField(), &source(1).displayNameField()})
         field->setStringValue("");
     click(editor().okButton());
     settle();
@@ -715,8 +715,8 @@ TEST_F(ContactEditorTest, AChatAddressOfAnotherContactOffersToMergeThatContact) 
 }
 
 TEST_F(ContactEditorTest, ManySourcesScrollInsideAWindowThatShowsTwoOfThem) {
-    const auto merged = manager()->mergeContacts(
-        {find("Dave Dunn"), find("Erin Evans"), find("Frank Ford")});
+    const auto merged =
+        manager()->mergeContacts({find("Dave Dunn"), find("Erin Evans"), find("Frank Ford")});
     ASSERT_NE(merged, nullptr);
     ContactOperations::instance().editContact(merged);
     settle();

@@ -16,10 +16,7 @@ TEST(DialpadLabel, BracesMakeSmallGreyTextAndEscapesBecomeTabsAndLineBreaks) {
         std::size_t large;
     };
     const Case cases[] = {
-        {"2{ABC}", "2ABC", 1},
-        {"1\\n{voice}", "1\nvoice", 2},
-        {"\\t#", "\t#", 2},
-        {"*", "*", 1},
+        {"2{ABC}", "2ABC", 1}, {"1\\n{voice}", "1\nvoice", 2}, {"\\t#", "\t#", 2}, {"*", "*", 1},
         {"{}", "", 0},
     };
     for (const auto& c : cases) {
@@ -35,7 +32,9 @@ TEST(DialpadLabel, BracesMakeSmallGreyTextAndEscapesBecomeTabsAndLineBreaks) {
 
 class DialpadTest : public SignInTest {
 protected:
-    static PrimaryModuleController& primary() { return PrimaryModuleController::sharedController(); }
+    static PrimaryModuleController& primary() {
+        return PrimaryModuleController::sharedController();
+    }
     static std::shared_ptr<platform::Button> toggle(bool on) {
         auto button = std::make_shared<platform::Button>();
         button->setButtonType(platform::PushOnPushOffButton);

@@ -1,5 +1,5 @@
-#include "app/core/SignInTestSupport.h"
 #include "app/contacts/ContactListController.h"
+#include "app/core/SignInTestSupport.h"
 #include "app/main_window/BrowserTabViewController.h"
 #include "app/main_window/DirectoryTabViewController.h"
 #include "app/main_window/FunctionModuleController.h"

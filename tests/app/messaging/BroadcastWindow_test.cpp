@@ -1,5 +1,5 @@
-#include "app/messaging/IMBroadcastWindowController.h"
 #include "app/messaging/ChatFixture.h"
+#include "app/messaging/IMBroadcastWindowController.h"
 #include "platform/kit/TextView.h"
 
 #include <algorithm>
@@ -31,7 +31,8 @@ TEST(BroadcastMessage, TheInputIsSentEscapedBehindThePrefixWithItsLinksAndLineBr
         {"see http://x.example/?q=it's&x=1 and www.y.example",
          "[Broadcast] see http://x.example/?q=it's&amp;x=1 and www.y.example",
          span("[Broadcast] see ") +
-             "<a href=\"http://x.example/?q=it&apos;s&amp;x=1\">http://x.example/?q=it's&amp;x=1</a>" +
+             "<a "
+             "href=\"http://x.example/?q=it&apos;s&amp;x=1\">http://x.example/?q=it's&amp;x=1</a>" +
              span(" and ") + "<a href=\"http://www.y.example\">www.y.example</a>"},
     };
     for (const auto& c : cases) {
@@ -58,7 +59,7 @@ TEST(BroadcastMessage, ASearchMatchesTheStartOfTheNameOrOfALaterWordOnly) {
     struct Case {
         const char* text;
         bool matches;
-    } cases[] = {{"", true}, {"da", true}, {"DAVE", true}, {"dun", true},
+    } cases[] = {{"", true},     {"da", true},   {"DAVE", true},      {"dun", true},
                  {"ave", false}, {"unn", false}, {"dave dunn", true}, {"x", false}};
     for (const auto& c : cases)
         EXPECT_EQ(IMBroadcastWindowController::matchesSearch("Dave Dunn", c.text), c.matches)
@@ -95,10 +96,10 @@ TEST_F(BroadcastWindowTest, RecipientsAreEachContactOnceByTheAddressOfTheKind) {
     const auto im = IMBroadcastWindowController::buildRecipientList({dave, loose, dave}, false);
     ASSERT_EQ(im.size(), 1u) << "the contact in no group, and the second Dave, are left out";
     EXPECT_EQ(im[0].contact, dave);
-    EXPECT_EQ(im[0].addressWithProtocol, dave->getPrimary(OVField::fieldPrimaryTypePresence)
-                                             ? dave->getPrimary(OVField::fieldPrimaryTypePresence)
-                                                   ->valueStr()
-                                             : dave->imAddresses().front()->valueStr());
+    EXPECT_EQ(im[0].addressWithProtocol,
+              dave->getPrimary(OVField::fieldPrimaryTypePresence)
+                  ? dave->getPrimary(OVField::fieldPrimaryTypePresence)->valueStr()
+                  : dave->imAddresses().front()->valueStr());
 
     const auto sms = IMBroadcastWindowController::buildRecipientList({dave}, true);
     ASSERT_EQ(sms.size(), 1u);
@@ -127,8 +128,8 @@ TEST_F(BroadcastWindowTest, ABroadcastToThreeContactsDeliversOneMessageToEach) {
             messages.push_back(request);
     ASSERT_EQ(messages.size(), 3u);
     for (const auto& recipient : window->recipients()) {
-        const auto expected =
-            "message " + recipient.addressWithProtocol + " [Broadcast] Lunch &lt;now&gt; &amp; then?";
+        const auto expected = "message " + recipient.addressWithProtocol +
+                              " [Broadcast] Lunch &lt;now&gt; &amp; then?";
         EXPECT_EQ(std::count(messages.begin(), messages.end(), expected), 1) << expected;
     }
     EXPECT_EQ(window->messenger()->sent().size(), 3u);
@@ -159,8 +160,8 @@ TEST_F(BroadcastWindowTest, ThePickerChecksFiltersAndReplacesTheRecipients) {
     EXPECT_TRUE(std::is_sorted(offered.begin(), offered.end(), [](const auto& a, const auto& b) {
         return a.contact->displayName() < b.contact->displayName();
     }));
-    EXPECT_EQ(std::count_if(offered.begin(), offered.end(), [](const auto& e) { return e.selected; }),
-              1);
+    EXPECT_EQ(
+        std::count_if(offered.begin(), offered.end(), [](const auto& e) { return e.selected; }), 1);
     EXPECT_FALSE(window->isSelectAllOn());
 
     // Select all of those shown, then uncheck one: the box clears.
@@ -184,7 +185,8 @@ TEST_F(BroadcastWindowTest, ThePickerChecksFiltersAndReplacesTheRecipients) {
     ASSERT_FALSE(shown.empty());
     EXPECT_LT(shown.size(), all);
     for (const auto& entry : shown)
-        EXPECT_TRUE(IMBroadcastWindowController::matchesSearch(entry.contact->displayName(), "dun"));
+        EXPECT_TRUE(
+            IMBroadcastWindowController::matchesSearch(entry.contact->displayName(), "dun"));
     window->selectAllToggle(true);
     window->pickContactsSelect();
     settle();

@@ -1,14 +1,14 @@
 #include "app/calls/VideoWindow.h"
+#include "app/messaging/ChatFixture.h"
 #include "app/messaging/ChatTranscript.h"
 #include "engine/ConversationService.h"
-#include "app/messaging/ChatFixture.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/ValueTransformer.h"
-#include "support/ValueTransformers.h"
 #include "platform/web/WebView.h"
+#include "support/ValueTransformers.h"
 
 #include <algorithm>
 
@@ -75,8 +75,7 @@ TEST_F(ChatPartyTest, AddContactIsOfferedOnlyForAnAddressNoContactHolds) {
         bool offered;
         bool avatar;
     };
-    for (const Case& c : {Case{dave, false, true},
-                          Case{"sip:yuri@sip.lumiq.example", true, false},
+    for (const Case& c : {Case{dave, false, true}, Case{"sip:yuri@sip.lumiq.example", true, false},
                           Case{"sip:twin@sip.lumiq.example", false, true}}) {
         SCOPED_TRACE(c.address);
         auto* chat = openChat(c.address);
@@ -95,8 +94,7 @@ TEST_F(ChatPartyTest, AddContactOpensAnEditorOnceWithTheAddressOfTheChatsKind) {
     auto added = ContactEditorController::openControllers().front()->contact();
     ASSERT_TRUE(added);
     ASSERT_TRUE(added->getFieldByName(OVField::fieldSoftphone));
-    EXPECT_EQ(added->getFieldByName(OVField::fieldSoftphone)->valueStr(),
-              "yuri@sip.lumiq.example");
+    EXPECT_EQ(added->getFieldByName(OVField::fieldSoftphone)->valueStr(), "yuri@sip.lumiq.example");
 
     // The editor holding the address comes forward instead of a second one.
     sip->addContact();

@@ -2,10 +2,10 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/DragSession.h"
 #include "platform/kit/Pasteboard.h"
-#include "support/DraggedItems.h"
-#include "support/Notifications.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
+#include "support/DraggedItems.h"
+#include "support/Notifications.h"
 
 #include <algorithm>
 
@@ -66,8 +66,8 @@ TEST_F(GroupChatInviteTest, OnlyOnlineContactsWithAChatPresenceAddressAreOffered
     EXPECT_EQ(chat->imSession()->invitedAddresses(), chat->invitedParticipants());
 
     // Handed over directly: the offline contact and the one reached over SIP are left out.
-    chat->addParticipants({contactWith("hannah@chat.lumiq.example"),
-                           contactWith("sip:mei@sip.lumiq.example")});
+    chat->addParticipants(
+        {contactWith("hannah@chat.lumiq.example"), contactWith("sip:mei@sip.lumiq.example")});
     settle();
     EXPECT_FALSE(chat->isInvitationSheetShown());
 }

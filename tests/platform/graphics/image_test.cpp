@@ -267,7 +267,7 @@ TEST(Image, PngRepresentationReadsBackAsTheSamePicture) {
     EXPECT_EQ(back->size(), Size(30, 30));
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column)
-            EXPECT_TRUE(colorNear(back->colorAt(column * 10 + 5, (2 - row) * 10 + 5),
-                                  cells[row][column]));
+            EXPECT_TRUE(
+                colorNear(back->colorAt(column * 10 + 5, (2 - row) * 10 + 5), cells[row][column]));
     EXPECT_TRUE(Image().pngRepresentation().empty());
 }
