@@ -110,6 +110,17 @@ struct GroupChatEvent {
     int code = 0;
     std::string info;
     std::string reason;
+
+    static GroupChatEvent make(std::string room, Kind kind, std::string address = {},
+                               std::string displayName = {}, std::string text = {}) {
+        GroupChatEvent event;
+        event.room = std::move(room);
+        event.kind = kind;
+        event.address = std::move(address);
+        event.displayName = std::move(displayName);
+        event.text = std::move(text);
+        return event;
+    }
 };
 
 class EngineBackend {

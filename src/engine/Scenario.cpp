@@ -209,25 +209,27 @@ void Scenario::chatEnded(std::string address) {
 }
 
 void Scenario::roomJoined(std::string room, std::string address, std::string displayName) {
-    send([event = GroupChatEvent{std::move(room), GroupChatEvent::Kind::joined, std::move(address),
-                                 std::move(displayName)}](EngineEvents& e) {
+    send([event = GroupChatEvent::make(std::move(room), GroupChatEvent::Kind::joined,
+                                       std::move(address), std::move(displayName))](
+             EngineEvents& e) { e.groupChatEvent(event); });
+}
+
+void Scenario::roomLeft(std::string room, std::string address) {
+    send([event = GroupChatEvent::make(std::move(room), GroupChatEvent::Kind::left,
+                                       std::move(address))](EngineEvents& e) {
         e.groupChatEvent(event);
     });
 }
 
-void Scenario::roomLeft(std::string room, std::string address) {
-    send([event = GroupChatEvent{std::move(room), GroupChatEvent::Kind::left, std::move(address)}](
-             EngineEvents& e) { e.groupChatEvent(event); });
-}
-
 void Scenario::roomMessage(std::string room, std::string address, std::string text) {
-    GroupChatEvent event{std::move(room), GroupChatEvent::Kind::message, std::move(address)};
+    auto event =
+        GroupChatEvent::make(std::move(room), GroupChatEvent::Kind::message, std::move(address));
     event.text = std::move(text);
     send([event = std::move(event)](EngineEvents& e) { e.groupChatEvent(event); });
 }
 
 void Scenario::roomStatus(std::string room, int code, std::string info, std::string reason) {
-    GroupChatEvent event{std::move(room), GroupChatEvent::Kind::status};
+    auto event = GroupChatEvent::make(std::move(room), GroupChatEvent::Kind::status);
     event.code = code;
     event.info = std::move(info);
     event.reason = std::move(reason);

@@ -540,9 +540,8 @@ void SimulatedNetwork::joinRoom(const std::string& room,
                                 std::function<void(const GroupChatEvent&)> events) {
     requests_.push_back("joinRoom " + room);
     rooms_[room] = events;
-    later("roomReady", [room, events] {
-        events(GroupChatEvent{room, GroupChatEvent::Kind::status});
-    });
+    later("roomReady",
+          [room, events] { events(GroupChatEvent::make(room, GroupChatEvent::Kind::status)); });
     const auto* members = demo_["roomMembers"].array();
     if (!members || members->empty()) {
         return;
@@ -550,17 +549,18 @@ void SimulatedNetwork::joinRoom(const std::string& room,
     // Each step a moment after the one before: everyone comes in, each speaks, the last leaves.
     std::vector<GroupChatEvent> steps;
     for (const auto& member : *members) {
-        steps.push_back(GroupChatEvent{room, GroupChatEvent::Kind::joined,
-                                       member["address"].stringValue(),
-                                       member["displayName"].stringValue()});
+        steps.push_back(GroupChatEvent::make(room, GroupChatEvent::Kind::joined,
+                                             member["address"].stringValue(),
+                                             member["displayName"].stringValue()));
     }
     for (const auto& member : *members) {
-        GroupChatEvent said{room, GroupChatEvent::Kind::message, member["address"].stringValue()};
+        auto said = GroupChatEvent::make(room, GroupChatEvent::Kind::message,
+                                         member["address"].stringValue());
         said.text = member["says"].stringValue();
         steps.push_back(said);
     }
-    steps.push_back(
-        GroupChatEvent{room, GroupChatEvent::Kind::left, members->back()["address"].stringValue()});
+    steps.push_back(GroupChatEvent::make(room, GroupChatEvent::Kind::left,
+                                         members->back()["address"].stringValue()));
     const platform::TimeInterval pause = latency("roomActivity");
     std::weak_ptr<bool> alive = alive_;
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -584,7 +584,7 @@ void SimulatedNetwork::inviteToRoom(const std::string& room, const std::string& 
         return;
     }
     later("roomActivity", [events = found->second, room, address] {
-        events(GroupChatEvent{room, GroupChatEvent::Kind::joined, address, address});
+        events(GroupChatEvent::make(room, GroupChatEvent::Kind::joined, address, address));
     });
 }
 
