@@ -1,5 +1,6 @@
 #include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactEditorController.h"
+#include "app/contacts/ContactImportWindowController.h"
 #include "app/core/EntryRequests.h"
 #include "app/core/ExitAppWindowController.h"
 #include "app/core/InstanceChannel.h"
@@ -14,6 +15,7 @@
 #include "engine/PhoneService.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/PopUpButton.h"
+#include "platform/system/AddressBook.h"
 #include "support/Notifications.h"
 #include "widgets/QXImageButton.h"
 
@@ -398,6 +400,11 @@ TEST_F(ShutdownTest, LogoutAndQuitTakeEveryWindowOfTheSessionWithThem) {
         const auto contacts = engine().phoneService()->getContactManager()->allContacts();
         ASSERT_FALSE(contacts.empty());
         ContactEditorController::openForContact(contacts.front());
+        auto import = ContactImportWindowController::initWithParams(
+            false, 1,
+            platform::AddressBook::vCardFolder(std::filesystem::path(LUMIQ_RESOURCES_DIR) /
+                                               "engine" / "address-book"));
+        ASSERT_NE(import, nullptr);
         settle();
         std::vector<platform::Window*> windows{
             archive.window(), rooms.window(),
@@ -410,6 +417,8 @@ TEST_F(ShutdownTest, LogoutAndQuitTakeEveryWindowOfTheSessionWithThem) {
         EXPECT_FALSE(IMArchiveWindowController::sharedIMArchiveWindowControllerExists());
         EXPECT_FALSE(ChatRoomListWindowController::isWindowExist());
         EXPECT_TRUE(ContactEditorController::openControllers().empty());
+        EXPECT_EQ(ContactImportWindowController::instance(), nullptr);
+        EXPECT_FALSE(ContactImportWindowController::isMacAddressBookImportRunning());
         for (platform::Window* window : platform::Application::sharedApplication().windows())
             if (window->isVisible() && window != controller().mainWindow())
                 ADD_FAILURE() << "still shown: " << window->title();

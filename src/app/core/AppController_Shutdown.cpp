@@ -1,6 +1,7 @@
 #include "app/calls/CallModuleController.h"
 #include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactEditorController.h"
+#include "app/contacts/ContactImportWindowController.h"
 #include "app/core/AppController.h"
 #include "app/core/AutoUpdateController.h"
 #include "app/core/Features.h"
@@ -11,6 +12,7 @@
 #include "app/main_window/MainAppWindow.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "app/main_window/ToolbarController.h"
+#include "app/messaging/ChatInvitationWindowController.h"
 #include "app/messaging/ChatRoomListWindowController.h"
 #include "app/messaging/FileTransferWindowController.h"
 #include "app/messaging/IMArchiveWindowController.h"
@@ -395,6 +397,9 @@ void AppController::shutdown() {
         ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
     WorkgroupWindowController::releaseSharedController();
     ScreenShareWindowController::releaseSharedController();
+    if (ContactImportWindowController* import = ContactImportWindowController::instance())
+        import->cancel();
+    ChatInvitationWindowController::closeAll();
     _forceShutDown = true;
 
     // Closing a chat window does not take it out of the register while _forceShutDown is set.
