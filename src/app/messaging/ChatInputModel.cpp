@@ -74,3 +74,13 @@ void ChatInputModel::synchronize(std::string_view characters) {
     replace({prefix, old.size() - prefix - suffix},
             characters.substr(prefix, characters.size() - prefix - suffix));
 }
+
+ChatInputModel::Command ChatInputModel::enterRule(std::string_view selector, bool enterSends) {
+    if (selector == "insertNewline:") {
+        return enterSends ? Command::send : Command::standard;
+    }
+    if (selector == "insertLineBreak:") {
+        return enterSends ? Command::newline : Command::send;
+    }
+    return Command::standard;
+}

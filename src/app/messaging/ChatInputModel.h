@@ -11,6 +11,12 @@
 // restyles the selection as well.
 class ChatInputModel {
 public:
+    // The Enter rule of the chat inputs: what a command of the input view does. With the
+    // setting "enterAction" on, Return sends and the line-break command types a newline;
+    // off, the line-break command sends and Return keeps its standard meaning.
+    enum class Command { send, newline, standard };
+    static Command enterRule(std::string_view selector, bool enterSends);
+
     struct Style {
         std::string fontName = "Arial";
         double fontSize = 13;

@@ -698,20 +698,15 @@ bool IMBroadcastWindowController::textViewDoCommandBySelector(platform::TextView
     const bool enterSends =
         settings &&
         settings->sub("preferences")->sub("application")->sub("enterAction")->boolSetting();
-    if (enterSends) {
-        if (selector == "insertNewline:") {
-            sendUserInput();
-            return true;
-        }
-        if (selector == "insertLineBreak:") {
-            _inputView->insertText("\n");
-            return true;
-        }
-        return false;
-    }
-    if (selector == "insertLineBreak:") {
+    switch (ChatInputModel::enterRule(selector, enterSends)) {
+    case ChatInputModel::Command::send:
         sendUserInput();
         return true;
+    case ChatInputModel::Command::newline:
+        _inputView->insertText("\n");
+        return true;
+    case ChatInputModel::Command::standard:
+        break;
     }
     return false;
 }

@@ -172,20 +172,15 @@ bool IMWindowController::textViewDoCommandBySelector(platform::TextView& textVie
         return false;
     }
     const bool enterSends = settingOn("application", "enterAction");
-    if (enterSends) {
-        if (selector == "insertNewline:") {
-            sendUserInput();
-            return true;
-        }
-        if (selector == "insertLineBreak:") {
-            _inputView->insertText("\n");
-            return true;
-        }
-        return false;
-    }
-    if (selector == "insertLineBreak:") {
+    switch (ChatInputModel::enterRule(selector, enterSends)) {
+    case ChatInputModel::Command::send:
         sendUserInput();
         return true;
+    case ChatInputModel::Command::newline:
+        _inputView->insertText("\n");
+        return true;
+    case ChatInputModel::Command::standard:
+        break;
     }
     return false;
 }

@@ -15,9 +15,11 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <dlfcn.h>
 #include <memory>
+#include <thread>
 #include <vector>
 
 // Xlib last: it defines macros (None, Bool, Status) that other headers must not see.
@@ -329,7 +331,14 @@ TEST_F(SdlSmoke, LevelAlphaAndIconReachTheXWindow) {
     platform::GraphicsContext::currentContext()->fillRect(Rect(0, 0, 4, 3));
     icon->unlockFocus();
     backend->setWindowIcon(*window, icon);
-    const auto words = x.property(backend->x11WindowId(*window), "_NET_WM_ICON");
+    // Read through another connection: the property is there once SDL's requests reach the
+    // server, which a busy machine may take a moment to do.
+    auto words = x.property(backend->x11WindowId(*window), "_NET_WM_ICON");
+    for (int tries = 0; tries < 200 && words.size() != 2u + 4 * 3; ++tries) {
+        SDL_PumpEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        words = x.property(backend->x11WindowId(*window), "_NET_WM_ICON");
+    }
     ASSERT_EQ(words.size(), 2u + 4 * 3);
     EXPECT_EQ(words[0], 4);
     EXPECT_EQ(words[1], 3);
