@@ -4,6 +4,7 @@
 #include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactEditorController.h"
 #include "app/contacts/ContactOperations.h"
+#include "app/core/Features.h"
 #include "engine/OVContactManager.h"
 #include "engine/StartupService.h"
 #include "platform/foundation/Format.h"
@@ -20,6 +21,7 @@
 #include "support/Notifications.h"
 #include "support/ValueTransformers.h"
 
+#include <algorithm>
 #include <span>
 
 using platform::Rect;
@@ -105,11 +107,6 @@ bool ParticipantViewController::instantiate() {
     return true;
 }
 
-bool ParticipantViewController::feature(std::string_view name) const {
-    auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
-}
-
 void ParticipantViewController::awakeFromNib() {
     for (const auto& button : {_o.addContactButton, _o.actionMenuButton})
         if (button)
@@ -166,7 +163,7 @@ void ParticipantViewController::initialize() {
             picture = platform::Image::imageNamed("AvatarSample");
         if (_o.avatar)
             _o.avatar->setImage(picture);
-    } else if (feature("contactsEnabled")) {
+    } else if (featureOn("contactsEnabled")) {
         // 3. Someone the contacts do not hold.
         number = platform::formatString("[%@: %@]", QXLS("msg.shared.cm.other", "Other"), address);
     } else {
@@ -294,15 +291,13 @@ void ParticipantViewController::contextStopVideo(platform::Object*) {
         _participant->stopMyVideo();
 }
 
-bool ParticipantViewController::respondsToAction(std::string_view action) const {
-    return action == "addToContactList:" || action == "contextSeparate:" ||
-           action == "contextSendIM:" || action == "contextSendSMS:" || action == "contextEnd:" ||
-           action == "contextStartVideo:" || action == "contextStopVideo:";
-}
+namespace {
 
-bool ParticipantViewController::tryToPerform(std::string_view action, platform::Object* sender) {
-    using Handler = void (ParticipantViewController::*)(platform::Object*);
-    static const std::pair<std::string_view, Handler> handlers[] = {
+using ParticipantViewControllerAction = void (ParticipantViewController::*)(platform::Object*);
+
+// The actions the controller answers, each with its handler.
+constexpr std::pair<std::string_view, ParticipantViewControllerAction>
+    kParticipantViewControllerActions[] = {
         {"addToContactList:", &ParticipantViewController::addToContactList},
         {"contextSeparate:", &ParticipantViewController::contextSeparate},
         {"contextSendIM:", &ParticipantViewController::contextSendIM},
@@ -310,8 +305,18 @@ bool ParticipantViewController::tryToPerform(std::string_view action, platform::
         {"contextEnd:", &ParticipantViewController::contextEnd},
         {"contextStartVideo:", &ParticipantViewController::contextStartVideo},
         {"contextStopVideo:", &ParticipantViewController::contextStopVideo},
-    };
-    for (const auto& [name, handler] : handlers)
+};
+
+} // namespace
+
+bool ParticipantViewController::respondsToAction(std::string_view action) const {
+    return std::any_of(std::begin(kParticipantViewControllerActions),
+                       std::end(kParticipantViewControllerActions),
+                       [action](const auto& entry) { return entry.first == action; });
+}
+
+bool ParticipantViewController::tryToPerform(std::string_view action, platform::Object* sender) {
+    for (const auto& [name, handler] : kParticipantViewControllerActions)
         if (name == action) {
             (this->*handler)(sender);
             return true;

@@ -99,7 +99,6 @@ public:
 
 private:
     void stopCallEndTimer();
-    bool feature(std::string_view name) const;
 
     ParticipantViewOutlets _o;
     std::shared_ptr<platform::Menu> _actionsMenu;

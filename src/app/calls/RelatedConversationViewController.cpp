@@ -5,6 +5,7 @@
 #include "app/contacts/ContactEditorController.h"
 #include "app/contacts/ContactOperations.h"
 #include "app/core/AppController.h"
+#include "app/core/Features.h"
 #include "engine/OVContactManager.h"
 #include "engine/OVConversationModel.h"
 #include "engine/StartupService.h"
@@ -150,11 +151,6 @@ bool RelatedConversationViewController::instantiate() {
         return false;
     awakeFromNib();
     return true;
-}
-
-bool RelatedConversationViewController::feature(std::string_view name) const {
-    auto features = StartupService::instance().featuresService();
-    return features && features->featureAvailable(name);
 }
 
 void RelatedConversationViewController::awakeFromNib() {
@@ -398,7 +394,7 @@ void RelatedConversationViewController::menuNeedsUpdate(platform::Menu& menu) {
         return;
     menu.removeAllItems();
     menu.addItemWithTitle("", "", "");
-    if (_model->canMerge() && feature("conferencingEnabled"))
+    if (_model->canMerge() && featureOn("conferencingEnabled"))
         menu.addItemWithTitle(QXLS("msg.menuitem.call_action.merge_calls", "Merge Calls"),
                               "contextMergeCalls:", "")
             ->setTarget(this);

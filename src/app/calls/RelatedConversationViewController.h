@@ -88,7 +88,6 @@ public:
 
 private:
     void layoutButtons();
-    bool feature(std::string_view name) const;
 
     RelatedConversationViewOutlets _o;
     std::shared_ptr<platform::Menu> _actionsMenu;

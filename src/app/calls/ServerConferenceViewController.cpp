@@ -23,6 +23,9 @@
 #include "widgets/QXCollectionViewItem.h"
 #include "widgets/QXGradient.h"
 
+#include <algorithm>
+#include <iterator>
+
 using platform::Rect;
 
 namespace {
@@ -385,15 +388,14 @@ void ServerConferenceViewController::stopRecording(platform::Object*) {
         _conversation->stopRecording();
 }
 
-bool ServerConferenceViewController::respondsToAction(std::string_view action) const {
-    return action == "hold:" || action == "resume:" || action == "end:" || action == "addCalls:" ||
-           action == "muteMic:" || action == "startRecording:" || action == "stopRecording:";
-}
+namespace {
 
-bool ServerConferenceViewController::tryToPerform(std::string_view action,
-                                                  platform::Object* sender) {
-    using Handler = void (ServerConferenceViewController::*)(platform::Object*);
-    static const std::pair<std::string_view, Handler> handlers[] = {
+using ServerConferenceViewControllerAction =
+    void (ServerConferenceViewController::*)(platform::Object*);
+
+// The actions the controller answers, each with its handler.
+constexpr std::pair<std::string_view, ServerConferenceViewControllerAction>
+    kServerConferenceViewControllerActions[] = {
         {"hold:", &ServerConferenceViewController::hold},
         {"resume:", &ServerConferenceViewController::resume},
         {"end:", &ServerConferenceViewController::end},
@@ -401,8 +403,19 @@ bool ServerConferenceViewController::tryToPerform(std::string_view action,
         {"muteMic:", &ServerConferenceViewController::muteMic},
         {"startRecording:", &ServerConferenceViewController::startRecording},
         {"stopRecording:", &ServerConferenceViewController::stopRecording},
-    };
-    for (const auto& [name, handler] : handlers)
+};
+
+} // namespace
+
+bool ServerConferenceViewController::respondsToAction(std::string_view action) const {
+    return std::any_of(std::begin(kServerConferenceViewControllerActions),
+                       std::end(kServerConferenceViewControllerActions),
+                       [action](const auto& entry) { return entry.first == action; });
+}
+
+bool ServerConferenceViewController::tryToPerform(std::string_view action,
+                                                  platform::Object* sender) {
+    for (const auto& [name, handler] : kServerConferenceViewControllerActions)
         if (name == action) {
             (this->*handler)(sender);
             return true;
