@@ -15,6 +15,7 @@ class Conversation;
 class EngineContext;
 class OVAccount;
 class OVEntity;
+class OVNumberEntryModel;
 class Participant;
 
 // Callbacks of an address the engine resolves against the contacts.
@@ -537,6 +538,12 @@ public:
     void conversationMoved(const std::shared_ptr<Conversation>& conversation);
     // Recomputes the availability from the session and tells the delegates of a change.
     void updateAvailability();
+    // The entry of the number being dialled (the main window's call entry): dialpad keys
+    // pressed while no call is being talked on are typed into it. Not kept alive from here.
+    void setDialingEntry(const std::shared_ptr<OVNumberEntryModel>& entry) {
+        dialingEntry_ = entry;
+    }
+    std::shared_ptr<OVNumberEntryModel> dialingEntry() const { return dialingEntry_.lock(); }
 
 private:
     friend class Conversation;
@@ -546,6 +553,7 @@ private:
     void recordInHistory(const Conversation& conversation, bool missed) const;
     std::optional<bool> reportedAllowed_;
     std::weak_ptr<OVAccount> accountForCall_;
+    std::weak_ptr<OVNumberEntryModel> dialingEntry_;
     std::shared_ptr<Conversation> place(const std::string& address, long long entityID,
                                         Conversation::Kind kind,
                                         const std::string& displayName = {},

@@ -31,6 +31,8 @@ std::shared_ptr<OVCallEntryModel> OVCallEntryModel::create() {
             list->dismiss();
     });
     model->autoComplete_->setDialHandler(dial);
+    if (auto p = phone())
+        p->getConversationService()->setDialingEntry(model->numberEntry_);
     return model;
 }
 

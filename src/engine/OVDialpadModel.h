@@ -14,8 +14,11 @@ public:
     virtual void ovmdDialpadPropertyChanged(const std::string& /*propertyName*/) {}
 };
 
+class OVNumberEntryModel;
+
 // The twelve-key pad: a key held down is the pressed key until it is let go. A key pressed
-// goes as a tone down the call being talked on.
+// goes as a tone down the call being talked on; with no call it is typed into the number being
+// dialled, which asks for the keyboard focus.
 class OVDialpadModel : public OVObject, public DelegatingService<OVDialpadModelPro> {
 public:
     static constexpr const char* pressedKeyProperty = "PressedKey";
@@ -34,4 +37,6 @@ public:
 private:
     int pressedKey_ = 0;
     std::vector<std::string> keyLog_;
+    // The entry the held key was typed into: its tone stops when the key is let go.
+    std::weak_ptr<OVNumberEntryModel> typedInto_;
 };

@@ -1,10 +1,10 @@
 #include "app/calls/ConversationView.h"
 
-#include "app/calls/ConversationViewController.h"
 #include "engine/CallHistoryService.h"
 #include "engine/OVDirectoryItem.h"
 #include "engine/PhoneService.h"
 #include "engine/StartupService.h"
+#include "platform/foundation/Value.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Color.h"
 #include "platform/kit/Event.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/calls/ConversationViewPr.h"
 #include "platform/kit/DragSession.h"
 #include "platform/kit/View.h"
 #include "support/QXMargin.h"
@@ -7,7 +8,6 @@
 #include <memory>
 #include <string>
 
-class ConversationViewController;
 class QXGradient;
 class QXOutlinePath;
 
@@ -21,9 +21,9 @@ class ConversationView : public platform::View, public platform::DraggingDestina
 public:
     explicit ConversationView(const platform::Rect& frame = {});
 
-    ConversationViewController* controller() const { return _controller; }
+    ConversationViewPr* controller() const { return _controller; }
     // Not owned: the controller clears it in its clean-up.
-    void setController(ConversationViewController* controller) { _controller = controller; }
+    void setController(ConversationViewPr* controller) { _controller = controller; }
 
     bool isIncomming() const { return _incoming; }
     void setIncomming(bool incoming);
@@ -62,7 +62,7 @@ public:
 private:
     bool isWindowsFirstResponder() const;
 
-    ConversationViewController* _controller = nullptr;
+    ConversationViewPr* _controller = nullptr;
     std::shared_ptr<QXGradient> _normal, _incomingGradient, _holdGradient;
     std::shared_ptr<QXOutlinePath> _outline;
     QXMargin _margins;

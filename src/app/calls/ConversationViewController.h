@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/calls/ConversationViewPr.h"
 #include "engine/ConversationService.h"
 #include "engine/OVAutoCompleteModel.h"
 #include "engine/OVConversationModel.h"
@@ -68,7 +69,8 @@ class ConversationViewController : public platform::Object,
                                    public OVPhoneServicePro,
                                    public OVAutoCompleteModelPro,
                                    public QXSearchFieldFilterDelegate,
-                                   public platform::TableViewDataSource {
+                                   public platform::TableViewDataSource,
+                                   public ConversationViewPr {
 public:
     explicit ConversationViewController(std::shared_ptr<OVConversationModel> model);
     ~ConversationViewController() override;
@@ -146,7 +148,7 @@ public:
     void contextCommand(platform::Object* sender);
     void contextTransfer(platform::Object* sender);
     void contextEditQuickTransfer(platform::Object* sender);
-    void escapeKeyPressed();
+    void escapeKeyPressed() override;
     // The entered target of a transfer, forward or added party: trimmed, "" when it starts
     // with "@".
     std::string numberEntry() const;
@@ -200,14 +202,14 @@ public:
     void ovmdAutoCompleteListCollectionChanged() override;
 
     // The panel's view: focus, dial keys and drops.
-    void conversationViewGotFocus();
-    void conversationViewLostFocus();
-    void keyPressedOnView(const platform::Event& event);
-    void keyReleasedOnView(const platform::Event& event);
+    void conversationViewGotFocus() override;
+    void conversationViewLostFocus() override;
+    void keyPressedOnView(const platform::Event& event) override;
+    void keyReleasedOnView(const platform::Event& event) override;
     // One dropped thing: a contact row or entity, a call-history row, or an address text. Put
     // into the number entry while a target is being entered, else called and added to the call
     // where the call allows it.
-    void receivedDraggedItem(const platform::Value& item);
+    void receivedDraggedItem(const platform::Value& item) override;
 
     // The in-call number entry field.
     std::optional<bool> keyPressed(const platform::Event& event) override;

@@ -164,6 +164,7 @@ void ServerConferenceViewController::awakeFromNib() {
             button->setTarget(this);
     if (!_conversation->participants().empty())
         participantAdded(_conversation->participants().front());
+    _o.conversationView->setController(this);
     if (auto* w = _o.conversationView->window())
         w->makeFirstResponder(_o.conversationView.get());
     setRecordingMarksVisible(false);
@@ -491,6 +492,8 @@ void ServerConferenceViewController::conversationEnded() {
         _phoneService->getDTMFService()->stopTone();
     if (_o.mute)
         _o.mute->setHidden(true);
+    if (_o.conversationView)
+        _o.conversationView->setController(nullptr);
     stopCallTimer();
     if (_viewItem)
         _viewItem->setRepresentedObject(nullptr);
@@ -532,6 +535,8 @@ void ServerConferenceViewController::cleanup() {
         _callEndTimer->invalidate();
         _callEndTimer.reset();
     }
+    if (_o.conversationView && _o.conversationView->controller() == this)
+        _o.conversationView->setController(nullptr);
     if (_conversation)
         _conversation->removeDelegate(this);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calls/CallDurationClock.h"
+#include "app/calls/ConversationViewPr.h"
 #include "engine/ConversationService.h"
 #include "engine/PhoneService.h"
 #include "platform/foundation/Object.h"
@@ -38,7 +39,8 @@ struct ServerConferenceOutlets {
 // the panel stays 4 seconds, then asks the call area to remove it.
 class ServerConferenceViewController : public platform::Object,
                                        public platform::ActionTarget,
-                                       public OVConversationBasePro {
+                                       public OVConversationBasePro,
+                                       public ConversationViewPr {
 public:
     explicit ServerConferenceViewController(std::shared_ptr<Conversation> conversation);
     ~ServerConferenceViewController() override;
@@ -76,7 +78,9 @@ public:
     void muteMic(platform::Object* sender);
     void startRecording(platform::Object* sender);
     void stopRecording(platform::Object* sender);
-    void escapeKeyPressed() { end(nullptr); }
+    // The panel's body: Escape ends the conference; a drop only refreshes the buttons.
+    void escapeKeyPressed() override { end(nullptr); }
+    void receivedDraggedItem(const platform::Value& /*item*/) override { updateCallButtons(); }
     bool tryToPerform(std::string_view action, platform::Object* sender) override;
     bool respondsToAction(std::string_view action) const override;
 

@@ -3,6 +3,7 @@
 #include "app/calls/ServerConferenceViewController.h"
 #include "app/core/AppController.h"
 #include "app/core/SnapshotTour.h"
+#include "app/main_window/DialpadWindowController.h"
 #include "app/main_window/MainAppWindow.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "engine/PhoneService.h"
@@ -10,6 +11,7 @@
 #include "engine/StartupService.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ButtonCell.h"
+#include "widgets/QXAttachWindow.h"
 
 // Erin is called and Frank consulted on a second call; a conference on the server has Grace
 // joining. The main view then shows the second call's strip, the rows and the bridge panel.
@@ -72,6 +74,14 @@ bool SnapshotTour::pollSecondCall() {
     on->setState(platform::OffState);
     primary.toggleDialpad(on.get());
     if (!pictured)
+        return true;
+    // The same pad in its floating window, as a brand that docks it beside the main window
+    // shows it.
+    auto& floating = DialpadWindowController::sharedController();
+    floating.showWindow(nullptr);
+    const bool floatingPictured = snapshot(*floating.window(), "dialpad-window");
+    floating.close();
+    if (!floatingPictured)
         return true;
     service->endAll();
     _stage = Stage::waitForPartiesHangUp;

@@ -1,7 +1,11 @@
 #include "app/main_window/DialpadWindowController.h"
 
+#include "app/core/AppController.h"
 #include "app/main_window/DialpadViewController.h"
+#include "app/main_window/MainAppWindow.h"
 #include "engine/StartupService.h"
+#include "platform/kit/View.h"
+#include "widgets/QXAttachWindow.h"
 
 #include <memory>
 
@@ -12,7 +16,44 @@ std::unique_ptr<DialpadWindowController>& sharedInstance() {
     return controller;
 }
 
+const platform::Value& brandSection() {
+    static const platform::Value empty;
+    AppController* app = AppController::sharedAppController();
+    return app ? app->brandDict()["Dialpad"] : empty;
+}
+
 } // namespace
+
+DialpadWindowController::DialpadWindowController()
+    : _dialpad(std::make_shared<DialpadViewController>()) {
+    if (const auto phone = StartupService::instance().phoneService())
+        _phoneStatusService = phone->getPhoneStatusService();
+    const platform::Rect content({0, 0}, _dialpad->view()->frame().size);
+    _myWindow = platform::make<QXAttachWindow>(content, platform::BorderlessWindowMask);
+    _myWindow->setReleasedWhenClosed(false);
+    _myWindow->setContentView(_dialpad->view());
+    awakeFromNib();
+}
+
+// Undocked first, so that going away never slides.
+DialpadWindowController::~DialpadWindowController() {
+    if (_myWindow) {
+        _myWindow->setAttachWindow(nullptr);
+        _myWindow->orderOut(nullptr);
+    }
+}
+
+void DialpadWindowController::awakeFromNib() {
+    const platform::Value& brand = brandSection();
+    _myWindow->setSkinFromBrandSection(brand);
+    AppController* app = AppController::sharedAppController();
+    if (MainAppWindow* main = app ? app->mainWindow() : nullptr)
+        _myWindow->setAttachWindow(main);
+    _myWindow->setOffset({static_cast<double>(brand["attachOffset.x"].intValue()),
+                          static_cast<double>(brand["attachOffset.y"].intValue())});
+    const std::string* position = brand["attachPosition"].string();
+    _myWindow->setAttachToLeft(position && *position == "left");
+}
 
 bool DialpadWindowController::dialpadExist() {
     return sharedInstance() != nullptr;
@@ -20,9 +61,8 @@ bool DialpadWindowController::dialpadExist() {
 
 DialpadWindowController& DialpadWindowController::sharedController() {
     auto& shared = sharedInstance();
-    if (!shared) {
+    if (!shared)
         shared = std::make_unique<DialpadWindowController>();
-    }
     return *shared;
 }
 
@@ -30,20 +70,17 @@ void DialpadWindowController::releaseSharedController() {
     sharedInstance().reset();
 }
 
-void DialpadWindowController::showWindow(platform::Object* /*sender*/) {
-    if (!dialpad_)
-        dialpad_ = std::make_shared<DialpadViewController>();
-    visible_ = true;
+bool DialpadWindowController::isVisible() const {
+    return _myWindow && _myWindow->isVisible();
 }
 
+void DialpadWindowController::showWindow(platform::Object* sender) {
+    _myWindow->orderFront(sender);
+}
+
+// Slides back behind the main window, then the window goes with the controller; the next use
+// builds a fresh one, and nothing of this one is touched afterwards.
 void DialpadWindowController::close() {
-    visible_ = false;
-    dialpad_.reset();
-    // The next use builds a fresh one.
+    _myWindow->close();
     releaseSharedController();
-}
-
-std::shared_ptr<PhoneStatusService> DialpadWindowController::phoneStatusService() const {
-    const auto phone = StartupService::instance().phoneService();
-    return phone ? phone->getPhoneStatusService() : nullptr;
 }

@@ -3,6 +3,7 @@
 #include "app/core/AppController.h"
 #include "app/main_window/DialpadViewController.h"
 #include "app/main_window/DialpadWindowController.h"
+#include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/PrimaryModuleController.h"
 #include "app/main_window/ToolbarController.h"
 #include "engine/AccountService.h"
@@ -105,6 +106,7 @@ void PrimaryModuleController::missedCallsPressed(platform::Object* /*sender*/) {
     _performedCommands.emplace_back("missedCallsPressed:");
     if (auto phone = StartupService::instance().phoneService())
         phone->getCallHistoryService()->setReviewedAll();
+    FunctionModuleController::sharedController().displayTab("history", true);
 }
 
 void PrimaryModuleController::togglAnonymousCalling(platform::Object* /*sender*/) {

@@ -25,7 +25,7 @@ public:
     std::vector<std::string> registeredDraggedTypes() const override;
     platform::DragOperation draggingEntered(platform::DraggingInfo& info) override;
     std::optional<platform::DragOperation> draggingUpdated(platform::DraggingInfo& info) override;
-    bool prepareForDragOperation(platform::DraggingInfo& info) override { return true; }
+    bool prepareForDragOperation(platform::DraggingInfo& /*info*/) override { return true; }
     // Always true.
     bool performDragOperation(platform::DraggingInfo& info) override;
 

@@ -170,4 +170,18 @@ TEST_F(ConferenceBridgeTest, EndDeclinesWhileTheBridgeRingsAndEndsOtherwise) {
     EXPECT_TRUE(panel.isEnding());
 }
 
+TEST_F(ConferenceBridgeTest, EscapeOnThePanelEndsTheConferenceAndAnEndedPanelLetsItsBodyGo) {
+    signInToMainView();
+    auto call = bridge();
+    auto& panel = *area().conferencePanels().front();
+    auto body = panel.outlets().conversationView;
+    ASSERT_EQ(body->controller(), &panel) << "the body reaches its panel";
+    window().makeFirstResponder(body.get());
+    screen->key(U'\x1b');
+    runFor(0.5);
+    settle();
+    EXPECT_TRUE(panel.isEnding());
+    EXPECT_EQ(body->controller(), nullptr) << "an ended panel takes no more keys or drops";
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/contacts/ContactWithGroup.h"
 #include "app/core/SignInTestSupport.h"
+#include "app/main_window/FunctionModuleController.h"
 #include "app/main_window/PrimaryModuleView.h"
 #include "engine/AccountService.h"
 #include "engine/CallHistoryService.h"
@@ -9,11 +10,13 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/Pasteboard.h"
+#include "platform/kit/TabViewItem.h"
 #include "platform/kit/TableColumn.h"
 #include "platform/kit/TableView.h"
 #include "support/DraggedItems.h"
 #include "support/Notifications.h"
 #include "widgets/QXBezierComboButton.h"
+#include "widgets/QXTabView.h"
 
 using namespace app_test;
 
@@ -407,6 +410,22 @@ TEST_F(DialMenuAndDropsTest, PhoneTogglesChangeTheEngineAndShowItsState) {
     EXPECT_TRUE(engine().phoneService()->speakerEnabled());
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_TRUE(postedUserInfo().front()[SpeakerPhoneEnabled].boolValue());
+}
+
+TEST_F(DialMenuAndDropsTest, MissedCallsMarksThemReviewedAndBringsTheHistoryTabForward) {
+    signInToMainView();
+    auto history = engine().phoneService()->getCallHistoryService();
+    history->addMissedCall();
+    history->addMissedCall();
+    auto& tabs = FunctionModuleController::sharedController();
+    tabs.displayTab("history", false);
+    ASSERT_FALSE(tabs.isTabShowing("history"));
+
+    primary().missedCallsPressed(nullptr);
+    EXPECT_EQ(history->missedCallCount(), 0);
+    EXPECT_TRUE(tabs.isTabShowing("history"));
+    ASSERT_TRUE(tabs.tabView()->selectedTabViewItem());
+    EXPECT_EQ(tabs.tabView()->selectedTabViewItem()->identifier(), "history");
 }
 
 } // namespace

@@ -4,7 +4,10 @@
 #include "app/main_window/PrimaryModuleController.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ButtonCell.h"
+#include "platform/kit/TextView.h"
+#include "widgets/QXAttachWindow.h"
 #include "widgets/QXImageButton.h"
+#include "widgets/QXSearchField.h"
 
 using namespace app_test;
 
@@ -75,22 +78,71 @@ TEST_F(DialpadTest, DockedPadJoinsTheStackAtTheBottomAndSendsEachKeyAsPressAndRe
     EXPECT_EQ(std::count(primary().views().begin(), primary().views().end(), nullptr), 0);
 }
 
-TEST_F(DialpadTest, FloatingPadIsMadeOnUseAndGoneAfterClose) {
+TEST_F(DialpadTest, FloatingPadSlidesOutBesideTheMainWindowAndIsGoneAfterClose) {
     signInToMainView();
     EXPECT_FALSE(DialpadWindowController::dialpadExist());
-    auto& window = DialpadWindowController::sharedController();
-    window.showWindow(nullptr);
-    EXPECT_TRUE(window.isVisible());
-    ASSERT_TRUE(window.dialpad());
-    // The floating window is not on a screen here: the key tells its press and release itself.
-    auto* seven = window.dialpad()->keyFor('7');
-    window.dialpad()->buttonWasPressed(*seven);
-    window.dialpad()->buttonWasReleased(*seven, true);
-    EXPECT_EQ(window.dialpad()->model()->keyLog(), (std::vector<std::string>{"+7", "-7"}));
-    window.close();
+    auto& pad = DialpadWindowController::sharedController();
+    ASSERT_TRUE(pad.window() && pad.dialpad());
+    EXPECT_EQ(pad.window()->attachWindow(), &window()) << "docked to the main window";
+    EXPECT_EQ(pad.window()->contentView(), pad.dialpad()->view().get());
+    EXPECT_FALSE(pad.isVisible()) << "collapsed behind the main window until shown";
+
+    pad.showWindow(nullptr);
+    settle();
+    EXPECT_TRUE(pad.isVisible());
+    // Out on the main window's right (the brand's side), top edges level, the pad's full size.
+    const auto main = window().frame();
+    const auto frame = pad.window()->frame();
+    EXPECT_DOUBLE_EQ(frame.minX(), main.maxX());
+    EXPECT_DOUBLE_EQ(frame.maxY(), main.maxY());
+    EXPECT_EQ(frame.size,
+              pad.window()->frameRectForContentRect(pad.dialpad()->view()->frame()).size);
+    // It follows the main window.
+    window().setFrameOrigin({main.minX() + 40, main.minY()});
+    settle();
+    EXPECT_DOUBLE_EQ(pad.window()->frame().minX(), main.maxX() + 40);
+
+    auto* seven = pad.dialpad()->keyFor('7');
+    click(*seven);
+    EXPECT_EQ(pad.dialpad()->model()->keyLog(), (std::vector<std::string>{"+7", "-7"}));
+
+    std::weak_ptr<platform::Window> shown = pad.window()->sharedWindow();
+    pad.close();
     EXPECT_FALSE(DialpadWindowController::dialpadExist());
+    EXPECT_TRUE(shown.expired()) << "the window goes with its controller";
     EXPECT_FALSE(DialpadWindowController::sharedController().isVisible()) << "a fresh one";
     DialpadWindowController::releaseSharedController();
+}
+
+TEST_F(DialpadTest, KeysWithNoCallAreTypedIntoTheCallEntryWhichTakesTheFocus) {
+    signInToMainView();
+    primary().toggleDialpad(toggle(true).get());
+    auto* pad = primary().dockedDialpad();
+    ASSERT_TRUE(pad);
+    window().makeFirstResponder(nullptr);
+    for (char key : std::string("555*1"))
+        click(*pad->keyFor(key));
+    settle();
+    EXPECT_EQ(primary().numberEntryModel()->numberEntered(), "555*1");
+    EXPECT_EQ(primary().getCallEntryField()->stringValue(), "555*1");
+    auto* field = primary().getCallEntryField();
+    EXPECT_TRUE(window().firstResponder() == field ||
+                (field->currentEditor() && window().firstResponder() == field->currentEditor()))
+        << "the call entry has the keyboard";
+
+    // In a call the keys are tones down the call and leave the entry alone.
+    primary().numberEntryModel()->clearNumberEntered();
+    auto call = engine().phoneService()->getConversationService()->audioConversation(
+        "sip:bob@sip.lumiq.example", -1);
+    runFor(3.0);
+    settle();
+    ASSERT_TRUE(call->isLive() && call->wasConnected());
+    click(*pad->keyFor('9'));
+    settle();
+    EXPECT_EQ(primary().numberEntryModel()->numberEntered(), "");
+    EXPECT_EQ(call->tonesSent(), "9");
+    call->end();
+    settle();
 }
 
 } // namespace
