@@ -41,14 +41,9 @@ const platform::Value& brandSection() {
 }
 
 std::shared_ptr<platform::TextField> label(const Rect& frame, double size, bool bold = false) {
-    auto field = std::make_shared<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBordered(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setFont(bold ? platform::Font::boldSystemFontOfSize(size)
-                        : platform::Font::systemFontOfSize(size));
+    auto field = platform::TextField::labelWithString(
+        {}, frame,
+        bold ? platform::Font::boldSystemFontOfSize(size) : platform::Font::systemFontOfSize(size));
     return field;
 }
 

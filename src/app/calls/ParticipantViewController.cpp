@@ -33,14 +33,9 @@ constexpr std::string_view kDefinition = "ParticipantView";
 constexpr platform::TimeInterval kCallEndDelay = 4.0;
 
 std::shared_ptr<platform::TextField> rowLabel(const Rect& frame, double size, bool bold) {
-    auto field = std::make_shared<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBordered(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setFont(bold ? platform::Font::boldSystemFontOfSize(size)
-                        : platform::Font::systemFontOfSize(size));
+    auto field = platform::TextField::labelWithString(
+        {}, frame,
+        bold ? platform::Font::boldSystemFontOfSize(size) : platform::Font::systemFontOfSize(size));
     field->setAutoresizingMask(platform::ViewWidthSizable);
     return field;
 }

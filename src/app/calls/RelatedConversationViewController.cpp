@@ -34,14 +34,9 @@ constexpr std::string_view kDefinition = "RelatedConversationView";
 using Model = OVRelatedConversationModel;
 
 std::shared_ptr<platform::TextField> stripLabel(const Rect& frame, double size, bool bold) {
-    auto field = std::make_shared<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBordered(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setFont(bold ? platform::Font::boldSystemFontOfSize(size)
-                        : platform::Font::systemFontOfSize(size));
+    auto field = platform::TextField::labelWithString(
+        {}, frame,
+        bold ? platform::Font::boldSystemFontOfSize(size) : platform::Font::systemFontOfSize(size));
     field->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
     return field;
 }

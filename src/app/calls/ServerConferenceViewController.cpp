@@ -36,14 +36,9 @@ constexpr platform::TimeInterval kRemovalDelay = 4.0;
 int gConferencePanelCounter = 0;
 
 std::shared_ptr<platform::TextField> panelLabel(const Rect& frame, double size, bool bold) {
-    auto field = std::make_shared<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBordered(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setFont(bold ? platform::Font::boldSystemFontOfSize(size)
-                        : platform::Font::systemFontOfSize(size));
+    auto field = platform::TextField::labelWithString(
+        {}, frame,
+        bold ? platform::Font::boldSystemFontOfSize(size) : platform::Font::systemFontOfSize(size));
     return field;
 }
 

@@ -34,14 +34,9 @@ public:
 
 std::shared_ptr<platform::TextField> line(platform::View& content, const Rect& frame, double size,
                                           bool bold = false, bool dim = false) {
-    auto field = std::make_shared<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBordered(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setFont(bold ? platform::Font::boldSystemFontOfSize(size)
-                        : platform::Font::systemFontOfSize(size));
+    auto field = platform::TextField::labelWithString(
+        {}, frame,
+        bold ? platform::Font::boldSystemFontOfSize(size) : platform::Font::systemFontOfSize(size));
     field->setTextColor(dim ? platform::Color(0.78, 0.8, 0.84) : platform::Color::whiteColor());
     content.addSubview(field);
     return field;

@@ -71,12 +71,10 @@ void ContactContentController::makePresenceSection() {
     _presenceIntroSheet =
         platform::make<platform::Panel>(platform::Rect(0, 0, 380, 150), platform::TitledWindowMask);
     auto* content = _presenceIntroSheet->contentView();
-    auto prompt = platform::make<platform::TextField>(platform::Rect(16, 112, 348, 22));
-    prompt->setEditable(false);
-    prompt->setBezeled(false);
-    prompt->setDrawsBackground(false);
-    prompt->setStringValue(
-        QXLS("msg.contact.intro.prompt", "Introduce yourself to the new contact:"));
+    auto prompt = platform::TextField::labelWithString(
+        QXLS("msg.contact.intro.prompt", "Introduce yourself to the new contact:"),
+        platform::Rect(16, 112, 348, 22));
+    prompt->setSelectable(true);
     _presenceIntroTextView = platform::make<platform::TextField>(platform::Rect(16, 52, 348, 56));
     _introContinueButton = platform::make<platform::Button>(platform::Rect(270, 12, 94, 28));
     _introContinueButton->setTitle(QXLS("msg.contact.button.continue", "Continue"));

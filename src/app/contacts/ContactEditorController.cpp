@@ -44,13 +44,7 @@ platform::Point& cascadePoint() {
 }
 
 std::shared_ptr<platform::TextField> label(std::string text) {
-    auto field = platform::make<platform::TextField>(platform::Rect());
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setStringValue(std::move(text));
-    return field;
+    return platform::TextField::labelWithString(std::move(text));
 }
 
 std::shared_ptr<platform::Button> button(std::string title, std::string action,

@@ -200,11 +200,8 @@ void ContactImportWindowController::buildWindow() {
     auto content = std::make_shared<platform::View>(platform::Rect(0, 0, width, height));
 
     const auto label = [](const platform::Rect& frame) {
-        auto field = std::make_shared<platform::TextField>(frame);
-        field->setEditable(false);
+        auto field = platform::TextField::labelWithString({}, frame);
         field->setSelectable(true);
-        field->setBezeled(false);
-        field->setDrawsBackground(false);
         return field;
     };
     _captionTextField = label(platform::Rect(16, height - 40, width - 32, 22));

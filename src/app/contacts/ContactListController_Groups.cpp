@@ -102,11 +102,7 @@ void ContactListController::buildSheets() {
         _newGroupTextField =
             std::make_shared<platform::TextField>(platform::Rect{20, 78, width - 40, 22});
         _newGroupWarningTextField =
-            std::make_shared<platform::TextField>(platform::Rect{20, 48, width - 40, 20});
-        _newGroupWarningTextField->setEditable(false);
-        _newGroupWarningTextField->setSelectable(false);
-        _newGroupWarningTextField->setBezeled(false);
-        _newGroupWarningTextField->setDrawsBackground(false);
+            platform::TextField::labelWithString({}, platform::Rect{20, 48, width - 40, 20});
         _newGroupWarningTextField->setTextColor(platform::Color::redColor());
         _newGroupOKButton =
             std::make_shared<platform::Button>(platform::Rect{width - 100, 12, 80, 26});
@@ -134,11 +130,7 @@ void ContactListController::buildSheets() {
         _chatInvitationSheet->setReleasedWhenClosed(false);
         auto content = std::make_shared<platform::View>(platform::Rect{0, 0, width, height});
         _chatInvitationCaptionTextField =
-            std::make_shared<platform::TextField>(platform::Rect{20, 108, width - 40, 44});
-        _chatInvitationCaptionTextField->setEditable(false);
-        _chatInvitationCaptionTextField->setSelectable(false);
-        _chatInvitationCaptionTextField->setBezeled(false);
-        _chatInvitationCaptionTextField->setDrawsBackground(false);
+            platform::TextField::labelWithString({}, platform::Rect{20, 108, width - 40, 44});
         _chatInvitationTextField =
             std::make_shared<platform::TextField>(platform::Rect{20, 50, width - 40, 50});
         _chatInvitationOKButton =

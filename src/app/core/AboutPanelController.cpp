@@ -36,14 +36,8 @@ std::shared_ptr<AboutPanelController>& sharedController() {
 }
 
 std::shared_ptr<platform::TextField> makeLabel(const Rect& frame, const platform::Font& font) {
-    auto label = platform::make<platform::TextField>(frame);
-    label->setEditable(false);
-    label->setSelectable(false);
-    label->setBezeled(false);
-    label->setBordered(false);
-    label->setDrawsBackground(false);
+    auto label = platform::TextField::labelWithString({}, frame, font);
     label->setAlignment(platform::TextAlignment::Center);
-    label->setFont(font);
     label->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
     return label;
 }

@@ -40,14 +40,8 @@ std::string productName() {
 // A text the user reads but does not edit.
 std::shared_ptr<platform::TextField> label(platform::View& parent, const platform::Rect& frame,
                                            std::string text = {}) {
-    auto field = std::make_shared<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBezeled(false);
-    field->setBordered(false);
-    field->setDrawsBackground(false);
+    auto field = platform::TextField::labelWithString(std::move(text), frame);
     field->cell()->setWraps(true);
-    field->setStringValue(std::move(text));
     parent.addSubview(field);
     return field;
 }

@@ -61,13 +61,7 @@ ContactImportExportController::AddressBookImport& addressBookImport() {
 }
 
 std::shared_ptr<platform::TextField> makeLabel(const platform::Rect& frame, std::string text) {
-    auto label = platform::make<platform::TextField>(frame);
-    label->setEditable(false);
-    label->setSelectable(false);
-    label->setBezeled(false);
-    label->setDrawsBackground(false);
-    label->setStringValue(std::move(text));
-    return label;
+    return platform::TextField::labelWithString(std::move(text), frame);
 }
 
 std::shared_ptr<platform::Button> makeButton(const platform::Rect& frame, std::string title,

@@ -29,12 +29,7 @@ struct ExitAppBuilder {
         panel->setTitle(platform::Bundle::mainBundle().bundleName());
         platform::View* content = panel->contentView();
 
-        auto message = std::make_shared<platform::TextField>(platform::Rect{20, 50, 320, 44});
-        message->setEditable(false);
-        message->setSelectable(false);
-        message->setBezeled(false);
-        message->setBordered(false);
-        message->setDrawsBackground(false);
+        auto message = platform::TextField::labelWithString({}, platform::Rect{20, 50, 320, 44});
         message->cell()->setWraps(true);
         content->addSubview(message);
 

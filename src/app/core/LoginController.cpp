@@ -90,15 +90,8 @@ platform::Font loginFont(double size = 12) {
 std::shared_ptr<TextField>
 makeLabel(const Rect& frame, std::string text, double fontSize = 12,
           platform::TextAlignment alignment = platform::TextAlignment::Left) {
-    auto label = std::make_shared<TextField>(frame);
-    label->setEditable(false);
-    label->setSelectable(false);
-    label->setBezeled(false);
-    label->setBordered(false);
-    label->setDrawsBackground(false);
-    label->setFont(loginFont(fontSize));
+    auto label = TextField::labelWithString(std::move(text), frame, loginFont(fontSize));
     label->setAlignment(alignment);
-    label->setStringValue(std::move(text));
     return label;
 }
 

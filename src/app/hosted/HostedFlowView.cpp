@@ -7,15 +7,9 @@
 
 std::shared_ptr<QXContentView> makeHostedFlowView(std::string text) {
     auto view = platform::make<QXContentView>(platform::Rect(0, 0, 340, 420));
-    auto label = std::make_shared<platform::TextField>(platform::Rect(20, 190, 300, 40));
-    label->setEditable(false);
-    label->setSelectable(false);
-    label->setBezeled(false);
-    label->setBordered(false);
-    label->setDrawsBackground(false);
-    label->setFont(platform::Font::systemFontOfSize(13));
+    auto label = platform::TextField::labelWithString(
+        std::move(text), platform::Rect(20, 190, 300, 40), platform::Font::systemFontOfSize(13));
     label->setAlignment(platform::TextAlignment::Center);
-    label->setStringValue(std::move(text));
     label->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin |
                                platform::ViewMaxYMargin);
     view->addSubview(label);

@@ -16,10 +16,8 @@ std::shared_ptr<platform::View> FunctionTabViewController::view() {
     if (!_view) {
         _view = std::make_shared<platform::View>(Rect(0, 0, 300, 200));
         _view->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewHeightSizable);
-        _notice = std::make_shared<platform::TextField>(Rect(10, 90, 280, 20));
-        _notice->setEditable(false);
-        _notice->setBezeled(false);
-        _notice->setDrawsBackground(false);
+        _notice = platform::TextField::labelWithString({}, Rect(10, 90, 280, 20));
+        _notice->setSelectable(true);
         _notice->setAlignment(platform::TextAlignment::Center);
         _notice->setTextColor(platform::Color::colorWithCalibratedWhite(0.45, 1));
         _notice->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin |

@@ -42,12 +42,9 @@ void registerPrimaryModuleDefinition() {
             cef->setAutoresizingMask(platform::ViewWidthSizable);
             auto dialButton = platform::make<QXBezierComboButton>(Rect(246, 18, 86, 24));
             dialButton->setAutoresizingMask(platform::ViewMinXMargin);
-            auto account = std::make_shared<platform::TextField>(Rect(8, 1, 324, 15));
-            account->setEditable(false);
-            account->setBordered(false);
-            account->setBezeled(false);
-            account->setDrawsBackground(false);
-            account->setFont(platform::Font::systemFontOfSize(10));
+            auto account = platform::TextField::labelWithString(
+                {}, Rect(8, 1, 324, 15), platform::Font::systemFontOfSize(10));
+            account->setSelectable(true);
             account->setAutoresizingMask(platform::ViewWidthSizable);
             cefView->addSubview(cef);
             cefView->addSubview(dialButton);

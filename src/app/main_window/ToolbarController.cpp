@@ -125,11 +125,9 @@ void makeToolbarView(ToolbarController& owner) {
         owner.buttons_[definition.tag] = button;
     }
 
-    auto name = std::make_shared<platform::TextField>(Rect(4, 34, 120, 18));
-    name->setEditable(false);
-    name->setBezeled(false);
-    name->setDrawsBackground(false);
-    name->setFont(platform::Font::boldSystemFontOfSize(12));
+    auto name = platform::TextField::labelWithString({}, Rect(4, 34, 120, 18),
+                                                     platform::Font::boldSystemFontOfSize(12));
+    name->setSelectable(true);
     name->setLineBreakMode(platform::LineBreakMode::ByTruncatingTail);
     strip->addSubview(name);
     owner.username_ = name;

@@ -16,15 +16,9 @@ public:
         if (!view_) {
             view_ = platform::make<platform::View>(platform::Rect(0, 0, 480, 260));
             view_->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
-            auto label = std::make_shared<platform::TextField>(platform::Rect(20, 210, 440, 24));
-            label->setEditable(false);
-            label->setSelectable(false);
-            label->setBezeled(false);
-            label->setBordered(false);
-            label->setDrawsBackground(false);
-            label->setFont(platform::Font::boldSystemFontOfSize(13));
-            label->setStringValue(title_);
-            view_->addSubview(label);
+            view_->addSubview(
+                platform::TextField::labelWithString(title_, platform::Rect(20, 210, 440, 24),
+                                                     platform::Font::boldSystemFontOfSize(13)));
         }
         return view_;
     }

@@ -22,6 +22,24 @@ TextField::TextField(const Rect& frame) : Control(frame) {
     setCell(std::move(cell));
 }
 
+std::shared_ptr<TextField> TextField::labelWithString(std::string text, const Rect& frame) {
+    auto label = make<TextField>(frame);
+    label->setEditable(false);
+    label->setSelectable(false);
+    label->setBezeled(false);
+    label->setBordered(false);
+    label->setDrawsBackground(false);
+    label->setStringValue(std::move(text));
+    return label;
+}
+
+std::shared_ptr<TextField> TextField::labelWithString(std::string text, const Rect& frame,
+                                                      const Font& font) {
+    auto label = labelWithString(std::move(text), frame);
+    label->setFont(font);
+    return label;
+}
+
 TextFieldCell* TextField::textFieldCell() const {
     return dynamic_cast<TextFieldCell*>(cell());
 }

@@ -16,6 +16,11 @@ namespace platform {
 class TextField : public Control {
 public:
     explicit TextField(const Rect& frame = {});
+    // A label: text to read, neither edited nor selected, drawn without bezel, border or
+    // background, in the system font unless given another.
+    static std::shared_ptr<TextField> labelWithString(std::string text, const Rect& frame = {});
+    static std::shared_ptr<TextField> labelWithString(std::string text, const Rect& frame,
+                                                      const Font& font);
 
     TextFieldCell* textFieldCell() const;
 
