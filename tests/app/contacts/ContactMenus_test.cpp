@@ -8,12 +8,15 @@ using namespace app_test;
 
 namespace {
 
-// The contact menus and actions of the demo user's list, signed in with both accounts up.
+// The contact menus and actions of the demo user's list, signed in with both accounts up. Its
+// contacts' presence is watched over SIP; a case that wants a chat presence address says so.
 class ContactMenusTest : public SignInTest {
 protected:
     void SetUp() override {
         SignInTest::SetUp();
         signInToMainView();
+        for (const auto& contact : manager()->allContacts())
+            contact->setPrimary(OVField::fieldPrimaryTypePresence, OVField::fieldSoftphone);
     }
 
     static ContactOperations& operations() { return ContactOperations::instance(); }

@@ -23,6 +23,9 @@ protected:
         ChatFixture::SetUp();
         if (HasFatalFailure())
             return;
+        // The demo watches its chat users' presence on the chat server; here only three do.
+        for (const auto& contact : phone()->getContactManager()->allContacts())
+            contact->setPrimary(OVField::fieldPrimaryTypePresence, OVField::fieldSoftphone);
         for (const char* jid :
              {"dave@chat.lumiq.example", "chloe@chat.lumiq.example", "hannah@chat.lumiq.example"})
             contactWith(jid)->setPrimary(OVField::fieldPrimaryTypePresence, OVField::fieldJidAddr);
