@@ -1,7 +1,8 @@
 #include "engine/ContactFileFormats.h"
 
 #include "engine/OVConstants.h"
-#include "engine/TextEncoding.h"
+#include "platform/foundation/TextEncoding.h"
+#include "platform/foundation/VCard.h"
 
 #include <algorithm>
 #include <array>
@@ -46,31 +47,11 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-using text_encoding::firstInvalidUtf8;
-using text_encoding::utf8SequenceLength;
-
-// Walks physical lines. In text with line feeds a line ends in "\n" with any carriage returns
-// before it ("\r\r\n" is one line end, as some phones write), and a lone "\r" is part of the
-// line; in text without line feeds each "\r" ends one.
-std::vector<std::string_view> physicalLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    const char end = text.find('\n') != std::string_view::npos ? '\n' : '\r';
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == end) {
-            std::size_t stop = i;
-            while (end == '\n' && stop > start && text[stop - 1] == '\r') {
-                --stop;
-            }
-            lines.push_back(text.substr(start, stop - start));
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) {
-        lines.push_back(text.substr(start));
-    }
-    return lines;
-}
+using platform::splitVCardValue;
+using platform::unescapedVCardValue;
+using platform::VCardProperty;
+using platform::text_encoding::firstInvalidUtf8;
+using platform::text_encoding::utf8SequenceLength;
 
 // ---- CSV ------------------------------------------------------------------------------------
 
@@ -443,202 +424,6 @@ std::string csvQuoted(std::string_view value) {
 
 // ---- vCard ----------------------------------------------------------------------------------
 
-struct LogicalLine {
-    int line = 0;
-    std::string text;
-    // Where each folded piece starts in `text`, and its physical line.
-    std::vector<std::pair<std::size_t, int>> pieces;
-
-    int lineAt(std::size_t offset) const {
-        int found = line;
-        for (const auto& [start, number] : pieces) {
-            if (start <= offset) {
-                found = number;
-            }
-        }
-        return found;
-    }
-};
-
-// The 1-based line of a byte offset, with the line ends of physicalLines.
-int lineOfOffset(std::string_view text, std::size_t offset) {
-    const char end = text.find('\n') != std::string_view::npos ? '\n' : '\r';
-    const auto before = text.substr(0, offset);
-    return 1 + static_cast<int>(std::count(before.begin(), before.end(), end));
-}
-
-// The byte-level work that comes before lines: UTF-16 is converted, a UTF-8 byte-order mark
-// dropped and NUL characters refused.
-std::optional<ContactFileError> prepareBytes(std::string& text) {
-    if (const auto utf16 = text_encoding::utf16Encoding(text); !utf16.empty()) {
-        auto converted = text_encoding::toUtf8(text, utf16);
-        if (!converted) {
-            return ContactFileError{0, "the file is " + std::string(utf16) +
-                                           " but holds a sequence that is not"};
-        }
-        text = std::move(*converted);
-    }
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
-        text.erase(0, 3);
-    }
-    if (const auto nul = text.find('\0'); nul != std::string::npos) {
-        return ContactFileError{lineOfOffset(text, nul),
-                                "the file holds a NUL character; it is not text"};
-    }
-    return std::nullopt;
-}
-
-bool declaresQuotedPrintable(std::string_view text) {
-    const auto colon = text.find(':');
-    const auto head = lowercase(text.substr(0, colon));
-    return head.find("quoted-printable") != std::string::npos;
-}
-
-// Joins folded lines (a line starting with a space or tab continues the one before) and the
-// soft line breaks of quoted-printable values (a line ending in "=").
-std::vector<LogicalLine> unfold(std::string_view text) {
-    std::vector<LogicalLine> logical;
-    int number = 0;
-    bool continueSoftBreak = false;
-    for (auto line : physicalLines(text)) {
-        ++number;
-        if (continueSoftBreak && !logical.empty()) {
-            logical.back().pieces.emplace_back(logical.back().text.size(), number);
-            logical.back().text.append(line);
-        } else if (!line.empty() && (line[0] == ' ' || line[0] == '\t') && !logical.empty()) {
-            logical.back().pieces.emplace_back(logical.back().text.size(), number);
-            logical.back().text.append(line.substr(1));
-        } else {
-            logical.push_back({number, std::string(line), {}});
-        }
-        auto& current = logical.back().text;
-        continueSoftBreak =
-            !current.empty() && current.back() == '=' && declaresQuotedPrintable(current);
-        if (continueSoftBreak) {
-            current.pop_back();
-        }
-    }
-    return logical;
-}
-
-struct Property {
-    std::string name;                                           // upper case, without its group
-    std::map<std::string, std::vector<std::string>> parameters; // lower-case names and values
-    std::string value;
-};
-
-// Splits "item1.TEL;TYPE=work,voice;PREF=1:+1 555" into its name, parameters and value.
-// Parameter values may be quoted; a bare parameter (vCard 2.1 "TEL;CELL") is a TYPE.
-std::optional<Property> parseProperty(std::string_view text) {
-    Property property;
-    std::size_t i = 0;
-    while (i < text.size() && text[i] != ';' && text[i] != ':') {
-        ++i;
-    }
-    if (i == text.size()) {
-        return std::nullopt;
-    }
-    std::string name(text.substr(0, i));
-    if (const auto dot = name.rfind('.'); dot != std::string::npos) {
-        name = name.substr(dot + 1);
-    }
-    for (char& c : name) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    property.name = trimmed(name);
-    while (i < text.size() && text[i] == ';') {
-        ++i;
-        std::string parameter;
-        bool quoted = false;
-        while (i < text.size() && (quoted || (text[i] != ';' && text[i] != ':'))) {
-            if (text[i] == '"') {
-                quoted = !quoted;
-            } else {
-                parameter.push_back(text[i]);
-            }
-            ++i;
-        }
-        const auto equals = parameter.find('=');
-        const std::string key =
-            equals == std::string::npos ? "type" : lowercase(trimmed(parameter.substr(0, equals)));
-        const std::string values =
-            equals == std::string::npos ? parameter : parameter.substr(equals + 1);
-        std::size_t start = 0;
-        while (start <= values.size()) {
-            auto comma = values.find(',', start);
-            if (comma == std::string::npos) {
-                comma = values.size();
-            }
-            auto value = lowercase(trimmed(std::string_view(values).substr(start, comma - start)));
-            if (!value.empty()) {
-                property.parameters[key].push_back(std::move(value));
-            }
-            start = comma + 1;
-        }
-    }
-    if (i >= text.size() || text[i] != ':') {
-        return std::nullopt;
-    }
-    property.value = std::string(text.substr(i + 1));
-    return property;
-}
-
-bool hasParameter(const Property& property, std::string_view key, std::string_view value) {
-    auto found = property.parameters.find(std::string(key));
-    return found != property.parameters.end() &&
-           std::find(found->second.begin(), found->second.end(), value) != found->second.end();
-}
-
-std::string decodeQuotedPrintable(std::string_view text) {
-    std::string decoded;
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '=' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
-            hex(text[i + 2]) >= 0) {
-            decoded.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
-            i += 2;
-        } else {
-            decoded.push_back(text[i]);
-        }
-    }
-    return decoded;
-}
-
-// Splits a value at unescaped separators and undoes the escapes of each part: "\n" and "\N"
-// are line breaks, "\\", "\,", "\;" and "\:" the character itself.
-std::vector<std::string> splitEscaped(std::string_view value, char separator) {
-    std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == '\\' && i + 1 < value.size()) {
-            const char next = value[++i];
-            if (next == 'n' || next == 'N') {
-                parts.back().push_back('\n');
-            } else if (next == '\\' || next == ',' || next == ';' || next == ':') {
-                parts.back().push_back(next);
-            } else {
-                parts.back().push_back('\\');
-                parts.back().push_back(next);
-            }
-        } else if (separator != 0 && c == separator) {
-            parts.emplace_back();
-        } else {
-            parts.back().push_back(c);
-        }
-    }
-    return parts;
-}
-
-std::string unescaped(std::string_view value) {
-    return splitEscaped(value, 0).front();
-}
-
 std::string escaped(std::string_view value) {
     std::string result;
     for (char c : value) {
@@ -687,8 +472,8 @@ void appendFolded(std::string& out, std::string_view line) {
 }
 
 // The field a TEL property goes to, from its types.
-std::string_view telephoneField(const Property& property) {
-    const auto is = [&](std::string_view type) { return hasParameter(property, "type", type); };
+std::string_view telephoneField(const VCardProperty& property) {
+    const auto is = [&](std::string_view type) { return property.hasParameter("type", type); };
     if (is("fax")) {
         return OVFieldNames::fieldFaxNum;
     }
@@ -707,98 +492,34 @@ std::string_view telephoneField(const Property& property) {
     return OVFieldNames::fieldOtherAddr;
 }
 
-constexpr std::string_view kSoftphoneProperty = "X-LUMIQ-SOFTPHONE";
-constexpr std::string_view kOtherProperty = "X-LUMIQ-OTHER";
-
-// The properties a card's record is made of; the others are skipped unread.
-bool isReadProperty(std::string_view name) {
-    static constexpr std::string_view read[] = {"FN",       "N",          "ORG",
-                                                "TEL",      "EMAIL",      "IMPP",
-                                                "X-JABBER", "X-SIP",      kSoftphoneProperty,
-                                                "URL",      "CATEGORIES", kOtherProperty,
-                                                "NICKNAME"};
-    return std::find(std::begin(read), std::end(read), name) != std::end(read);
-}
-
-// What a file's text is in where a property does not say: the first character set a property
-// of the file declares other than UTF-8; else UTF-8 for a file of UTF-8 (bad bytes in it are
-// damage); else "" for a guess by text_encoding::undeclaredToUtf8.
-std::string fileCharset(std::string_view text) {
-    if (text_encoding::isUtf8(text)) {
-        return "UTF-8";
-    }
-    const std::string lower = lowercase(text);
-    for (std::size_t at = lower.find(";charset="); at != std::string::npos;
-         at = lower.find(";charset=", at + 1)) {
-        const auto start = at + 9;
-        const auto stop = text.find_first_of(";:,\r\n", start);
-        std::string charset = trimmed(text.substr(start, stop - start));
-        std::erase(charset, '"');
-        if (!charset.empty() && !text_encoding::isUtf8Name(charset) &&
-            text_encoding::toUtf8("", charset)) {
-            return charset;
-        }
-    }
-    return text_encoding::isDamagedUtf8(text) ? "UTF-8" : "";
-}
-
-// A property's value as UTF-8 text: quoted-printable undone (ENCODING=QUOTED-PRINTABLE or the
-// bare 2.1 parameter), then converted from the property's CHARSET, else the file's. nullopt
-// when the file's own bytes are damaged UTF-8; a quoted-printable value, whose bytes the
-// writer chose one by one, has bytes that fit no character replaced instead.
-std::optional<std::string> decodedValue(const Property& property, const std::string& charset) {
-    std::string value = property.value;
-    const bool quotedPrintable = hasParameter(property, "encoding", "quoted-printable") ||
-                                 hasParameter(property, "type", "quoted-printable");
-    if (quotedPrintable) {
-        value = decodeQuotedPrintable(value);
-    }
-    if (auto declared = property.parameters.find("charset");
-        declared != property.parameters.end() && !declared->second.empty()) {
-        if (auto converted = text_encoding::toUtf8(value, declared->second.front())) {
-            return converted;
-        }
-        if (text_encoding::isUtf8Name(declared->second.front())) {
-            return text_encoding::repairedUtf8(value);
-        }
-    }
-    if (text_encoding::isUtf8(value)) {
-        return value;
-    }
-    if (charset.empty() || (quotedPrintable && text_encoding::isUtf8Name(charset))) {
-        return text_encoding::undeclaredToUtf8(value);
-    }
-    return text_encoding::toUtf8(value, charset);
-}
-
 // Adds one property of a card, its value decoded, to the record being built.
-void applyProperty(const Property& property, const std::string& value, ContactRecord& record,
+void applyProperty(const VCardProperty& property, const std::string& value, ContactRecord& record,
                    bool& haveFN) {
     const auto& name = property.name;
     if (name == "FN") {
-        record.displayName = unescaped(value);
+        record.displayName = unescapedVCardValue(value);
         haveFN = true;
     } else if (name == "N") {
-        auto parts = splitEscaped(value, ';');
+        auto parts = splitVCardValue(value, ';');
         parts.resize(std::max<std::size_t>(parts.size(), 2));
         record.assignField(fieldLastName, parts[0]);
         record.assignField(fieldFirstName, parts[1]);
     } else if (name == "ORG") {
-        record.assignField(fieldOrganization, splitEscaped(value, ';').front());
+        record.assignField(fieldOrganization, splitVCardValue(value, ';').front());
     } else if (name == "TEL") {
-        auto number = trimmed(unescaped(value));
+        auto number = trimmed(unescapedVCardValue(value));
         if (startsWithIgnoringCase(number, "tel:")) {
             number = number.substr(4);
         }
         record.assignField(telephoneField(property), std::move(number));
     } else if (name == "EMAIL") {
-        auto address = trimmed(unescaped(value));
+        auto address = trimmed(unescapedVCardValue(value));
         if (startsWithIgnoringCase(address, "mailto:")) {
             address = address.substr(7);
         }
         record.assignField(OVFieldNames::fieldEmailAddr, std::move(address));
     } else if (name == "IMPP") {
-        auto address = unescaped(value);
+        auto address = unescapedVCardValue(value);
         if (startsWithIgnoringCase(address, "xmpp:")) {
             record.assignField(OVFieldNames::fieldJidAddr, address.substr(5));
         } else if (startsWithIgnoringCase(address, "sip:") ||
@@ -810,18 +531,18 @@ void applyProperty(const Property& property, const std::string& value, ContactRe
             record.assignField(OVFieldNames::fieldOtherAddr, std::move(address));
         }
     } else if (name == "X-JABBER") {
-        record.assignField(OVFieldNames::fieldJidAddr, unescaped(value));
-    } else if (name == kSoftphoneProperty || name == "X-SIP") {
+        record.assignField(OVFieldNames::fieldJidAddr, unescapedVCardValue(value));
+    } else if (name == platform::VCardSoftphoneProperty || name == "X-SIP") {
         // The softphone address written by us is exact; it replaces an IMPP form read before.
         std::erase_if(record.fields,
                       [](const auto& f) { return f.first == OVFieldNames::fieldSoftphone; });
-        record.assignField(OVFieldNames::fieldSoftphone, unescaped(value));
-    } else if (name == kOtherProperty) {
-        record.assignField(OVFieldNames::fieldOtherAddr, unescaped(value));
+        record.assignField(OVFieldNames::fieldSoftphone, unescapedVCardValue(value));
+    } else if (name == platform::VCardOtherProperty) {
+        record.assignField(OVFieldNames::fieldOtherAddr, unescapedVCardValue(value));
     } else if (name == "URL") {
-        record.assignField(OVFieldNames::fieldWebAddr, unescaped(value));
+        record.assignField(OVFieldNames::fieldWebAddr, unescapedVCardValue(value));
     } else if (name == "CATEGORIES") {
-        for (auto& group : splitEscaped(value, ',')) {
+        for (auto& group : splitVCardValue(value, ',')) {
             auto trimmedGroup = trimmed(group);
             if (!trimmedGroup.empty() && std::find(record.groups.begin(), record.groups.end(),
                                                    trimmedGroup) == record.groups.end()) {
@@ -902,14 +623,15 @@ std::string fallbackDisplayName(const ContactRecord& record) {
 }
 
 std::optional<ContactFileError> prepareText(std::string& text) {
-    if (auto error = prepareBytes(text)) {
-        return error;
+    if (auto error = platform::prepareVCardBytes(text)) {
+        return ContactFileError{error->line, std::move(error->message)};
     }
     if (const auto bad = firstInvalidUtf8(text)) {
-        if (text_encoding::isDamagedUtf8(text)) {
-            return ContactFileError{lineOfOffset(text, *bad), "the text is not valid UTF-8"};
+        if (platform::text_encoding::isDamagedUtf8(text)) {
+            return ContactFileError{platform::lineOfTextOffset(text, *bad),
+                                    "the text is not valid UTF-8"};
         }
-        text = text_encoding::undeclaredToUtf8(text);
+        text = platform::text_encoding::undeclaredToUtf8(text);
     }
     return std::nullopt;
 }
@@ -1026,103 +748,23 @@ std::string writeCSV(const std::vector<ContactRecord>& records) {
 }
 
 ContactParseResult parseVCard(std::string text) {
-    auto cards = parseVCardCards(std::move(text));
-    if (auto* error = std::get_if<ContactFileError>(&cards)) {
-        return *error;
+    auto cards = platform::readVCards(std::move(text));
+    if (auto* error = std::get_if<platform::VCardError>(&cards)) {
+        return ContactFileError{error->line, std::move(error->message)};
     }
     std::vector<ContactRecord> records;
-    for (auto& card : std::get<std::vector<VCardCard>>(cards)) {
-        if (!card.record.displayName.empty() || !card.record.fields.empty()) {
-            records.push_back(std::move(card.record));
+    for (const auto& card : std::get<std::vector<platform::VCardCard>>(cards)) {
+        ContactRecord record;
+        bool haveFN = false;
+        for (const auto& property : card.properties) {
+            applyProperty(property, property.value, record, haveFN);
         }
-    }
-    return records;
-}
-
-VCardParseResult parseVCardCards(std::string text) {
-    if (auto error = prepareBytes(text)) {
-        return *error;
-    }
-    const std::string charset = fileCharset(text);
-    std::vector<VCardCard> records;
-    std::optional<VCardCard> card;
-    int cardLine = 0;
-    bool haveFN = false;
-    for (const auto& logical : unfold(text)) {
-        if (trimmed(logical.text).empty()) {
-            continue;
+        if (!haveFN || record.displayName.empty()) {
+            record.displayName = fallbackDisplayName(record);
         }
-        auto property = parseProperty(logical.text);
-        if (!property) {
-            return ContactFileError{logical.line, "the line has no \":\" between name and value"};
+        if (!record.displayName.empty() || !record.fields.empty()) {
+            records.push_back(std::move(record));
         }
-        if (property->name == "BEGIN") {
-            if (!equalsIgnoringCase(trimmed(property->value), "VCARD")) {
-                if (card) {
-                    continue; // an object embedded in a card: only its frame is ignored
-                }
-                return ContactFileError{logical.line, "BEGIN:VCARD was expected"};
-            }
-            if (card) {
-                return ContactFileError{logical.line, "a card begins before the one on line " +
-                                                          std::to_string(cardLine) + " has ended"};
-            }
-            card.emplace();
-            cardLine = logical.line;
-            haveFN = false;
-            continue;
-        }
-        if (!card) {
-            return ContactFileError{logical.line, "the line is outside BEGIN:VCARD and END:VCARD"};
-        }
-        if (property->name == "END") {
-            if (!equalsIgnoringCase(trimmed(property->value), "VCARD")) {
-                continue;
-            }
-            if (!haveFN || card->record.displayName.empty()) {
-                card->record.displayName = fallbackDisplayName(card->record);
-            }
-            if (!card->record.displayName.empty() || !card->record.fields.empty() ||
-                !card->properties.empty()) {
-                records.push_back(std::move(*card));
-            }
-            card.reset();
-            continue;
-        }
-        if (property->name == "VERSION") {
-            const auto version = trimmed(property->value);
-            if (version != "2.1" && version != "3.0" && version != "4.0" && version != "4") {
-                return ContactFileError{logical.line, "vCard version " + version +
-                                                          " is not supported (2.1, 3.0, 4.0)"};
-            }
-            continue;
-        }
-        // Only what is read must be text: a photo or a note in another encoding is no reason
-        // to refuse the card.
-        if (!isReadProperty(property->name)) {
-            continue;
-        }
-        const auto value = decodedValue(*property, charset);
-        if (!value) {
-            const auto bad = firstInvalidUtf8(logical.text).value_or(0);
-            return ContactFileError{logical.lineAt(bad), "the text is not valid " +
-                                                             (charset.empty() ? "UTF-8" : charset)};
-        }
-        applyProperty(*property, *value, card->record, haveFN);
-        if (property->name == "NICKNAME" || property->name == "TEL" || property->name == "EMAIL") {
-            VCardProperty read{property->name, {}, trimmed(unescaped(*value))};
-            if (auto types = property->parameters.find("type");
-                types != property->parameters.end()) {
-                read.types = types->second;
-            }
-            card->properties.push_back(std::move(read));
-        }
-    }
-    if (card) {
-        return ContactFileError{cardLine, "the card that begins here has no END:VCARD"};
-    }
-    if (records.empty() && text.find_first_not_of(" \t\r\n") == std::string::npos) {
-        return ContactFileError{0, "the file is empty"};
     }
     return records;
 }
@@ -1147,7 +789,7 @@ std::string writeVCard(const ContactRecord& record) {
         {OVFieldNames::fieldPagerNum, "TEL;TYPE=PAGER"},
         {OVFieldNames::fieldEmailAddr, "EMAIL;TYPE=INTERNET"},
         {OVFieldNames::fieldWebAddr, "URL"},
-        {OVFieldNames::fieldOtherAddr, kOtherProperty},
+        {OVFieldNames::fieldOtherAddr, platform::VCardOtherProperty},
     };
     for (const auto& [field, property] : lines) {
         if (const auto* found = record.field(field)) {
@@ -1164,7 +806,7 @@ std::string writeVCard(const ContactRecord& record) {
             startsWithIgnoringCase(*softphone, "sips:")) {
             line("IMPP:" + escaped(*softphone));
         }
-        line(std::string(kSoftphoneProperty) + ":" + escaped(*softphone));
+        line(std::string(platform::VCardSoftphoneProperty) + ":" + escaped(*softphone));
     }
     if (!record.groups.empty()) {
         std::string categories;

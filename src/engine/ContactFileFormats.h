@@ -38,21 +38,6 @@ struct ContactFileError {
 
 using ContactParseResult = std::variant<std::vector<ContactRecord>, ContactFileError>;
 
-// A property of a card kept as the card has it, for readers that want every value and its
-// labels: the upper-case name, the lower-case TYPE values and the value as text.
-struct VCardProperty {
-    std::string name;
-    std::vector<std::string> types;
-    std::string value;
-};
-// A card: its record as parseVCard makes it, with its NICKNAME, TEL and EMAIL properties in
-// their order.
-struct VCardCard {
-    ContactRecord record;
-    std::vector<VCardProperty> properties;
-};
-using VCardParseResult = std::variant<std::vector<VCardCard>, ContactFileError>;
-
 namespace contact_files {
 
 // Field names besides the address fields of OVFieldNames.
@@ -85,14 +70,10 @@ ContactParseResult parseCSV(std::string text, std::string_view delimiter = {});
 // The header row and one row a contact, comma-separated, CRLF line ends, UTF-8.
 std::string writeCSV(const std::vector<ContactRecord>& records);
 
-// vCard 2.1, 3.0 and 4.0: one or more cards, folded lines, escapes, TYPE parameters in every
-// spelling, quoted-printable values of 2.1 and their CHARSET. A file in an 8-bit character set
-// is read by the charset it declares (or the guess of text_encoding::undeclaredToUtf8), UTF-16
-// is converted. Everything between BEGIN:VCARD and END:VCARD that maps to no field is skipped,
-// whatever bytes it holds.
+// vCard 2.1, 3.0 and 4.0, as platform::readVCards reads the cards (folded lines, escapes,
+// TYPE parameters in every spelling, quoted-printable values and their CHARSET, 8-bit and
+// UTF-16 text); each card that gives a name or a field is a record.
 ContactParseResult parseVCard(std::string text);
-// The same reading, card by card, with the properties above kept as well.
-VCardParseResult parseVCardCards(std::string text);
 // One vCard 3.0 card, lines folded at 75 octets, CRLF line ends.
 std::string writeVCard(const ContactRecord& record);
 // A file name for the contact's card: its display name made safe for a file name, or

@@ -1,6 +1,6 @@
 #include "engine/DialString.h"
 
-#include "engine/TextEncoding.h"
+#include "platform/foundation/TextEncoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -71,7 +71,7 @@ std::optional<std::string> percentDecoded(std::string_view text, std::string& wh
         out += static_cast<char>(byte);
         i += 2;
     }
-    if (text_encoding::firstInvalidUtf8(out)) {
+    if (platform::text_encoding::firstInvalidUtf8(out)) {
         whyNot = "the escapes stand for text that is not UTF-8";
         return std::nullopt;
     }
@@ -102,7 +102,7 @@ void DialString::refuse(std::string why) {
 }
 
 DialString::DialString(std::string_view text) {
-    if (const auto bad = text_encoding::firstInvalidUtf8(text)) {
+    if (const auto bad = platform::text_encoding::firstInvalidUtf8(text)) {
         refuse("the text is not UTF-8 (byte " + std::to_string(*bad + 1) + ")");
         return;
     }

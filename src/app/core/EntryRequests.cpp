@@ -3,9 +3,9 @@
 #include "app/core/AppController.h"
 #include "app/core/InstanceChannel.h"
 #include "app/core/ScriptCommands.h"
-#include "engine/TextEncoding.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TextEncoding.h"
 
 #include <cstdio>
 
@@ -99,7 +99,8 @@ Arguments requestFromArguments(const std::vector<std::string>& arguments) {
     // arrive cut short, and a shorter number is someone else's.
     for (const auto& [what, text] : {std::pair{"The link", link}, std::pair{"The number", dial},
                                      std::pair{"The call identifier", callIdentifier}}) {
-        if (const auto bad = text ? text_encoding::firstInvalidUtf8(*text) : std::nullopt) {
+        if (const auto bad =
+                text ? platform::text_encoding::firstInvalidUtf8(*text) : std::nullopt) {
             result.error = std::string(what) + " is not valid UTF-8 (byte " +
                            std::to_string(*bad + 1) + "): refused";
             return result;

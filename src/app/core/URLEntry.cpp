@@ -1,7 +1,7 @@
 #include "app/core/URLEntry.h"
 
 #include "engine/DialString.h"
-#include "engine/TextEncoding.h"
+#include "platform/foundation/TextEncoding.h"
 
 #include <algorithm>
 #include <array>
@@ -57,7 +57,7 @@ URLEntryResult commandForURL(std::string_view url) {
     if (url.empty()) {
         return refuse("the link is empty");
     }
-    if (const auto bad = text_encoding::firstInvalidUtf8(url)) {
+    if (const auto bad = platform::text_encoding::firstInvalidUtf8(url)) {
         return refuse("the link is not valid UTF-8 (byte " + std::to_string(*bad + 1) + ")");
     }
     if (std::any_of(url.begin(), url.end(), isControlCharacter)) {

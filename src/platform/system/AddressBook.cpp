@@ -1,23 +1,43 @@
 #include "platform/system/AddressBook.h"
 
-#include "engine/ContactFileFormats.h"
+#include "platform/foundation/VCard.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace platform {
 
 namespace {
 
-bool hasType(const VCardProperty& property, std::string_view type) {
-    return std::find(property.types.begin(), property.types.end(), type) != property.types.end();
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The label of a TEL property from its types.
 std::string phoneLabel(const VCardProperty& property) {
-    const auto is = [&](std::string_view type) { return hasType(property, type); };
+    const auto is = [&](std::string_view type) { return property.hasParameter("type", type); };
     if (is("softphone") || is("x-softphone")) {
         return std::string(AddressBookSoftphoneLabel);
     }
@@ -39,7 +59,7 @@ std::string phoneLabel(const VCardProperty& property) {
     if (is("home")) {
         return std::string(AddressBookHomeLabel);
     }
-    for (const auto& type : property.types) {
+    for (const auto& type : property.types()) {
         if (type != "voice" && type != "pref" && type != "text" && !type.empty()) {
             return type;
         }
@@ -48,7 +68,7 @@ std::string phoneLabel(const VCardProperty& property) {
 }
 
 std::string emailLabel(const VCardProperty& property) {
-    for (const auto& type : property.types) {
+    for (const auto& type : property.types()) {
         if (type != "internet" && type != "pref" && type != "x400" && !type.empty()) {
             return type;
         }
@@ -56,30 +76,85 @@ std::string emailLabel(const VCardProperty& property) {
     return std::string(AddressBookOtherLabel);
 }
 
-AddressBookPerson personOf(const VCardCard& card) {
-    AddressBookPerson person;
-    const auto field = [&](std::string_view name) {
-        const std::string* value = card.record.field(name);
-        return value ? *value : std::string();
-    };
-    person.firstName = field(contact_files::fieldFirstName);
-    person.lastName = field(contact_files::fieldLastName);
-    person.organization = field(contact_files::fieldOrganization);
+// Whether a card gives anything a contact is made of: a name, a number, an address. A card
+// of groups alone, or of empty values, is no contact.
+bool givesContact(const VCardCard& card) {
     for (const auto& property : card.properties) {
-        if (property.value.empty()) {
+        const auto& name = property.name;
+        if (name == "NICKNAME" || name == "TEL" || name == "EMAIL") {
+            return true;
+        }
+        if (name == "CATEGORIES") {
             continue;
         }
-        if (property.name == "NICKNAME" && person.nickname.empty()) {
-            person.nickname = property.value.substr(0, property.value.find(','));
-        } else if (property.name == "TEL") {
-            std::string number = property.value;
+        auto parts = splitVCardValue(property.value, name == "N" || name == "ORG" ? ';' : 0);
+        parts.resize(name == "N" ? 2 : 1);
+        for (const auto& part : parts) {
+            if (!trimmed(part).empty()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+AddressBookPerson personOf(const VCardCard& card) {
+    AddressBookPerson person;
+    std::string softphone;
+    std::string jid;
+    for (const auto& property : card.properties) {
+        const auto& name = property.name;
+        if (name == "N") {
+            auto parts = splitVCardValue(property.value, ';');
+            parts.resize(std::max<std::size_t>(parts.size(), 2));
+            if (person.lastName.empty()) {
+                person.lastName = parts[0];
+            }
+            if (person.firstName.empty()) {
+                person.firstName = parts[1];
+            }
+        } else if (name == "ORG") {
+            if (person.organization.empty()) {
+                person.organization = splitVCardValue(property.value, ';').front();
+            }
+        } else if (name == "IMPP") {
+            const std::string address = unescapedVCardValue(property.value);
+            if (startsWithIgnoringCase(address, "xmpp:")) {
+                if (jid.empty()) {
+                    jid = address.substr(5);
+                }
+            } else if (startsWithIgnoringCase(address, "sip:") ||
+                       startsWithIgnoringCase(address, "sips:")) {
+                if (softphone.empty()) {
+                    softphone = address;
+                }
+            }
+        } else if (name == "X-JABBER") {
+            if (jid.empty()) {
+                jid = unescapedVCardValue(property.value);
+            }
+        } else if (name == VCardSoftphoneProperty || name == "X-SIP") {
+            // The softphone address the program wrote is exact; it replaces an IMPP form.
+            softphone = unescapedVCardValue(property.value);
+        }
+        if (name != "NICKNAME" && name != "TEL" && name != "EMAIL") {
+            continue;
+        }
+        const std::string value = trimmed(unescapedVCardValue(property.value));
+        if (value.empty()) {
+            continue;
+        }
+        if (name == "NICKNAME" && person.nickname.empty()) {
+            person.nickname = value.substr(0, value.find(','));
+        } else if (name == "TEL") {
+            std::string number = value;
             if (number.size() > 4 &&
                 (number.compare(0, 4, "tel:") == 0 || number.compare(0, 4, "TEL:") == 0)) {
                 number = number.substr(4);
             }
             person.phones.emplace_back(phoneLabel(property), std::move(number));
-        } else if (property.name == "EMAIL") {
-            std::string address = property.value;
+        } else if (name == "EMAIL") {
+            std::string address = value;
             if (address.size() > 7 && address.compare(0, 7, "mailto:") == 0) {
                 address = address.substr(7);
             }
@@ -87,11 +162,11 @@ AddressBookPerson personOf(const VCardCard& card) {
         }
     }
     // Addresses the card gives as chat or SIP addresses count as the custom labels.
-    if (const std::string softphone = field("softphone"); !softphone.empty()) {
-        person.phones.emplace_back(AddressBookSoftphoneLabel, softphone);
+    if (!softphone.empty()) {
+        person.phones.emplace_back(AddressBookSoftphoneLabel, std::move(softphone));
     }
-    if (const std::string jid = field("jid"); !jid.empty()) {
-        person.phones.emplace_back(AddressBookJidLabel, jid);
+    if (!jid.empty()) {
+        person.phones.emplace_back(AddressBookJidLabel, std::move(jid));
     }
     return person;
 }
@@ -134,19 +209,17 @@ public:
                 contents.skipped.push_back(name + ": the file cannot be read");
                 continue;
             }
-            auto cards = contact_files::parseVCardCards(text.str());
-            if (const auto* failure = std::get_if<ContactFileError>(&cards)) {
-                contents.skipped.push_back(name + ": " + failure->description());
+            auto people = peopleOfVCards(text.str());
+            if (const auto* failure = std::get_if<std::string>(&people)) {
+                contents.skipped.push_back(name + ": " + *failure);
                 continue;
             }
-            const auto& read = std::get<std::vector<VCardCard>>(cards);
+            auto& read = std::get<std::vector<AddressBookPerson>>(people);
             if (read.empty()) {
                 contents.skipped.push_back(name + ": the file holds no card");
                 continue;
             }
-            for (const auto& card : read) {
-                contents.people.push_back(personOf(card));
-            }
+            std::move(read.begin(), read.end(), std::back_inserter(contents.people));
         }
         return contents;
     }
@@ -159,6 +232,21 @@ private:
 
 std::unique_ptr<AddressBook> AddressBook::vCardFolder(std::filesystem::path folder) {
     return std::make_unique<VCardFolderAddressBook>(std::move(folder));
+}
+
+std::variant<std::vector<AddressBookPerson>, std::string>
+AddressBook::peopleOfVCards(std::string text) {
+    auto cards = readVCards(std::move(text));
+    if (const auto* failure = std::get_if<VCardError>(&cards)) {
+        return failure->description();
+    }
+    std::vector<AddressBookPerson> people;
+    for (const auto& card : std::get<std::vector<VCardCard>>(cards)) {
+        if (givesContact(card)) {
+            people.push_back(personOf(card));
+        }
+    }
+    return people;
 }
 
 std::filesystem::path AddressBook::defaultVCardFolder() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace platform {
@@ -63,6 +64,12 @@ public:
     // The user's address book: the vCard folder the user chose when there is one, else the
     // desktop's service when this build has one, else the default vCard folder.
     static std::unique_ptr<AddressBook> system(const std::optional<std::filesystem::path>& chosen);
+
+    // The people of vCard text, as every kind of book turns a card into a person: cards that
+    // give no name, number or address are left out. The reader's reason when the text cannot
+    // be read.
+    static std::variant<std::vector<AddressBookPerson>, std::string>
+    peopleOfVCards(std::string text);
 };
 
 } // namespace platform

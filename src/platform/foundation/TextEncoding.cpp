@@ -1,11 +1,11 @@
-#include "engine/TextEncoding.h"
+#include "platform/foundation/TextEncoding.h"
 
 #include <cctype>
 #include <cerrno>
 #include <iconv.h>
 #include <vector>
 
-namespace text_encoding {
+namespace platform::text_encoding {
 
 std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
@@ -208,4 +208,4 @@ std::string undeclaredToUtf8(std::string_view bytes) {
     return std::string(bytes);
 }
 
-} // namespace text_encoding
+} // namespace platform::text_encoding

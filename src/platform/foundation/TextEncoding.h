@@ -7,7 +7,7 @@
 
 // Turning the bytes of files written elsewhere into UTF-8: conversion from any character set
 // iconv knows, and the guesses for text that does not say what it is in.
-namespace text_encoding {
+namespace platform::text_encoding {
 
 // Length of the UTF-8 sequence starting at text[i], or 0 when it is not valid there.
 std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
@@ -39,4 +39,4 @@ std::string undeclaredToUtf8(std::string_view bytes);
 // Whether the charset name means UTF-8 (or its ASCII subset).
 bool isUtf8Name(std::string_view charset);
 
-} // namespace text_encoding
+} // namespace platform::text_encoding
