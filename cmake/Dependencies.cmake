@@ -22,4 +22,6 @@ add_library(litehtml::litehtml INTERFACE IMPORTED)
 target_link_libraries(litehtml::litehtml INTERFACE ${LITEHTML_LIBRARY} ${GUMBO_LIBRARY})
 pkg_check_modules(LIBSECRET REQUIRED IMPORTED_TARGET libsecret-1)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc icu-i18n)
+# The desktop's address book (Evolution Data Server); the build goes on without it.
+pkg_check_modules(EBOOK IMPORTED_TARGET libebook-1.2)
 find_package(fmt REQUIRED)

@@ -55,8 +55,9 @@ public:
     // "*.vcf" file in it (not in folders below it), in the order of their names. A file that
     // cannot be read is skipped and reported by its name.
     static std::unique_ptr<AddressBook> vCardFolder(std::filesystem::path folder);
-    // The desktop's address books through its address-book service (every book the service
-    // lists); nullptr when this build has no such service.
+    // The desktop's address books through its address-book service (every enabled book the
+    // service lists). nullptr when this build has no such service, when the session has no
+    // message bus, or when the service cannot be reached on it.
     static std::unique_ptr<AddressBook> desktop();
     // The folder the vCard address book uses unless the user chose another:
     // $XDG_DATA_HOME/contacts (~/.local/share/contacts).
