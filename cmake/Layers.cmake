@@ -19,6 +19,8 @@ endfunction()
 # the folder brings its own.
 function(lumiq_tests name dir)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  # Tests in a bus/ folder run on a private session bus and are built as programs of their own.
+  list(FILTER sources EXCLUDE REGEX "/bus/")
   if(NOT sources)
     return()
   endif()
