@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calls/ConversationViewPr.h"
+#include "app/core/NumberEntrySuggestions.h"
 #include "engine/ConversationService.h"
 #include "engine/OVAutoCompleteModel.h"
 #include "engine/OVConversationModel.h"
@@ -228,7 +229,7 @@ public:
                                                        platform::TableColumn* column,
                                                        long row) override;
     const std::vector<std::shared_ptr<OVAutoCompleteItem>>& suggestions() const {
-        return _cefSuggestions;
+        return _cefSuggestions.items();
     }
     std::shared_ptr<OVAutoCompleteModel> autoCompleteModel() const { return _autoCompleteModel; }
     // The menu of a dropped contact's numbers shown last (tests).
@@ -274,7 +275,7 @@ private:
     std::shared_ptr<OVConversationModel> _conversationModel;
     std::shared_ptr<OVNumberEntryModel> _numberEntryModel;
     std::shared_ptr<OVAutoCompleteModel> _autoCompleteModel;
-    std::vector<std::shared_ptr<OVAutoCompleteItem>> _cefSuggestions;
+    NumberEntrySuggestions _cefSuggestions;
     std::shared_ptr<platform::Menu> _droppedContactMenu;
     QXViewConstraintLayoutManager _callButtonsLayout;
     std::shared_ptr<QXCollectionViewItem> _viewItem;

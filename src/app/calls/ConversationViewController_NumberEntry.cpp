@@ -208,10 +208,8 @@ void ConversationViewController::textFieldLostFocus(QXTextField& field) {
 }
 
 void ConversationViewController::rowEntryPicked(long row) {
-    if (!_autoCompleteModel || row < 0 || row >= static_cast<long>(_cefSuggestions.size()))
-        return;
-    _autoCompleteModel->setAutoCompleteItem(_cefSuggestions[static_cast<std::size_t>(row)]);
-    _autoCompleteModel->autoCompleteAction();
+    if (_autoCompleteModel)
+        _cefSuggestions.pick(*_autoCompleteModel, row);
 }
 
 void ConversationViewController::rowEntryDoubleClicked(long row) {
@@ -220,21 +218,9 @@ void ConversationViewController::rowEntryDoubleClicked(long row) {
 
 void ConversationViewController::dropDownMenuWillShowMenu(QXTextField& /*field*/,
                                                           platform::Menu& menu) {
-    if (!_autoCompleteModel)
-        return;
-    _autoCompleteModel->redialShow();
-    const auto& list = _autoCompleteModel->getRedialList();
-    for (std::size_t i = 0; i < list.size() && i < 10; ++i) {
-        const auto item = list[i]->getSpaceItem();
-        std::string title = item->display();
-        if (item->isContact() && item->addressType() != OVAddressType::other)
-            title = platform::formatString("%@ [%@: %@]", item->display(),
-                                           addressTypeLabel(item->addressType()),
-                                           item->addressToDisplay());
-        OrvantaExtensions::addItemWithTitle(
-            menu, title, this, "contextRedialItemPicked:", "",
-            platform::Value(std::static_pointer_cast<platform::Object>(list[i])));
-    }
+    if (_autoCompleteModel)
+        NumberEntrySuggestions::appendRedialItems(*_autoCompleteModel, menu, this,
+                                                  "contextRedialItemPicked:");
 }
 
 void ConversationViewController::contextRedialItemPicked(platform::Object* sender) {
@@ -250,23 +236,12 @@ void ConversationViewController::contextRedialItemPicked(platform::Object* sende
 }
 
 long ConversationViewController::numberOfRowsInTableView(platform::TableView& /*tableView*/) {
-    return static_cast<long>(_cefSuggestions.size());
+    return _cefSuggestions.numberOfRows();
 }
 
 platform::Value ConversationViewController::tableViewObjectValueForTableColumn(
     platform::TableView& /*tableView*/, platform::TableColumn* column, long row) {
-    if (row < 0 || row >= static_cast<long>(_cefSuggestions.size()))
-        return {};
-    const auto item = _cefSuggestions[static_cast<std::size_t>(row)]->getSpaceItem();
-    const std::string identifier = column ? column->identifier() : std::string("name");
-    if (identifier == "number")
-        return platform::Value(item->addressToDisplay());
-    if (identifier == "type")
-        return ContactAddressImageTransformer().transformedValue(
-            platform::Value(static_cast<long long>(item->addressType())));
-    if (identifier == "name")
-        return platform::Value(item->displayName());
-    return {};
+    return _cefSuggestions.objectValue(column, row);
 }
 
 // The engine.
@@ -338,9 +313,6 @@ void ConversationViewController::ovmdAutoCompletePropertyChanged(const std::stri
 }
 
 void ConversationViewController::ovmdAutoCompleteListCollectionChanged() {
-    if (!_autoCompleteModel)
-        return;
-    _cefSuggestions = _autoCompleteModel->getAutoCompleteList();
-    std::stable_sort(_cefSuggestions.begin(), _cefSuggestions.end(),
-                     [](const auto& a, const auto& b) { return a->compare(*b) < 0; });
+    if (_autoCompleteModel)
+        _cefSuggestions.reload(*_autoCompleteModel);
 }

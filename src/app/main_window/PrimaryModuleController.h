@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/NumberEntrySuggestions.h"
 #include "app/messaging/NQSystemIdleTimer.h"
 #include "engine/OVCallEntryModel.h"
 #include "engine/PhoneService.h"
@@ -159,7 +160,7 @@ public:
         return _autoCompleteModel;
     }
     const std::vector<std::shared_ptr<OVAutoCompleteItem>>& suggestions() const {
-        return _cefSuggestions;
+        return _cefSuggestions.items();
     }
 
     // Toolbar and menu commands of the module whose controls come with later parts of the
@@ -281,7 +282,7 @@ private:
     std::shared_ptr<platform::TextField> _accountInUseTextField;
     std::vector<std::shared_ptr<platform::View>> _views;
 
-    std::vector<std::shared_ptr<OVAutoCompleteItem>> _cefSuggestions;
+    NumberEntrySuggestions _cefSuggestions;
     int _defualtCallMethod = 0;
     std::shared_ptr<OVCallEntryModel> _callEntryModel;
     std::shared_ptr<OVNumberEntryModel> _numberEntryModel;
