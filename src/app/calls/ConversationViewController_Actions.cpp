@@ -2,6 +2,7 @@
 #include "app/calls/ConversationView.h"
 #include "app/calls/ConversationViewController.h"
 #include "app/calls/VideoWindow.h"
+#include "app/contacts/ContactEditorController.h"
 #include "app/core/AppController.h"
 #include "app/preferences/PrefsWindowController.h"
 #include "engine/StartupService.h"
@@ -202,6 +203,11 @@ void ConversationViewController::cancel(platform::Object*) {
 void ConversationViewController::addContact(platform::Object*) {
     if (_o.addContact)
         _o.addContact->setHidden(true);
+    if (_conversation && _conversation->participants().size() == 1) {
+        const auto& party = _conversation->participants().front();
+        ContactEditorController::addParty(party->displayName(), party->address(),
+                                          OVFieldNames::fieldSoftphone);
+    }
 }
 
 void ConversationViewController::contextCommand(platform::Object* sender) {

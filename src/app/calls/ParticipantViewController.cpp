@@ -3,7 +3,6 @@
 #include "app/calls/ConversationViewController.h"
 #include "app/calls/VideoWindow.h"
 #include "app/contacts/ContactEditorController.h"
-#include "app/contacts/ContactOperations.h"
 #include "app/core/Features.h"
 #include "engine/OVContactManager.h"
 #include "engine/StartupService.h"
@@ -238,15 +237,9 @@ void ParticipantViewController::menuNeedsUpdate(platform::Menu& menu) {
 }
 
 void ParticipantViewController::addToContactList(platform::Object*) {
-    if (!_participant)
-        return;
-    // An editor already adding the address comes forward; otherwise a new contact opens.
-    if (ContactEditorController::doesAdding(_participant->address()))
-        return;
-    auto contact = ContactOperations::instance().createContact(
-        _participant->displayName(), _participant->address(), OVFieldNames::fieldSoftphone);
-    if (contact)
-        ContactEditorController::openForContact(contact);
+    if (_participant)
+        ContactEditorController::addParty(_participant->displayName(), _participant->address(),
+                                          OVFieldNames::fieldSoftphone);
 }
 
 void ParticipantViewController::contextSeparate(platform::Object*) {

@@ -3,7 +3,6 @@
 #include "app/calls/ConversationViewController.h"
 #include "app/calls/RelatedConversationView.h"
 #include "app/contacts/ContactEditorController.h"
-#include "app/contacts/ContactOperations.h"
 #include "app/core/AppController.h"
 #include "app/core/Features.h"
 #include "engine/OVContactManager.h"
@@ -364,12 +363,9 @@ void RelatedConversationViewController::contextSeparate(platform::Object*) {
 }
 
 void RelatedConversationViewController::addToContactList(platform::Object*) {
-    if (!_participant || ContactEditorController::doesAdding(_participant->address()))
-        return;
-    auto contact = ContactOperations::instance().createContact(
-        _participant->displayName(), _participant->address(), OVFieldNames::fieldSoftphone);
-    if (contact)
-        ContactEditorController::openForContact(contact);
+    if (_participant)
+        ContactEditorController::addParty(_participant->displayName(), _participant->address(),
+                                          OVFieldNames::fieldSoftphone);
 }
 
 void RelatedConversationViewController::keyPressedOnView(const platform::Event& event) {

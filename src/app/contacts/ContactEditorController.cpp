@@ -137,6 +137,15 @@ ContactEditorController::findControllerForContact(const std::shared_ptr<OVEntity
     return nullptr;
 }
 
+std::shared_ptr<ContactEditorController>
+ContactEditorController::addParty(std::string_view displayName, std::string_view address,
+                                  std::string_view fieldType) {
+    if (doesAdding(address))
+        return nullptr;
+    auto contact = ContactOperations::instance().createContact(displayName, address, fieldType);
+    return contact ? openForContact(std::move(contact)) : nullptr;
+}
+
 bool ContactEditorController::doesAdding(std::string_view address) {
     if (auto* editor = findControllerForAddress(address)) {
         editor->_window->makeKeyAndOrderFront(nullptr);

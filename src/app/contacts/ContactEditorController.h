@@ -46,6 +46,11 @@ public:
     // Whether an open editor holds the address (user parts compared) or shows the contact;
     // that editor comes to the front.
     static bool doesAdding(std::string_view address);
+    // Adds a party of a call or chat as a contact: an editor already holding the address comes
+    // to the front; otherwise one opens on a new contact of the name and the address, kept in
+    // the field `fieldType`. Answers the new editor, nullptr when none opened.
+    static std::shared_ptr<ContactEditorController>
+    addParty(std::string_view displayName, std::string_view address, std::string_view fieldType);
     static bool doesDisplay(const std::shared_ptr<OVEntity>& contact);
     static ContactEditorController* findControllerForAddress(std::string_view address);
     static ContactEditorController*

@@ -4,6 +4,7 @@
 #include "app/calls/ParticipantViewController.h"
 #include "app/calls/RelatedConversationView.h"
 #include "app/calls/RelatedConversationViewController.h"
+#include "app/contacts/ContactEditorController.h"
 #include "app/core/SignInTestSupport.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ImageView.h"
@@ -178,6 +179,26 @@ TEST_F(CallPartiesTest, NumberLineByWhatTheContactsKnowAndWhetherTheCallerIsWith
         runFor(0.5);
         settle();
     }
+}
+
+TEST_F(CallPartiesTest, AddingAStrangerAsAContactOpensOneEditorForItsAddress) {
+    signInToMainView();
+    Scenario().incomingCall("sip:5551234@sip.lumiq.example", "Pat Stranger");
+    settle();
+    ASSERT_FALSE(area().panels().empty());
+    auto& p = *area().panels().back();
+    ASSERT_EQ(p.participantRows().size(), 1u);
+    // The panel's button and the row's both add the caller; the second finds the first editor.
+    p.addContact(nullptr);
+    p.participantRows().front()->addToContactList(nullptr);
+    settle();
+    ASSERT_EQ(ContactEditorController::openControllers().size(), 1u);
+    EXPECT_TRUE(ContactEditorController::findControllerForAddress("sip:5551234@sip.lumiq.example"));
+    EXPECT_TRUE(p.outlets().addContact->isHidden());
+    ContactEditorController::cleanup();
+    p.conversation()->decline();
+    runFor(0.5);
+    settle();
 }
 
 TEST_F(CallPartiesTest, PartyThatFailedIsHungUpFourSecondsLaterUnlessItsRowWentFirst) {
