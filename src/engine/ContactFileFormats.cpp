@@ -1,6 +1,7 @@
 #include "engine/ContactFileFormats.h"
 
 #include "engine/OVConstants.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/VCard.h"
 
@@ -21,33 +22,14 @@ constexpr std::array<std::string_view, 10> kAddressFields = {
     OVFieldNames::fieldFaxNum,    OVFieldNames::fieldPagerNum,  OVFieldNames::fieldWebAddr,
     OVFieldNames::fieldOtherAddr};
 
-std::string lowercase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && lowercase(a) == lowercase(b);
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
+using platform::equalsIgnoringCase;
+using platform::lowercase;
+using platform::splitVCardValue;
+using platform::startsWithIgnoringCase;
 
 std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
+    return platform::trimmedWhitespace(text, " \t");
 }
-
-using platform::splitVCardValue;
 using platform::unescapedVCardValue;
 using platform::VCardProperty;
 using platform::text_encoding::firstInvalidUtf8;

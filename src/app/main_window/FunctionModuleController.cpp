@@ -63,13 +63,6 @@ bool boolSetting(std::string_view group, std::string_view key) {
     return settings && settings->sub(group)->sub(key)->boolSetting();
 }
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 } // namespace
 
 FunctionModuleController& FunctionModuleController::sharedController() {
@@ -418,7 +411,7 @@ platform::Menu& FunctionModuleController::appendMenu(platform::Menu& menu) {
         const auto items = menu.itemArray();
         for (const auto& item : items) {
             const std::string* named = item->representedObject().string();
-            if (named && sameIgnoringCase(*named, identifier))
+            if (named && platform::equalsIgnoringCase(*named, identifier))
                 menu.removeItem(item.get());
         }
         if (!record.available)

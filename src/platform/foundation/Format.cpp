@@ -1,5 +1,6 @@
 #include "platform/foundation/Format.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -452,13 +453,38 @@ std::int64_t leadingInteger(std::string_view text) {
     return value == lowest ? std::numeric_limits<std::int64_t>::max() : -value;
 }
 
-std::string trimmedWhitespace(std::string_view text) {
-    constexpr std::string_view whitespace = " \t\n\r\v\f";
-    const auto first = text.find_first_not_of(whitespace);
+std::string trimmedWhitespace(std::string_view text, std::string_view blanks) {
+    const auto first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos)
         return {};
-    const auto last = text.find_last_not_of(whitespace);
+    const auto last = text.find_last_not_of(blanks);
     return std::string(text.substr(first, last - first + 1));
+}
+
+namespace {
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+std::string lowercase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = asciiLower(c);
+    return result;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return asciiLower(x) == asciiLower(y);
+           });
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 } // namespace platform

@@ -54,7 +54,13 @@ template <class... Args> std::string formatString(std::string_view format, const
 double leadingDouble(std::string_view text);
 std::int64_t leadingInteger(std::string_view text);
 
-// The text without the blanks and line ends at either end.
-std::string trimmedWhitespace(std::string_view text);
+// The text without the given blanks at either end (by default blanks and line ends).
+std::string trimmedWhitespace(std::string_view text, std::string_view blanks = " \t\n\r\v\f");
+
+// Comparisons that ignore the case of ASCII letters; other bytes (UTF-8 sequences among them)
+// compare as they are.
+std::string lowercase(std::string_view text);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
 } // namespace platform

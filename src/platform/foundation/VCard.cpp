@@ -1,5 +1,6 @@
 #include "platform/foundation/VCard.h"
 
+#include "platform/foundation/Format.h"
 #include "platform/foundation/TextEncoding.h"
 
 #include <algorithm>
@@ -8,27 +9,6 @@
 namespace platform {
 
 namespace {
-
-std::string lowercase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && lowercase(a) == lowercase(b);
-}
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 // Walks physical lines. In text with line feeds a line ends in "\n" with any carriage returns
 // before it ("\r\r\n" is one line end, as some phones write), and a lone "\r" is part of the
@@ -121,7 +101,7 @@ std::optional<VCardProperty> parseProperty(std::string_view text) {
     for (char& c : name) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    property.name = trimmed(name);
+    property.name = trimmedWhitespace(name, " \t");
     while (i < text.size() && text[i] == ';') {
         ++i;
         std::string parameter;
@@ -136,7 +116,9 @@ std::optional<VCardProperty> parseProperty(std::string_view text) {
         }
         const auto equals = parameter.find('=');
         const std::string key =
-            equals == std::string::npos ? "type" : lowercase(trimmed(parameter.substr(0, equals)));
+            equals == std::string::npos
+                ? "type"
+                : lowercase(trimmedWhitespace(parameter.substr(0, equals), " \t"));
         const std::string values =
             equals == std::string::npos ? parameter : parameter.substr(equals + 1);
         std::size_t start = 0;
@@ -145,7 +127,8 @@ std::optional<VCardProperty> parseProperty(std::string_view text) {
             if (comma == std::string::npos) {
                 comma = values.size();
             }
-            auto value = lowercase(trimmed(std::string_view(values).substr(start, comma - start)));
+            auto value = lowercase(
+                trimmedWhitespace(std::string_view(values).substr(start, comma - start), " \t"));
             if (!value.empty()) {
                 property.parameters[key].push_back(std::move(value));
             }
@@ -192,7 +175,7 @@ std::string fileCharset(std::string_view text) {
          at = lower.find(";charset=", at + 1)) {
         const auto start = at + 9;
         const auto stop = text.find_first_of(";:,\r\n", start);
-        std::string charset = trimmed(text.substr(start, stop - start));
+        std::string charset = trimmedWhitespace(text.substr(start, stop - start), " \t");
         std::erase(charset, '"');
         if (!charset.empty() && !text_encoding::isUtf8Name(charset) &&
             text_encoding::toUtf8("", charset)) {
@@ -317,7 +300,7 @@ VCardReadResult readVCards(std::string text) {
     std::vector<VCardCard> cards;
     std::optional<VCardCard> card;
     for (const auto& logical : unfold(text)) {
-        if (trimmed(logical.text).empty()) {
+        if (trimmedWhitespace(logical.text, " \t").empty()) {
             continue;
         }
         auto property = parseProperty(logical.text);
@@ -325,7 +308,7 @@ VCardReadResult readVCards(std::string text) {
             return VCardError{logical.line, "the line has no \":\" between name and value"};
         }
         if (property->name == "BEGIN") {
-            if (!equalsIgnoringCase(trimmed(property->value), "VCARD")) {
+            if (!equalsIgnoringCase(trimmedWhitespace(property->value, " \t"), "VCARD")) {
                 if (card) {
                     continue; // an object embedded in a card: only its frame is ignored
                 }
@@ -343,7 +326,7 @@ VCardReadResult readVCards(std::string text) {
             return VCardError{logical.line, "the line is outside BEGIN:VCARD and END:VCARD"};
         }
         if (property->name == "END") {
-            if (!equalsIgnoringCase(trimmed(property->value), "VCARD")) {
+            if (!equalsIgnoringCase(trimmedWhitespace(property->value, " \t"), "VCARD")) {
                 continue;
             }
             cards.push_back(std::move(*card));
@@ -351,7 +334,7 @@ VCardReadResult readVCards(std::string text) {
             continue;
         }
         if (property->name == "VERSION") {
-            const auto version = trimmed(property->value);
+            const auto version = trimmedWhitespace(property->value, " \t");
             if (version != "2.1" && version != "3.0" && version != "4.0" && version != "4") {
                 return VCardError{logical.line,
                                   "vCard version " + version + " is not supported (2.1, 3.0, 4.0)"};

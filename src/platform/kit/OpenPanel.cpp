@@ -1,6 +1,7 @@
 #include "platform/kit/OpenPanel.h"
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Format.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TableColumn.h"
@@ -24,13 +25,6 @@ constexpr std::string_view kCancel = "cancel:";
 constexpr std::string_view kPathEntered = "pathEntered:";
 constexpr std::string_view kOpenRow = "openRow:";
 constexpr std::string_view kParent = "..";
-
-std::string lowercase(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
 
 bool isFolder(const fs::path& path) {
     std::error_code code;

@@ -1,5 +1,6 @@
 #include "platform/kit/TableView.h"
 
+#include "platform/foundation/Format.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/kit/ButtonCell.h"
@@ -30,15 +31,6 @@ bool isTypeSelectCharacter(char32_t c) {
 
 char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (prefix.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (asciiLower(text[i]) != asciiLower(prefix[i]))
-            return false;
-    return true;
 }
 
 // The window's field editor, with the plain text view as the editor when nobody registered

@@ -1,5 +1,6 @@
 #include "platform/system/AddressBook.h"
 
+#include "platform/foundation/Format.h"
 #include "platform/foundation/VCard.h"
 
 #include <algorithm>
@@ -12,28 +13,6 @@
 namespace platform {
 
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The label of a TEL property from its types.
 std::string phoneLabel(const VCardProperty& property) {
@@ -90,7 +69,7 @@ bool givesContact(const VCardCard& card) {
         auto parts = splitVCardValue(property.value, name == "N" || name == "ORG" ? ';' : 0);
         parts.resize(name == "N" ? 2 : 1);
         for (const auto& part : parts) {
-            if (!trimmed(part).empty()) {
+            if (!trimmedWhitespace(part, " \t").empty()) {
                 return true;
             }
         }
@@ -140,7 +119,7 @@ AddressBookPerson personOf(const VCardCard& card) {
         if (name != "NICKNAME" && name != "TEL" && name != "EMAIL") {
             continue;
         }
-        const std::string value = trimmed(unescapedVCardValue(property.value));
+        const std::string value = trimmedWhitespace(unescapedVCardValue(property.value), " \t");
         if (value.empty()) {
             continue;
         }

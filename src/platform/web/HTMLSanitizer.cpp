@@ -1,5 +1,6 @@
 #include "platform/web/HTMLSanitizer.h"
 
+#include "platform/foundation/Format.h"
 #include "platform/web/HTMLDocument.h"
 
 #include <algorithm>
@@ -60,13 +61,6 @@ const Names& keptAttributes() {
 const Names& urlAttributes() {
     static const Names names{"href", "src", "cite"};
     return names;
-}
-
-std::string lowercase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
 }
 
 std::string nameOf(const xmlNode* node) {

@@ -1,5 +1,6 @@
 #include "platform/web/WebPageRenderer.h"
 
+#include "platform/foundation/Format.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PangoBridge.h"
 
@@ -104,13 +105,6 @@ struct FontRecord {
             pango_font_description_free(description);
     }
 };
-
-std::string lowercase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
 
 // CSS family lists name families Pango may lack; generic names go to the program's fonts so
 // that pages look the same wherever they are shown.

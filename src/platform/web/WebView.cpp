@@ -1,6 +1,7 @@
 #include "platform/web/WebView.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
@@ -34,13 +35,6 @@ constexpr std::size_t kMaxImageLoads = 16;
 constexpr std::size_t kBeginningBytes = 12 * 1024;
 // When the rest follows: after the first paint.
 constexpr double kRestDelay = 0.02;
-
-std::string lowercase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
 
 bool hasScheme(std::string_view url, std::string_view scheme) {
     return url.size() > scheme.size() && url[scheme.size()] == ':' &&
