@@ -64,17 +64,6 @@ std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::strin
     return b;
 }
 
-// The first `count` characters of UTF-8 text.
-std::string firstCharacters(std::string_view text, int count) {
-    std::size_t i = 0;
-    for (int n = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && n++ == count) {
-            break;
-        }
-    }
-    return std::string(text.substr(0, i));
-}
-
 std::string lowered(std::string_view text) {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(),
@@ -180,7 +169,7 @@ std::shared_ptr<IMBroadcastWindowController> IMBroadcastWindowController::initWi
                            }
                        });
     controller->_window->makeKeyAndOrderFront(nullptr);
-    controller->_window->makeFirstResponder(controller->_inputView.get());
+    controller->_window->makeFirstResponder(controller->_composer->inputView());
     return controller;
 }
 
@@ -225,16 +214,13 @@ IMBroadcastWindowController::~IMBroadcastWindowController() {
         _session->stop();
     }
     _window->setDelegate(nullptr);
-    _inputView->setDelegate(nullptr);
     for (const auto& table : {_recipientTable, _contactTable}) {
         table->setDataSource(nullptr);
         table->setDelegate(nullptr);
     }
-    for (const auto& b : {_addRecipientsButton, _boldButton, _italicButton, _underlineButton,
-                          _sendButton, _selectAllBox}) {
+    for (const auto& b : {_addRecipientsButton, _selectAllBox}) {
         b->setTarget(nullptr);
     }
-    _smileyButton->setTarget(nullptr);
     _picker->orderOut(nullptr);
     _window->orderOut(nullptr);
 }
@@ -261,44 +247,21 @@ void IMBroadcastWindowController::buildWindow() {
                QXLS("msg.im_broadcast.add_recipients", "Recipients..."), "updateRecipients:", this);
 
     _buttonView = platform::make<platform::View>(platform::Rect(0, 0, 200, kButtonRow));
-    _boldButton = button(platform::Rect(0, 2, 28, 22), "B", "toggleBold:", this,
-                         platform::PushOnPushOffButton);
-    _italicButton = button(platform::Rect(30, 2, 28, 22), "I", "toggleItalic:", this,
-                           platform::PushOnPushOffButton);
-    _underlineButton = button(platform::Rect(60, 2, 28, 22), "U", "toggleUnderline:", this,
-                              platform::PushOnPushOffButton);
-    _smileyButton = platform::make<platform::PopUpButton>(platform::Rect(92, 2, 40, 22), true);
-    _smileyButton->addItemWithTitle("");
-    _smileyButton->itemAtIndex(0)->setImage(platform::Image::imageNamed("Emoticon"));
-    for (const auto& smiley : ChatSmileys::all()) {
-        _smileyButton->addItemWithTitle(QXLS(smiley.labelKey, smiley.label));
-        auto* item = _smileyButton->lastItem();
-        item->setImage(platform::Image::imageNamed(smiley.name));
-        item->setRepresentedObject(platform::Value(std::string(smiley.code)));
-    }
-    _smileyButton->setTarget(this);
-    _smileyButton->setAction("insertSmiley:");
-    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _boldButton, _italicButton, _underlineButton, _smileyButton}) {
+    _composer = std::make_unique<ChatComposer>(
+        ChatComposer::Options{.sms = _isSms}, [this] { sendUserInput(); },
+        [this] { textChanged(); });
+    // Bold, italic and underline, then the smileys, in one row.
+    double x = 0;
+    for (const auto& view : _composer->formattingControls()) {
+        x += view == _composer->formattingControls().back() ? 2 : 0;
+        view->setFrameOrigin(platform::Point(x, 2));
+        x += view->frame().width() + 2;
         _buttonView->addSubview(view);
     }
-
-    _inputView = platform::make<ChatInputView>(platform::Rect(0, 0, 100, 40));
-    _inputView->setTextContainerInset(platform::Size(0, 4));
-    _inputView->setDelegate(this);
-    _inputView->setFont(
-        platform::Font::fontWithName(_input.style().fontName, _input.style().fontSize));
-    _inputScrollView = platform::make<platform::ScrollView>(platform::Rect(0, 0, 100, 40));
-    _inputScrollView->setHasVerticalScroller(true);
-    _inputScrollView->setDocumentView(_inputView);
-    _sendButton =
-        button(platform::Rect(0, 0, 70, 24),
-               _isSms ? QXLS("msg.smschat.send", "Send SMS") : QXLS("msg.imchat.send", "Send"),
-               "sendUserInput:", this);
-    _chatStateLabel = label(platform::Rect(0, 0, 100, kStateRow), 10);
+    _composer->sendButton()->setButtonType(platform::MomentaryLightButton);
     for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _titleLabel, _recipientScrollView, _addRecipientsButton, _buttonView, _inputScrollView,
-             _sendButton, _chatStateLabel}) {
+             _titleLabel, _recipientScrollView, _addRecipientsButton, _buttonView,
+             _composer->inputScrollView(), _composer->sendButton(), _composer->stateLabel()}) {
         content->addSubview(view);
     }
 }
@@ -360,13 +323,17 @@ void IMBroadcastWindowController::layout() {
     // The input takes the rest of the window, above the chat state line.
     const double bottom = kStateRow + 4;
     const double height = std::max(kInputMinimum + 10, top - 4 - bottom);
-    _inputScrollView->setFrame(platform::Rect(kInset, top - 4 - height,
-                                              std::max(0.0, size.width - 2 * kInset - 78), height));
+    const auto& scroll = _composer->inputScrollView();
+    scroll->setFrame(platform::Rect(kInset, top - 4 - height,
+                                    std::max(0.0, size.width - 2 * kInset - 78), height));
     // The text wraps at the input's width, not at the width it was made with.
-    _inputView->setFrameSize(platform::Size(std::max(0.0, _inputScrollView->frame().width() - 16),
-                                            std::max(_inputView->frame().height(), height)));
-    _sendButton->setFrameOrigin(platform::Point(size.width - kInset - 70, top - 4 - 24));
-    _chatStateLabel->setFrame(platform::Rect(kInset, 2, size.width - 2 * kInset, kStateRow));
+    auto* input = _composer->inputView();
+    input->setFrameSize(platform::Size(std::max(0.0, scroll->frame().width() - 16),
+                                       std::max(input->frame().height(), height)));
+    _composer->sendButton()->setFrameOrigin(
+        platform::Point(size.width - kInset - 70, top - 4 - 24));
+    _composer->stateLabel()->setFrame(
+        platform::Rect(kInset, 2, size.width - 2 * kInset, kStateRow));
 }
 
 void IMBroadcastWindowController::visualUpdate() {
@@ -393,32 +360,28 @@ void IMBroadcastWindowController::setRecipients(std::vector<BroadcastRecipient> 
 }
 
 void IMBroadcastWindowController::updateControls() {
-    _inputView->setEditable(!_recipients.empty());
-    _sendButton->setEnabled(!_recipients.empty() && !trimmedInput().empty());
+    _composer->inputView()->setEditable(!_recipients.empty());
+    _composer->sendButton()->setEnabled(!_recipients.empty() && _composer->hasText());
 }
 
 platform::TextView* IMBroadcastWindowController::inputView() const {
-    return _inputView.get();
+    return _composer->inputView();
 }
 
 bool IMBroadcastWindowController::isInputEditable() const {
-    return _inputView->isEditable();
+    return _composer->inputView()->isEditable();
 }
 
 bool IMBroadcastWindowController::isSendEnabled() const {
-    return _sendButton->isEnabled();
+    return _composer->sendButton()->isEnabled();
 }
 
 std::string IMBroadcastWindowController::chatStateText() const {
-    return _chatStateLabel->stringValue();
+    return _composer->stateText();
 }
 
 std::string IMBroadcastWindowController::titleLabelText() const {
     return _titleLabel->stringValue();
-}
-
-std::string IMBroadcastWindowController::trimmedInput() const {
-    return chat_html::trimmed(_input.text()).string();
 }
 
 // The picker.
@@ -555,82 +518,28 @@ void IMBroadcastWindowController::pickerDidEnd(int returnCode) {
 // Composition.
 
 void IMBroadcastWindowController::sendUserInput() {
-    _input.synchronize(_inputView->string());
-    const Message message = composedMessage(_input.text());
+    const Message message = composedMessage(_composer->text());
     if (!message.plain.empty() && _messenger->canBroadcast()) {
         _messenger->broadcast(message.plain, message.html);
     }
-    _changingInput = true;
-    _inputView->setString("");
-    _changingInput = false;
-    _input.clear();
+    _composer->clear();
     updateControls();
     if (_isSms && _messenger->textLeft("") >= 0) {
-        _chatStateLabel->setStringValue(platform::formatString(
-            QXLS("msg.smschat.messagestatus.remained", "Number of characters remaining: %i"),
-            _messenger->textLeft("")));
+        _composer->setStateText(ChatComposer::charactersLeftText(_messenger->textLeft("")));
     }
     layout();
 }
 
-void IMBroadcastWindowController::restyleInput() {
-    _inputView->setStyledRuns(_input.text());
-}
-
-void IMBroadcastWindowController::setBold(bool flag) {
-    auto style = _input.style();
-    style.bold = flag;
-    _input.setStyle(style, _inputView->selectedRange());
-    _boldButton->setState(flag ? platform::OnState : platform::OffState);
-    restyleInput();
-}
-
-void IMBroadcastWindowController::setItalic(bool flag) {
-    auto style = _input.style();
-    style.italic = flag;
-    _input.setStyle(style, _inputView->selectedRange());
-    _italicButton->setState(flag ? platform::OnState : platform::OffState);
-    restyleInput();
-}
-
-void IMBroadcastWindowController::setUnderline(bool flag) {
-    auto style = _input.style();
-    style.underline = flag;
-    _input.setStyle(style, _inputView->selectedRange());
-    _underlineButton->setState(flag ? platform::OnState : platform::OffState);
-    restyleInput();
-}
-
-void IMBroadcastWindowController::insertSmiley(std::string_view code) {
-    _inputView->insertText(code);
-}
-
 void IMBroadcastWindowController::textChanged() {
-    _input.synchronize(_inputView->string());
-    restyleInput();
     if (!_window->isVisible()) {
         return;
     }
     auto p = phone();
     const bool available = p && p->getPresenceService()->isAvailable();
-    _sendButton->setEnabled(!_recipients.empty() && !trimmedInput().empty() && available);
+    _composer->sendButton()->setEnabled(!_recipients.empty() && _composer->hasText() && available);
     if (_isSms) {
-        const int left = _messenger->textLeft(_inputView->string());
-        if (left == 0) {
-            const int maximum = _messenger->textLeft("");
-            const auto cut = firstCharacters(_inputView->string(), maximum);
-            if (cut.size() < _inputView->string().size()) {
-                _changingInput = true;
-                _inputView->setString(cut);
-                _changingInput = false;
-                _input.synchronize(cut);
-            }
-        }
-        if (left >= 0) {
-            _chatStateLabel->setStringValue(platform::formatString(
-                QXLS("msg.smschat.messagestatus.remained", "Number of characters remaining: %i"),
-                left));
-        }
+        _composer->limitText([this](std::string_view text) { return _messenger->textLeft(text); },
+                             true);
     }
     layout();
 }
@@ -688,42 +597,6 @@ platform::Size IMBroadcastWindowController::windowWillResize(platform::Window&,
     return _isSms ? _window->minSize() : proposed;
 }
 
-bool IMBroadcastWindowController::textViewDoCommandBySelector(platform::TextView& textView,
-                                                              std::string_view selector) {
-    if (&textView != _inputView.get()) {
-        return false;
-    }
-    auto p = phone();
-    auto settings = p ? p->getPreferenceSettings() : nullptr;
-    const bool enterSends =
-        settings &&
-        settings->sub("preferences")->sub("application")->sub("enterAction")->boolSetting();
-    switch (ChatInputModel::enterRule(selector, enterSends)) {
-    case ChatInputModel::Command::send:
-        sendUserInput();
-        return true;
-    case ChatInputModel::Command::newline:
-        _inputView->insertText("\n");
-        return true;
-    case ChatInputModel::Command::standard:
-        break;
-    }
-    return false;
-}
-
-bool IMBroadcastWindowController::textViewShouldChangeTextInRange(platform::TextView& textView,
-                                                                  platform::TextRange range,
-                                                                  std::string_view replacement) {
-    if (&textView == _inputView.get() && !_changingInput) {
-        _input.replace(range, replacement);
-    }
-    return true;
-}
-
-void IMBroadcastWindowController::textDidChange(const platform::Notification&) {
-    textChanged();
-}
-
 long IMBroadcastWindowController::numberOfRowsInTableView(platform::TableView& tableView) {
     if (&tableView == _recipientTable.get()) {
         return static_cast<long>(_recipients.size());
@@ -767,11 +640,13 @@ bool IMBroadcastWindowController::tableViewSetObjectValue(platform::TableView& t
 bool IMBroadcastWindowController::respondsToAction(std::string_view action) const {
     return action == "updateRecipients:" || action == "pickContactsSelect:" ||
            action == "pickContactsCancel:" || action == "selectAllToggle:" ||
-           action == "searchChanged:" || action == "sendUserInput:" || action == "toggleBold:" ||
-           action == "toggleItalic:" || action == "toggleUnderline:" || action == "insertSmiley:";
+           action == "searchChanged:" || _composer->respondsToAction(action);
 }
 
 bool IMBroadcastWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
+    if (_composer->tryToPerform(action, sender)) {
+        return true;
+    }
     if (action == "updateRecipients:") {
         updateRecipients();
     } else if (action == "pickContactsSelect:") {
@@ -782,20 +657,6 @@ bool IMBroadcastWindowController::tryToPerform(std::string_view action, platform
         selectAllToggle(_selectAllBox->state() == platform::OnState);
     } else if (action == "searchChanged:") {
         setSearchText(_searchField->stringValue());
-    } else if (action == "sendUserInput:") {
-        sendUserInput();
-    } else if (action == "toggleBold:") {
-        setBold(_boldButton->state() == platform::OnState);
-    } else if (action == "toggleItalic:") {
-        setItalic(_italicButton->state() == platform::OnState);
-    } else if (action == "toggleUnderline:") {
-        setUnderline(_underlineButton->state() == platform::OnState);
-    } else if (action == "insertSmiley:") {
-        auto* pullDown = dynamic_cast<platform::PopUpButton*>(sender);
-        if (auto* item = pullDown ? pullDown->selectedItem() : nullptr;
-            item && item->representedObject().isString()) {
-            insertSmiley(*item->representedObject().string());
-        }
     } else {
         return false;
     }

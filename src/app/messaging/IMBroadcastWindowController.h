@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/messaging/ChatInputModel.h"
-#include "app/messaging/ChatInputView.h"
+#include "app/messaging/ChatComposer.h"
 #include "engine/OVBroadcastMessenger.h"
 #include "platform/foundation/Object.h"
 #include "platform/kit/Control.h"
@@ -31,7 +30,6 @@ class OVSearchSession;
 class IMBroadcastWindowController
     : public platform::Object,
       public platform::WindowDelegate,
-      public platform::TextViewDelegate,
       public platform::TableViewDataSource,
       public platform::TableViewDelegate,
       public platform::ActionTarget,
@@ -81,7 +79,8 @@ public:
     bool isSms() const { return _isSms; }
     const std::vector<BroadcastRecipient>& recipients() const { return _recipients; }
     const std::shared_ptr<OVBroadcastMessenger>& messenger() const { return _messenger; }
-    ChatInputModel& input() { return _input; }
+    ChatComposer& composer() { return *_composer; }
+    ChatInputModel& input() { return _composer->input(); }
     platform::TextView* inputView() const;
     bool isInputEditable() const;
     bool isSendEnabled() const;
@@ -104,10 +103,7 @@ public:
 
     // Composition.
     void sendUserInput();
-    void setBold(bool flag);
-    void setItalic(bool flag);
-    void setUnderline(bool flag);
-    void insertSmiley(std::string_view code);
+    void setBold(bool flag) { _composer->setBold(flag); }
     // The contacts changed: the recipients are chosen again from their own contacts.
     void contactChanged();
     // Shutdown: ends an open sheet and closes the window.
@@ -117,12 +113,6 @@ public:
     // Window.
     void windowWillClose(platform::Window& window) override;
     platform::Size windowWillResize(platform::Window& window, platform::Size proposed) override;
-    // Input.
-    bool textViewDoCommandBySelector(platform::TextView& textView,
-                                     std::string_view selector) override;
-    bool textViewShouldChangeTextInRange(platform::TextView& textView, platform::TextRange range,
-                                         std::string_view replacement) override;
-    void textDidChange(const platform::Notification& notification) override;
     // Recipient and picker tables.
     long numberOfRowsInTableView(platform::TableView& tableView) override;
     platform::Value tableViewObjectValueForTableColumn(platform::TableView& tableView,
@@ -145,8 +135,6 @@ private:
     void pickerDidEnd(int returnCode);
     void setRecipients(std::vector<BroadcastRecipient> recipients);
     void finish();
-    std::string trimmedInput() const;
-    void restyleInput();
 
     bool _isSms;
     std::shared_ptr<OVBroadcastMessenger> _messenger;
@@ -160,21 +148,12 @@ private:
     std::shared_ptr<platform::TableView> _recipientTable;
     std::shared_ptr<platform::Button> _addRecipientsButton;
     std::shared_ptr<platform::View> _buttonView;
-    std::shared_ptr<platform::Button> _boldButton;
-    std::shared_ptr<platform::Button> _italicButton;
-    std::shared_ptr<platform::Button> _underlineButton;
-    std::shared_ptr<platform::PopUpButton> _smileyButton;
-    std::shared_ptr<platform::ScrollView> _inputScrollView;
-    std::shared_ptr<ChatInputView> _inputView;
-    std::shared_ptr<platform::Button> _sendButton;
-    std::shared_ptr<platform::TextField> _chatStateLabel;
+    std::unique_ptr<ChatComposer> _composer;
     std::shared_ptr<platform::Panel> _picker;
     std::shared_ptr<platform::TextField> _searchField;
     std::shared_ptr<platform::Button> _selectAllBox;
     std::shared_ptr<platform::TableView> _contactTable;
-    ChatInputModel _input;
     bool _pickerShown = false;
-    bool _changingInput = false;
     bool _smsLayoutDone = false;
     bool _finished = false;
 };

@@ -42,19 +42,6 @@ std::shared_ptr<platform::TextField> label(const platform::Rect& frame, double s
     return field;
 }
 
-std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::string title,
-                                         std::string action, platform::ActionTarget* target,
-                                         bool toggles = false) {
-    auto b = platform::make<platform::Button>(frame);
-    b->setTitle(std::move(title));
-    if (toggles) {
-        b->setButtonType(platform::PushOnPushOffButton);
-    }
-    b->setTarget(target);
-    b->setAction(std::move(action));
-    return b;
-}
-
 } // namespace
 
 IMWindowController::IMWindowController(std::shared_ptr<IMSession> session)
@@ -89,9 +76,7 @@ IMWindowController::IMWindowController(std::shared_ptr<IMSession> session)
                                                  _remoteDisplayName));
     }
     if (_isSMS && _imSession && _imSession->textLeft("") >= 0) {
-        setChatStateText(platform::formatString(
-            QXLS("msg.smschat.messagestatus.remained", "Number of characters remaining: %i"),
-            _imSession->textLeft("")));
+        setChatStateText(ChatComposer::charactersLeftText(_imSession->textLeft("")));
     }
     loadUserSettings();
     layout();
@@ -130,10 +115,9 @@ void IMWindowController::clearDelegates() {
         _webView->setPolicyDelegate(nullptr);
         _webView->setUIDelegate(nullptr);
     }
-    if (_inputView) {
-        _inputView->setDelegate(nullptr);
-        _inputView->setTextDropHandler({});
-        _inputView->setFilesDropHandler({});
+    if (_composer) {
+        _composer->inputView()->setTextDropHandler({});
+        _composer->inputView()->setFilesDropHandler({});
     }
     if (_divider) {
         _divider->setDragHandler({});
@@ -192,33 +176,20 @@ void IMWindowController::buildWindow() {
 
     _bottomView = platform::make<platform::View>(platform::Rect(0, 0, 100, _bottomHeight));
     content->addSubview(_bottomView);
-    buildFormattingControls();
-    _inputView = platform::make<ChatInputView>(platform::Rect(0, 0, 100, 40));
-    _inputView->setTextContainerInset(platform::Size(0, 4));
-    _inputView->setDelegate(this);
-    _inputView->setTextDropHandler([this](const std::string& text) { dropText(text); });
-    _inputView->setFilesDropHandler(
-        [this](const std::vector<std::string>& paths) { dropFiles(paths); });
-    _inputScrollView = platform::make<platform::ScrollView>(platform::Rect(0, 0, 100, 40));
-    _inputScrollView->setHasVerticalScroller(true);
-    _inputScrollView->setDocumentView(_inputView);
-    _sendButton =
-        button(platform::Rect(0, 0, 70, 24),
-               _isSMS ? QXLS("msg.smschat.send", "Send SMS") : QXLS("msg.imchat.send", "Send"),
-               "sendUserInput:", this);
-    _chatStateLabel = label(platform::Rect(0, 0, 100, kStateRow), 10);
-    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _boldButton, _italicButton, _underlineButton, _smallerButton, _largerButton,
-             _fontButton, _colorButton, _smileyButton, _inputScrollView, _sendButton,
-             _chatStateLabel}) {
+    _composer = std::make_unique<ChatComposer>(
+        ChatComposer::Options{.sms = _isSMS, .fontControls = true, .styleFollowsCaret = true},
+        [this] { sendUserInput(); }, [this] { textChanged(); });
+    auto* input = _composer->inputView();
+    input->setTextDropHandler([this](const std::string& text) { dropText(text); });
+    input->setFilesDropHandler([this](const std::vector<std::string>& paths) { dropFiles(paths); });
+    // Text messages are plain: no formatting.
+    for (const auto& view : _composer->formattingControls()) {
+        view->setHidden(_isSMS);
         _bottomView->addSubview(view);
     }
-    // Text messages are plain: no formatting.
-    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _boldButton, _italicButton, _underlineButton, _smallerButton, _largerButton,
-             _fontButton, _colorButton, _smileyButton}) {
-        view->setHidden(_isSMS);
-    }
+    _bottomView->addSubview(_composer->inputScrollView());
+    _bottomView->addSubview(_composer->sendButton());
+    _bottomView->addSubview(_composer->stateLabel());
     // Over the top of the input pane, so that it is found first under the pointer.
     _divider =
         platform::make<ChatPaneDivider>(platform::Rect(0, 0, 100, ChatPaneDivider::thickness));
@@ -231,7 +202,7 @@ void IMWindowController::buildWindow() {
 }
 
 platform::TextView* IMWindowController::inputView() const {
-    return _inputView.get();
+    return _composer->inputView();
 }
 
 void IMWindowController::dragDivider(double y) {
@@ -271,19 +242,18 @@ void IMWindowController::layout() {
     const double inputBottom = kStateRow + 4;
     // The formatting row: toggles, size steps, then the font, colour and smiley pull-downs.
     double x = kInset;
-    for (const auto& view : std::initializer_list<std::shared_ptr<platform::View>>{
-             _boldButton, _italicButton, _underlineButton, _smallerButton, _largerButton,
-             _fontButton, _colorButton, _smileyButton}) {
+    for (const auto& view : _composer->formattingControls()) {
         view->setFrameOrigin(platform::Point(x, bottom - kButtonRow));
         x += view->frame().width() + 2;
     }
     _divider->setFrame(platform::Rect(0, bottom - ChatPaneDivider::thickness / 2, size.width,
                                       ChatPaneDivider::thickness));
-    _inputScrollView->setFrame(platform::Rect(kInset, inputBottom,
-                                              std::max(0.0, size.width - 2 * kInset - 78),
-                                              std::max(20.0, inputTop - inputBottom)));
-    _sendButton->setFrameOrigin(platform::Point(size.width - kInset - 70, inputBottom));
-    _chatStateLabel->setFrame(platform::Rect(kInset, 2, size.width - 2 * kInset, kStateRow));
+    _composer->inputScrollView()->setFrame(
+        platform::Rect(kInset, inputBottom, std::max(0.0, size.width - 2 * kInset - 78),
+                       std::max(20.0, inputTop - inputBottom)));
+    _composer->sendButton()->setFrameOrigin(platform::Point(size.width - kInset - 70, inputBottom));
+    _composer->stateLabel()->setFrame(
+        platform::Rect(kInset, 2, size.width - 2 * kInset, kStateRow));
     if (_contactInfoView) {
         _contactInfoView->setFrameSize(
             platform::Size(_window->frame().size.width - 15, kContactInfoHeight));
@@ -294,7 +264,7 @@ void IMWindowController::showWindow() {
     AppController* app = AppController::sharedAppController();
     if (!_isIncoming || !app || app->shouldOrderIMWindowFront()) {
         _window->makeKeyAndOrderFront(nullptr);
-        _window->makeFirstResponder(_inputView.get());
+        _window->makeFirstResponder(_composer->inputView());
         return;
     }
     // Someone is typing in another chat: the new one waits just behind it.
@@ -323,7 +293,7 @@ void IMWindowController::loadUserSettings() {
             }
         }
     }
-    ChatInputModel::Style style = _input.style();
+    ChatInputModel::Style style = _composer->input().style();
     const auto name = defaults.stringForKey("imWindow.input.fontName");
     const auto size = defaults.stringForKey("imWindow.input.fontSize");
     if (_supportHtml && name && !name->empty() && size && !size->empty() &&
@@ -334,8 +304,7 @@ void IMWindowController::loadUserSettings() {
         style.fontName = "Arial";
         style.fontSize = 13;
     }
-    _input.setStyle(style);
-    _inputView->setFont(platform::Font::fontWithName(style.fontName, style.fontSize));
+    _composer->setTypingStyle(style);
 }
 
 void IMWindowController::saveUserSettings() {
@@ -348,8 +317,9 @@ void IMWindowController::saveUserSettings() {
         }
     }
     char size[32];
-    std::snprintf(size, sizeof size, "%f", _input.style().fontSize);
-    defaults.setObject("imWindow.input.fontName", platform::Value(_input.style().fontName));
+    const auto& style = _composer->input().style();
+    std::snprintf(size, sizeof size, "%f", style.fontSize);
+    defaults.setObject("imWindow.input.fontName", platform::Value(style.fontName));
     defaults.setObject("imWindow.input.fontSize", platform::Value(std::string(size)));
 }
 
@@ -461,11 +431,11 @@ void IMWindowController::stopTypingTimer() {
 }
 
 void IMWindowController::setChatStateText(std::string text) {
-    _chatStateLabel->setStringValue(std::move(text));
+    _composer->setStateText(std::move(text));
 }
 
 std::string IMWindowController::chatStateText() const {
-    return _chatStateLabel->stringValue();
+    return _composer->stateText();
 }
 
 bool IMWindowController::settingOn(std::string_view group, std::string_view name) const {
@@ -513,10 +483,7 @@ platform::WebPolicyDecision IMWindowController::webViewDecidePolicyForNewWindowA
 // Actions.
 
 bool IMWindowController::respondsToAction(std::string_view action) const {
-    return action == "sendUserInput:" || action == "toggleBold:" || action == "toggleItalic:" ||
-           action == "toggleUnderline:" || action == "endChat:" || action == "addContact:" ||
-           action == "smallerFont:" || action == "largerFont:" || action == "chooseFont:" ||
-           action == "chooseColor:" || action == "insertSmiley:" ||
+    return _composer->respondsToAction(action) || action == "endChat:" || action == "addContact:" ||
            action == "removeParticipant:" || action == "contextRemoveParticipant:" ||
            action == "contextStartPrivateConversation:" || action == "showOptionMenu:" ||
            action == "contextEditContact:" || action == "contextViewIMArchive:" ||
@@ -528,25 +495,10 @@ bool IMWindowController::respondsToAction(std::string_view action) const {
 }
 
 bool IMWindowController::tryToPerform(std::string_view action, platform::Object* sender) {
-    // The pull-downs' chosen item (the first is the pull-down's face).
-    auto* pullDown = dynamic_cast<platform::PopUpButton*>(sender);
-    const long chosen = pullDown ? pullDown->indexOfSelectedItem() : -1;
-    if (action == "smallerFont:" || action == "largerFont:") {
-        changeFontSize(action == "largerFont:" ? 1 : -1);
-    } else if (action == "chooseFont:") {
-        if (chosen >= 1 && chosen <= static_cast<long>(inputFontNames().size())) {
-            setFontName(inputFontNames()[static_cast<std::size_t>(chosen - 1)]);
-        }
-    } else if (action == "chooseColor:") {
-        if (chosen >= 1 && chosen <= static_cast<long>(inputColors().size())) {
-            setTextColor(inputColors()[static_cast<std::size_t>(chosen - 1)].second);
-        }
-    } else if (action == "insertSmiley:") {
-        if (auto* item = pullDown ? pullDown->selectedItem() : nullptr;
-            item && item->representedObject().isString()) {
-            insertSmiley(*item->representedObject().string());
-        }
-    } else if (action == "removeParticipant:") {
+    if (_composer->tryToPerform(action, sender)) {
+        return true;
+    }
+    if (action == "removeParticipant:") {
         removeSelectedParticipants();
     } else if (action == "addParticipant:") {
         addParticipant();
@@ -573,14 +525,6 @@ bool IMWindowController::tryToPerform(std::string_view action, platform::Object*
         } else if (auto p = phone()) {
             p->getIMService()->newIMSession(participant->address(), true, false);
         }
-    } else if (action == "sendUserInput:") {
-        sendUserInput();
-    } else if (action == "toggleBold:") {
-        setBold(_boldButton->state() == platform::OnState);
-    } else if (action == "toggleItalic:") {
-        setItalic(_italicButton->state() == platform::OnState);
-    } else if (action == "toggleUnderline:") {
-        setUnderline(_underlineButton->state() == platform::OnState);
     } else if (action == "endChat:") {
         endChat();
     } else if (action == "addContact:") {

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/messaging/ChatInputModel.h"
-#include "app/messaging/ChatInputView.h"
+#include "app/messaging/ChatComposer.h"
 #include "app/messaging/ChatTranscript.h"
 #include "engine/OVContactManager.h"
 #include "engine/OVIMService.h"
@@ -38,7 +37,6 @@ class ChatPaneDivider;
 class IMWindowController : public platform::Object,
                            public IMSessionPro,
                            public platform::WindowDelegate,
-                           public platform::TextViewDelegate,
                            public platform::ToolbarDelegate,
                            public platform::WebFrameLoadDelegate,
                            public platform::WebPolicyDelegate,
@@ -144,30 +142,20 @@ public:
     // Ends the session (the window stays).
     void endChat();
 
-    // Composition.
-    ChatInputModel& input() { return _input; }
+    // Composition: the input, its formatting controls and the chat state line.
+    ChatComposer& composer() { return *_composer; }
+    ChatInputModel& input() { return _composer->input(); }
     platform::TextView* inputView() const;
     // Sends the input (the Send buttons).
     void sendUserInput();
     // The HTML the input would be sent as ("" when it holds only blanks).
     std::string composedHTML() const;
-    void setBold(bool flag);
-    void setItalic(bool flag);
-    void setUnderline(bool flag);
-    // The input's font size, one point at a time within 8 to 36 points.
-    void changeFontSize(int steps);
-    void setFontName(const std::string& name);
-    // nullopt: the text's own colour.
-    void setTextColor(std::optional<platform::Color> color);
-    void insertSmiley(std::string_view code);
+    void setBold(bool flag) { _composer->setBold(flag); }
     // A drop of text on the input: a smiley picture's path inserts its code.
     void dropText(std::string_view text);
     // A drop of files on the input: sent to the party in a one-to-one chat over XMPP that
     // has not ended, when the party is online. Answers whether a transfer started.
     bool dropFiles(const std::vector<std::string>& paths);
-    // The fonts and colours the input offers (the pull-downs' items after their title).
-    static const std::vector<std::string>& inputFontNames();
-    static const std::vector<std::pair<std::string, platform::Color>>& inputColors();
     bool supportsHTML() const { return _supportHtml; }
 
     // What the window shows.
@@ -176,9 +164,9 @@ public:
     std::string chatStateText() const;
     bool isSendEnabled() const;
     bool isUnreadBadgeShown() const { return static_cast<bool>(_unreadTimer); }
-    platform::PopUpButton* smileyButton() const { return _smileyButton.get(); }
-    platform::PopUpButton* fontButton() const { return _fontButton.get(); }
-    platform::PopUpButton* colorButton() const { return _colorButton.get(); }
+    platform::PopUpButton* smileyButton() const { return _composer->smileyButton(); }
+    platform::PopUpButton* fontButton() const { return _composer->fontButton(); }
+    platform::PopUpButton* colorButton() const { return _composer->colorButton(); }
     ChatPaneDivider* divider() const { return _divider.get(); }
     // The input pane's height (the divider's place).
     double inputPaneHeight() const { return _bottomHeight; }
@@ -221,14 +209,6 @@ public:
     void windowWillClose(platform::Window& window) override;
     void windowDidResize(platform::Window& window) override;
     void windowDidBecomeKey(platform::Window& window) override;
-
-    // Input.
-    bool textViewDoCommandBySelector(platform::TextView& textView,
-                                     std::string_view selector) override;
-    bool textViewShouldChangeTextInRange(platform::TextView& textView, platform::TextRange range,
-                                         std::string_view replacement) override;
-    void textDidChange(const platform::Notification& notification) override;
-    void textViewDidChangeSelection(const platform::Notification& notification) override;
 
     // Toolbar.
     std::vector<std::string> toolbarDefaultItemIdentifiers(platform::Toolbar& toolbar) override;
@@ -278,9 +258,7 @@ private:
     bool presenceAvailable() const;
     bool newIMAllowed() const;
     bool settingOn(std::string_view group, std::string_view name) const;
-    std::string trimmedInput() const;
     void clearDelegates();
-    void buildFormattingControls();
     void buildParticipantList();
     void buildInviteSheets();
     void updateContactlist();
@@ -291,7 +269,6 @@ private:
     void closeOnNextPass();
     void updateTitle();
     std::vector<std::shared_ptr<ChatParticipant>> participants() const;
-    void restyleInput();
     void findContact();
     void buildContactInfo();
     void scheduleContactUpdate();
@@ -317,17 +294,7 @@ private:
     std::shared_ptr<platform::WebView> _webView;
     std::unique_ptr<ChatTranscript> _transcript;
     std::shared_ptr<platform::View> _bottomView;
-    std::shared_ptr<platform::ScrollView> _inputScrollView;
-    std::shared_ptr<ChatInputView> _inputView;
-    std::shared_ptr<platform::Button> _sendButton;
-    std::shared_ptr<platform::Button> _boldButton;
-    std::shared_ptr<platform::Button> _italicButton;
-    std::shared_ptr<platform::Button> _underlineButton;
-    std::shared_ptr<platform::Button> _smallerButton;
-    std::shared_ptr<platform::Button> _largerButton;
-    std::shared_ptr<platform::PopUpButton> _fontButton;
-    std::shared_ptr<platform::PopUpButton> _colorButton;
-    std::shared_ptr<platform::PopUpButton> _smileyButton;
+    std::unique_ptr<ChatComposer> _composer;
     std::shared_ptr<ChatPaneDivider> _divider;
     std::shared_ptr<OVEntity> _contact;
     std::shared_ptr<OVPresenceData> _presenceData;
@@ -357,17 +324,14 @@ private:
     bool _invitationSheetShown = false;
     // Held by the controller alone: tasks and sheet answers hold it weakly.
     std::shared_ptr<int> _lifetime = std::make_shared<int>(0);
-    std::shared_ptr<platform::TextField> _chatStateLabel;
     std::shared_ptr<platform::Timer> _typingTimer;
     std::shared_ptr<platform::Timer> _unreadTimer;
-    ChatInputModel _input;
     double _bottomHeight = 110;
     bool _isIncoming = false;
     bool _isEnded = false;
     bool _groupChat = false;
     bool _isSMS = false;
     bool _supportHtml = true;
-    bool _changingInput = false;
     std::string _remoteAddress;
     std::string _remoteDisplayName;
     std::string _lastMessageReceived;

@@ -76,11 +76,10 @@ void IMWindowController::remoteChatStateUpdate(int state) {
 
 void IMWindowController::imRemoteNotSupportHTML() {
     _supportHtml = false;
-    auto style = _input.style();
+    auto style = _composer->input().style();
     style.fontName = "Arial";
     style.fontSize = 13;
-    _input.setStyle(style);
-    _inputView->setFont(platform::Font::fontWithName("Arial", 13));
+    _composer->setTypingStyle(style);
     updateControls();
 }
 
@@ -106,7 +105,7 @@ void IMWindowController::sessionTerminated() {
     _transcript->addWarning(chat_html::escapeHtmlEntities(
         QXLS("msg.imchat.messagestatus.session_terminated", "Session terminated.")));
     setChatStateText("");
-    _inputView->setEditable(false);
+    _composer->inputView()->setEditable(false);
     updateControls();
     _addContactButton->setEnabled(false);
     if (_addButton) {
