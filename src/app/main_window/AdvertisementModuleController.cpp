@@ -85,26 +85,20 @@ void AdvertisementModuleController::setup(const platform::Value& brand) {
 }
 
 void AdvertisementModuleController::reload() {
-    _loadedURL = url();
-    _failureText.clear();
-    webView().setMainFrameURL(_loadedURL);
+    _page.load(webView(), url());
 }
 
 void AdvertisementModuleController::webViewDidFinishLoad(platform::WebView& /*sender*/,
                                                          const std::string& url) {
-    if (url == _loadedURL)
-        _failureText.clear();
+    _page.didFinishLoad(url);
 }
 
 // A module left blank would look broken: one quiet line says what happened instead.
 void AdvertisementModuleController::webViewDidFailLoad(platform::WebView& /*sender*/,
                                                        const platform::WebError& error) {
-    if (error.failingURL != _loadedURL)
-        return;
-    _failureText = QXLS("msg.advertisement.loadfailed", "The advertisement cannot be shown.");
-    _webView->loadHTMLString(
-        "<html><body><p style=\"text-align: center; color: #777777; font-size: 11px;\">" +
-        _failureText + "</p></body></html>");
+    _page.didFailLoad(*_webView, error,
+                      QXLS("msg.advertisement.loadfailed", "The advertisement cannot be shown."),
+                      std::nullopt, "text-align: center; color: #777777; font-size: 11px;");
 }
 
 platform::WebPolicyDecision AdvertisementModuleController::webViewDecidePolicyForNavigationAction(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/RemotePage.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/Value.h"
 #include "platform/kit/View.h"
@@ -34,7 +35,7 @@ public:
     void reload();
     int setupCount() const { return _setupCount; }
     // The text shown in place of a page that failed, "" while none did.
-    const std::string& failureText() const { return _failureText; }
+    const std::string& failureText() const { return _page.failureText(); }
 
     void webViewDidFinishLoad(platform::WebView& sender, const std::string& url) override;
     void webViewDidFailLoad(platform::WebView& sender, const platform::WebError& error) override;
@@ -50,7 +51,6 @@ private:
     std::shared_ptr<platform::View> _theView;
     std::shared_ptr<platform::WebView> _webView;
     platform::Value _brand;
-    std::string _loadedURL;
-    std::string _failureText;
+    RemotePage _page;
     int _setupCount = 0;
 };

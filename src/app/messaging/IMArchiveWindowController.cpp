@@ -18,6 +18,7 @@
 #include "platform/kit/WindowServer.h"
 #include "platform/kit/Workspace.h"
 #include "support/DateFormatting.h"
+#include "support/HTMLEscaping.h"
 #include "support/Localization.h"
 #include "support/StringExtensions.h"
 #include "support/ValueTransformers.h"
@@ -55,29 +56,6 @@ std::string foldedForMatching(std::string_view text) {
             if (next >= 0x80 && next <= 0x9E && next != 0x97)
                 out[i + 1] = static_cast<char>(next + 0x20);
             ++i;
-        }
-    }
-    return out;
-}
-
-std::string escapedText(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
         }
     }
     return out;
@@ -345,7 +323,7 @@ std::string IMArchiveWindowController::highlightedHTML(std::string_view text,
                                                        std::string_view filter) {
     std::string html;
     if (filter.empty()) {
-        html = "<span>" + escapedText(text) + "</span>";
+        html = "<span>" + escapedHTMLText(text) + "</span>";
         return html;
     }
     const std::string folded = foldedForMatching(text);
@@ -355,10 +333,10 @@ std::string IMArchiveWindowController::highlightedHTML(std::string_view text,
         const std::size_t match = folded.find(needle, at);
         const std::size_t end = match == std::string::npos ? text.size() : match;
         if (end > at)
-            html += "<span>" + escapedText(text.substr(at, end - at)) + "</span>";
+            html += "<span>" + escapedHTMLText(text.substr(at, end - at)) + "</span>";
         if (match == std::string::npos)
             break;
-        html += "<span style=\"background: #ffff00;\">" + escapedText(filter) + "</span>";
+        html += "<span style=\"background: #ffff00;\">" + escapedHTMLText(filter) + "</span>";
         at = match + needle.size();
     }
     return html;

@@ -15,29 +15,6 @@ std::unique_ptr<ScreenShareWindowController>& sharedInstance() {
     return controller;
 }
 
-std::string escapedText(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 ScreenShareWindowController& ScreenShareWindowController::sharedScreenShareWindowController() {
@@ -73,13 +50,13 @@ ScreenShareWindowController::~ScreenShareWindowController() {
     _webView->stopLoading();
     _window->setDelegate(nullptr);
     _window->orderOut(nullptr);
-    _lastURL.reset();
+    _page.clear();
 }
 
 void ScreenShareWindowController::loadURL(const std::string& url, const std::string& remoteUser) {
     if (!_window->isVisible())
         _window->makeKeyAndOrderFront(nullptr);
-    if (_lastURL == url)
+    if (_page.url() == url)
         return;
     _remoteUser = remoteUser;
     // The name is the title's text as it is, whatever it looks like.
@@ -88,43 +65,33 @@ void ScreenShareWindowController::loadURL(const std::string& url, const std::str
                           : platform::formatString(QXLS("msg.screenshare.windowtitle.withremote",
                                                         "Shared Screen from %@"),
                                                    remoteUser));
-    _failureText.clear();
-    _webView->setMainFrameURL(url);
-    _lastURL = url;
+    _page.load(*_webView, url);
 }
 
 bool ScreenShareWindowController::windowShouldClose(platform::Window& /*sender*/) {
     _webView->setMainFrameURL("");
-    _lastURL.reset();
-    _failureText.clear();
+    _page.clear();
     _window->orderOut(nullptr);
     return true;
 }
 
 void ScreenShareWindowController::webViewDidFinishLoad(platform::WebView& /*sender*/,
                                                        const std::string& url) {
-    if (_lastURL && url == *_lastURL)
-        _failureText.clear();
+    _page.didFinishLoad(url);
 }
 
 // A page that failed leaves a message in the window, never a blank one; the same address
 // may be asked for again.
 void ScreenShareWindowController::webViewDidFailLoad(platform::WebView& /*sender*/,
                                                      const platform::WebError& error) {
-    if (!_lastURL || error.failingURL != *_lastURL)
-        return;
-    _failureText =
+    _page.didFailLoad(
+        *_webView, error,
         _remoteUser.empty()
             ? QXLS("msg.screenshare.loadfailed.withoutremote", "The shared screen cannot be shown.")
             : platform::formatString(QXLS("msg.screenshare.loadfailed.withremote",
                                           "The screen %@ shares cannot be shown."),
-                                     _remoteUser);
-    _lastURL.reset();
-    _webView->loadHTMLString("<html><body><p style=\"margin: 40px; text-align: center;\">" +
-                             escapedText(_failureText) +
-                             "</p><p style=\"text-align: center; "
-                             "color: #777777;\">" +
-                             escapedText(error.localizedDescription) + "</p></body></html>");
+                                     _remoteUser),
+        error.localizedDescription, "margin: 40px; text-align: center;");
 }
 
 platform::WebPolicyDecision ScreenShareWindowController::webViewDecidePolicyForNavigationAction(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/RemotePage.h"
 #include "platform/foundation/Object.h"
 #include "platform/kit/Window.h"
 #include "platform/web/WebView.h"
@@ -31,9 +32,9 @@ public:
 
     platform::Window* window() const { return _window.get(); }
     platform::WebView& webView() const { return *_webView; }
-    const std::optional<std::string>& lastURL() const { return _lastURL; }
+    const std::optional<std::string>& lastURL() const { return _page.url(); }
     // The text shown in place of a page that failed, "" while none did.
-    const std::string& failureText() const { return _failureText; }
+    const std::string& failureText() const { return _page.failureText(); }
 
     bool windowShouldClose(platform::Window& sender) override;
     void webViewDidFinishLoad(platform::WebView& sender, const std::string& url) override;
@@ -49,7 +50,6 @@ public:
 private:
     std::shared_ptr<platform::Window> _window;
     std::shared_ptr<platform::WebView> _webView;
-    std::optional<std::string> _lastURL;
+    RemotePage _page;
     std::string _remoteUser;
-    std::string _failureText;
 };
