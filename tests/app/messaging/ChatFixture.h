@@ -36,7 +36,7 @@ protected:
         if (HasFatalFailure())
             return;
         scenario.emplace();
-        scenario->network()->setMessageReplies({});
+        prepareScenario(*scenario);
         controller = std::make_unique<AppController>();
         app().setDelegate(controller.get());
         window = MainAppWindow::makeFromInterfaceDefinition();
@@ -44,7 +44,10 @@ protected:
         controller->setMainWindow(window.get());
         window->displayMain();
         controller->attachEventHubServices();
-        pass(2);
+        if (startupSeconds() > 0)
+            pass(startupSeconds());
+        else
+            settle();
     }
     void TearDown() override {
         SheetsTracker::sharedController().closeAllSheets();
@@ -61,6 +64,11 @@ protected:
         platform::WindowServer::shared().reset();
         AppTest::TearDown();
     }
+
+    // The network before the application starts: by default nobody answers a message.
+    virtual void prepareScenario(Scenario& made) { made.network()->setMessageReplies({}); }
+    // How long the application runs before a test starts.
+    virtual double startupSeconds() const { return 2; }
 
     static void pass(double seconds) {
         platform::RunLoop::main().runFor(seconds);

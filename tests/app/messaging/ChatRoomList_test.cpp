@@ -1,26 +1,14 @@
-#include "app/AppTestSupport.h"
-#include "app/core/DockController.h"
-#include "app/core/SheetsTracker.h"
-#include "app/main_window/FunctionModuleController.h"
-#include "app/main_window/MainAppWindow.h"
-#include "app/main_window/PrimaryModuleController.h"
+#include "app/messaging/ChatFixture.h"
 #include "app/messaging/ChatRoomListWindowController.h"
-#include "app/messaging/IMWindowController.h"
 #include "engine/AccountService.h"
 #include "engine/OVIMService.h"
-#include "engine/Scenario.h"
-#include "engine/SimulatedNetwork.h"
 #include "platform/kit/Button.h"
-#include "platform/kit/WindowServer.h"
 
 using namespace app_test;
+using namespace chat_test;
 using platform::Value;
 
 namespace {
-
-std::shared_ptr<PhoneService> phone() {
-    return StartupService::instance().phoneService();
-}
 
 Value rooms(std::initializer_list<const char*> ids) {
     Value::Array list;
@@ -32,33 +20,24 @@ Value rooms(std::initializer_list<const char*> ids) {
 }
 
 // A signed-in session with its main window, two chat servers with rooms and one without.
-class ChatRoomListTest : public AppTest {
+class ChatRoomListTest : public ChatFixture {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        platform::WindowServer::shared().reset();
-        initializeDemoEngine({"Friends"});
-        signInDemoUser();
-        if (HasFatalFailure())
-            return;
-        scenario.emplace();
+    void prepareScenario(Scenario& made) override {
         Value::Array many;
         for (int i = 0; i < 45; ++i)
             many.push_back(Value(Value::Dictionary{
                 {"roomID", Value("room" + std::to_string(i) + "@rooms.chat.lumiq.example")}}));
-        scenario->network()->setConfiguration(
+        made.network()->setConfiguration(
             "chatRooms", Value(Value::Dictionary{
                              {"chat.lumiq.example", Value(std::move(many))},
                              {"work.lumiq.example", rooms({"plans@rooms.work.lumiq.example",
                                                            "lunch@rooms.work.lumiq.example"})}}));
-        controller = std::make_unique<AppController>();
-        app().setDelegate(controller.get());
-        window = MainAppWindow::makeFromInterfaceDefinition();
-        window->awake();
-        controller->setMainWindow(window.get());
-        window->displayMain();
-        controller->attachEventHubServices();
-        settle();
+    }
+    double startupSeconds() const override { return 0; }
+    void SetUp() override {
+        ChatFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         for (const auto& account : phone()->getAccountService()->accounts())
             if (account->protocol() == OVAccount::XMPPprotocol)
                 chat = account;
@@ -79,17 +58,7 @@ protected:
     }
     void TearDown() override {
         ChatRoomListWindowController::releaseSharedChatRoomListWindowController();
-        SheetsTracker::sharedController().closeAllSheets();
-        settle();
-        controller.reset();
-        DockController::releaseSharedDockController();
-        PrimaryModuleController::releaseSharedController();
-        FunctionModuleController::releaseSharedController();
-        settle();
-        window.reset();
-        scenario.reset();
-        platform::WindowServer::shared().reset();
-        AppTest::TearDown();
+        ChatFixture::TearDown();
     }
     static ChatRoomListWindowController& list() {
         return ChatRoomListWindowController::sharedChatRoomListWindowController();
@@ -106,9 +75,6 @@ protected:
             sessions.begin(), sessions.end(), [](const auto& s) { return s->isGroupChat(); }));
     }
 
-    std::optional<Scenario> scenario;
-    std::unique_ptr<AppController> controller;
-    std::shared_ptr<MainAppWindow> window;
     std::shared_ptr<OVAccount> chat, work, quiet;
 };
 

@@ -1,29 +1,19 @@
-#include "app/AppTestSupport.h"
-#include "app/core/DockController.h"
-#include "app/core/SheetsTracker.h"
-#include "app/main_window/FunctionModuleController.h"
-#include "app/main_window/MainAppWindow.h"
-#include "app/main_window/PrimaryModuleController.h"
+#include "app/messaging/ChatFixture.h"
 #include "app/messaging/ChatInputView.h"
-#include "app/messaging/ChatInvitationWindowController.h"
 #include "app/messaging/ChatPaneDivider.h"
 #include "app/messaging/ChatSmileys.h"
 #include "app/messaging/IMArchiveWindowController.h"
-#include "app/messaging/IMWindowController.h"
 #include "engine/ArchiveService.h"
 #include "engine/FileTransferService.h"
-#include "engine/OVContactManager.h"
-#include "engine/Scenario.h"
-#include "engine/SimulatedNetwork.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/PopUpButton.h"
-#include "platform/kit/WindowServer.h"
 
 #include <algorithm>
 #include <fstream>
 
 using namespace app_test;
+using namespace chat_test;
 
 namespace {
 
@@ -32,52 +22,8 @@ constexpr const char* carol = "sip:carol@sip.lumiq.example";
 constexpr const char* dave = "sip:dave@sip.lumiq.example";
 constexpr const char* daveChat = "dave@chat.lumiq.example";
 
-std::shared_ptr<PhoneService> phone() {
-    return StartupService::instance().phoneService();
-}
-
-// A signed-in, started engine and an application controller that opens chat windows for the
-// engine's sessions, on the manual clock; the other parties do not answer unless told.
-class ChatWindowTest : public AppTest {
+class ChatWindowTest : public ChatFixture {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        platform::WindowServer::shared().reset();
-        initializeDemoEngine({"Friends"});
-        signInDemoUser();
-        if (HasFatalFailure())
-            return;
-        scenario.emplace();
-        scenario->network()->setMessageReplies({});
-        controller = std::make_unique<AppController>();
-        app().setDelegate(controller.get());
-        window = MainAppWindow::makeFromInterfaceDefinition();
-        window->awake();
-        controller->setMainWindow(window.get());
-        window->displayMain();
-        controller->attachEventHubServices();
-        pass(2);
-    }
-    void TearDown() override {
-        SheetsTracker::sharedController().closeAllSheets();
-        ChatInvitationWindowController::closeAll();
-        settle();
-        controller.reset();
-        DockController::releaseSharedDockController();
-        PrimaryModuleController::releaseSharedController();
-        FunctionModuleController::releaseSharedController();
-        settle();
-        window.reset();
-        scenario.reset();
-        platform::WindowServer::shared().reset();
-        AppTest::TearDown();
-    }
-
-    static void pass(double seconds) {
-        platform::RunLoop::main().runFor(seconds);
-        settle();
-    }
-    static void settle() { platform::RunLoop::main().runUntilIdle(); }
     static void setting(std::string_view group, std::string_view name, bool on) {
         phone()
             ->getPreferenceSettings()
@@ -86,28 +32,9 @@ protected:
             ->sub(name)
             ->setBoolSetting(on, true);
     }
-    IMWindowController* chatWith(std::string_view address) const {
-        for (const auto& object : controller->imWindowControllers()) {
-            auto* chat = dynamic_cast<IMWindowController*>(object.get());
-            if (chat && chat->imSession() &&
-                OVEntity::sameAddress(chat->imSession()->remoteAddress(), std::string(address))) {
-                return chat;
-            }
-        }
-        return nullptr;
-    }
-    IMWindowController* openChat(std::string_view address, bool viaXMPP = false) {
-        phone()->getIMService()->newIMSession(std::string(address), viaXMPP, false);
-        pass(0.1);
-        return chatWith(address);
-    }
     static std::vector<platform::DOMElement> entries(IMWindowController& chat) {
         return chat.webView()->mainFrameDocument().getElementById("paras").children();
     }
-
-    std::optional<Scenario> scenario;
-    std::unique_ptr<AppController> controller;
-    std::shared_ptr<MainAppWindow> window;
 };
 
 TEST_F(ChatWindowTest, AMessageFromBobOpensBehindTheKeyChatWithOneBadgeAndShowsAsText) {
