@@ -1,8 +1,9 @@
 #include "support/HTMLEscaping.h"
 
-std::string escapedHTMLText(std::string_view text) {
+std::string escapedHTMLText(std::string_view text, bool quotes) {
     std::string out;
-    for (char c : text) {
+    out.reserve(text.size());
+    for (const char c : text) {
         switch (c) {
         case '&':
             out += "&amp;";
@@ -14,7 +15,7 @@ std::string escapedHTMLText(std::string_view text) {
             out += "&gt;";
             break;
         case '"':
-            out += "&quot;";
+            out += quotes ? "&quot;" : "\"";
             break;
         default:
             out += c;

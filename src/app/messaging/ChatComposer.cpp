@@ -216,25 +216,24 @@ void ChatComposer::changeStyle(ChatInputModel::Style style) {
     restyle();
 }
 
-void ChatComposer::setBold(bool flag) {
+void ChatComposer::setToggle(bool ChatInputModel::Style::*toggle, platform::Button& button,
+                             bool on) {
     auto style = _input.style();
-    style.bold = flag;
-    _boldButton->setState(flag ? platform::OnState : platform::OffState);
+    style.*toggle = on;
+    button.setState(on ? platform::OnState : platform::OffState);
     changeStyle(std::move(style));
+}
+
+void ChatComposer::setBold(bool flag) {
+    setToggle(&ChatInputModel::Style::bold, *_boldButton, flag);
 }
 
 void ChatComposer::setItalic(bool flag) {
-    auto style = _input.style();
-    style.italic = flag;
-    _italicButton->setState(flag ? platform::OnState : platform::OffState);
-    changeStyle(std::move(style));
+    setToggle(&ChatInputModel::Style::italic, *_italicButton, flag);
 }
 
 void ChatComposer::setUnderline(bool flag) {
-    auto style = _input.style();
-    style.underline = flag;
-    _underlineButton->setState(flag ? platform::OnState : platform::OffState);
-    changeStyle(std::move(style));
+    setToggle(&ChatInputModel::Style::underline, *_underlineButton, flag);
 }
 
 void ChatComposer::changeFontSize(int steps) {

@@ -107,6 +107,8 @@ private:
     void buildControls();
     void restyle();
     void changeStyle(ChatInputModel::Style style);
+    // Bold, italic or underline, with its button.
+    void setToggle(bool ChatInputModel::Style::*toggle, platform::Button& button, bool on);
     // Replaces the view's characters without the model taking it as typing.
     void setStringQuietly(const std::string& text);
 

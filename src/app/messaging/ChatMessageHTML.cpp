@@ -1,5 +1,7 @@
 #include "app/messaging/ChatMessageHTML.h"
 
+#include "support/HTMLEscaping.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -132,24 +134,7 @@ HTMLSettings broadcastHTMLSettings() {
 }
 
 std::string escapeMarkup(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return escapedHTMLText(text, false);
 }
 
 std::string escapeHtmlEntities(std::string_view text) {

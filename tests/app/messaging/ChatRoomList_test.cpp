@@ -44,10 +44,10 @@ protected:
         ASSERT_TRUE(chat);
         phone()->getAccountService()->addAccount(
             AccountConfig{90, "Work chat", OVAccountProtocol::XMPPprotocol, "alice",
-                          "work.lumiq.example", false});
+                          "work.lumiq.example", false, true, ""});
         phone()->getAccountService()->addAccount(
             AccountConfig{91, "Quiet chat", OVAccountProtocol::XMPPprotocol, "alice",
-                          "quiet.lumiq.example", false});
+                          "quiet.lumiq.example", false, true, ""});
         for (const auto& account : phone()->getAccountService()->accounts()) {
             if (account->domain() == "work.lumiq.example")
                 work = account;
