@@ -74,12 +74,8 @@ ChatComposer::ChatComposer(Options options, std::function<void()> send,
                                        : QXLS("msg.imchat.send", "Send"));
     _sendButton->setTarget(this);
     _sendButton->setAction("sendUserInput:");
-    _stateLabel = platform::make<platform::TextField>(platform::Rect(0, 0, 100, kStateRow));
-    _stateLabel->setEditable(false);
-    _stateLabel->setSelectable(false);
-    _stateLabel->setBezeled(false);
-    _stateLabel->setDrawsBackground(false);
-    _stateLabel->setFont(platform::Font::systemFontOfSize(10));
+    _stateLabel = platform::TextField::labelWithString("", platform::Rect(0, 0, 100, kStateRow),
+                                                       platform::Font::systemFontOfSize(10));
 }
 
 ChatComposer::~ChatComposer() {

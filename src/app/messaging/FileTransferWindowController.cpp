@@ -98,12 +98,8 @@ FileTransferWindowController::~FileTransferWindowController() {
 
 void FileTransferWindowController::buildWindow() {
     auto* content = _window->contentView();
-    _messageText = platform::make<platform::TextField>(
-        platform::Rect(16, windowHeight - 44, windowWidth - 32, 32));
-    _messageText->setEditable(false);
-    _messageText->setSelectable(false);
-    _messageText->setBezeled(false);
-    _messageText->setDrawsBackground(false);
+    _messageText = platform::TextField::labelWithString(
+        "", platform::Rect(16, windowHeight - 44, windowWidth - 32, 32));
     _messageText->cell()->setWraps(true);
     _messageText->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
 

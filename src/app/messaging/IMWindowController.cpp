@@ -33,13 +33,7 @@ std::shared_ptr<PhoneService> phone() {
 }
 
 std::shared_ptr<platform::TextField> label(const platform::Rect& frame, double size = 11) {
-    auto field = platform::make<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setFont(platform::Font::systemFontOfSize(size));
-    return field;
+    return platform::TextField::labelWithString("", frame, platform::Font::systemFontOfSize(size));
 }
 
 } // namespace

@@ -28,13 +28,7 @@ std::unique_ptr<PresenceRequestWindowController>& sharedInstance() {
 }
 
 std::shared_ptr<platform::TextField> label(const platform::Rect& frame, std::string text = {}) {
-    auto field = platform::make<platform::TextField>(frame);
-    field->setEditable(false);
-    field->setSelectable(false);
-    field->setBezeled(false);
-    field->setDrawsBackground(false);
-    field->setStringValue(std::move(text));
-    return field;
+    return platform::TextField::labelWithString(std::move(text), frame);
 }
 
 std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::string title,
