@@ -2,6 +2,7 @@
 
 #include "app/contacts/ContactAddressRules.h"
 #include "app/contacts/ContactOperations.h"
+#include "app/core/DeferredRelease.h"
 #include "app/core/SheetsTracker.h"
 #include "engine/OVContactManager.h"
 #include "engine/PhoneService.h"
@@ -647,15 +648,7 @@ void ContactEditorController::closeEditor() {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     _window->setDelegate(nullptr);
     _window->orderOut(nullptr);
-    auto& list = openList();
-    const auto it = std::find(list.begin(), list.end(), shared_from_this());
-    if (it == list.end()) {
-        return;
-    }
-    // The close comes from one of the window's own buttons: the editor goes on the next pass.
-    auto self = std::move(*it);
-    list.erase(it);
-    platform::RunLoop::main().performInModes([self] {}, platform::commonModes());
+    releaseOnNextPass(openList(), *this);
 }
 
 bool ContactEditorController::windowShouldClose(platform::Window&) {

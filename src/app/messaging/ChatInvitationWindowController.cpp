@@ -1,5 +1,6 @@
 #include "app/messaging/ChatInvitationWindowController.h"
 
+#include "app/core/DeferredRelease.h"
 #include "engine/AccountService.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -212,13 +213,5 @@ void ChatInvitationWindowController::finish() {
     _finished = true;
     _window->setDelegate(nullptr);
     _window->orderOut(nullptr);
-    auto& list = openList();
-    const auto it = std::find(list.begin(), list.end(), shared_from_this());
-    if (it == list.end()) {
-        return;
-    }
-    // The answer comes from the window's own button: the controller goes on the next pass.
-    auto self = std::move(*it);
-    list.erase(it);
-    platform::RunLoop::main().performInModes([self] {}, platform::commonModes());
+    releaseOnNextPass(openList(), *this);
 }

@@ -1,5 +1,6 @@
 #include "app/messaging/IMBroadcastWindowController.h"
 
+#include "app/core/DeferredRelease.h"
 #include "app/messaging/ChatMessageHTML.h"
 #include "app/messaging/ChatSmileys.h"
 #include "engine/OVContactManager.h"
@@ -569,15 +570,7 @@ void IMBroadcastWindowController::finish() {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     _window->setDelegate(nullptr);
     _window->orderOut(nullptr);
-    auto& list = openList();
-    const auto it = std::find(list.begin(), list.end(), shared_from_this());
-    if (it == list.end()) {
-        return;
-    }
-    // Closed from its own window or button: the controller goes on the next pass.
-    auto self = std::move(*it);
-    list.erase(it);
-    platform::RunLoop::main().performInModes([self] {}, platform::commonModes());
+    releaseOnNextPass(openList(), *this);
 }
 
 // Delegates.
