@@ -245,11 +245,11 @@ void IMBroadcastWindowController::buildWindow() {
     _composer = std::make_unique<ChatComposer>(
         ChatComposer::Options{.sms = _isSms}, [this] { sendUserInput(); },
         [this] { textChanged(); });
-    // Bold, italic and underline, then the smileys, in one row.
+    // Bold, italic and underline side by side, the smileys a little apart.
     double x = 0;
     for (const auto& view : _composer->formattingControls()) {
-        x += view == _composer->formattingControls().back() ? 2 : 0;
-        view->setFrameOrigin(platform::Point(x, 2));
+        const bool smileys = view.get() == _composer->smileyButton();
+        view->setFrameOrigin(platform::Point(smileys ? x + 2 : x, 2));
         x += view->frame().width() + 2;
         _buttonView->addSubview(view);
     }
