@@ -1,5 +1,6 @@
 #include "app/messaging/ChatMessageHTML.h"
 
+#include "platform/foundation/Format.h"
 #include "support/HTMLEscaping.h"
 
 #include <algorithm>
@@ -29,18 +30,6 @@ std::size_t blankAt(std::string_view text, std::size_t i) {
     return 0;
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The address a word starting at `text` reads as, with the length it takes; nullopt when
 // it is no address.
 std::optional<std::pair<std::string, std::size_t>> addressAt(std::string_view text) {
@@ -49,12 +38,12 @@ std::optional<std::pair<std::string, std::size_t>> addressAt(std::string_view te
     std::string prefix;
     std::size_t minimum = 0;
     for (const auto scheme : schemes) {
-        if (startsWithIgnoringCase(text, scheme)) {
+        if (platform::startsWithIgnoringCase(text, scheme)) {
             minimum = scheme.size() + 1;
             break;
         }
     }
-    if (!minimum && startsWithIgnoringCase(text, "www.")) {
+    if (!minimum && platform::startsWithIgnoringCase(text, "www.")) {
         minimum = 5;
         prefix = "http://";
     }

@@ -1,6 +1,7 @@
 #include "app/messaging/ChatSmileys.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Format.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,20 +10,13 @@
 
 namespace {
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 // A word that is an address keeps its characters: "http://x/:P" has no tongue in it.
 bool isAddressWord(std::string_view word) {
-    const std::string lower = lowered(word);
+    const std::string lower = platform::lowercase(word);
     return lower.find("://") != std::string::npos || lower.starts_with("www.") ||
            lower.starts_with("mailto:") || lower.starts_with("sip:") || lower.starts_with("xmpp:");
 }
@@ -109,7 +103,7 @@ std::string ChatSmileys::imageURL(std::string_view name) {
 }
 
 const ChatSmileys::Smiley* ChatSmileys::smileyForImagePath(std::string_view path) {
-    std::string wanted = lowered(path);
+    std::string wanted = platform::lowercase(path);
     if (wanted.starts_with("file://")) {
         wanted.erase(0, 7);
     } else if (wanted.starts_with("file:")) {
@@ -119,7 +113,7 @@ const ChatSmileys::Smiley* ChatSmileys::smileyForImagePath(std::string_view path
         wanted.replace(at, 3, " ");
     }
     for (const auto& smiley : all()) {
-        std::string own = lowered(imageURL(smiley.name));
+        std::string own = platform::lowercase(imageURL(smiley.name));
         if (own.starts_with("file://")) {
             own.erase(0, 7);
         }

@@ -17,13 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 } // namespace
 
 fs::path FileTransferWindowController::transferFolder() {
@@ -34,9 +27,10 @@ fs::path FileTransferWindowController::transferFolder() {
                           ->sub("advanced")
                           ->sub("fileTransferLocation")
                           ->stringSetting();
-    const fs::path folder = setting.empty() || equalsIgnoringCase(setting, "%USER_HOME_FOLDER%")
-                                ? OrvantaExtensions::userDownloadFolder()
-                                : fs::path(setting);
+    const fs::path folder =
+        setting.empty() || platform::equalsIgnoringCase(setting, "%USER_HOME_FOLDER%")
+            ? OrvantaExtensions::userDownloadFolder()
+            : fs::path(setting);
     std::error_code error;
     if (!fs::is_directory(folder, error))
         fs::create_directories(folder, error);

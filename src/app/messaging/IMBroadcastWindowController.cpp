@@ -59,15 +59,8 @@ std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::strin
     return b;
 }
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 bool byDisplayName(const std::shared_ptr<OVEntity>& a, const std::shared_ptr<OVEntity>& b) {
-    return lowered(a->displayName()) < lowered(b->displayName());
+    return platform::lowercase(a->displayName()) < platform::lowercase(b->displayName());
 }
 
 } // namespace
@@ -128,8 +121,8 @@ bool IMBroadcastWindowController::matchesSearch(std::string_view displayName,
     if (text.empty()) {
         return true;
     }
-    const std::string name = lowered(displayName);
-    const std::string wanted = lowered(text);
+    const std::string name = platform::lowercase(displayName);
+    const std::string wanted = platform::lowercase(text);
     for (std::size_t at = name.find(wanted); at != std::string::npos;
          at = name.find(wanted, at + 1)) {
         if (at == 0 || name[at - 1] == ' ') {

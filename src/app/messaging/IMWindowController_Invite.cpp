@@ -38,12 +38,6 @@ bool invitable(const std::shared_ptr<OVEntity>& contact) {
     return contact && isOnline(*contact) && chatAddressOf(*contact);
 }
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::shared_ptr<platform::Button> sheetButton(const platform::Rect& frame, std::string title,
                                               std::string action, platform::ActionTarget* target) {
     auto b = platform::make<platform::Button>(frame);
@@ -120,10 +114,10 @@ void IMWindowController::updateContactlist() {
         }
     }
     search->stop();
-    std::stable_sort(_inviteCandidates.begin(), _inviteCandidates.end(),
-                     [](const auto& a, const auto& b) {
-                         return lowered(a->displayName()) < lowered(b->displayName());
-                     });
+    std::stable_sort(
+        _inviteCandidates.begin(), _inviteCandidates.end(), [](const auto& a, const auto& b) {
+            return platform::lowercase(a->displayName()) < platform::lowercase(b->displayName());
+        });
     if (_pickTable) {
         _pickTable->reloadData();
     }
