@@ -18,6 +18,7 @@
 #include "engine/Scenario.h"
 #include "engine/SimulatedNetwork.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Screen.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/Toolbar.h"
 #include "platform/kit/WindowServer.h"
@@ -384,7 +385,8 @@ TEST_P(EngineEventReachesItsHandler, AndIsHandled) {
 INSTANTIATE_TEST_SUITE_P(Events, EngineEventReachesItsHandler, ::testing::ValuesIn(eventCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The first chat window after all were closed starts from the cascade's origin again.
+// The first chat window opens in the middle of the screen, and the first after all were
+// closed starts there again.
 TEST_F(EventHubTest, ChatWindowsCascadeAndStartOverOnceAllAreClosed) {
     scenario->incomingMessage(bob, "One", "Bob Baker");
     scenario->incomingMessage(carol, "Two", "Carol Cole");
@@ -392,6 +394,9 @@ TEST_F(EventHubTest, ChatWindowsCascadeAndStartOverOnceAllAreClosed) {
     ASSERT_EQ(controller->imWindowControllers().size(), 2u);
     const platform::Rect first = chatWindow(0)->window()->frame();
     const platform::Rect second = chatWindow(1)->window()->frame();
+    // The first in the middle of the screen (not at its corner), the next cascaded from it:
+    ASSERT_TRUE(chatWindow(0)->window()->screen());
+    EXPECT_NEAR(first.midX(), chatWindow(0)->window()->screen()->visibleFrame().midX(), 1.0);
     // Cascaded: right of the first, and lower unless the screen has no room below.
     EXPECT_EQ(second.minX(), first.minX() + 20);
     EXPECT_TRUE(second.maxY() == first.maxY() - 20 || second.minY() == first.minY());

@@ -349,8 +349,10 @@ void AppController::imSessionAdded(const std::shared_ptr<IMSession>& session) {
         return;
     }
     auto controller = std::make_shared<IMWindowController>(session);
+    // The first chat window opens in the middle of the screen, the next ones cascade from it.
     if (_imWindowControllers.empty()) {
         _imWindowCascadePoint = platform::Point();
+        controller->window()->center();
     }
     _imWindowCascadePoint = controller->window()->cascadeTopLeftFromPoint(_imWindowCascadePoint);
     _imWindowControllers.push_back(controller);
