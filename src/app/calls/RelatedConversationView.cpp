@@ -1,5 +1,6 @@
 #include "app/calls/RelatedConversationView.h"
 
+#include "app/calls/ConversationView.h"
 #include "app/calls/RelatedConversationViewController.h"
 #include "platform/kit/Box.h"
 #include "platform/kit/Event.h"
@@ -7,19 +8,11 @@
 
 #include <string_view>
 
-namespace {
-
-constexpr std::string_view kTouchKeys = "0123456789*#";
-
-} // namespace
-
 RelatedConversationView::RelatedConversationView(const platform::Rect& frame)
     : platform::View(frame) {}
 
 std::string RelatedConversationView::filterTouchKey(const std::string& characters) {
-    if (characters.empty() || kTouchKeys.find(characters.front()) == std::string_view::npos)
-        return {};
-    return characters.substr(0, 1);
+    return ConversationView::filterTouchKey(characters);
 }
 
 void RelatedConversationView::viewDidMoveToWindow() {

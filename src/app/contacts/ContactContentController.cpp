@@ -69,11 +69,7 @@ std::shared_ptr<platform::TextField> textField(const platform::Rect& frame, bool
 
 std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::string title,
                                          std::string action, platform::ActionTarget* target) {
-    auto b = platform::make<platform::Button>(frame);
-    b->setTitle(std::move(title));
-    b->setTarget(target);
-    b->setAction(std::move(action));
-    return b;
+    return platform::Button::buttonWithTitle(std::move(title), target, std::move(action), frame);
 }
 
 std::string trimmedOf(std::string_view text, std::string_view characters) {

@@ -50,11 +50,7 @@ std::shared_ptr<platform::TextField> label(std::string text) {
 
 std::shared_ptr<platform::Button> button(std::string title, std::string action,
                                          platform::ActionTarget* target) {
-    auto b = platform::make<platform::Button>(platform::Rect());
-    b->setTitle(std::move(title));
-    b->setTarget(target);
-    b->setAction(std::move(action));
-    return b;
+    return platform::Button::buttonWithTitle(std::move(title), target, std::move(action));
 }
 
 // A stored contact's sources are its physical contacts; one of its own is its own source.

@@ -40,10 +40,6 @@ bool feature(std::string_view name) {
     return features && features->featureAvailable(name);
 }
 
-std::string trimmed(std::string_view text) {
-    return platform::trimmedWhitespace(std::string(text));
-}
-
 std::string formatted(std::string format, std::initializer_list<std::string> values) {
     for (const auto& value : values) {
         if (const auto at = format.find("%@"); at != std::string::npos) {
@@ -291,10 +287,10 @@ void ContactImportWindowController::finish(bool success, int count) {
 // The rows.
 
 std::string ContactImportWindowController::labelForPerson(const platform::AddressBookPerson& p) {
-    const std::string first = trimmed(p.firstName);
-    const std::string last = trimmed(p.lastName);
-    const std::string nick = trimmed(p.nickname);
-    const std::string organization = trimmed(p.organization);
+    const std::string first = platform::trimmedWhitespace(p.firstName);
+    const std::string last = platform::trimmedWhitespace(p.lastName);
+    const std::string nick = platform::trimmedWhitespace(p.nickname);
+    const std::string organization = platform::trimmedWhitespace(p.organization);
     if (!first.empty() && !last.empty() && !nick.empty())
         return first + " " + last + ", " + nick;
     if (!first.empty() && !nick.empty())
@@ -323,13 +319,13 @@ std::optional<ContactRecord>
 ContactImportWindowController::recordForPerson(const platform::AddressBookPerson& p,
                                                const std::string& group, bool pager) {
     ContactRecord record;
-    const std::string first = trimmed(p.firstName);
-    const std::string last = trimmed(p.lastName);
+    const std::string first = platform::trimmedWhitespace(p.firstName);
+    const std::string last = platform::trimmedWhitespace(p.lastName);
     if (!first.empty())
         record.assignField(OVField::fieldFirstName, first);
     if (!last.empty())
         record.assignField(OVField::fieldLastName, last);
-    if (const std::string nick = trimmed(p.nickname); !nick.empty())
+    if (const std::string nick = platform::trimmedWhitespace(p.nickname); !nick.empty())
         record.displayName = nick;
     else if (!first.empty() && !last.empty())
         record.displayName = first + ", " + last;
@@ -340,11 +336,11 @@ ContactImportWindowController::recordForPerson(const platform::AddressBookPerson
     else if (!p.nickname.empty())
         record.displayName = p.nickname;
     else if (!p.organization.empty())
-        record.displayName = trimmed(p.organization);
+        record.displayName = platform::trimmedWhitespace(p.organization);
     for (const auto& [label, number] : p.phones)
-        record.assignField(fieldForPhoneLabel(label, pager), trimmed(number));
+        record.assignField(fieldForPhoneLabel(label, pager), platform::trimmedWhitespace(number));
     for (const auto& [label, address] : p.emails)
-        record.assignField(OVField::fieldEmailAddr, trimmed(address));
+        record.assignField(OVField::fieldEmailAddr, platform::trimmedWhitespace(address));
     if (record.fields.empty())
         return std::nullopt;
     record.groups = {group};

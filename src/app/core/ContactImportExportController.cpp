@@ -67,11 +67,7 @@ std::shared_ptr<platform::TextField> makeLabel(const platform::Rect& frame, std:
 std::shared_ptr<platform::Button> makeButton(const platform::Rect& frame, std::string title,
                                              std::string_view action,
                                              platform::ActionTarget* target) {
-    auto button = platform::make<platform::Button>(frame);
-    button->setTitle(std::move(title));
-    button->setTarget(target);
-    button->setAction(std::string(action));
-    return button;
+    return platform::Button::buttonWithTitle(std::move(title), target, std::string(action), frame);
 }
 
 std::shared_ptr<platform::PopUpButton>

@@ -25,20 +25,7 @@ std::unique_ptr<ChatRoomListWindowController>& sharedInstance() {
 
 std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::string title,
                                          std::string action, platform::ActionTarget* target) {
-    auto made = platform::make<platform::Button>(frame);
-    made->setTitle(std::move(title));
-    made->setTarget(target);
-    made->setAction(std::move(action));
-    return made;
-}
-
-std::shared_ptr<platform::TableColumn> column(std::string identifier, std::string title,
-                                              double width) {
-    auto made = std::make_shared<platform::TableColumn>(std::move(identifier));
-    made->setWidth(width);
-    made->headerCell()->setStringValue(std::move(title));
-    made->setEditable(false);
-    return made;
+    return platform::Button::buttonWithTitle(std::move(title), target, std::move(action), frame);
 }
 
 } // namespace
@@ -96,12 +83,12 @@ void ChatRoomListWindowController::buildWindow() {
     auto* content = _window->contentView();
     const auto size = content->bounds().size;
     _itemsTableView = platform::make<platform::TableView>(platform::Rect(0, 0, size.width, 300));
-    _itemsTableView->addTableColumn(
-        column("name", QXLS("msg.imchat.group_chat.column.name", "Room"), 150));
-    _itemsTableView->addTableColumn(
-        column("topic", QXLS("msg.imchat.group_chat.column.topic", "Topic"), 190));
-    _itemsTableView->addTableColumn(
-        column("occupants", QXLS("msg.imchat.group_chat.column.occupants", "People"), 60));
+    _itemsTableView->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "name", QXLS("msg.imchat.group_chat.column.name", "Room"), 150));
+    _itemsTableView->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "topic", QXLS("msg.imchat.group_chat.column.topic", "Topic"), 190));
+    _itemsTableView->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "occupants", QXLS("msg.imchat.group_chat.column.occupants", "People"), 60));
     _itemsTableView->setDataSource(this);
     _itemsTableView->setDelegate(this);
     _itemsTableView->setDoubleAction("onJoinButtonPressed:");

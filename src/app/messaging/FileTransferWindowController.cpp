@@ -32,20 +32,9 @@ platform::Point& cascadePoint() {
 
 std::shared_ptr<platform::Button> button(std::string title, std::string action,
                                          platform::ActionTarget* target) {
-    auto made = platform::make<platform::Button>(platform::Rect(0, 12, buttonWidth, 28));
-    made->setTitle(std::move(title));
-    made->setTarget(target);
-    made->setAction(std::move(action));
+    auto made = platform::Button::buttonWithTitle(std::move(title), target, std::move(action),
+                                                  platform::Rect(0, 12, buttonWidth, 28));
     made->setAutoresizingMask(platform::ViewMinXMargin);
-    return made;
-}
-
-std::shared_ptr<platform::TableColumn> column(std::string identifier, std::string title,
-                                              double width) {
-    auto made = std::make_shared<platform::TableColumn>(std::move(identifier));
-    made->setWidth(width);
-    made->headerCell()->setStringValue(std::move(title));
-    made->setEditable(false);
     return made;
 }
 
@@ -104,9 +93,10 @@ void FileTransferWindowController::buildWindow() {
     _messageText->setAutoresizingMask(platform::ViewWidthSizable | platform::ViewMinYMargin);
 
     _fileTable = platform::make<platform::TableView>(platform::Rect(0, 0, windowWidth - 32, 140));
-    _fileTable->addTableColumn(
-        column("name", QXLS("msg.file_transfer.column.name", "File"), windowWidth - 150));
-    _fileTable->addTableColumn(column("size", QXLS("msg.file_transfer.column.size", "Size"), 90));
+    _fileTable->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "name", QXLS("msg.file_transfer.column.name", "File"), windowWidth - 150));
+    _fileTable->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "size", QXLS("msg.file_transfer.column.size", "Size"), 90));
     _fileTable->setDataSource(this);
     _scrollView = platform::make<platform::ScrollView>(
         platform::Rect(16, 104, windowWidth - 32, windowHeight - 156));

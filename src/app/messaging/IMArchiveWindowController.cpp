@@ -61,15 +61,6 @@ std::string foldedForMatching(std::string_view text) {
     return out;
 }
 
-std::shared_ptr<platform::TableColumn> column(std::string identifier, std::string title,
-                                              double width) {
-    auto made = std::make_shared<platform::TableColumn>(std::move(identifier));
-    made->setWidth(width);
-    made->headerCell()->setStringValue(std::move(title));
-    made->setEditable(false);
-    return made;
-}
-
 } // namespace
 
 // Shared window.
@@ -158,8 +149,8 @@ void IMArchiveWindowController::buildWindow() {
     content->addSubview(_filterTextField);
 
     _contactsTableView = platform::make<QXIMArchiveTableView>(platform::Rect(0, 0, 190, 300));
-    _contactsTableView->addTableColumn(
-        column("name", QXLS("msg.imarchive.column.name", "Name"), kContactsWidth - 4));
+    _contactsTableView->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "name", QXLS("msg.imarchive.column.name", "Name"), kContactsWidth - 4));
     _contactsTableView->setAllowsEmptySelection(true);
     _contactsTableView->setDataSource(this);
     _contactsTableView->setDelegate(this);
@@ -169,8 +160,10 @@ void IMArchiveWindowController::buildWindow() {
     content->addSubview(_contactsScrollView);
 
     _itemsTableView = platform::make<QXIMArchiveTableView>(platform::Rect(0, 0, 500, 130));
-    _itemsTableView->addTableColumn(column("date", QXLS("msg.imarchive.column.date", "Date"), 240));
-    _itemsTableView->addTableColumn(column("type", QXLS("msg.imarchive.column.type", "Type"), 200));
+    _itemsTableView->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "date", QXLS("msg.imarchive.column.date", "Date"), 240));
+    _itemsTableView->addTableColumn(platform::TableColumn::readOnlyColumn(
+        "type", QXLS("msg.imarchive.column.type", "Type"), 200));
     _itemsTableView->setAllowsMultipleSelection(true);
     _itemsTableView->setDataSource(this);
     _itemsTableView->setDelegate(this);

@@ -40,11 +40,7 @@ bool invitable(const std::shared_ptr<OVEntity>& contact) {
 
 std::shared_ptr<platform::Button> sheetButton(const platform::Rect& frame, std::string title,
                                               std::string action, platform::ActionTarget* target) {
-    auto b = platform::make<platform::Button>(frame);
-    b->setTitle(std::move(title));
-    b->setTarget(target);
-    b->setAction(std::move(action));
-    return b;
+    return platform::Button::buttonWithTitle(std::move(title), target, std::move(action), frame);
 }
 
 } // namespace

@@ -33,11 +33,7 @@ std::shared_ptr<platform::TextField> label(const platform::Rect& frame, std::str
 
 std::shared_ptr<platform::Button> button(const platform::Rect& frame, std::string title,
                                          std::string action, platform::ActionTarget* target) {
-    auto made = platform::make<platform::Button>(frame);
-    made->setTitle(std::move(title));
-    made->setTarget(target);
-    made->setAction(std::move(action));
-    return made;
+    return platform::Button::buttonWithTitle(std::move(title), target, std::move(action), frame);
 }
 
 } // namespace

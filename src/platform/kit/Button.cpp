@@ -18,6 +18,15 @@ Button::Button(const Rect& frame) : Control(frame) {
     setCell(std::make_shared<ButtonCell>());
 }
 
+std::shared_ptr<Button> Button::buttonWithTitle(std::string title, ActionTarget* target,
+                                                std::string action, const Rect& frame) {
+    auto button = make<Button>(frame);
+    button->setTitle(std::move(title));
+    button->setTarget(target);
+    button->setAction(std::move(action));
+    return button;
+}
+
 ButtonCell* Button::buttonCell() const {
     return dynamic_cast<ButtonCell*>(cell());
 }

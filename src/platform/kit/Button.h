@@ -16,6 +16,9 @@ class TrackingArea;
 class Button : public Control {
 public:
     explicit Button(const Rect& frame = {});
+    // A push button with the title that sends the action to the target (not owned).
+    static std::shared_ptr<Button> buttonWithTitle(std::string title, ActionTarget* target,
+                                                   std::string action, const Rect& frame = {});
 
     ButtonCell* buttonCell() const;
     void setCell(std::shared_ptr<Cell> cell) override;

@@ -15,6 +15,15 @@ TableColumn::TableColumn(std::string identifier)
     dataCell_->setLineBreakMode(LineBreakMode::ByTruncatingTail);
 }
 
+std::shared_ptr<TableColumn> TableColumn::readOnlyColumn(std::string identifier, std::string title,
+                                                         double width) {
+    auto column = std::make_shared<TableColumn>(std::move(identifier));
+    column->setWidth(width);
+    column->headerCell()->setStringValue(std::move(title));
+    column->setEditable(false);
+    return column;
+}
+
 TableColumn::~TableColumn() = default;
 
 void TableColumn::setWidth(double width) {

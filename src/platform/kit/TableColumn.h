@@ -23,6 +23,9 @@ class TableColumn : public Object {
 public:
     // A text column: a plain text header cell and a text-field data cell.
     explicit TableColumn(std::string identifier = {});
+    // A column the user reads but does not edit, with its header title and width.
+    static std::shared_ptr<TableColumn> readOnlyColumn(std::string identifier, std::string title,
+                                                       double width);
     ~TableColumn() override;
 
     virtual void initialize() {}

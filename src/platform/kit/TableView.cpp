@@ -29,10 +29,6 @@ bool isTypeSelectCharacter(char32_t c) {
     return c >= 0x20 && c != 0x7f && !(c >= 0xF700 && c <= 0xF8FF);
 }
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The window's field editor, with the plain text view as the editor when nobody registered
 // another kind.
 TextView* fieldEditorOf(Window& window, Object* client) {
